@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+namespace rentabo {
+
+// A semantic property of a recognised phrase, as the grammar attached it.
+struct PhraseProperty {
+    QString name;
+    QString value;
+    std::vector<PhraseProperty> children;
+};
+
+// A recognised phrase: its text and its properties.
+struct RecoResult {
+    QString text;
+    std::vector<PhraseProperty> properties;
+};
+
+// Recognition types of the Recognition event.
+inline constexpr int SRTStandard = 0;
+
+// Event interests of the recognition context (every event).
+inline constexpr int SREAllEvents = 0x5FFFF;
+
+// The shared recognition context with its one grammar: free dictation and the command rules of
+// the grammar file. Results arrive as Recognition events on the user-interface thread.
+class SpSharedRecoContext : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SpSharedRecoContext() override = default;
+
+    // Each returns false when the call failed (reported through the failure handler first).
+    virtual bool setEventInterests(int interests) = 0;
+    virtual bool CreateGrammar(int id) = 0;
+    virtual bool DictationLoad() = 0;
+    // False (the "negative result") when the file cannot be read or is not a valid grammar.
+    virtual bool CmdLoadFromFile(const QString& path) = 0;
+    // Rule 0 means every top-level rule.
+    virtual bool CmdSetRuleIdState(int ruleId, bool active) = 0;
+    virtual bool DictationSetState(bool active) = 0;
+
+    // A phrase given as text, matched against the active rules (or passed through as dictation)
+    // and delivered exactly like a spoken one.
+    virtual void acceptTypedPhrase(const QString& text) = 0;
+    // The engine behind the context, for the information memo and the tools.
+    virtual QString engineName() const = 0;
+    // False when no microphone could be opened (typed phrases still work).
+    virtual bool hasMicrophone() const { return false; }
+
+Q_SIGNALS:
+    void Recognition(int streamNumber, qint64 streamPosition, int recognitionType,
+                     const rentabo::RecoResult& result);
+    void AudioLevel(int streamNumber, qint64 streamPosition, int level);
+};
+
+// The value of the first property named `name` (without regard to case), or of its first child
+// named `child` when `child` is not empty; empty when there is no such property.
+QString GetPropertyValue(const RecoResult& result, const QString& name, const QString& child = {});
+
+}  // namespace rentabo
