@@ -1,0 +1,33 @@
+#pragma once
+
+#include "lessons/KukuState.h"
+#include "lessons/Pacer.h"
+#include "speech/platform/SpVoice.h"
+
+namespace rentabo {
+
+// The three ways the program speaks. Nothing else calls the voice's Speak. None of them purges
+// earlier speech: requests queue and are spoken in call order.
+class Speaker final {
+public:
+    Speaker(const KukuState& state, SpVoice& voice, Pacer& pacer)
+        : m_state(state), m_voice(voice), m_pacer(pacer) {}
+
+    // Asynchronous, and only when questions are presented with voice (yomiWay on).
+    void SpeakMsg(const QString& text);
+    // Asynchronous, always.
+    void SpeakAsync(const QString& text);
+    // Always; returns when the voice has finished everything queued.
+    void SpeakWait(const QString& text);
+    // Waits, without a limit, until all queued speech is done.
+    void WaitUntilDone();
+
+    SpVoice& voice() { return m_voice; }
+
+private:
+    const KukuState& m_state;
+    SpVoice& m_voice;
+    Pacer& m_pacer;
+};
+
+}  // namespace rentabo
