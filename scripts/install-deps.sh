@@ -24,6 +24,8 @@ packages=(
   libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us
   # audio tools for the phrase recordings and the benchmarks; a display for headless runs
   sox xvfb xauth
+  # rendering printed pages in the tests
+  poppler-utils
   # help file and desktop integration
   fp-utils xchm desktop-file-utils appstream
 )
