@@ -1,0 +1,179 @@
+#include "speech/platform/PcmSink.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QIODevice>
+#include <QMediaDevices>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+
+namespace rentabo {
+
+std::int64_t NullSink::playedSamples() const {
+    if (!m_running) return m_base;
+    const std::int64_t p = m_base + m_clock.nsecsElapsed() * m_rate / 1000000000;
+    if (p < m_written) return p;
+    // Ran dry: the clock stops until more arrives, so a later write is not "already played".
+    m_base = m_written;
+    m_running = false;
+    return m_base;
+}
+
+void NullSink::write(const std::int16_t*, std::size_t count) {
+    playedSamples();  // settles a drained clock before the new samples extend the queue
+    m_written += std::int64_t(count);
+    if (!m_running && !m_suspended && m_written > m_base) {
+        m_clock.start();
+        m_running = true;
+    }
+}
+
+void NullSink::suspend() {
+    m_base = playedSamples();
+    m_running = false;
+    m_suspended = true;
+}
+
+void NullSink::resume() {
+    m_suspended = false;
+    m_base = playedSamples();
+    if (m_written > m_base) {
+        m_clock.start();
+        m_running = true;
+    }
+}
+
+void NullSink::discard() {
+    m_base = playedSamples();
+    m_written = m_base;
+    m_running = false;
+}
+
+void CaptureSink::write(const std::int16_t* samples, std::size_t count) {
+    m_captured.insert(m_captured.end(), samples, samples + count);
+    NullSink::write(samples, count);
+}
+
+std::int64_t CaptureSink::playedSamples() const {
+    return m_realTime ? NullSink::playedSamples() : writtenSamples();
+}
+
+void CaptureSink::discard() {
+    ++m_discards;
+    NullSink::discard();
+}
+
+namespace {
+
+// What the device pulls from: queued samples, then silence, so the stream never starves and
+// a new utterance starts without reopening the device.
+class PullBuffer final : public QIODevice {
+public:
+    PullBuffer() { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return 1 << 20; }
+
+    void append(const std::int16_t* s, std::size_t n) {
+        QMutexLocker lock(&m_mutex);
+        m_data.insert(m_data.end(), s, s + n);
+    }
+    void clear() {
+        QMutexLocker lock(&m_mutex);
+        m_data.clear();
+    }
+    std::int64_t taken() const {
+        QMutexLocker lock(&m_mutex);
+        return m_taken;
+    }
+    void skip(std::int64_t n) {
+        QMutexLocker lock(&m_mutex);
+        m_taken += n;
+    }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        QMutexLocker lock(&m_mutex);
+        const qint64 want = max / 2;
+        const qint64 real = std::min<qint64>(want, qint64(m_data.size()));
+        auto* dst = reinterpret_cast<std::int16_t*>(out);
+        std::copy(m_data.begin(), m_data.begin() + real, dst);
+        m_data.erase(m_data.begin(), m_data.begin() + real);
+        std::fill(dst + real, dst + want, std::int16_t(0));
+        m_taken += real;
+        return want * 2;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    mutable QMutex m_mutex;
+    std::deque<std::int16_t> m_data;
+    std::int64_t m_taken = 0;
+};
+
+class SpeakerSink final : public PcmSink {
+public:
+    SpeakerSink(const QAudioDevice& device, int rate) : m_rate(rate) {
+        QAudioFormat format;
+        format.setSampleRate(rate);
+        format.setChannelCount(1);
+        format.setSampleFormat(QAudioFormat::Int16);
+        m_sink = std::make_unique<QAudioSink>(device, format);
+        m_sink->setBufferSize(rate / 10 * 2);  // about 100 ms: levels stay close to the sound
+        m_sink->start(&m_buffer);
+    }
+    ~SpeakerSink() override { m_sink->stop(); }
+
+    int sampleRate() const override { return m_rate; }
+    void write(const std::int16_t* s, std::size_t n) override {
+        m_buffer.append(s, n);
+        m_written += std::int64_t(n);
+    }
+    std::int64_t writtenSamples() const override { return m_written; }
+    std::int64_t playedSamples() const override {
+        // Samples handed to the device are heard once the device's own buffer has drained.
+        const qint64 queuedBytes = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0);
+        const std::int64_t p = m_buffer.taken() - queuedBytes / 2;
+        return std::clamp<std::int64_t>(p, m_played, m_written);
+    }
+    void suspend() override { m_sink->suspend(); }
+    void resume() override { m_sink->resume(); }
+    void discard() override {
+        m_buffer.clear();
+        m_buffer.skip(m_written - m_buffer.taken());
+        m_played = m_written;
+        m_sink->reset();
+        m_sink->start(&m_buffer);
+    }
+    QString kind() const override { return QStringLiteral("speaker"); }
+
+private:
+    int m_rate;
+    PullBuffer m_buffer;
+    std::unique_ptr<QAudioSink> m_sink;
+    std::int64_t m_written = 0;
+    std::int64_t m_played = 0;
+};
+
+}  // namespace
+
+bool hasAudioDevice() {
+    return !QMediaDevices::defaultAudioOutput().isNull();
+}
+
+std::unique_ptr<PcmSink> createSpeakerSink(int sampleRate) {
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) return nullptr;
+    return std::make_unique<SpeakerSink>(device, sampleRate);
+}
+
+std::unique_ptr<PcmSink> createOutputSink(int sampleRate) {
+    if (auto speaker = createSpeakerSink(sampleRate)) return speaker;
+    return std::make_unique<NullSink>(sampleRate);
+}
+
+}  // namespace rentabo
