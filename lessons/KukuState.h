@@ -58,6 +58,7 @@ struct KukuState {
     // Lesson state.
     int kuku_n = 0;
     int qnum = 0;
+    std::array<int, 81> setList{};  // fact indices in the offered row order (BuildSetList)
     int setStart = 0;
     int setEnd = 9;
     std::array<int, 81> order{};

@@ -1,0 +1,139 @@
+#include "app/QtPacer.h"
+
+#include "speech/platform/SpVoice.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+namespace rentabo {
+
+QtPacer::QtPacer(QWidget* guarded, QObject* parent) : QObject(parent), m_guarded(guarded) {
+    m_clock.start();
+    qApp->installEventFilter(this);
+}
+
+QtPacer::~QtPacer() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+std::int64_t QtPacer::now() {
+    return m_clock.elapsed();
+}
+
+void QtPacer::sleep(int ms) {
+    if (ms <= 0) {
+        processPendingMessages();
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool QtPacer::keyDown(int key) {
+    return m_down.contains(key);
+}
+
+bool QtPacer::keyPressedSince(int key) {
+    return m_pressedSince.remove(key);
+}
+
+void QtPacer::processPendingMessages() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool QtPacer::askOkCancel(const QString& text, const QString& caption) {
+    // The box must take clicks and keys even in the middle of a run.
+    ++m_modalDepth;
+    const auto answer = QMessageBox::question(m_guarded, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                              QMessageBox::Ok);
+    --m_modalDepth;
+    // A button released while the box was up must not read as still held.
+    clearKeys();
+    return answer == QMessageBox::Ok;
+}
+
+void QtPacer::waitForSpeech() {
+    if (m_voice) m_voice->WaitUntilDone();
+}
+
+void QtPacer::beep() {
+    QApplication::beep();
+}
+
+void QtPacer::beginRun() {
+    if (m_runDepth++ == 0) clearKeys();
+}
+
+void QtPacer::endRun() {
+    if (m_runDepth > 0 && --m_runDepth == 0) clearKeys();
+}
+
+void QtPacer::clearKeys() {
+    m_down.clear();
+    m_pressedSince.clear();
+}
+
+int QtPacer::keyCodeOf(int qtKey, bool keypad) {
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return (keypad ? vk::Numpad0 : vk::Key0) + (qtKey - Qt::Key_0);
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 0x41 + (qtKey - Qt::Key_A);
+    switch (qtKey) {
+    case Qt::Key_Escape: return vk::Escape;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return vk::Return;
+    case Qt::Key_Delete: return vk::Delete;
+    case Qt::Key_Asterisk: return keypad ? vk::Multiply : 0;
+    case Qt::Key_F1: return vk::F1;
+    case Qt::Key_F2: return vk::F2;
+    default: return 0;
+    }
+}
+
+bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
+    if (m_runDepth == 0 || m_modalDepth > 0 || !m_guarded) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != m_guarded->window()) return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) {
+            m_down.insert(code);
+            if (!e->isAutoRepeat()) m_pressedSince.insert(code);
+        }
+        return true;
+    }
+    case QEvent::KeyRelease: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        if (!e->isAutoRepeat())
+            if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) m_down.remove(code);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            m_down.insert(vk::RButton);
+            m_pressedSince.insert(vk::RButton);
+        }
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) m_down.remove(vk::RButton);
+        return true;
+    case QEvent::ShortcutOverride:
+        // Accepted, so no menu shortcut fires: the key arrives as a plain key press instead.
+        event->accept();
+        return true;
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace rentabo

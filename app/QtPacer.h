@@ -1,0 +1,76 @@
+#pragma once
+
+#include "lessons/Pacer.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+
+#include <functional>
+
+class QWidget;
+
+namespace rentabo {
+
+class SpVoice;
+
+// The pacer of the running program. Sleeping runs a nested event loop, so the window keeps
+// painting and speech events keep arriving. While a run is active the pacer is also the input
+// guard: keys and the right mouse button of the guarded window go into its key-state table and
+// reach no control, so a run cannot be started twice and no menu opens underneath it.
+class QtPacer final : public QObject, public Pacer {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(QtPacer)
+public:
+    explicit QtPacer(QWidget* guarded, QObject* parent = nullptr);
+    ~QtPacer() override;
+
+    std::int64_t now() override;
+    void sleep(int ms) override;
+    bool keyDown(int key) override;
+    bool keyPressedSince(int key) override;
+    bool rightButtonDown() override { return keyDown(vk::RButton); }
+    void processPendingMessages() override;
+    bool askOkCancel(const QString& text, const QString& caption) override;
+    void waitForSpeech() override;
+    void beep() override;
+
+    void setVoice(SpVoice* voice) { m_voice = voice; }
+
+    // While a run is active, input to the guarded window feeds the key state.
+    void beginRun();
+    void endRun();
+    bool runActive() const { return m_runDepth > 0; }
+
+    // The key code a key event stands for, or 0 for keys no run reads.
+    static int keyCodeOf(int qtKey, bool keypad);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void clearKeys();
+
+    QPointer<QWidget> m_guarded;
+    SpVoice* m_voice = nullptr;
+    QElapsedTimer m_clock;
+    QSet<int> m_down;
+    QSet<int> m_pressedSince;
+    int m_runDepth = 0;
+    int m_modalDepth = 0;
+};
+
+// Marks a run for as long as it lives.
+class RunScope final {
+public:
+    explicit RunScope(QtPacer& pacer) : m_pacer(pacer) { m_pacer.beginRun(); }
+    ~RunScope() { m_pacer.endRun(); }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    QtPacer& m_pacer;
+};
+
+}  // namespace rentabo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace rentabo {
+
+class TKukuForm;
+
+struct StartOptions {
+    // The folder the program's files are found in; empty for the program's own folder.
+    QString exeDir;
+};
+
+// The windows of a running program, in the order they were created.
+struct Program {
+    std::unique_ptr<TKukuForm> form;
+};
+
+// Builds and shows the program's windows the way a start of the program does: the engines
+// are chosen, the main window created and shown.
+Program startProgram(const StartOptions& options);
+
+}  // namespace rentabo
