@@ -1,0 +1,94 @@
+#include "settings/Cp932.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+
+namespace rentabo {
+
+namespace {
+
+// One conversion descriptor per call: iconv keeps shift state, and the program converts rarely.
+class Iconv final {
+public:
+    Iconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Iconv() {
+        if (valid()) iconv_close(m_cd);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much as it can; returns the number of input bytes it could not take at the
+    // point where it stopped (0 when everything was converted).
+    size_t convert(const char*& in, size_t& inLeft, QByteArray& out) {
+        char buffer[256];
+        while (inLeft > 0) {
+            char* outPtr = buffer;
+            size_t outLeft = sizeof buffer;
+            const size_t rc = iconv(m_cd, const_cast<char**>(&in), &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<qsizetype>(sizeof buffer - outLeft));
+            if (rc == static_cast<size_t>(-1) && errno != E2BIG) return inLeft;
+        }
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft);
+        out.append(buffer, static_cast<qsizetype>(sizeof buffer - outLeft));
+        return 0;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+}  // namespace
+
+QByteArray toCp932(const QString& text) {
+    QByteArray out;
+    Iconv cd("CP932", "UTF-8");
+    if (!cd.valid()) return text.toLatin1();
+    // Convert character by character where iconv refuses one, so a single emoji in a name costs
+    // one '?' and not the rest of the text.
+    const QByteArray utf8 = text.toUtf8();
+    const char* in = utf8.constData();
+    size_t inLeft = static_cast<size_t>(utf8.size());
+    while (cd.convert(in, inLeft, out) > 0) {
+        out.append('?');
+        // Skip one whole UTF-8 sequence.
+        const auto lead = static_cast<unsigned char>(*in);
+        size_t skip = 1;
+        if (lead >= 0xF0) skip = 4;
+        else if (lead >= 0xE0) skip = 3;
+        else if (lead >= 0xC0) skip = 2;
+        skip = std::min(skip, inLeft);
+        in += skip;
+        inLeft -= skip;
+    }
+    return out;
+}
+
+QString fromCp932(const QByteArray& bytes) {
+    QByteArray utf8;
+    Iconv cd("UTF-8", "CP932");
+    if (!cd.valid()) return QString::fromLatin1(bytes);
+    const char* in = bytes.constData();
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    while (cd.convert(in, inLeft, utf8) > 0) {
+        utf8.append("\xEF\xBF\xBD");
+        ++in;
+        --inLeft;
+    }
+    return QString::fromUtf8(utf8);
+}
+
+int indivNumOf(const QString& name) {
+    std::uint64_t sum = 0;
+    for (const char byte : toCp932(name))
+        sum += static_cast<std::uint16_t>(static_cast<std::int16_t>(static_cast<std::int8_t>(byte)));
+    return static_cast<int>(static_cast<std::uint32_t>(sum));
+}
+
+}  // namespace rentabo

@@ -1,0 +1,328 @@
+#include "settings/SettingsFile.h"
+
+#include "settings/Cp932.h"
+#include "settings/ProfileFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace rentabo {
+
+using Kind = SettingKey::Kind;
+
+const std::array<SettingKey, 25> kSettingKeys{{
+    {"POSITION", "LEFT", Kind::Int, &KukuState::winLeft},
+    {"POSITION", "TOP", Kind::Int, &KukuState::winTop},
+    {"POSITION", "INFODSP", Kind::Int, &KukuState::infoDsp},
+    {"SPEAK", "SIKISPRATE", Kind::Int, &KukuState::sikiSpRate},
+    {"SPEAK", "SIKISPVOLUME", Kind::Int, &KukuState::sikiSpVolume},
+    {"SPEAK", "EFFECTVOLUME", Kind::Int, &KukuState::effectVolume},
+    {"SPEAK", "PINPONFLAG", Kind::Int, &KukuState::pinponFlag},
+    {"SPEAK", "MSGSPEAKFLAG", Kind::Int, &KukuState::msgSpeakFlag},
+    {"JOUKEN", "KYUU_SET", Kind::Int, &KukuState::kyuuSet},
+    {"JOUKEN", "DAN_", Kind::Int, &KukuState::dan},
+    {"JOUKEN", "KAIMAX", Kind::Int, &KukuState::kaisuuMax},
+    {"JOUKEN", "MOKUJIN", Kind::Int, &KukuState::mokuji_n},
+    {"JOUKEN", "MENUN", Kind::Int, &KukuState::menu_n},
+    {"JOUKEN", "INTERVAL", Kind::Int, &KukuState::interval},
+    {"JOUKEN", "PROCFLAG", Kind::Int, &KukuState::procFlag},
+    {"JOUKEN", "ANSWAY", Kind::Int, &KukuState::ans_way},
+    {"JOUKEN", "YOMIWAY", Kind::Int, &KukuState::yomiWay},
+    {"JOUKEN", "ORGCOLOR", Kind::Int, &KukuState::orgColor},
+    {"JOUKEN", "DICCOLOR", Kind::Int, &KukuState::dicColor},
+    {"JOUKEN", "CCCOLOR", Kind::Int, &KukuState::ccColor},
+    {"TESTDATA", "STUDENTNAME", Kind::Text, nullptr, &KukuState::studentName},
+    {"TESTDATA", "INDIVNUM", Kind::Int, &KukuState::indivNum},
+    {"TESTDATA", "RECCHECKARRAY", Kind::Record},
+    {"TESTDATA", "ERRORS", Kind::Text, nullptr, &KukuState::errorsStr},
+    {"SPEAK", "USERSYOBINA", Kind::Text, nullptr, &KukuState::userSyobina},
+}};
+
+namespace {
+
+constexpr int kRecRows = 7;
+constexpr int kRecCols = 14;
+constexpr qsizetype kRecLength = kRecRows * kRecCols;
+const QByteArray kRecDefault = QByteArrayLiteral("00000000000000");
+
+}  // namespace
+
+int recCheckOffset(int indivNum, int r, int c) {
+    // In 64 bits: a learner number near the 32-bit limit must not overflow. C++'s % keeps the
+    // dividend's sign, as the stored files expect.
+    return static_cast<int>((static_cast<std::int64_t>(indivNum) + c + r + 2) % 7);
+}
+
+QByteArray encodeRecCheck(const RecCheck& rec, int indivNum) {
+    QByteArray out;
+    out.reserve(kRecLength);
+    for (int r = 0; r < kRecRows; ++r)
+        for (int c = 0; c < kRecCols; ++c)
+            out += QByteArray::number(static_cast<std::int64_t>(rec[r][c]) + recCheckOffset(indivNum, r, c));
+    return out;
+}
+
+RecCheck decodeRecCheck(const QByteArray& text, int indivNum) {
+    QByteArray digits = text.left(kRecLength);
+    if (digits.size() < kRecLength) digits += QByteArray(kRecLength - digits.size(), '0');
+    RecCheck rec{};
+    for (int r = 0; r < kRecRows; ++r) {
+        for (int c = 0; c < kRecCols; ++c) {
+            const char ch = digits[r * kRecCols + c];
+            const int digit = (ch >= '0' && ch <= '9') ? ch - '0' : 0;
+            rec[r][c] = digit - recCheckOffset(indivNum, r, c);
+        }
+    }
+    return rec;
+}
+
+int parseProfileInt(const QByteArray& text, int fallback) {
+    const QByteArray t = text.trimmed();
+    bool ok = false;
+    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X') && t.size() <= 10) {
+        const quint32 v = t.mid(2).toUInt(&ok, 16);
+        if (ok && !t.mid(2).startsWith('-') && !t.mid(2).startsWith('+')) return static_cast<int>(v);
+        return fallback;
+    }
+    if (t.size() > 1 && t[0] == '$' && t.size() <= 9) {
+        const quint32 v = t.mid(1).toUInt(&ok, 16);
+        if (ok && !t.mid(1).startsWith('-') && !t.mid(1).startsWith('+')) return static_cast<int>(v);
+        return fallback;
+    }
+    const int v = t.toInt(&ok, 10);
+    return ok ? v : fallback;
+}
+
+void readSettings(KukuState& state, const QByteArray& content) {
+    const ProfileFile file(content);
+    const KukuState defaults;
+    for (const SettingKey& k : kSettingKeys) {
+        bool found = false;
+        const QByteArray value = file.value(k.section, k.key, &found);
+        switch (k.kind) {
+        case Kind::Int:
+            state.*k.intField = found ? parseProfileInt(value, defaults.*k.intField) : defaults.*k.intField;
+            break;
+        case Kind::Text:
+            state.*k.textField = found ? fromCp932(value) : defaults.*k.textField;
+            break;
+        case Kind::Record:
+            // Decoded from the file's bytes: positions count bytes, and INDIVNUM is read already.
+            state.recCheck = decodeRecCheck(found ? value : kRecDefault, state.indivNum);
+            break;
+        }
+    }
+}
+
+QByteArray writeSettings(const KukuState& state, const QByteArray& content) {
+    ProfileFile file(content);
+    for (const SettingKey& k : kSettingKeys) {
+        QByteArray value;
+        switch (k.kind) {
+        case Kind::Int: value = QByteArray::number(state.*k.intField); break;
+        case Kind::Text: value = toCp932(state.*k.textField); break;
+        case Kind::Record: value = encodeRecCheck(state.recCheck, state.indivNum); break;
+        }
+        file.setValue(k.section, k.key, value);
+    }
+    return file.content();
+}
+
+SettingsLocation settingsLocationFor(const QString& exeDir) {
+    const QString name = QString::fromLatin1(kSettingsFileName);
+    QString dir = exeDir;
+    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return {dir + name, config + QStringLiteral("/rentabo/") + name};
+}
+
+namespace {
+
+// Whether a save to `path` can be expected to work: the file is writable, or it is missing and
+// its folder is writable.
+bool isWritableLocation(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists()) return info.isFile() && info.isWritable();
+    const QFileInfo dir(info.absolutePath());
+    return dir.isDir() && dir.isWritable();
+}
+
+bool readFile(const QString& path, QByteArray* content, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    *content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString errnoText(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+}  // namespace
+
+QString chooseSettingsPath(const SettingsLocation& where) {
+    if (QFileInfo::exists(where.fallback) &&
+        (!QFileInfo::exists(where.primary) || !isWritableLocation(where.primary)))
+        return where.fallback;
+    return where.primary;
+}
+
+QString chooseSettingsPath(const QString& exeDir) {
+    return chooseSettingsPath(settingsLocationFor(exeDir));
+}
+
+LoadResult LoadSettings(KukuState& state, const QString& path) {
+    LoadResult result;
+    QByteArray content;
+    if (QFileInfo::exists(path)) {
+        QString why;
+        if (readFile(path, &content, &why)) {
+            result.found = true;
+        } else {
+            result.error = QStringLiteral(u"設定ファイルを読み込めませんでした。\n%1\n(%2)\nはじめの設定で始めます。")
+                               .arg(QDir::toNativeSeparators(path), why);
+        }
+    }
+    readSettings(state, content);
+    return result;
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& content, QString* error,
+                         const BeforeRenameHook& beforeRename) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isWritable()) {
+        if (error) *error = QStringLiteral(u"ファイルへの書き込みが禁止されています。");
+        return false;
+    }
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    QByteArray tempName = target + ".XXXXXX";
+    const int fd = ::mkstemp(tempName.data());
+    if (fd < 0) {
+        if (error) *error = errnoText(errno);
+        return false;
+    }
+    auto fail = [&](int err) {
+        if (error) *error = errnoText(err);
+        ::close(fd);
+        ::unlink(tempName.constData());
+        return false;
+    };
+    // mkstemp makes the file private; the settings file keeps the permissions it had.
+    struct stat old {};
+    mode_t mode = 0644;
+    if (::stat(target.constData(), &old) == 0) mode = old.st_mode & 07777;
+    if (::fchmod(fd, mode) != 0) return fail(errno);
+    const char* data = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        data += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tempName.constData());
+        if (error) *error = errnoText(err);
+        return false;
+    }
+    const QString tempPath = QFile::decodeName(tempName);
+    if (beforeRename && !beforeRename(tempPath)) {
+        ::unlink(tempName.constData());
+        if (error) *error = QStringLiteral(u"保存が中断されました。");
+        return false;
+    }
+    if (::rename(tempName.constData(), target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(tempName.constData());
+        if (error) *error = errnoText(err);
+        return false;
+    }
+    // The rename itself reaches the disk only with its folder.
+    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+SaveResult SaveSettings(const KukuState& state, const SettingsLocation& where,
+                        const BeforeRenameHook& beforeRename) {
+    SaveResult result;
+    // The other contents of the file (other sections, comments) come from the file being
+    // replaced, or from the other location when this one has no file yet.
+    auto baseFor = [](const QString& path, const QString& other) {
+        QByteArray content;
+        if (!readFile(path, &content, nullptr)) readFile(other, &content, nullptr);
+        return content;
+    };
+
+    QString primaryWhy;
+    if (writeFileAtomically(where.primary, writeSettings(state, baseFor(where.primary, where.fallback)),
+                            &primaryWhy, beforeRename)) {
+        result.ok = true;
+        result.path = where.primary;
+        return result;
+    }
+
+    QString fallbackWhy;
+    const bool existedBefore = QFileInfo::exists(where.fallback);
+    if (!where.fallback.isEmpty() && QDir().mkpath(QFileInfo(where.fallback).absolutePath()) &&
+        writeFileAtomically(where.fallback, writeSettings(state, baseFor(where.fallback, where.primary)),
+                            &fallbackWhy, beforeRename)) {
+        result.ok = true;
+        result.path = where.fallback;
+        if (!existedBefore)
+            result.notice = QStringLiteral(
+                                u"プログラムのフォルダーに設定ファイルを保存できなかったので、\n"
+                                u"%1\nに保存しました。\n次からは、このファイルを使います。")
+                                .arg(QDir::toNativeSeparators(where.fallback));
+        return result;
+    }
+    if (fallbackWhy.isEmpty()) fallbackWhy = QStringLiteral(u"フォルダーを作れません。");
+    result.error = QStringLiteral(
+                       u"設定ファイルを保存できませんでした。\n%1\n(%2)\n%3\n(%4)\n"
+                       u"成績などの記録は保存されていません。")
+                       .arg(QDir::toNativeSeparators(where.primary), primaryWhy,
+                            QDir::toNativeSeparators(where.fallback), fallbackWhy);
+    return result;
+}
+
+SaveResult SaveSettings(const KukuState& state, const QString& exeDir) {
+    return SaveSettings(state, settingsLocationFor(exeDir));
+}
+
+Pacing pacingOfSpeed(int procFlag) {
+    switch (procFlag) {
+    case 1: return {200, 4800, 4000};
+    case 2: return {200, 3000, 2700};
+    case 3: return {100, 1800, 1500};
+    default: return {100, 100, 6000};
+    }
+}
+
+}  // namespace rentabo

@@ -1,0 +1,139 @@
+#include "settings/TJoukenSetForm.h"
+
+#include "settings/AuxPictures.h"
+#include "ui_JoukenSetForm.h"
+
+#include <QButtonGroup>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
+namespace rentabo {
+
+namespace {
+
+// Delphi's money green, the dialog's colour since its first version.
+const QColor kMoneyGreen(192, 220, 192);
+
+}  // namespace
+
+TJoukenSetForm::TJoukenSetForm(KukuState& state, SpVoice& voice, EffectPlayer& effects, Pacer& pacer,
+                               std::function<void(int)> reloadEffects, std::function<void()> openHelp,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Tool),
+      m_ui(std::make_unique<Ui::JoukenSetForm>()),
+      m_settings(state, voice, effects, pacer, std::move(reloadEffects)),
+      m_openHelp(std::move(openHelp)) {
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(259, 511);
+    setFont(auxWindowFont(12));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kMoneyGreen);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    m_ui->Image1->setPixmap(auxPicture(AuxPicture::JoukenCorner));
+    m_ui->GroupBox3->setVisible(false);
+    m_ui->GroupBox3->setEnabled(false);
+
+    auto* group1 = new QButtonGroup(this);
+    group1->setObjectName(QStringLiteral("RadioGroup1Buttons"));
+    group1->addButton(m_ui->RadioButton1_0, 0);
+    group1->addButton(m_ui->RadioButton1_1, 1);
+    auto* group2 = new QButtonGroup(this);
+    group2->setObjectName(QStringLiteral("RadioGroup2Buttons"));
+    group2->addButton(m_ui->RadioButton2_0, 0);
+    group2->addButton(m_ui->RadioButton2_1, 1);
+    group2->addButton(m_ui->RadioButton2_2, 2);
+    group2->addButton(m_ui->RadioButton2_3, 3);
+
+    // The filling rule lives in JoukenSettings; the controls only show its outcome.
+    showControls(m_settings.fill(controls()));
+    connectControls();
+}
+
+TJoukenSetForm::~TJoukenSetForm() = default;
+
+JoukenControls TJoukenSetForm::controls() const {
+    JoukenControls c;
+    c.checkBox1 = m_ui->CheckBox1->isChecked();
+    c.checkBox7 = m_ui->CheckBox7->isChecked();
+    c.checkBox8 = m_ui->CheckBox8->isChecked();
+    c.radioGroup1 = m_ui->RadioButton1_0->group()->checkedId();
+    c.radioGroup2 = m_ui->RadioButton2_0->group()->checkedId();
+    c.spRateBar = m_ui->SpRateBar->value();
+    c.spVolBar = m_ui->SpVolBar->value();
+    c.effectBar = m_ui->EffectBar->value();
+    c.upDown1 = m_ui->UpDown1->value();
+    c.upDown2 = m_ui->UpDown2->value();
+    c.edit3 = m_ui->Edit3->text();
+    return c;
+}
+
+void TJoukenSetForm::showControls(const JoukenControls& c) {
+    m_ui->CheckBox1->setChecked(c.checkBox1);
+    m_ui->CheckBox7->setChecked(c.checkBox7);
+    m_ui->CheckBox8->setChecked(c.checkBox8);
+    auto choose = [](QButtonGroup* group, int id) {
+        if (id >= 0) {
+            group->button(id)->setChecked(true);
+        } else if (QAbstractButton* checked = group->checkedButton()) {
+            group->setExclusive(false);
+            checked->setChecked(false);
+            group->setExclusive(true);
+        }
+    };
+    choose(m_ui->RadioButton1_0->group(), c.radioGroup1);
+    choose(m_ui->RadioButton2_0->group(), c.radioGroup2);
+    m_ui->SpRateBar->setValue(c.spRateBar);
+    m_ui->SpVolBar->setValue(c.spVolBar);
+    m_ui->EffectBar->setValue(c.effectBar);
+    m_ui->UpDown1->setValue(c.upDown1);
+    m_ui->UpDown2->setValue(c.upDown2);
+    m_ui->Edit3->setText(c.edit3);
+}
+
+void TJoukenSetForm::connectControls() {
+    JoukenSettings* s = &m_settings;
+    connect(m_ui->CheckBox1, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox1Click(on); });
+    connect(m_ui->CheckBox7, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox7Click(on); });
+    connect(m_ui->CheckBox8, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox8Click(on); });
+    // Only a change of choice counts: clicking the item already chosen does nothing.
+    connect(m_ui->RadioButton1_0->group(), &QButtonGroup::idToggled, this, [s](int id, bool on) {
+        if (on) s->RadioGroup1Click(id);
+    });
+    connect(m_ui->RadioButton2_0->group(), &QButtonGroup::idToggled, this, [s](int id, bool on) {
+        if (on) s->RadioGroup2Click(id);
+    });
+    connect(m_ui->SpRateBar, &QSlider::valueChanged, this, [s](int v) { s->SpRateBarChange(v); });
+    connect(m_ui->SpVolBar, &QSlider::valueChanged, this, [s](int v) { s->SpVolBarChange(v); });
+    connect(m_ui->EffectBar, &QSlider::valueChanged, this, [s](int v) { s->EffectBarChange(v); });
+    connect(m_ui->UpDown1, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->UpDown1Click(v); });
+    connect(m_ui->UpDown2, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->UpDown2Click(v); });
+    connect(m_ui->Edit3, &QLineEdit::textChanged, this, [s](const QString& t) { s->Edit3Change(t); });
+    connect(m_ui->SpTestBtn, &QPushButton::clicked, this, [s] { s->SpTestBtnClick(); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, [s] { s->Button2Click(); });
+    connect(m_ui->Button3, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_ui->Button4, &QPushButton::clicked, this, [this] {
+        if (m_openHelp) m_openHelp();
+    });
+}
+
+void TJoukenSetForm::placeBeside(const QRect& mainFrame) {
+    move(mainFrame.x() + mainFrame.width(), mainFrame.y() + 50);
+}
+
+void TJoukenSetForm::keyPressEvent(QKeyEvent* event) {
+    // J (virtual key 74) or the keypad's * (106) put the dialog away. A key the focused control
+    // takes as text (J typed into the よび名 box) never gets here, so a call name with a J in it
+    // can still be typed.
+    const bool keypadMultiply =
+        event->key() == Qt::Key_Asterisk && (event->modifiers() & Qt::KeypadModifier);
+    if (event->key() == Qt::Key_J || keypadMultiply) {
+        hide();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace rentabo
