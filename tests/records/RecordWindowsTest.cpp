@@ -1,0 +1,399 @@
+#include "lessons/KukuTables.h"
+#include "lessons/RecordingBoard.h"
+#include "lessons/VirtualPacer.h"
+#include "lessons/VirtualVoice.h"
+#include "records/CertForm2.h"
+#include "records/NigateForm.h"
+#include "records/RecordWindowsHost.h"
+#include "records/ResultDspForms.h"
+#include "records/SikakuCheckForm.h"
+#include "records/WeakPoints.h"
+#include "speech/Speaking.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace rentabo;
+
+namespace {
+
+QString q(const char16_t* s) { return QString::fromUtf16(s); }
+
+// The main window for the record windows: it keeps what was asked of it and runs each modal
+// window through the next script instead of a nested event loop.
+class ScriptedHost final : public RecordWindowsHost {
+public:
+    QString nameBoxText() const override { return nameBox; }
+    void focusNameBox() override { ++nameFocused; }
+    void ShowInfoPanel(int on) override { infoPanel.push_back(on); }
+    void message(const QString& text, const QString& caption) override {
+        messages << caption + u'|' + text;
+    }
+    bool openDocument(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    void runModal(QDialog& dialog) override {
+        modals << dialog.windowTitle();
+        dialog.show();
+        QApplication::processEvents();
+        if (!scripts.empty()) {
+            auto script = std::move(scripts.front());
+            scripts.pop_front();
+            script(dialog);
+        }
+        if (dialog.isVisible()) dialog.close();
+        stillOpen.push_back(dialog.isVisible());
+        dialog.hide();
+    }
+    QDate today() const override { return QDate(2019, 1, 1); }
+
+    QString nameBox = q(u"くく はじめ");
+    int nameFocused = 0;
+    std::vector<int> infoPanel;
+    QStringList messages;
+    QStringList opened;
+    QStringList modals;
+    std::vector<bool> stillOpen;
+    std::deque<std::function<void(QDialog&)>> scripts;
+};
+
+struct Fixture {
+    KukuState state;
+    RecordingBoard board;
+    VirtualPacer pacer;
+    ScriptedHost host;
+};
+
+void saveGrab(QWidget& w, const QString& name) {
+    w.grab().save(QStringLiteral("/tmp/") + name + QStringLiteral(".png"));
+}
+
+// A finished row test of row `dan` in mode `menu_n`, every answer `value`.
+void finishRowTest(KukuState& s, int dan, int menu_n, int value) {
+    s.mokuji_n = ChoiceOfDan[dan - 1];
+    s.dan = dan;
+    s.menu_n = menu_n;
+    s.testRec.fill(2);
+    for (int i = 0; i < 27; ++i) s.testRec[i] = value;
+    s.testAborted = 0;
+}
+
+}  // namespace
+
+TEST(ResultDsp1Window, ShowsThePerfectRowTestAndAsksBeforeClosing) {
+    Fixture f;
+    finishRowTest(f.state, 5, 3, 1);
+    TResultDsp1Form form(f.state, f.board, f.host, f.pacer);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), q(u"テスト結果（段別）の表示"));
+    EXPECT_EQ(form.titlePanel()->text(), q(u"「五の段」(手答・順)のテスト結果"));
+    EXPECT_EQ(form.grid()->item(3, 0)->text(), q(u"５×３　"));
+    EXPECT_EQ(form.grid()->item(3, 2)->text(), q(u"○"));
+    EXPECT_EQ(form.verdictLabel()->text(), q(u"☆パーペキだね。いうことなし!!"));
+    EXPECT_TRUE(form.registerButton()->isEnabled());
+    EXPECT_TRUE(form.registerAction()->isEnabled());
+    EXPECT_EQ(form.nameEdit()->text(), q(u"くく はじめ"));
+    saveGrab(form, QStringLiteral("result-table-1"));
+
+    // Esc leaves the table open; C asks, and Cancel keeps it.
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(f.pacer.questions.empty());
+    f.pacer.answers = {false};
+    QTest::keyClick(&form, Qt::Key_C);
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(f.pacer.questions.size(), 1u);
+    EXPECT_EQ(f.state.testRec[0], 1);
+    // Delete closes after OK and clears the screen with the record.
+    f.pacer.answers = {true};
+    QTest::keyClick(&form, Qt::Key_Delete);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(f.state.testRec[0], 2);
+    EXPECT_EQ(f.board.comboShown, 1);
+}
+
+TEST(ResultDsp1Window, WrongAnswersShowRedCrossesAndNoRegistration) {
+    Fixture f;
+    finishRowTest(f.state, 3, 4, 1);
+    f.state.testRec[9 + 6] = 0;  // 3×7 in round 2
+    TResultDsp1Form form(f.state, f.board, f.host, f.pacer);
+    form.show();
+    QTableWidgetItem* cross = form.grid()->item(7, 2);
+    EXPECT_EQ(cross->text(), q(u"×"));
+    EXPECT_EQ(cross->foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(form.grid()->item(7, 1)->foreground().color(), QColor(Qt::black));
+    EXPECT_FALSE(form.registerButton()->isEnabled());
+    EXPECT_FALSE(form.registerAction()->isEnabled());
+    saveGrab(form, QStringLiteral("result-table-1-wrong"));
+    // Not perfect: closing asks nothing.
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(f.pacer.questions.empty());
+}
+
+TEST(ResultDsp2Window, PerfectBeginnerTestRegistersAndOpensTheQualificationTable) {
+    Fixture f;
+    f.state.mokuji_n = 9;
+    f.state.dan = 10;
+    f.state.menu_n = 3;
+    f.state.testRec.fill(2);
+    for (int d : {1, 2, 5})
+        for (int m = 0; m < 9; ++m) f.state.testRec[(d - 1) * 9 + m] = f.state.testRec[(d - 1) * 9 + m + 81] = 1;
+    TResultDsp2Form form(f.state, f.board, f.host, f.pacer);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), q(u"テスト結果（級別）の結果"));
+    EXPECT_EQ(form.titlePanel()->text(), q(u"初級[１･２･５の段](手答・順)のテスト結果"));
+    EXPECT_EQ(form.grid()->item(10, 5)->text(), q(u"◎"));
+    EXPECT_EQ(form.grid()->item(10, 3)->text(), q(u"×"));
+    EXPECT_EQ(form.grid()->item(10, 3)->foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(form.grid()->item(2, 3)->text(), q(u"－－"));
+    EXPECT_EQ(form.grid()->item(2, 1)->foreground().color(), QColor(Qt::black));
+    saveGrab(form, QStringLiteral("result-table-2"));
+
+    f.pacer.answers = {true};  // the qualification table's closing question
+    QString shown;
+    f.host.scripts.push_back([&](QDialog& d) {
+        auto& sikaku = dynamic_cast<TSikakuCheckForm&>(d);
+        shown = sikaku.grid()->item(10, 1)->text();
+    });
+    form.registerButton()->click();
+    EXPECT_EQ(f.state.recCheck[0][9], 1);
+    EXPECT_EQ(shown, q(u"○"));
+    EXPECT_EQ(f.host.modals, QStringList{q(u"資格チェック表")});
+    EXPECT_TRUE(f.host.infoPanel.empty());  // table II leaves the memo alone
+    EXPECT_TRUE(form.isVisible());          // and stays open underneath
+
+    // Table II leaves the record alone when it closes.
+    f.pacer.answers = {true};
+    form.close();
+    EXPECT_EQ(f.state.testRec[0], 1);
+}
+
+TEST(ResultDspWindows, OpeningHidesTheMemoAndRestoresItsSetting) {
+    Fixture f;
+    finishRowTest(f.state, 2, 3, 0);
+    f.state.infoDsp = 1;
+    QString title;
+    f.host.scripts.push_back([&](QDialog& d) { title = d.windowTitle(); });
+    Kekka_Dsp(f.state, f.board, f.host, f.pacer, nullptr);
+    EXPECT_EQ(title, q(u"テスト結果（段別）の表示"));
+    EXPECT_EQ(f.host.infoPanel, (std::vector<int>{0, 1}));
+    // The other table's choice: nothing opens, nothing is said.
+    KekkaD_Dsp(f.state, f.board, f.host, f.pacer, nullptr);
+    EXPECT_EQ(f.host.modals.size(), 1u);
+    EXPECT_TRUE(f.host.messages.isEmpty());
+    // Without a name the learner is asked for one.
+    f.host.nameBox.clear();
+    Kekka_Dsp(f.state, f.board, f.host, f.pacer, nullptr);
+    EXPECT_EQ(f.host.modals.size(), 1u);
+    EXPECT_EQ(f.host.messages, QStringList{q(u"おねがい。。。|まず，なまえを記入してください。")});
+    EXPECT_EQ(f.host.nameFocused, 1);
+}
+
+TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
+    Fixture f;
+    f.state.recCheck[0][12] = f.state.recCheck[3][12] = 1;  // all rows, 手答(順) and 声答(乱)
+    f.state.recCheck[4][3] = 1;  // 四の段 recited in order
+    f.state.recCheck[6][6] = 1;  // 七の段 in full recitation
+    TSikakuCheckForm form(f.state, f.host, f.pacer);
+    form.show();
+    EXPECT_EQ(form.sikakuLevel(), 1);
+    EXPECT_EQ(form.messageText(), q(u"おめでとう。<九九術マスター> の資格をゲットできるぞ。"));
+    EXPECT_TRUE(form.masterEnabled());
+    EXPECT_FALSE(form.menkyoEnabled());
+    EXPECT_EQ(form.grid()->item(14, 1)->text(), q(u"◎"));
+    EXPECT_EQ(form.grid()->item(14, 1)->foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(form.grid()->item(14, 2)->text(), q(u"×"));
+    EXPECT_EQ(form.grid()->item(0, 3)->text(), q(u"声答(順)"));
+    saveGrab(form, QStringLiteral("sikaku-check"));
+
+    // Row 7 (七の段) qualifies by full recitation: the certificate opens for it.
+    QString subject;
+    f.host.scripts.push_back([&](QDialog& d) {
+        subject = d.findChild<QLabel*>(QStringLiteral("SubjectLabel"))->text();
+    });
+    form.selectRow(7);
+    form.Button3Click();
+    EXPECT_EQ(f.host.modals.last(), q(u"証明書フォーマット"));
+    EXPECT_EQ(subject, q(u"九九術 七の段を　　"));
+    EXPECT_EQ(f.state.mokuji_n, 7);
+    EXPECT_EQ(f.state.certKind, -1);
+    // Row 4, recited in order only, does not.
+    form.selectRow(4);
+    form.Button3Click();
+    EXPECT_EQ(f.host.messages.size(), 2);
+    // The マスター certificate.
+    form.Button5Click();
+    EXPECT_EQ(f.state.certKind, 1);
+    EXPECT_EQ(f.host.modals.size(), 2);
+    // 免許皆伝 is not earned: its button does nothing.
+    form.Button2Click();
+    EXPECT_EQ(f.host.modals.size(), 2);
+}
+
+TEST(SikakuWindow, ClearAndWriteBackOnClosing) {
+    Fixture f;
+    f.state.recCheck[2][4] = 1;
+    f.state.recCheck[5][13] = 1;  // a stale pass mark: the check on opening corrects it
+    TSikakuCheckForm form(f.state, f.host, f.pacer);
+    form.show();
+    // Cancel on the clear question changes nothing.
+    f.pacer.answers = {false};
+    form.ClearRecord();
+    EXPECT_EQ(form.grid()->item(5, 3)->text(), q(u"○"));
+    // Closing with Cancel keeps the window, but the grid is written back already.
+    f.pacer.answers = {false};
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(f.state.recCheck[5][13], 0);
+    EXPECT_EQ(f.state.recCheck[2][4], 1);
+    f.pacer.answers = {true};
+    form.ClearRecord();
+    EXPECT_EQ(form.grid()->item(5, 3)->text(), q(u"－"));
+    EXPECT_EQ(f.state.recCheck[2][4], 0);
+    // Esc closes (after the question).
+    f.pacer.answers = {true};
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(SikakuWindow, MissingHelpFileIsReported) {
+    Fixture f;
+    QTemporaryDir dir;
+    f.state.exeDir = dir.path() + u'/';
+    TSikakuCheckForm form(f.state, f.host, f.pacer);
+    form.Button1Click();
+    EXPECT_EQ(f.host.messages, QStringList{q(u"お知らせ|kuku_V24.chm が見あたりません。")});
+    EXPECT_TRUE(f.host.opened.isEmpty());
+}
+
+TEST(CertWindow, ThreeKindsRenderWithTheirTexts) {
+    const struct {
+        int kind;
+        int mokuji_n;
+        const char* file;
+        const char16_t* subject;
+    } cases[] = {
+        {-1, 7, "certificate-row", u"九九術 七の段を　　"},
+        {1, 1, "certificate-master", u"九九術 マスターを"},
+        {0, 1, "certificate-licence", u"九九術 免許皆伝を"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.state.certKind = c.kind;
+        f.state.mokuji_n = c.mokuji_n;
+        TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+        form.show();
+        EXPECT_EQ(form.dateLine(), q(u"令和1(2019)年01月1日"));
+        EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("SubjectLabel"))->text(), q(c.subject));
+        EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleDankyu"))->isVisible(), c.kind == -1);
+        EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleMaster"))->isVisible(), c.kind == 1);
+        EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleMenkyo"))->isVisible(), c.kind == 0);
+        EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("NumberBox"))->text().contains(QStringLiteral("1234567")));
+        saveGrab(form, QString::fromLatin1(c.file));
+    }
+}
+
+TEST(CertWindow, WithoutAPrinterTheLearnerIsTold) {
+    Fixture f;
+    TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+    form.printerAvailable = [] { return false; };
+    form.Print();
+    ASSERT_EQ(f.host.messages.size(), 1);
+    EXPECT_TRUE(f.host.messages[0].startsWith(q(u"お知らせ|プリンターが見つかりません。")));
+}
+
+TEST(CertWindow, PrintsTheWholeCertificateOnOnePage) {
+    Fixture f;
+    f.state.certKind = 0;
+    TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+    form.show();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    ASSERT_TRUE(form.printTo(printer));
+    const QImage shown = form.certificateImage();
+    QFile::copy(pdf, QStringLiteral("/tmp/certificate-printed.pdf"));
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromLocal8Bit(info.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("Pages: +1\\n"))));
+
+    QProcess render;
+    const QString stem = dir.filePath(QStringLiteral("page"));
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("40"),
+                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, stem});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    QImage page(stem + QStringLiteral(".png"));
+    ASSERT_FALSE(page.isNull());
+    page.save(QStringLiteral("/tmp/certificate-printed.png"));
+    // The inked area is the certificate: inside the page, and in the window's proportions.
+    QRect ink;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 245) ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 0);
+    EXPECT_LE(ink.bottom(), page.height() - 1);
+    const double shownRatio = double(shown.width()) / shown.height();
+    const double inkRatio = double(ink.width()) / ink.height();
+    EXPECT_NEAR(inkRatio, shownRatio, 0.06);
+    // Scaled to the page: the certificate fills its width.
+    EXPECT_GT(ink.width(), page.width() * 8 / 10);
+    // The bottom banner made it onto the page (the licence banners are red and gold).
+    const QRgb bottom = page.pixel(ink.center().x(), ink.bottom() - 3);
+    EXPECT_GT(qRed(bottom), qBlue(bottom) + 40);
+}
+
+TEST(NigateWindow, DrawsTheListAndReadsItAloud) {
+    KukuState state;
+    VirtualPacer pacer;
+    VirtualVoice voice(pacer);
+    voice.fixedDurationMs = 1000;
+    Speaker speaker(state, voice, pacer);
+    TNigateForm form(state, speaker, pacer);
+    form.showBeside(QRect(100, 50, 600, 700));
+    EXPECT_EQ(form.windowTitle(), q(u"にが手な九九"));
+    EXPECT_EQ(form.geometry().left(), 100 + 600 + 300);
+    EXPECT_EQ(form.width(), 380);
+    EXPECT_EQ(form.height(), 320);  // four entries
+    saveGrab(form, QStringLiteral("nigate"));
+
+    EXPECT_EQ(form.ReadAll(), 4);
+    EXPECT_EQ(voice.texts(), (QStringList{MakeYomi(13, 1), MakeYomi(14, 1), MakeYomi(15, 1), MakeYomi(16, 1)}));
+    EXPECT_EQ(pacer.now(), 4 * 1800);
+    EXPECT_EQ(form.current(), -1);
+
+    form.findChild<QPushButton*>(QStringLiteral("RepeatButton"))->click();
+    EXPECT_EQ(form.ReadAll(), 12);
+
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(NigateWindow, HeightFollowsTheListWithinTheScreen) {
+    const struct {
+        int entries;
+        int height;
+    } cases[] = {{0, 303}, {3, 303}, {4, 320}, {11, 880}, {81, 900}};
+    for (const auto& c : cases) EXPECT_EQ(TNigateForm::heightFor(c.entries), c.height) << c.entries;
+}
