@@ -56,6 +56,8 @@ Q_SIGNALS:
     void Recognition(int streamNumber, qint64 streamPosition, int recognitionType,
                      const rentabo::RecoResult& result);
     void AudioLevel(int streamNumber, qint64 streamPosition, int level);
+    // A phrase heard (or typed) that no active rule accepts; it changes nothing.
+    void FalseRecognition(int streamNumber, qint64 streamPosition, const rentabo::RecoResult& result);
 };
 
 // The value of the first property named `name` (without regard to case), or of its first child

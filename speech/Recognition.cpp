@@ -1,0 +1,104 @@
+#include "speech/Recognition.h"
+
+#include "lessons/Board.h"
+#include "speech/platform/SpeechFailure.h"
+
+namespace rentabo {
+
+QString ccModeLabel() { return QStringLiteral(u"☆練習・テストモード"); }
+QString dicModeLabel() { return QStringLiteral(u"★おはなしモード"); }
+
+Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view,
+                         Speaker& speaker, Pacer& pacer, SpSharedRecoContext& context,
+                         CommandSink& sink, QObject* parent)
+    : QObject(parent),
+      m_state(state),
+      m_board(board),
+      m_view(view),
+      m_speaker(speaker),
+      m_pacer(pacer),
+      m_context(context),
+      m_sink(sink) {
+    connect(&m_context, &SpSharedRecoContext::Recognition, this,
+            &Recognition::SpSharedRecoContext1Recognition);
+    connect(&m_context, &SpSharedRecoContext::AudioLevel, this,
+            &Recognition::SpSharedRecoContext1AudioLevel);
+}
+
+bool Recognition::setUp(const QString& grammarPath) {
+    if (!m_context.setEventInterests(SREAllEvents)) return false;
+    if (!m_context.CreateGrammar(0))
+        reportSpeechFailure(QStringLiteral("CreateGrammar"), m_context.engineName());
+    m_context.DictationLoad();
+    m_context.DictationSetState(false);
+    if (!m_context.CmdLoadFromFile(grammarPath))
+        m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
+    m_context.CmdSetRuleIdState(0, false);
+    if (!m_context.DictationSetState(true))
+        m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
+    m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
+    m_context.DictationSetState(false);
+    m_context.CmdSetRuleIdState(0, true);
+    m_state.cc_mode = 1;
+    return true;
+}
+
+void Recognition::EnterCcMode() {
+    m_pacer.beep();
+    m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
+    m_speaker.SpeakAsync(QStringLiteral(u"練習・テストモード 受け付けました。"));
+    if (!m_context.DictationSetState(false))
+        reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
+    if (!m_context.CmdSetRuleIdState(0, true))
+        reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    m_state.cc_mode = 1;
+    m_board.CBoxDsp(1);
+}
+
+void Recognition::EnterDicMode() {
+    m_pacer.beep();
+    m_view.setBackgroundColour(kChatBackground);
+    m_board.appendMemo(QStringLiteral(u"<★DicMode Entered★>"));
+    m_view.showModeLabel(dicModeLabel(), kModeLabelBlue);
+    m_speaker.SpeakAsync(QStringLiteral(u"おはなしモード 受け付けました。"));
+    if (!m_context.CmdSetRuleIdState(0, false))
+        reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    if (!m_context.DictationSetState(true))
+        reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
+    m_state.cc_mode = 0;
+}
+
+void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoResult& result) {
+    m_state.waitLimit = 6000;
+    m_astr = result.text;
+    m_board.appendMemo(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>\n")
+                           .arg(m_astr)
+                           .arg(m_state.cc_mode)
+                           .arg(m_state.AnsV_wait));
+    m_view.showMemoLineCount(m_board.memoLineCount());
+    checkMemoLimits(m_board);
+    // A cleared memo shows its new count at once rather than the stale one.
+    if (m_board.memoLineCount() == 0) m_view.showMemoLineCount(0);
+
+    if (m_state.cc_mode == 1) {
+        m_cValue = GetPropertyValue(result, QStringLiteral("chosencolour"), QStringLiteral("colourvalue")).toInt();
+        m_board.appendMemo(QStringLiteral(u"<◆cV=%1><ans_way=%2>").arg(m_cValue).arg(m_state.ans_way));
+        handOn(m_cValue);
+    } else {
+        m_cValue = 0;
+        m_sink.onChat(m_astr);
+    }
+}
+
+void Recognition::handOn(int cValue) {
+    if (cValue >= 61 && cValue <= 69 && m_sink.onRowChoice(cValue)) return;
+    if (cValue >= 100 && cValue <= 199 && m_sink.onNumber(cValue)) return;
+    if (cValue >= 201 && cValue <= 281 && m_sink.onReading(cValue)) return;
+    m_sink.onCommand(cValue, m_astr);
+}
+
+void Recognition::SpSharedRecoContext1AudioLevel(int, qint64, int level) {
+    m_view.showMicLevel(std::clamp(level, 0, 100));
+}
+
+}  // namespace rentabo

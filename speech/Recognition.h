@@ -1,0 +1,90 @@
+#pragma once
+
+#include "lessons/KukuState.h"
+#include "lessons/Pacer.h"
+#include "lessons/QuestionBoard.h"
+#include "speech/Speaking.h"
+#include "speech/platform/SpSharedRecoContext.h"
+
+#include <QObject>
+
+namespace rentabo {
+
+// Colours of the mode label and the chat background, as 0x00BBGGRR.
+inline constexpr int kModeLabelRed = 0x0000FF;
+inline constexpr int kModeLabelBlue = 0xFF0000;
+inline constexpr int kChatBackground = 0x808000;
+
+// What recognition shows on the main window besides the memo.
+class RecognitionView {
+public:
+    virtual ~RecognitionView() = default;
+    // The mode label (Label3): its text in bold, in the given colour.
+    virtual void showModeLabel(const QString& text, int colour) = 0;
+    // The microphone level bar and number, 0..100.
+    virtual void showMicLevel(int level) = 0;
+    // The memo's line counter (StaticText21).
+    virtual void showMemoLineCount(int lines) = 0;
+    // The window's background colour; the saved colour (orgColor) is not touched.
+    virtual void setBackgroundColour(int colour) = 0;
+};
+
+// Where recognised phrases go after they are logged. Number ranges are offered in the order
+// rows, numbers, readings; a handler that does not take its number (no test is waiting for it)
+// returns false and the number falls through to the command switch.
+class CommandSink {
+public:
+    virtual ~CommandSink() = default;
+    virtual bool onRowChoice(int cValue) = 0;          // 61..69
+    virtual bool onNumber(int cValue) = 0;             // 100..199
+    virtual bool onReading(int cValue) = 0;            // 201..281
+    virtual void onCommand(int cValue, const QString& astr) = 0;  // everything else, 0 included
+    virtual void onChat(const QString& astr) = 0;       // chat listening
+};
+
+// The recogniser's set-up, the two listening modes and the first stage of every recognition:
+// the log line, the command number and the hand-off.
+class Recognition final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Recognition)
+public:
+    Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
+                Pacer& pacer, SpSharedRecoContext& context, CommandSink& sink,
+                QObject* parent = nullptr);
+
+    // The start-up set-up, with the grammar file's path. False when the recogniser could not be
+    // reached (the first call failed): the caller shows the error and skips the rest of its
+    // start-up. Grammar and dictation failures are written to the memo and set-up goes on.
+    bool setUp(const QString& grammarPath);
+
+    void EnterCcMode();
+    void EnterDicMode();
+
+    // The entry of every recognised phrase (connected to the context's Recognition event).
+    void SpSharedRecoContext1Recognition(int streamNumber, qint64 streamPosition,
+                                         int recognitionType, const RecoResult& result);
+    void SpSharedRecoContext1AudioLevel(int streamNumber, qint64 streamPosition, int level);
+
+    // The phrase being handled.
+    const QString& astr() const { return m_astr; }
+    int cValue() const { return m_cValue; }
+
+private:
+    void handOn(int cValue);
+
+    KukuState& m_state;
+    QuestionBoard& m_board;
+    RecognitionView& m_view;
+    Speaker& m_speaker;
+    Pacer& m_pacer;
+    SpSharedRecoContext& m_context;
+    CommandSink& m_sink;
+    QString m_astr;
+    int m_cValue = 0;
+};
+
+// The texts of the two modes, for the label and the tests.
+QString ccModeLabel();
+QString dicModeLabel();
+
+}  // namespace rentabo

@@ -1,0 +1,267 @@
+#include "speech/platform/PocketSphinxContext.h"
+
+#include "speech/platform/JapaneseReading.h"
+#include "speech/platform/KanaPhones.h"
+#include "speech/platform/TypedPhraseContext.h"
+
+#include <QAudioDevice>
+#include <QAudioSource>
+#include <QMediaDevices>
+
+#include <cmath>
+
+namespace rentabo {
+
+namespace {
+
+// The words chat listening listens for, as the chat matcher spells them, with how they sound.
+struct ChatWord {
+    const char16_t* text;
+    const char16_t* sound;
+};
+constexpr ChatWord kChatWords[] = {
+    {u"コマンド", u"こまんど"},         {u"メニュー", u"めにゅー"},
+    {u"命令", u"めいれい"},             {u"顧問と", u"こもんと"},
+    {u"計算モード", u"けいさんもーど"}, {u"モードチェンジ", u"もーどちぇんじ"},
+    {u"おはよう", u"おはよう"},         {u"こんにちは", u"こんにちわ"},
+    {u"よろしく", u"よろしく"},         {u"ひらけごま", u"ひらけごま"},
+    {u"オープン", u"おーぷん"},         {u"お名前は", u"おなまえわ"},
+    {u"名前は", u"なまえわ"},           {u"お名前を", u"おなまえお"},
+    {u"おとしは", u"おとしわ"},         {u"ねんれいは", u"ねんれいわ"},
+    {u"おいくつ", u"おいくつ"},         {u"ひげは", u"ひげわ"},
+    {u"彼女は", u"かのじょわ"},         {u"何時", u"なんじ"},
+    {u"好きな食べ物", u"すきなたべもの"}, {u"好きなスポーツ", u"すきなすぽーつ"},
+    {u"ありがとう", u"ありがとう"},     {u"サンキュー", u"さんきゅー"},
+    {u"馬みたい", u"うまみたい"},       {u"今日は何日", u"きょうわなんにち"},
+    {u"はじめ", u"はじめ"},             {u"開始", u"かいし"},
+    {u"スタート", u"すたーと"},         {u"中止", u"ちゅうし"},
+    {u"エスケープ", u"えすけーぷ"},     {u"ストップ", u"すとっぷ"},
+};
+
+// The morae of the loop that absorbs everything else said in chat.
+constexpr const char16_t* kMorae[] = {
+    u"あ", u"い", u"う", u"え", u"お", u"か", u"き", u"く", u"け", u"こ", u"が", u"ぎ", u"ぐ",
+    u"げ", u"ご", u"さ", u"し", u"す", u"せ", u"そ", u"ざ", u"じ", u"ず", u"ぜ", u"ぞ", u"た",
+    u"ち", u"つ", u"て", u"と", u"だ", u"で", u"ど", u"な", u"に", u"ぬ", u"ね", u"の", u"は",
+    u"ひ", u"ふ", u"へ", u"ほ", u"ば", u"び", u"ぶ", u"べ", u"ぼ", u"ぱ", u"ぴ", u"ぷ", u"ぺ",
+    u"ぽ", u"ま", u"み", u"む", u"め", u"も", u"や", u"ゆ", u"よ", u"ら", u"り", u"る", u"れ",
+    u"ろ", u"わ", u"ん", u"きゃ", u"きゅ", u"きょ", u"しゃ", u"しゅ", u"しょ", u"ちゃ", u"ちゅ",
+    u"ちょ", u"じゃ", u"じゅ", u"じょ", u"りょ",
+};
+
+QString phraseWord(std::size_t i) { return QStringLiteral("w%1").arg(i); }
+
+}  // namespace
+
+PocketSphinxContext::PocketSphinxContext(QObject* parent, DecoderConfig config)
+    : GrammarRecoContext(parent), m_config(std::move(config)) {}
+
+PocketSphinxContext::~PocketSphinxContext() { stopMicrophone(); }
+
+DecoderConfig PocketSphinxContext::defaultConfig() {
+    DecoderConfig c;
+    c.modelDir = defaultModelDir();
+    c.warps = {0.92, 1.0, 1.08, 1.16};
+    return c;
+}
+
+std::vector<QStringList> PocketSphinxContext::phrasePronunciations(const QString& text) {
+    return pronunciationsOf(readingOf(text.normalized(QString::NormalizationForm_KC)));
+}
+
+bool PocketSphinxContext::loadModel(QString* error) {
+    std::vector<DecoderWord> words;
+    QStringList alternatives;
+    m_dictationTexts.clear();
+    auto add = [&](const QString& text, const QString& sound) {
+        auto prons = pronunciationsOf(sound);
+        if (prons.empty()) return;
+        const QString name = QStringLiteral("d%1").arg(m_dictationTexts.size());
+        words.push_back({name, std::move(prons)});
+        alternatives << name;
+        m_dictationTexts << text;
+    };
+    for (const auto& w : kChatWords) add(QString::fromUtf16(w.text), QString::fromUtf16(w.sound));
+    for (const char16_t* m : kMorae) add(QString::fromUtf16(m), QString::fromUtf16(m));
+    DecoderConfig config = m_config;
+    config.warps = {1.0};
+    // A strong word penalty keeps the mora loop from shredding a keyword into its morae.
+    config.wordInsertionPenalty = 0.03;
+    m_dictation = SphinxDecoder::create(config, words, error);
+    if (!m_dictation) return false;
+    const QString jsgf = QStringLiteral("#JSGF V1.0;\ngrammar chat;\npublic <chat> = ( %1 )+ ;\n")
+                             .arg(alternatives.join(QStringLiteral(" | ")));
+    if (!m_dictation->setGrammar(QStringLiteral("chat"), jsgf, error)) {
+        m_dictation.reset();
+        return false;
+    }
+    m_dictation->useGrammar(QStringLiteral("chat"));
+    return true;
+}
+
+bool PocketSphinxContext::grammarLoaded() {
+    const auto& phrases = grammar()->phrases();
+    std::vector<DecoderWord> words;
+    m_pronounceable.assign(phrases.size(), false);
+    for (std::size_t i = 0; i < phrases.size(); ++i) {
+        auto prons = phrasePronunciations(phrases[i].text);
+        if (prons.empty()) continue;  // typed only: nothing the model can say
+        m_pronounceable[i] = true;
+        words.push_back({phraseWord(i), std::move(prons)});
+    }
+    QString error;
+    m_commands.reset();
+    if (words.empty()) return true;
+    m_commands = SphinxDecoder::create(m_config, words, &error);
+    return m_commands != nullptr;
+}
+
+void PocketSphinxContext::listeningChanged() {
+    m_listening = Listening::Off;
+    if (commandsActive() && m_commands) {
+        QStringList alternatives;
+        for (std::size_t i : activePhrases())
+            if (m_pronounceable[i]) alternatives << phraseWord(i);
+        if (!alternatives.isEmpty()) {
+            const QString jsgf =
+                QStringLiteral("#JSGF V1.0;\ngrammar kuku;\npublic <command> = %1 ;\n")
+                    .arg(alternatives.join(QStringLiteral(" | ")));
+            if (m_commands->setGrammar(QStringLiteral("command"), jsgf, nullptr) &&
+                m_commands->useGrammar(QStringLiteral("command")))
+                m_listening = Listening::Commands;
+        }
+    } else if (dictationActive() && m_dictation) {
+        m_listening = Listening::Dictation;
+    }
+}
+
+void PocketSphinxContext::handle(const SphinxDecoder::Hypothesis& h) {
+    if (h.words.isEmpty()) return;
+    if (m_listening == Listening::Commands) {
+        bool ok = false;
+        const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
+        if (ok && grammar() && i < grammar()->phrases().size()) deliverPhrase(i);
+    } else if (m_listening == Listening::Dictation) {
+        QString text;
+        for (const QString& w : h.words) {
+            bool ok = false;
+            const int i = w.mid(1).toInt(&ok);
+            if (ok && i >= 0 && i < m_dictationTexts.size()) text += m_dictationTexts[i];
+        }
+        if (!text.isEmpty()) deliverDictation(text);
+    }
+}
+
+void PocketSphinxContext::emitLevel(const std::int16_t* samples, std::size_t count) {
+    // One level per 100 ms of audio, as a meter would show it: 0 at -60 dBFS, 100 at full scale.
+    for (std::size_t i = 0; i < count; ++i) {
+        m_levelWindow.push_back(samples[i]);
+        if (m_levelWindow.size() < 1600) continue;
+        double sum = 0;
+        for (std::int16_t s : m_levelWindow) sum += double(s) * s;
+        const double rms = std::sqrt(sum / m_levelWindow.size()) / 32768.0;
+        const double db = rms > 0 ? 20 * std::log10(rms) : -100;
+        const int level = std::clamp(int(std::lround((db + 60) * 100 / 60)), 0, 100);
+        m_levelWindow.clear();
+        Q_EMIT AudioLevel(0, m_position, level);
+    }
+}
+
+void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t count) {
+    emitLevel(samples, count);
+    m_position += qint64(count) * 2;
+    SphinxDecoder* d = m_listening == Listening::Commands    ? m_commands.get()
+                       : m_listening == Listening::Dictation ? m_dictation.get()
+                                                             : nullptr;
+    if (!d) return;
+    // Feed in pieces of 100 ms so the end of speech is seen when it happens.
+    constexpr std::size_t kChunk = 1600;
+    for (std::size_t off = 0; off < count; off += kChunk) {
+        if (auto h = d->feed(samples + off, std::min(kChunk, count - off))) handle(*h);
+    }
+}
+
+void PocketSphinxContext::flushAudio() {
+    SphinxDecoder* d = m_listening == Listening::Commands    ? m_commands.get()
+                       : m_listening == Listening::Dictation ? m_dictation.get()
+                                                             : nullptr;
+    if (!d) return;
+    if (auto h = d->flush()) handle(*h);
+}
+
+std::optional<std::size_t> PocketSphinxContext::recognizeUtterance(const MonoAudio& audio) {
+    if (m_listening != Listening::Commands || !m_commands) return std::nullopt;
+    const MonoAudio in = audio.rate == 16000 ? audio : resample(audio, 16000);
+    const auto h = m_commands->decodeUtterance(in.samples.data(), in.samples.size());
+    if (h.words.isEmpty()) return std::nullopt;
+    bool ok = false;
+    const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
+    if (!ok || i >= grammar()->phrases().size()) return std::nullopt;
+    return i;
+}
+
+bool PocketSphinxContext::startMicrophone(QString* error) {
+    stopMicrophone();
+    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (device.isNull()) {
+        if (error) *error = QStringLiteral("マイクが見つかりません");
+        return false;
+    }
+    QAudioFormat format;
+    format.setSampleRate(16000);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format)) format = device.preferredFormat();
+    m_format = format;
+    m_source = new QAudioSource(device, format, this);
+    m_input = m_source->start();
+    if (!m_input || m_source->error() != QAudio::NoError) {
+        if (error) *error = QStringLiteral("マイク (%1) を開けません").arg(device.description());
+        stopMicrophone();
+        return false;
+    }
+    connect(m_input, &QIODevice::readyRead, this, &PocketSphinxContext::readMicrophone);
+    return true;
+}
+
+void PocketSphinxContext::stopMicrophone() {
+    if (!m_source) return;
+    m_source->stop();
+    delete m_source;
+    m_source = nullptr;
+    m_input = nullptr;
+}
+
+void PocketSphinxContext::readMicrophone() {
+    if (!m_input) return;
+    const QByteArray data = m_input->readAll();
+    const int channels = std::max(1, m_format.channelCount());
+    const int bytes = m_format.bytesPerSample();
+    if (bytes <= 0 || data.isEmpty()) return;
+    const qsizetype frames = data.size() / (bytes * channels);
+    MonoAudio chunk{m_format.sampleRate(), std::vector<std::int16_t>(std::size_t(frames))};
+    for (qsizetype i = 0; i < frames; ++i) {
+        double sum = 0;
+        for (int c = 0; c < channels; ++c)
+            sum += m_format.normalizedSampleValue(data.constData() + (i * channels + c) * bytes);
+        chunk.samples[std::size_t(i)] =
+            std::int16_t(std::clamp(std::lround(sum / channels * 32767.0), -32768L, 32767L));
+    }
+    if (chunk.rate != 16000) chunk = resample(chunk, 16000);
+    acceptAudio(chunk.samples.data(), chunk.samples.size());
+}
+
+std::unique_ptr<SpSharedRecoContext> createRecoContext(QStringList* notes) {
+    auto ps = std::make_unique<PocketSphinxContext>();
+    QString why;
+    if (!ps->loadModel(&why)) {
+        if (notes)
+            *notes << QStringLiteral("音声認識エンジンを使えません (%1)。入力窓で言葉を打ちこめます。").arg(why);
+        return std::make_unique<TypedPhraseContext>();
+    }
+    if (!ps->startMicrophone(&why) && notes)
+        *notes << QStringLiteral("%1。声の答えは入力窓で打ちこめます。").arg(why);
+    return ps;
+}
+
+}  // namespace rentabo

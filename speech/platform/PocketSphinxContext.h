@@ -1,0 +1,80 @@
+#pragma once
+
+#include "speech/platform/GrammarRecoContext.h"
+#include "speech/platform/SphinxDecoder.h"
+#include "speech/platform/WavAudio.h"
+
+#include <QAudioFormat>
+
+#include <memory>
+
+class QAudioSource;
+class QIODevice;
+
+namespace rentabo {
+
+// The shared recognition context on PocketSphinx and its English acoustic model. The active
+// command rules become one finite-state grammar whose words are whole phrases, each pronounced
+// from its kana reading; dictation (chat listening) spots the chat keywords among a loop of
+// Japanese morae and returns the text heard. Audio comes from the microphone at 16 kHz, or from
+// acceptAudio; phrases are cut at the end of speech.
+class PocketSphinxContext final : public GrammarRecoContext {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PocketSphinxContext)
+public:
+    explicit PocketSphinxContext(QObject* parent = nullptr, DecoderConfig config = defaultConfig());
+    ~PocketSphinxContext() override;
+
+    static DecoderConfig defaultConfig();
+
+    // Loads the acoustic model (with the dictation words). False with a reason when it cannot.
+    bool loadModel(QString* error);
+    // Opens the default microphone; false with a reason when there is none.
+    bool startMicrophone(QString* error);
+    void stopMicrophone();
+
+    QString engineName() const override { return QStringLiteral("PocketSphinx"); }
+    bool hasMicrophone() const override { return m_source != nullptr; }
+
+    // 16 kHz mono audio as the microphone delivers it: levels, end of speech and recognition
+    // follow exactly as for the microphone.
+    void acceptAudio(const std::int16_t* samples, std::size_t count);
+    // Ends a phrase still being spoken (the end of a recording).
+    void flushAudio();
+    // Decodes a whole recording as one phrase with the active rules; the index of the phrase
+    // (into grammar()->phrases()) or nullopt when nothing was recognised. No event is raised.
+    std::optional<std::size_t> recognizeUtterance(const MonoAudio& audio);
+
+    // The pronunciations given to the decoder for a phrase (empty when it has none).
+    static std::vector<QStringList> phrasePronunciations(const QString& text);
+
+protected:
+    bool grammarLoaded() override;
+    void listeningChanged() override;
+    bool dictationAvailable() const override { return m_dictation != nullptr; }
+
+private:
+    enum class Listening { Off, Commands, Dictation };
+    void readMicrophone();
+    void handle(const SphinxDecoder::Hypothesis& h);
+    void emitLevel(const std::int16_t* samples, std::size_t count);
+
+    DecoderConfig m_config;
+    std::unique_ptr<SphinxDecoder> m_commands;
+    std::unique_ptr<SphinxDecoder> m_dictation;
+    std::vector<bool> m_pronounceable;  // by phrase index
+    QStringList m_dictationTexts;       // by dictation word index
+    Listening m_listening = Listening::Off;
+    QAudioSource* m_source = nullptr;  // owned through the Qt parent
+    QIODevice* m_input = nullptr;
+    QAudioFormat m_format;
+    std::vector<std::int16_t> m_levelWindow;
+    qint64 m_position = 0;
+};
+
+// The recognition context for the program: PocketSphinx with the microphone when the model
+// loads (a missing microphone is told through `notes`, and typed phrases still work), otherwise
+// the typed-phrase context. `notes` receives Japanese lines for the information memo.
+std::unique_ptr<SpSharedRecoContext> createRecoContext(QStringList* notes = nullptr);
+
+}  // namespace rentabo

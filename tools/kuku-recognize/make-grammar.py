@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""Writes the command grammar KukuGrammar.xml and the parents' table of phrases phrases.md.
+
+Usage: make-grammar.py PHRASES.tsv OUT.xml OUT.md
+
+Every phrase carries its command number as the property "chosencolour" with the child
+"colourvalue". The phrase list (PHRASES.tsv: number, kana, note) is merged in, so every phrase
+of it is in the grammar with its number. Phrases are written in kana, as the child says them:
+the recogniser builds pronunciations from kana, and the memo shows what was heard.
+"""
+import sys
+from xml.sax.saxutils import escape
+
+ONES = ["", "いち", "に", "さん", "よん", "ご", "ろく", "なな", "はち", "きゅう"]
+# Spoken variants of a final digit: し/よん, しち/なな, く/きゅう.
+ONES_ALT = {4: ["し"], 7: ["しち"], 9: ["く"]}
+TENS = ["", "じゅう", "にじゅう", "さんじゅう", "よんじゅう", "ごじゅう", "ろくじゅう",
+        "ななじゅう", "はちじゅう", "きゅうじゅう"]
+TENS_ALT = {4: ["しじゅう"], 7: ["しちじゅう"]}
+
+
+def number_readings(n):
+    if n == 0:
+        return ["ぜろ", "れい"]
+    tens, ones = divmod(n, 10)
+    tens_forms = [TENS[tens]] + TENS_ALT.get(tens, []) if tens else [""]
+    if ones:
+        ones_forms = [ONES[ones]] + ONES_ALT.get(ones, [])
+    else:
+        ones_forms = [""]
+    return [t + o for t in tens_forms for o in ones_forms]
+
+
+ROW_NAMES = ["いち", "に", "さん", "よん", "ご", "ろく", "なな", "はち", "きゅう"]
+ROW_ALT = {4: ["し"], 7: ["しち"], 9: ["く"]}
+
+COLOURS = [
+    (1, "赤", ["あか", "あかいろ"]),
+    (2, "青", ["あお", "あおいろ"]),
+    (3, "緑", ["みどり", "みどりいろ"]),
+    (4, "黄色", ["きいろ"]),
+    (5, "黒", ["くろ", "くろいろ"]),
+    (6, "白", ["しろいろ", "まっしろ"]),
+    (7, "灰色", ["はいいろ", "グレー"]),
+    (8, "黄緑", ["きみどり"]),
+    (9, "青緑", ["あおみどり"]),
+    (10, "紫", ["むらさき"]),
+    (11, "水色", ["みずいろ"]),
+    (12, "えんじ色", ["えんじいろ"]),
+    (13, "ライム", ["ライムいろ"]),
+    (14, "オリーブ", ["オリーブいろ"]),
+    (50, "うぐいす色", ["うぐいすいろ"]),
+]
+
+COMMANDS = [
+    (70, "テストを始める", ["テストはじめ", "テストかいし", "テストスタート"]),
+    (71, "テストを終わる", ["テストおわり", "テストちゅうし", "テストやめ"]),
+    (72, "おはなしモードにする", ["おはなしモード", "おしゃべりモード"]),
+    (73, "暗唱テストを始める", ["あんしょうテスト"]),
+    (74, "成績を見せる", ["せいせきをみせて", "せいせき", "けっかをみせて"]),
+    (75, "窓を前に出す", ["ひらけごま", "でてきて"]),
+    (78, "言いよどみ（何もしない）", ["ええと", "うーん"]),
+    (80, "あいづち（何もしない）", ["はい", "よし"]),
+    (85, "リストを隠してテストを始める", ["よーいどん", "よういスタート"]),
+    (86, "テストをやめる", ["ストップ", "ちゅうし"]),
+    (88, "おはなしの色を基本の色にする", ["きほんのいろ"]),
+    (98, "画面をきれいにする", ["がめんクリア", "がめんをけして"]),
+    (99, "道場を閉じる", ["どうじょうをとじる", "さようなら"]),
+]
+
+# The product part of a chant also said with よん, なな, きゅう.
+PRODUCT_ALT = [("しじゅう", "よんじゅう"), ("じゅうしち", "じゅうなな"), ("じゅうし", "じゅうよん"),
+               ("じゅうく", "じゅうきゅう")]
+
+
+def read_phrase_list(path):
+    out = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if not line or line.startswith("#"):
+                continue
+            parts = line.split("\t")
+            out.append((int(parts[0]), parts[1]))
+    return out
+
+
+def add(table, number, phrase):
+    phrases = table.setdefault(number, [])
+    if phrase not in phrases:
+        phrases.append(phrase)
+
+
+def build(phrase_list):
+    rules = {"colours": {}, "rows": {}, "commands": {}, "numbers": {}, "readings": {}, "chart": {}}
+    notes = {}
+    for value, note, phrases in COLOURS:
+        notes[value] = note
+        for p in phrases:
+            add(rules["colours"], value, p)
+    for d in range(1, 10):
+        notes[60 + d] = f"{d}の段にする"
+        notes[300 + d] = f"九九の表で{d}の段を読む"
+        for name in [ROW_NAMES[d - 1]] + ROW_ALT.get(d, []):
+            add(rules["rows"], 60 + d, name + "のだん")
+            add(rules["chart"], 300 + d, name + "のだんをよんで")
+    notes[310] = "九九の表で苦手を読む"
+    add(rules["chart"], 310, "にがてをよんで")
+    for value, note, phrases in COMMANDS:
+        notes[value] = note
+        for p in phrases:
+            add(rules["commands"], value, p)
+    for n in range(100):
+        notes[100 + n] = f"答えの数 {n}"
+        for p in number_readings(n):
+            add(rules["numbers"], 100 + n, p)
+    for number, kana in phrase_list:
+        rule = ("rows" if 61 <= number <= 69 else "numbers" if 100 <= number <= 199 else
+                "readings" if 201 <= number <= 281 else "chart" if number >= 301 else
+                "colours" if number <= 50 else "commands")
+        add(rules[rule], number, kana)
+    for number in list(rules["readings"]):
+        k = number - 201
+        notes[number] = f"{k // 9 + 1}×{k % 9 + 1}＝{(k // 9 + 1) * (k % 9 + 1)} の九九"
+        for chant in list(rules["readings"][number]):
+            for old, new in PRODUCT_ALT:
+                if chant.endswith(old):
+                    add(rules["readings"], number, chant[: -len(old)] + new)
+                    break
+    return rules, notes
+
+
+RULE_IDS = {"colours": 1, "rows": 2, "commands": 3, "numbers": 4, "readings": 5, "chart": 6}
+
+
+def write_xml(rules, path):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           "<!-- Command grammar of Rentabo. Generated by tools/kuku-recognize/make-grammar.py;",
+           "     edit the generator, not this file. Each phrase carries its command number as",
+           '     the property "chosencolour" with the child "colourvalue". -->',
+           '<GRAMMAR LANGID="411">']
+    for name, table in rules.items():
+        out.append(f'  <RULE ID="{RULE_IDS[name]}" NAME="{name}" TOPLEVEL="ACTIVE">')
+        out.append('    <P PROPNAME="chosencolour">')
+        out.append('      <L PROPNAME="colourvalue">')
+        for number in sorted(table):
+            phrases = table[number]
+            if len(phrases) == 1:
+                out.append(f'        <P VAL="{number}">{escape(phrases[0])}</P>')
+            else:
+                inner = "".join(f"<P>{escape(p)}</P>" for p in phrases)
+                out.append(f'        <P VAL="{number}"><L>{inner}</L></P>')
+        out.append("      </L>")
+        out.append("    </P>")
+        out.append("  </RULE>")
+    out.append("</GRAMMAR>")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("\n".join(out) + "\n")
+
+
+TITLES = {"colours": "色を変える", "rows": "段をえらぶ", "commands": "テストと画面のコマンド",
+          "numbers": "答えの数（口答テスト）", "readings": "九九のとなえ（暗唱テスト）",
+          "chart": "九九の表を読む"}
+
+
+def write_md(rules, notes, path):
+    out = ["# 九九きわむに言えることば", "",
+           "「☆練習・テストモード」のとき、しはんは次のことばを聞き分けます。",
+           "どれか一つをはっきり言ってください。マイクがないときは、表示メニューの入力窓に",
+           "同じことばを打ちこめます（数は 18 のように数字でも打てます）。", "",
+           "This file is generated with the grammar (tools/kuku-recognize/make-grammar.py).", ""]
+    for name, table in rules.items():
+        out += [f"## {TITLES[name]}", "", "| 番号 | 意味 | 言い方 |", "|---:|---|---|"]
+        for number in sorted(table):
+            out.append(f"| {number} | {notes.get(number, '')} | {' / '.join(table[number])} |")
+        out.append("")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("\n".join(out))
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit("usage: make-grammar.py PHRASES.tsv OUT.xml OUT.md")
+    rules, notes = build(read_phrase_list(sys.argv[1]))
+    write_xml(rules, sys.argv[2])
+    write_md(rules, notes, sys.argv[3])
+
+
+if __name__ == "__main__":
+    main()
