@@ -1,0 +1,193 @@
+// The keyboard-answer tests of modes 4 and 5.
+#include "lessons/Board.h"
+#include "lessons/LessonEngine.h"
+#include "lessons/WaitWithStops.h"
+#include "speech/Speaking.h"
+
+namespace rentabo {
+
+namespace {
+// The answer time at ステップ; the other speeds use their speedWait.
+constexpr int kStepAnswerMs = 8000;
+// How long a mark stays before the next question.
+constexpr int kMarkMs = 500;
+constexpr int kKeyRepeatMs = 300;
+
+QString passText() { return QStringLiteral(u"ﾊﾟｽ"); }
+}  // namespace
+
+int LessonEngine::ReadKey() {
+    for (int d = 0; d < 10; ++d)
+        if (m_pacer.keyActive(vk::Numpad0 + d)) {
+            m_pacer.sleep(kKeyRepeatMs);
+            return d;
+        }
+    for (int d = 0; d < 10; ++d)
+        if (m_pacer.keyActive(vk::Key0 + d)) {
+            m_pacer.sleep(kKeyRepeatMs);
+            return d;
+        }
+    if (m_pacer.keyActive(vk::KeyG)) {
+        m_pacer.sleep(kKeyRepeatMs);
+        return -5;
+    }
+    if (m_pacer.keyActive(vk::Return)) {
+        m_pacer.sleep(kKeyRepeatMs);
+        return -1;
+    }
+    if (m_pacer.keyActive(vk::Escape)) {
+        m_pacer.processPendingMessages();
+        m_pacer.sleep(kKeyRepeatMs);
+        return -3;
+    }
+    return -9;
+}
+
+void LessonEngine::openResultTable() {
+    if (m_state.mokuji_n < 9)
+        m_host.Kekka_Dsp(m_state);
+    else
+        m_host.KekkaD_Dsp(m_state);
+}
+
+int LessonEngine::stopKeyTest(const QString& message, bool speak) {
+    ShowMessageLine(m_board, message);
+    if (speak) m_speaker.SpeakAsync(message);
+    m_state.testAborted = 1;
+    openResultTable();
+    m_board.CBoxDsp(1);
+    return -1;
+}
+
+LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
+    KukuState& s = m_state;
+    const int product = kukuTables().kotae[static_cast<std::size_t>(s.kuku_n)];
+    const std::int64_t limit = s.procFlag == 0 ? kStepAnswerMs : s.pacing.speedWait;
+    s.waitLimit = limit;
+    const std::int64_t start = m_pacer.now();
+    int typed = -1;
+    int phase = 1;
+    bool rightArmed = true;
+    while (m_pacer.now() - start <= limit) {
+        if (!m_pacer.rightButtonDown()) {
+            rightArmed = true;
+        } else if (rightArmed) {
+            if (m_pacer.askOkCancel(QStringLiteral(u"テストを中止しますか？"),
+                                    QStringLiteral(u"<かくにん>")))
+                return Answer::StopA;
+            rightArmed = false;
+        }
+        const int key = ReadKey();
+        if (key == -3) {
+            ShowAnswer(m_board, passText(), 0);
+            return Answer::StopB;
+        }
+        if (key == -1) {
+            if (typed < 0) continue;
+            score = typed == product ? 1 : 0;
+            return Answer::Judged;
+        }
+        if (key == -5) {
+            score = 0;
+            ShowAnswer(m_board, passText(), 0);
+            m_pacer.beep();
+            return Answer::Judged;
+        }
+        if (key >= 0) {
+            if (product < 10) {
+                score = key == product ? 1 : 0;
+                ShowAnswer(m_board, QString::number(key), score == 1 ? 1 : 0);
+                return Answer::Judged;
+            }
+            if (phase == 1) {
+                typed = key;
+                ShowAnswer(m_board, QString::number(key), 0);
+                phase = 2;
+                continue;
+            }
+            typed = 10 * typed + key;
+            score = typed == product ? 1 : 0;
+            ShowAnswer(m_board, QString::number(typed), score == 1 ? 1 : 0);
+            return Answer::Judged;
+        }
+        sleepOnePoll(m_pacer, start, limit);
+    }
+    score = 0;
+    ShowAnswer(m_board, passText(), 0);
+    return Answer::Judged;
+}
+
+void LessonEngine::judge(int score) {
+    KukuState& s = m_state;
+    if (score == 0) m_host.ErrRec(s.kuku_n);
+    ShowMark(m_board, m_effects, score, s.pinponFlag);
+    m_pacer.sleep(kMarkMs);
+    const int cell = s.mokuji_n < 9 ? (s.kaisuu - 1) * 9 + (s.kuku_n % 9)
+                                    : (s.kaisuu - 1) * 81 + s.kuku_n;
+    if (cell >= 0 && cell < static_cast<int>(s.testRec.size()))
+        s.testRec[static_cast<std::size_t>(cell)] = score;
+}
+
+int LessonEngine::RunKeyTest() {
+    KukuState& s = m_state;
+    const KukuTables& t = kukuTables();
+    m_pacer.processPendingMessages();
+    forgetEarlierPresses(m_pacer);
+    s.testAborted = 0;
+    const QString intro = setName() + QStringLiteral(u"のテストです。キーで答えてね。");
+    m_speaker.SpeakMsg(intro);
+    ShowMessageLine(m_board, intro);
+    ResetResults(s);
+
+    const SetRange range = setRangeOfChoice(s.mokuji_n);
+    s.setStart = range.setStart;
+    s.setEnd = range.setEnd;
+    s.setRounds = s.mokuji_n < 12 ? s.testKaisuuMax - 1 : 1;
+    if (s.randomFlag == 1) MakeOrder(s.setEnd - s.setStart);
+    s.kaisuu = 0;
+    s.qCount = 0;
+
+    while (true) {
+        ++s.kaisuu;
+        ShowRound(m_board, s.kaisuu);
+        for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
+            ++s.qCount;
+            SetProgress(m_board, s.qCount);
+            s.kuku_n = s.randomFlag == 1 ? m_setList[static_cast<std::size_t>(s.setStart + s.order[i])]
+                                         : m_setList[static_cast<std::size_t>(p)];
+            const auto k = static_cast<std::size_t>(s.kuku_n);
+            ClearExpression(m_board);
+            ClearReading(m_board);
+            ShowMark(m_board, nullptr, -1, 0);
+            ShowReading(m_board, t.yomiFull[k], 1);
+            ShowExpression(m_board, t.shikiStr[k] + u'＝');
+            m_pacer.sleep(s.pacing.speedPause);
+            if (s.yomiWay != 0) m_speaker.SpeakWait(MakeYomi(s.kuku_n, 0));
+            if (s.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+
+            int score = 0;
+            switch (awaitAnswer(score)) {
+            case Answer::StopA:
+                m_speaker.voice().Resume();
+                return stopKeyTest(QStringLiteral(u"テストを中止しました。"), true);
+            case Answer::StopB:
+                return stopKeyTest(QStringLiteral(u"テストを中止しました"), false);
+            case Answer::Judged:
+                break;
+            }
+            judge(score);
+            if (ReadKey() == -3) return stopKeyTest(QStringLiteral(u"テストを中止しました。"), false);
+        }
+        ShowRound(m_board, s.kaisuu);
+        if (s.setRounds <= 0) break;
+        m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
+        --s.setRounds;
+    }
+    m_board.CBoxDsp(1);
+    SetProgress(m_board, s.qCount);
+    openResultTable();
+    m_board.CBoxDsp(1);
+    return 0;
+}
+
+}  // namespace rentabo

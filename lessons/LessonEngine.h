@@ -1,0 +1,74 @@
+#pragma once
+
+#include "lessons/KukuState.h"
+#include "lessons/KukuTables.h"
+#include "lessons/LessonHost.h"
+#include "lessons/Pacer.h"
+#include "lessons/QuestionBoard.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <random>
+
+namespace rentabo {
+
+class Speaker;
+
+// The lesson menu and the runs it starts: the two choice lists, the start button's dispatch to
+// the ten modes, the practice of modes 2 and 3, the keyboard tests of modes 4 and 5, and the
+// lesson timer's idle duty. The runs are blocking procedural loops against the pacer: in the
+// program it keeps the window painting, in tests it is the virtual clock.
+class LessonEngine final {
+    Q_DISABLE_COPY_MOVE(LessonEngine)
+public:
+    LessonEngine(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
+                 EffectPlayer* effects, LessonHost& host);
+
+    // The row/level list (ComboBox1) changed to `index`.
+    void ComboBox1Change(int index);
+    // The lesson-mode list (ComboBox2) changed to `index`.
+    void ComboBox2Change(int index);
+    void SetAnswerWay();
+    void AnnounceChoice();
+    // 始める (Button1, Alt+E). Returns when the started run has ended.
+    void ExecButtonClick();
+
+    // Practice in set order (menu_n 1) or shuffled (menu_n 2). 0 finished, −1 stopped.
+    int RunPractice();
+    // Keyboard-answer test in set order (randomFlag 0) or shuffled. 0 finished, −1 stopped.
+    int RunKeyTest();
+    // One poll of the run keys: a digit 0-9, −5 for G, −1 Enter, −3 Esc, −9 nothing.
+    // A key found costs 300 ms, so a held key repeats at that pace.
+    int ReadKey();
+    // A fresh shuffle of order[0..n−1], seeded from the pacer's clock.
+    void MakeOrder(int n);
+
+    // One tick of the lesson timer; returns the interval to the next tick.
+    int Timer1Timer();
+    static constexpr int kFirstTickMs = 1000;
+    static constexpr int kTickMs = 300;
+    // Esc reaching the main window's key handler (outside the blocking runs).
+    void EscKeyDown();
+
+    const std::array<int, kFacts>& setList() const { return m_setList; }
+
+private:
+    enum class Answer { Judged, StopA, StopB };
+    Answer awaitAnswer(int& score);
+    void judge(int score);
+    int stopKeyTest(const QString& message, bool speak);
+    void openResultTable();
+    QString setName() const;
+
+    KukuState& m_state;
+    QuestionBoard& m_board;
+    Pacer& m_pacer;
+    Speaker& m_speaker;
+    EffectPlayer* m_effects;
+    LessonHost& m_host;
+    std::mt19937 m_rng;
+    const std::array<int, kFacts> m_setList;
+};
+
+}  // namespace rentabo
