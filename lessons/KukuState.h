@@ -79,6 +79,7 @@ struct KukuState {
 
     // Voice tests and listening.
     int AnsV_wait = 0;
+    int cValue = 0;
     int cc_mode = 1;
 
     // Shell.

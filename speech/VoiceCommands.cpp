@@ -1,0 +1,267 @@
+#include "speech/VoiceCommands.h"
+
+#include "lessons/Board.h"
+#include "lessons/KukuTables.h"
+#include "speech/Speaking.h"
+
+#include <QStringList>
+
+namespace rentabo {
+
+namespace {
+
+int colourOfCommand(int c) {
+    switch (c) {
+    case 1: return 0x0000FF;
+    case 2: return 0xFF0000;
+    case 3: return 0x008000;
+    case 4: return 0x00FFFF;
+    case 5: return 0x000000;
+    case 6: return 0xFFFFFF;
+    case 7: return 0x808080;
+    case 8: return 0x00FF00;
+    case 9: return 0x808000;
+    case 10: return 0x800080;
+    case 11: return 0xFFFF00;
+    case 12: return 0x000080;
+    case 13: return 0x00FF00;
+    case 14:
+    case 50: return 0x008080;
+    default: return -1;
+    }
+}
+
+enum class Memo { None, Name, Reply, Time, Said, SaidAfter, Date, Master };
+enum class Effect { None, CommandMode, Restore, MessageLine };
+
+struct ChatRow {
+    std::vector<const char16_t*> keywords;
+    const char16_t* reply;  // null: the time or the date
+    Memo memo;
+    Effect effect;
+};
+
+const std::vector<ChatRow>& chatTable() {
+    static const std::vector<ChatRow> rows = {
+        {{u"コマンド", u"メニュー", u"命令", u"顧問と", u"計算モード", u"モードチェンジ"}, nullptr, Memo::None,
+         Effect::CommandMode},
+        {{u"おはよう"}, u"おはようございます。", Memo::None, Effect::None},
+        {{u"こんにちは"}, u"こんにちは", Memo::None, Effect::None},
+        {{u"よろしく"}, u"よろしくお願いします。", Memo::None, Effect::None},
+        {{u"ひらけごま", u"オープン"}, u"よろしく。", Memo::None, Effect::Restore},
+        {{u"名前は", u"お名前は", u"お名前を"}, u"しはんの・くくきわむ・名前名前と申します。", Memo::Name, Effect::None},
+        {{u"おとしは", u"ねんれいは", u"年齢は", u"年令は", u"おいくつ"}, u"若作りの二十五才です。", Memo::Reply,
+         Effect::None},
+        {{u"ひげは"}, u"ただの飾りです。", Memo::Reply, Effect::None},
+        {{u"彼女は"}, u"募集中です。", Memo::Reply, Effect::None},
+        {{u"何時"}, nullptr, Memo::Time, Effect::None},
+        {{u"好きな食べ物"}, u"プリンとチョコレートとにんじんだよ。", Memo::Said, Effect::None},
+        {{u"好きなスポーツ"}, u"卓球とビリヤードかな。", Memo::Said, Effect::None},
+        {{u"ありがとう", u"サンキュー"}, u"どう致しまして。", Memo::SaidAfter, Effect::None},
+        {{u"馬みたい"}, u"ほんとだね。", Memo::Said, Effect::None},
+        {{u"今日は何日"}, nullptr, Memo::Date, Effect::None},
+        {{u"はじめ", u"始め", u"開始", u"スタート"}, u"「モードチェンジ」と言って，コマンド モードに してからね。",
+         Memo::Master, Effect::MessageLine},
+        {{u"中止", u"エスケープ", u"ストップ"}, u"コマンド モードに してから，言ってね。", Memo::Master, Effect::None},
+    };
+    return rows;
+}
+
+}  // namespace
+
+QString timeText(const QDateTime& now) {
+    const QTime t = now.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    const QString designator = t.hour() < 12 ? QStringLiteral(u"午前") : QStringLiteral(u"午後");
+    return QStringLiteral(u"今は，") + designator + QString::number(hour12) + QStringLiteral(u"時") +
+           QString::number(t.minute()) + QStringLiteral(u"分") + QString::number(t.second()) +
+           QStringLiteral(u"秒です。");
+}
+
+QString dateText(const QDateTime& now) {
+    static const char16_t* weekdays[7] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
+    const QDate d = now.date();
+    return QStringLiteral(u"今日は") + QString::number(d.year()) + QStringLiteral(u"年") + QString::number(d.month()) +
+           QStringLiteral(u"月") + QString::number(d.day()) + QStringLiteral(u"日") +
+           QString::fromUtf16(weekdays[d.dayOfWeek() - 1]) + QStringLiteral(u"曜日です。");
+}
+
+VoiceCommands::VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, VoiceTests& tests,
+                             LessonHost& lesson, VoiceHost& host)
+    : m_state(state), m_board(board), m_speaker(speaker), m_tests(tests), m_lesson(lesson), m_host(host) {}
+
+void VoiceCommands::guarded(std::function<void()> work) {
+    if (m_busy) {
+        m_pending.push_back(std::move(work));
+        return;
+    }
+    m_busy = true;
+    work();
+    while (!m_pending.empty()) {
+        auto next = std::move(m_pending.front());
+        m_pending.pop_front();
+        next();
+    }
+    m_busy = false;
+}
+
+void VoiceCommands::handleCommand(int c) {
+    guarded([this, c] {
+        m_state.cValue = c;
+        if (c >= 61 && c <= 69) {
+            rowChoice(c);
+            return;
+        }
+        if (c >= 100 && c <= 199 && m_tests.takeNumber(c)) return;
+        if (c >= 201 && c <= 281 && m_tests.takeReading(c)) return;
+        RunVoiceCommand(c);
+    });
+}
+
+void VoiceCommands::handleChat(const QString& astr) {
+    guarded([this, astr] { RunChat(astr); });
+}
+
+bool VoiceCommands::tick() {
+    // While a handler waits, the tick is simply skipped: its time-out would interrupt it.
+    if (m_busy) return false;
+    bool timedOut = false;
+    guarded([this, &timedOut] { timedOut = m_tests.VoiceTestTick(); });
+    return timedOut;
+}
+
+void VoiceCommands::rowChoice(int c) {
+    if (m_state.AnsV_wait == 1) {
+        m_speaker.SpeakAsync(QStringLiteral(u"テストを終えてから，段を変えてね。"));
+        return;
+    }
+    m_state.dan = c - 60;
+    m_state.mokuji_n = ChoiceOfDan[m_state.dan - 1];
+    m_lesson.setChoiceIndex(m_state.mokuji_n);
+    m_speaker.SpeakAsync(danYomi()[m_state.dan] + QStringLiteral(u"にしました。"));
+    m_state.kuku_n = m_state.dan * 9 - 9;
+}
+
+void VoiceCommands::startByMode() {
+    switch (m_state.menu_n) {
+    case 5:
+    case 6: m_tests.StartOralTest(); break;
+    case 7:
+    case 8: m_tests.StartRecitationTest(); break;
+    case 9: m_tests.StartFullRecitation(); break;
+    default: break;
+    }
+}
+
+void VoiceCommands::stopTest() {
+    const QString text = QStringLiteral(u"テストを中止しました。");
+    m_speaker.SpeakMsg(text);
+    ShowMessageLine(m_board, text);
+    m_host.setSettingsChoicesEnabled(true);
+    m_state.AnsV_wait = 0;
+    m_state.testAborted = 1;
+    m_board.CBoxDsp(1);
+    if (m_state.mokuji_n < 9)
+        m_lesson.Kekka_Dsp(m_state);
+    else
+        m_lesson.KekkaD_Dsp(m_state);
+    m_host.setExpressionStyle(34, 212);
+}
+
+void VoiceCommands::defaultStep() {
+    // A colour chosen by voice becomes the colour that is saved.
+    m_state.orgColor = m_host.windowColour();
+}
+
+void VoiceCommands::RunVoiceCommand(int c) {
+    if (const int colour = colourOfCommand(c); colour >= 0) {
+        m_host.setWindowColour(colour);
+        defaultStep();
+        return;
+    }
+    switch (c) {
+    case 70: startByMode(); return;
+    case 71:
+    case 86: stopTest(); return;
+    case 72: m_host.enterDicMode(); return;
+    case 73: m_tests.StartRecitationTest(); return;
+    case 74:
+        m_board.CBoxDsp(1);
+        if (m_state.mokuji_n < 9)
+            m_lesson.Kekka_Dsp(m_state);
+        else
+            m_lesson.KekkaD_Dsp(m_state);
+        return;
+    case 75:
+        m_speaker.SpeakAsync(QStringLiteral(u"よろしく。"));
+        m_host.restoreWindow();
+        return;
+    case 78:
+    case 80: return;
+    case 85:
+        if (m_state.menu_n < 5) {
+            const QString text = QStringLiteral(u"もくじが　音声テストモードではありません。");
+            m_speaker.SpeakMsg(text);
+            ShowMessageLine(m_board, text);
+        } else {
+            m_board.CBoxDsp(0);
+            startByMode();
+        }
+        return;
+    case 88:
+        m_host.setWindowColour(0x808000);
+        m_state.orgColor = 0x808000;
+        return;
+    case 98:
+        GamenClear(m_state, m_board);
+        m_board.CBoxDsp(1);
+        return;
+    case 99: m_host.closeMainWindow(); return;
+    default: break;
+    }
+    if (c >= 301 && c <= 310) {
+        // Chart commands act only while the chart window is open.
+        if (m_state.chartOpen == 1) {
+            if (c == 310)
+                m_host.chartReadWeak();
+            else
+                m_host.chartDanRead(c - 300);
+        }
+        return;
+    }
+    defaultStep();
+}
+
+void VoiceCommands::RunChat(const QString& astr) {
+    m_board.appendMemo(QStringLiteral(u"<■astr=") + astr + QStringLiteral("> "));
+    for (const ChatRow& row : chatTable()) {
+        const bool hit = std::any_of(row.keywords.begin(), row.keywords.end(),
+                                     [&](const char16_t* k) { return astr.contains(QString::fromUtf16(k)); });
+        if (!hit) continue;
+        if (row.effect == Effect::CommandMode) {
+            m_host.enterCcMode();  // it says its own acknowledgement
+            return;
+        }
+        const QDateTime now = m_host.currentDateTime();
+        const QString reply = row.memo == Memo::Time   ? timeText(now)
+                              : row.memo == Memo::Date ? dateText(now)
+                                                       : QString::fromUtf16(row.reply);
+        switch (row.memo) {
+        case Memo::Name: m_board.appendMemo(QStringLiteral(u"[しはん] しはんの 九九 きわむ と申します。")); break;
+        case Memo::Reply:
+        case Memo::Date: m_board.appendMemo(reply); break;
+        case Memo::Time: m_board.appendMemo(u'◇' + reply); break;
+        case Memo::Said: m_board.appendMemo(QStringLiteral(u"\n(しはん)：") + reply); break;
+        case Memo::Master: m_board.appendMemo(QStringLiteral(u"[しはん] ") + reply); break;
+        case Memo::None:
+        case Memo::SaidAfter: break;
+        }
+        if (row.effect == Effect::MessageLine) ShowMessageLine(m_board, reply);
+        m_speaker.SpeakAsync(reply);
+        if (row.memo == Memo::SaidAfter) m_board.appendMemo(QStringLiteral(u"\n(しはん)：") + reply + u'\n');
+        if (row.effect == Effect::Restore) m_host.restoreWindow();
+        return;
+    }
+}
+
+}  // namespace rentabo

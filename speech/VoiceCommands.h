@@ -1,0 +1,65 @@
+#pragma once
+
+#include "lessons/KukuState.h"
+#include "lessons/LessonHost.h"
+#include "lessons/QuestionBoard.h"
+#include "speech/VoiceHost.h"
+#include "speech/VoiceTests.h"
+
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+namespace rentabo {
+
+class Speaker;
+
+// The time and the date as the master says them: "今は，午後3時5分9秒です。",
+// "今日は2019年1月1日火曜日です。".
+QString timeText(const QDateTime& now);
+QString dateText(const QDateTime& now);
+
+// What a phrase heard in listening does: command numbers in command listening (rows, answers of
+// the voice tests, then the command switch) and keywords in chat listening.
+//
+// A handler that waits (a question being spoken, the pause after a judged answer) lets events
+// run meanwhile; phrases and timer ticks that arrive then are held back and handled afterwards,
+// in order, so an answer is never judged twice or against the wrong question.
+class VoiceCommands final {
+    Q_DISABLE_COPY_MOVE(VoiceCommands)
+public:
+    VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, VoiceTests& tests,
+                  LessonHost& lesson, VoiceHost& host);
+
+    // A command number heard in command listening, handed on in the order rows 61-69,
+    // numbers 100-199, readings 201-281, then the command switch.
+    void handleCommand(int cValue);
+    // A phrase heard in chat listening.
+    void handleChat(const QString& astr);
+    // One lesson-timer tick while a spoken answer is awaited; true when the tick ended in a
+    // time-out (or was held back because a handler is still running).
+    bool tick();
+
+    void RunVoiceCommand(int cValue);
+    void RunChat(const QString& astr);
+    bool busy() const { return m_busy; }
+
+private:
+    void rowChoice(int cValue);
+    void startByMode();
+    void stopTest();
+    void defaultStep();
+    void guarded(std::function<void()> work);
+
+    KukuState& m_state;
+    QuestionBoard& m_board;
+    Speaker& m_speaker;
+    VoiceTests& m_tests;
+    LessonHost& m_lesson;
+    VoiceHost& m_host;
+    bool m_busy = false;
+    std::deque<std::function<void()>> m_pending;
+};
+
+}  // namespace rentabo

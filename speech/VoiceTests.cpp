@@ -1,0 +1,429 @@
+#include "speech/VoiceTests.h"
+
+#include "lessons/Board.h"
+#include "lessons/KukuTables.h"
+#include "lessons/MakeOrder.h"
+#include "speech/Speaking.h"
+
+namespace rentabo {
+
+namespace {
+
+QString n2s(std::int64_t n) {
+    return QString::number(n);
+}
+
+// The name of the chosen set: a row, a level or all rows.
+QString setName(const KukuState& s) {
+    const auto& names = kukuTables().danName;
+    return s.dan >= 1 && s.dan <= 12 ? names[s.dan - 1] : names[12];
+}
+
+QString spokenSetName(const KukuState& s) {
+    return s.dan >= 0 && s.dan <= 12 ? danYomi()[s.dan] : danYomi()[0];
+}
+
+// The voice pauses at "，" where the screen shows "・".
+QString forVoice(QString text) {
+    return text.replace(u'・', u'，');
+}
+
+}  // namespace
+
+const std::array<QString, 13>& danYomi() {
+    static const std::array<QString, 13> names = [] {
+        const char16_t* texts[13] = {u"すべての段", u"いちの段", u"にの段", u"さんの段", u"しの段",
+                                     u"ごの段", u"ろくの段", u"しちの段", u"はちの段", u"くの段",
+                                     u"１・２・５の段", u"３・４・６の段", u"８・７・９の段"};
+        std::array<QString, 13> a;
+        for (int i = 0; i < 13; ++i) a[i] = QString::fromUtf16(texts[i]);
+        return a;
+    }();
+    return names;
+}
+
+VoiceTests::VoiceTests(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
+                       EffectPlayer* effects, LessonHost& lesson, VoiceHost& host)
+    : m_state(state),
+      m_board(board),
+      m_pacer(pacer),
+      m_speaker(speaker),
+      m_effects(effects),
+      m_lesson(lesson),
+      m_host(host) {}
+
+void VoiceTests::setRange(bool shuffle) {
+    const SetRange r = setRangeOfChoice(m_state.mokuji_n);
+    m_state.setStart = r.setStart;
+    m_state.setEnd = r.setEnd;
+    if (shuffle) MakeOrder(m_state.order, r.setEnd - r.setStart, m_rng, m_pacer.now());
+}
+
+int VoiceTests::factOf(int qnum) const {
+    const int offset = m_state.randomFlag == 1 ? m_state.order[std::clamp(qnum, 0, 80)] : qnum;
+    return m_state.setList[std::clamp(m_state.setStart + offset, 0, 80)];
+}
+
+void VoiceTests::writeCell(int correct) {
+    const int k = m_state.kuku_n;
+    const int cell = rowTest() ? (m_state.kaisuu - 1) * 9 + k % 9 : (m_state.kaisuu - 1) * 81 + k;
+    if (cell >= 0 && cell < static_cast<int>(m_state.testRec.size())) m_state.testRec[cell] = correct;
+}
+
+void VoiceTests::clearQuestion() {
+    ClearReading(m_board);
+    ClearExpression(m_board);
+    ShowMark(m_board, nullptr, -1, 0);
+}
+
+int VoiceTests::firstRowOfSet() const {
+    switch (m_state.mokuji_n) {
+    case 9: return 1;
+    case 10: return 3;
+    case 11: return 8;
+    case 12: return 1;
+    default: return m_state.dan;
+    }
+}
+
+void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, const QString& spoken) {
+    m_state.testAborted = 0;
+    m_state.randomFlag = m_state.menu_n == orderedMenu ? 0 : 1;
+    m_pacer.sleep(300);
+    // A level is always shuffled afresh; the order is used only in the shuffled modes.
+    setRange(m_state.randomFlag == 1 || !rowTest());
+    ShowMessageLine(m_board, setName(m_state) + shown);
+    m_speaker.SpeakMsg(forVoice(spokenSetName(m_state) + spoken));
+    if (kind == 2) {
+        m_pacer.sleep(1500);
+        ShowMessageLine(m_board, QStringLiteral(u"式と答えをまとめて，くくを暗唱しましょう。"));
+        m_speaker.SpeakMsg(
+            QStringLiteral(u"式と答えをまとめて，さぶろくじゅうはち、のように、くく全体 を暗唱しましょう。"));
+    }
+    m_state.qCount = 0;
+    m_state.qnum = 0;
+    m_state.kaisuu = 1;
+    if (kind == 1) ShowMark(m_board, nullptr, -1, 0);
+    ShowRound(m_board, 1);
+    SetProgress(m_board, 1);
+    m_state.kuku_n = factOf(0);
+    ClearExpression(m_board);
+    ClearReading(m_board);
+    ResetResults(m_state);
+    m_pacer.beep();
+    m_state.testAborted = 0;
+    m_kind = kind;
+    if (kind == 1)
+        AskOralQuestion(m_state.kuku_n);
+    else
+        AskRecitation(m_state.kuku_n);
+    m_answerWaitMs = 0;
+}
+
+void VoiceTests::StartOralTest() {
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == 1) return;
+    startCommon(1, 5, QStringLiteral(u"のテストを始めます。マイクで答えてね。"),
+                QStringLiteral(u"のテストを始めます。マイクで答えてね。"));
+}
+
+void VoiceTests::StartRecitationTest() {
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == 2) return;
+    startCommon(2, 7, QStringLiteral(u"の暗唱テストを始めます。"), QStringLiteral(u"の暗唱テストを始めます。"));
+}
+
+void VoiceTests::StartFullRecitation() {
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == 3) return;
+    m_state.randomFlag = 0;
+    m_pacer.sleep(300);
+    setRange(false);
+    ClearExpression(m_board);
+    ClearReading(m_board);
+    ShowMark(m_board, nullptr, -1, 0);
+    m_host.setExpressionStyle(24, 218);
+    m_recitedDan = firstRowOfSet();
+    ShowExpression(m_board, QStringLiteral(u"　") + kukuTables().danName[m_recitedDan - 1] + u'≫');
+    ShowMessageLine(m_board, setName(m_state) + QStringLiteral(u"の完全暗唱テストを始めます。"));
+    if (m_state.yomiWay != 0)
+        m_speaker.SpeakWait(forVoice(spokenSetName(m_state) + QStringLiteral(u"の完全暗唱テストを始めます。")) +
+                            QStringLiteral(u"では，どうぞ。"));
+    m_state.qCount = 0;
+    m_state.qnum = 0;
+    m_state.kaisuu = 1;
+    ShowRound(m_board, 1);
+    SetProgress(m_board, 1);
+    ResetResults(m_state);
+    m_state.testAborted = 0;
+    m_kind = 3;
+    m_state.kuku_n = m_state.setList[m_state.setStart];
+    AskFullRecitation(m_state.kuku_n);
+    m_answerWaitMs = 0;
+}
+
+void VoiceTests::AskOralQuestion(int k) {
+    const auto& t = kukuTables();
+    log(QStringLiteral(u"<◆qnum=") + n2s(k) + u'>');
+    ShowReading(m_board, t.yomiFull[k], 1);
+    ShowExpression(m_board, QStringLiteral(u"　") + t.shikiStr[k] + u'＝');
+    if (m_state.yomiWay != 0) {
+        m_speaker.SpeakMsg(MakeYomi(k, 0));
+        m_speaker.WaitUntilDone();
+    }
+    if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+    SetProgress(m_board, ++m_state.qCount);
+    m_state.AnsV_wait = 1;
+}
+
+void VoiceTests::AskRecitation(int k) {
+    const QString expression = kukuTables().shikiStr[k] + u'＝';
+    log(QStringLiteral(u"<◆A:: qnum=") + n2s(k) + u'>');
+    ShowMark(m_board, nullptr, -1, 0);
+    ShowExpression(m_board, expression);
+    if (m_state.yomiWay != 0) {
+        m_speaker.SpeakMsg(expression);
+        m_speaker.WaitUntilDone();
+    }
+    if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+    SetProgress(m_board, ++m_state.qCount);
+    m_state.AnsV_wait = 2;
+}
+
+void VoiceTests::AskFullRecitation(int k) {
+    log(QStringLiteral(u"<◆FullA:: qnum=") + n2s(k) + u'>');
+    log(QStringLiteral(u"<◆FullA:: mokuji_n=") + n2s(m_state.mokuji_n) + QStringLiteral(" ; Dan_=") +
+        n2s(m_state.dan) + u'>');
+    ShowMark(m_board, nullptr, -1, 0);
+    ShowAnswer(m_board, QStringLiteral(u"　"), -1);
+    ShowExpression(m_board, QStringLiteral(u"　") + kukuTables().danName[m_recitedDan - 1] + u'≫');
+    if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+    SetProgress(m_board, ++m_state.qCount);
+    m_state.AnsV_wait = 3;
+}
+
+void VoiceTests::askByKind(int k) {
+    switch (m_kind) {
+    case 1: AskOralQuestion(k); break;
+    case 2: AskRecitation(k); break;
+    case 3: AskFullRecitation(k); break;
+    default: break;
+    }
+}
+
+bool VoiceTests::takeNumber(int cValue) {
+    if (m_state.ans_way == 0 || m_state.AnsV_wait != 1) return false;
+    JudgeOralAnswer(cValue);
+    return true;
+}
+
+bool VoiceTests::takeReading(int cValue) {
+    if (m_state.ans_way == 0 || (m_state.AnsV_wait != 2 && m_state.AnsV_wait != 3)) {
+        log(QStringLiteral(u"<★A&FullA:: cValue=") + n2s(cValue) + QStringLiteral(":: cAnswer=") +
+            n2s(kukuTables().kotae[m_state.kuku_n]) + QStringLiteral(":: ") + n2s(m_state.kaisuu) +
+            QStringLiteral(u"回>"));
+        return false;
+    }
+    if (m_state.AnsV_wait == 2)
+        JudgeRecitation(cValue);
+    else
+        JudgeFullRecitation(cValue);
+    return true;
+}
+
+void VoiceTests::JudgeOralAnswer(int c) {
+    const int product = kukuTables().kotae[m_state.kuku_n];
+    log(QStringLiteral(u"<★cValue=") + n2s(c) + QStringLiteral(":: cAnswer=") + n2s(product) +
+        QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>"));
+    const int n = c - 100;
+    const int correct = product == n ? 1 : 0;
+    if (!correct) m_lesson.ErrRec(m_state.kuku_n);
+    ShowAnswer(m_board, n2s(n), correct);
+    ShowMark(m_board, m_effects, correct, m_state.pinponFlag);
+    log(QStringLiteral(u"<□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("> "));
+    writeCell(correct);
+    m_pacer.sleep(500);
+    clearQuestion();
+    m_state.kuku_n = factOf(m_state.qnum);
+    advance(false);
+}
+
+void VoiceTests::JudgeRecitation(int c) {
+    const auto& t = kukuTables();
+    const QString tail = n2s(c) + QStringLiteral(":: cAnswer=") + n2s(t.kotae[m_state.kuku_n]) +
+                         QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
+    log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
+    log(QStringLiteral(u"<★A:: cValue=") + tail);
+    const int correct = m_state.kuku_n + 1 == c - 200 ? 1 : 0;
+    if (!correct) m_lesson.ErrRec(m_state.kuku_n);
+    ShowMark(m_board, m_effects, correct, m_state.pinponFlag);
+    ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
+    ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
+    log(QStringLiteral(u"<□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("> "));
+    writeCell(correct);
+    m_pacer.sleep(correct ? 1000 : 600);
+    clearQuestion();
+    m_state.kuku_n = factOf(m_state.qnum);
+    advance(false);
+}
+
+void VoiceTests::endTest(bool showListsFirst) {
+    m_state.AnsV_wait = 0;
+    m_kind = 0;
+    m_host.setSettingsChoicesEnabled(true);
+    if (rowTest()) {
+        if (showListsFirst) m_board.CBoxDsp(1);
+        m_lesson.Kekka_Dsp(m_state);
+    } else {
+        m_state.qnum = m_state.setStart;
+        m_lesson.KekkaD_Dsp(m_state);
+        m_board.CBoxDsp(1);
+    }
+}
+
+void VoiceTests::advance(bool afterTimeOut) {
+    bool roundDone;
+    if (rowTest()) {
+        if (!afterTimeOut)
+            log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
+                n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+        roundDone = (m_state.qnum + 1) % 9 == 0;
+        if (roundDone) {
+            m_state.qnum = m_state.setStart;
+            log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
+                n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+        }
+    } else {
+        roundDone = m_state.qnum + m_state.setStart >= m_state.setEnd - 1;
+    }
+    if (roundDone) {
+        if (m_state.kaisuu >= m_state.testKaisuuMax) {
+            endTest(afterTimeOut);
+            return;
+        }
+        ShowRound(m_board, ++m_state.kaisuu);
+        m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
+        m_state.qnum = -1;
+    }
+    m_state.AnsV_wait = 0;
+    if (afterTimeOut) {
+        ClearExpression(m_board);
+        ClearReading(m_board);
+        m_pacer.sleep(300);
+    }
+    ++m_state.qnum;
+    m_state.kuku_n = factOf(m_state.qnum);
+    askByKind(m_state.kuku_n);
+    m_answerWaitMs = 0;
+}
+
+void VoiceTests::JudgeFullRecitation(int c) {
+    const auto& t = kukuTables();
+    const QString tail = n2s(c) + QStringLiteral(":: cAnswer=") + n2s(t.kotae[m_state.kuku_n]) +
+                         QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
+    log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
+    log(QStringLiteral(u"<★FullA:: cValue=") + tail);
+    if (m_state.kuku_n + 1 != c - 200) {
+        // A wrong or skipped fact: the right reading, then the whole set again from its start.
+        m_lesson.ErrRec(m_state.kuku_n);
+        m_speaker.SpeakMsg(t.shikiStr[m_state.kuku_n] + QStringLiteral(u"の正解は，") + t.yomiFull[m_state.kuku_n] +
+                           QStringLiteral(u"，です。"));
+        const int row = firstRowOfSet();
+        const QString again =
+            QStringLiteral(u"まちがえたので，") + n2s(row) + QStringLiteral(u"段の最初からやり直してください。");
+        m_speaker.SpeakMsg(again);
+        ShowMessageLine(m_board, again);
+        setRange(false);
+        m_state.qnum = 0;
+        m_recitedDan = row;
+        m_state.kuku_n = m_state.setList[m_state.setStart];
+        AskFullRecitation(m_state.kuku_n);
+        m_answerWaitMs = 0;
+        return;
+    }
+    ShowMark(m_board, m_effects, 1, m_state.pinponFlag);
+    ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
+    ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
+    log(QStringLiteral(u"<□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("> "));
+    writeCell(1);
+    m_pacer.sleep(1500);
+    clearQuestion();
+    m_state.kuku_n = m_state.setList[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
+
+    auto finish = [this](bool row) {
+        m_state.AnsV_wait = 0;
+        m_kind = 0;
+        m_host.setSettingsChoicesEnabled(true);
+        if (row) {
+            m_board.CBoxDsp(1);
+            m_lesson.Kekka_Dsp(m_state);
+        } else {
+            m_state.qnum = m_state.setStart;
+            m_lesson.KekkaD_Dsp(m_state);
+            m_board.CBoxDsp(1);
+        }
+        m_host.setExpressionStyle(34, 212);
+    };
+    if (rowTest()) {
+        log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") + n2s(m_state.kaisuu) +
+            QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+        if ((m_state.qnum + 1) % 9 == 0) {
+            m_state.qnum = m_state.setStart;
+            log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
+                n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+            if (m_state.kaisuu >= 2) {
+                finish(true);
+                return;
+            }
+            ShowRound(m_board, ++m_state.kaisuu);
+            m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
+            m_state.qnum = -1;
+        }
+    } else if (m_state.qnum + m_state.setStart >= m_state.setEnd - 1) {
+        finish(false);
+        return;
+    }
+    m_state.AnsV_wait = 0;
+    ++m_state.qnum;
+    m_state.kuku_n = m_state.setList[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
+    m_recitedDan = m_state.kuku_n / 9 + 1;
+    log(QStringLiteral(u"<□danR_=") + n2s(m_recitedDan) + QStringLiteral("; dummyn=") + n2s(m_state.kuku_n) +
+        QStringLiteral(";>"));
+    AskFullRecitation(m_state.kuku_n);
+    m_answerWaitMs = 0;
+}
+
+bool VoiceTests::VoiceTestTick() {
+    if (m_state.AnsV_wait <= 0) return false;
+    m_answerWaitMs += 200;
+    const int extra = m_state.AnsV_wait == 1 ? 1000 : m_state.AnsV_wait == 2 ? 3000 : 5000;
+    if (m_answerWaitMs < m_state.pacing.speedTimerWait + extra) return false;
+
+    const auto& t = kukuTables();
+    switch (m_kind) {
+    case 1:
+        ShowAnswer(m_board, QStringLiteral("--"), 0);
+        m_pacer.sleep(200);
+        break;
+    case 2:
+        ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
+        ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
+        m_pacer.sleep(400);
+        break;
+    case 3:
+        // A full recitation never fails a fact for a pause; it only reminds, every tick.
+        if (m_state.pinponFlag == 1 && m_effects) {
+            m_effects->PlayEffect(2);
+            m_effects->PlayEffect(2);
+        }
+        return true;
+    default:
+        return true;
+    }
+    // A time-out is wrong, but it is no weak point: nothing was said wrong.
+    ShowMark(m_board, m_effects, 0, 1);
+    m_pacer.sleep(600);
+    writeCell(0);
+    clearQuestion();
+    advance(true);
+    return true;
+}
+
+}  // namespace rentabo

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "lessons/KukuState.h"
+#include "lessons/LessonHost.h"
+#include "lessons/Pacer.h"
+#include "lessons/QuestionBoard.h"
+#include "speech/VoiceHost.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <random>
+
+namespace rentabo {
+
+class Speaker;
+
+// The set names as the voice says them, by dan (0 all rows, 1..9 rows, 10..12 levels).
+const std::array<QString, 13>& danYomi();
+
+// The tests answered by voice: spoken answers (modes 6, 7), recitation of single facts (8, 9)
+// and the full recitation of a row (item 10). Every answer arrives as a command number: a
+// number n as 100 + n, the reading of fact k as 201 + k.
+class VoiceTests final {
+    Q_DISABLE_COPY_MOVE(VoiceTests)
+public:
+    VoiceTests(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker, EffectPlayer* effects,
+               LessonHost& lesson, VoiceHost& host);
+
+    void StartOralTest();
+    void StartRecitationTest();
+    void StartFullRecitation();
+
+    // A spoken number (100..199); false when no spoken answer is awaited, so the caller passes
+    // it on to the command switch.
+    bool takeNumber(int cValue);
+    // A spoken reading (201..281); false when no recitation awaits it.
+    bool takeReading(int cValue);
+    // One 300 ms tick of the lesson timer while an answer is awaited; true when the answer
+    // time ran out on this tick.
+    bool VoiceTestTick();
+
+    int voiceTestKind() const { return m_kind; }
+    std::int64_t answerWaitMs() const { return m_answerWaitMs; }
+    int recitedDan() const { return m_recitedDan; }
+
+private:
+    void startCommon(int kind, int randomWhenMenu, const QString& shown, const QString& spoken);
+    void setRange(bool shuffle);
+    int factOf(int qnum) const;
+    bool rowTest() const { return m_state.mokuji_n < 9; }
+    void writeCell(int correct);
+    void AskOralQuestion(int k);
+    void AskRecitation(int k);
+    void AskFullRecitation(int k);
+    void askByKind(int k);
+    void JudgeOralAnswer(int c);
+    void JudgeRecitation(int c);
+    void JudgeFullRecitation(int c);
+    // After a judged answer or a time-out: the next question, the next round or the end.
+    void advance(bool afterTimeOut);
+    void endTest(bool showListsFirst);
+    int firstRowOfSet() const;
+    void clearQuestion();
+    void log(const QString& text) { m_board.appendMemo(text); }
+
+    KukuState& m_state;
+    QuestionBoard& m_board;
+    Pacer& m_pacer;
+    Speaker& m_speaker;
+    EffectPlayer* m_effects;
+    LessonHost& m_lesson;
+    VoiceHost& m_host;
+    std::mt19937 m_rng;
+    int m_kind = 0;
+    std::int64_t m_answerWaitMs = 0;
+    int m_recitedDan = 1;
+};
+
+}  // namespace rentabo
