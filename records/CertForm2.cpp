@@ -35,8 +35,7 @@ void setColours(QWidget* w, const QColor& back, const QColor& text, bool fill = 
 
 }  // namespace
 
-TCertForm2::TCertForm2(const KukuState& state, const QDate& date, RecordsHost& host,
-                       QWidget* parent)
+TCertForm2::TCertForm2(const KukuState& state, const QDate& date, RecordsHost& host, QWidget* parent)
     : QDialog(parent), m_state(state), m_host(host), m_ui(std::make_unique<Ui::CertForm2>()) {
     printerAvailable = [] {
         return !QPrinterInfo::availablePrinters().isEmpty() || !QPrinterInfo::defaultPrinter().isNull();
@@ -79,7 +78,9 @@ TCertForm2::TCertForm2(const KukuState& state, const QDate& date, RecordsHost& h
 
 TCertForm2::~TCertForm2() = default;
 
-QWidget* TCertForm2::client() const { return m_ui->client; }
+QWidget* TCertForm2::client() const {
+    return m_ui->client;
+}
 
 void TCertForm2::showTexts() {
     const int kind = m_state.certKind;
@@ -127,8 +128,7 @@ bool TCertForm2::printTo(QPrinter& printer) {
     const QRect page = painter.viewport();
     QSize size = image.size();
     size.scale(page.size(), Qt::KeepAspectRatio);
-    const QRect target(page.x() + (page.width() - size.width()) / 2, page.y(), size.width(),
-                       size.height());
+    const QRect target(page.x() + (page.width() - size.width()) / 2, page.y(), size.width(), size.height());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);
     return painter.end();
@@ -136,15 +136,19 @@ bool TCertForm2::printTo(QPrinter& printer) {
 
 void TCertForm2::Print() {
     if (!printerAvailable || !printerAvailable()) {
-        m_host.message(QStringLiteral(u"プリンターが見つかりません。プリンターをつないでから，もう一度印刷してください。"),
-                       QStringLiteral(u"お知らせ"));
+        m_host.message(
+            QStringLiteral(
+                u"プリンターが見つかりません。プリンターをつないでから，もう一度印刷してください。"),
+            QStringLiteral(u"お知らせ"));
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo def = QPrinterInfo::defaultPrinter();
     const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
-    if (!def.isNull()) printer.setPrinterName(def.printerName());
-    else if (!all.isEmpty()) printer.setPrinterName(all.first().printerName());
+    if (!def.isNull())
+        printer.setPrinterName(def.printerName());
+    else if (!all.isEmpty())
+        printer.setPrinterName(all.first().printerName());
     printer.setDocName(QStringLiteral(u"九九術 認定書"));
     if (!printTo(printer))
         m_host.message(QStringLiteral(u"印刷できませんでした。プリンターを確かめてください。"),

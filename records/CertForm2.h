@@ -25,8 +25,7 @@ class TCertForm2 final : public QDialog {
     Q_DISABLE_COPY_MOVE(TCertForm2)
 public:
     // `date` is the day the certificate is made.
-    TCertForm2(const KukuState& state, const QDate& date, RecordsHost& host,
-               QWidget* parent = nullptr);
+    TCertForm2(const KukuState& state, const QDate& date, RecordsHost& host, QWidget* parent = nullptr);
     ~TCertForm2() override;
 
     // "印刷(&P)": on the current printer, with no dialog; without a printer the learner is told.

@@ -17,28 +17,28 @@ CertTexts MakeCertTexts(const KukuState& state) {
     t.name = state.studentName;
     t.number = QString::number(state.indivNum);
     switch (state.certKind) {
-    case kCertMenkyo:
-        t.title = QStringLiteral(u"九九術 免許皆伝書");
-        t.subject = QStringLiteral(u"九九術 免許皆伝を");
-        t.achievement = QStringLiteral(u"　取得したことを");
-        break;
-    case kCertMaster:
-        t.title = QStringLiteral(u"九九術 マスター認定書");
-        t.subject = QStringLiteral(u"九九術 マスターを");
-        t.achievement = QStringLiteral(u"　習得したことを");
-        break;
-    default: {
-        t.title = QStringLiteral(u"九九術 段級位認定書");
-        t.achievement = QStringLiteral(u"　達成したことを");
-        const int m = state.mokuji_n;
-        if (m >= 0 && m <= 8) {
-            t.subject = QStringLiteral(u"九九術 ") + kukuTables().danName[DanOfChoice[m] - 1] +
-                        u'を' + QChar(0x3000) + QChar(0x3000);
-        } else if (m >= 9 && m <= 11) {
-            t.subject = QStringLiteral(u"九九術 ") + kukuTables().danName[DanOfChoice[m] - 1] + u'を';
+        case kCertMenkyo:
+            t.title = QStringLiteral(u"九九術 免許皆伝書");
+            t.subject = QStringLiteral(u"九九術 免許皆伝を");
+            t.achievement = QStringLiteral(u"　取得したことを");
+            break;
+        case kCertMaster:
+            t.title = QStringLiteral(u"九九術 マスター認定書");
+            t.subject = QStringLiteral(u"九九術 マスターを");
+            t.achievement = QStringLiteral(u"　習得したことを");
+            break;
+        default: {
+            t.title = QStringLiteral(u"九九術 段級位認定書");
+            t.achievement = QStringLiteral(u"　達成したことを");
+            const int m = state.mokuji_n;
+            if (m >= 0 && m <= 8) {
+                t.subject = QStringLiteral(u"九九術 ") + kukuTables().danName[DanOfChoice[m] - 1] + u'を' +
+                            QChar(0x3000) + QChar(0x3000);
+            } else if (m >= 9 && m <= 11) {
+                t.subject = QStringLiteral(u"九九術 ") + kukuTables().danName[DanOfChoice[m] - 1] + u'を';
+            }
+            break;
         }
-        break;
-    }
     }
     return t;
 }

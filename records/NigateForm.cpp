@@ -13,7 +13,10 @@
 namespace rentabo {
 
 TNigateForm::TNigateForm(KukuState& state, Speaker& speaker, Pacer& pacer, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_state(state), m_speaker(speaker), m_pacer(pacer),
+    : QWidget(parent, Qt::Tool),
+      m_state(state),
+      m_speaker(speaker),
+      m_pacer(pacer),
       m_ui(std::make_unique<Ui::NigateForm>()) {
     m_ui->setupUi(this);
     setAutoFillBackground(true);
@@ -27,7 +30,9 @@ TNigateForm::TNigateForm(KukuState& state, Speaker& speaker, Pacer& pacer, QWidg
 
 TNigateForm::~TNigateForm() = default;
 
-bool TNigateForm::repeatOn() const { return m_ui->RepeatButton->isChecked(); }
+bool TNigateForm::repeatOn() const {
+    return m_ui->RepeatButton->isChecked();
+}
 
 int TNigateForm::heightFor(int entries) {
     // 80 pixels an entry, but never smaller than the buttons need nor taller than the two
@@ -47,11 +52,10 @@ int TNigateForm::ReadAll() {
     if (m_reading) return 0;
     m_reading = true;
     m_ui->ReadAllButton->setEnabled(false);
-    const int read = ReadWeakFacts(m_state.errorsStr, m_speaker, m_pacer, repeatOn() ? 3 : 1,
-                                   [this](int k) {
-                                       m_cur = k;
-                                       update();
-                                   });
+    const int read = ReadWeakFacts(m_state.errorsStr, m_speaker, m_pacer, repeatOn() ? 3 : 1, [this](int k) {
+        m_cur = k;
+        update();
+    });
     m_cur = -1;
     m_reading = false;
     m_ui->ReadAllButton->setEnabled(true);

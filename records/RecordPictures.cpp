@@ -19,8 +19,10 @@ QPainterPath starPath(QPointF centre, double outer, double inner) {
         const double r = (i % 2 == 0) ? outer : inner;
         const double a = -M_PI / 2 + i * M_PI / 5;
         const QPointF p(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
-        if (i == 0) path.moveTo(p);
-        else path.lineTo(p);
+        if (i == 0)
+            path.moveTo(p);
+        else
+            path.lineTo(p);
     }
     path.closeSubpath();
     return path;
@@ -41,9 +43,21 @@ QPixmap certBanner(int certKind, bool top) {
     p.setRenderHint(QPainter::Antialiasing);
     QColor a, b, motif;
     switch (certKind) {
-    case kCertMenkyo: a = QColor(0xB0, 0x10, 0x20); b = QColor(0xF0, 0xC0, 0x30); motif = QColor(0xFF, 0xF0, 0xA0); break;
-    case kCertMaster: a = QColor(0x30, 0x20, 0x90); b = QColor(0x60, 0xB0, 0xF0); motif = QColor(0xFF, 0xFF, 0x80); break;
-    default: a = QColor(0x10, 0x70, 0x40); b = QColor(0xA0, 0xE0, 0x90); motif = QColor(0xFF, 0xFF, 0xFF); break;
+        case kCertMenkyo:
+            a = QColor(0xB0, 0x10, 0x20);
+            b = QColor(0xF0, 0xC0, 0x30);
+            motif = QColor(0xFF, 0xF0, 0xA0);
+            break;
+        case kCertMaster:
+            a = QColor(0x30, 0x20, 0x90);
+            b = QColor(0x60, 0xB0, 0xF0);
+            motif = QColor(0xFF, 0xFF, 0x80);
+            break;
+        default:
+            a = QColor(0x10, 0x70, 0x40);
+            b = QColor(0xA0, 0xE0, 0x90);
+            motif = QColor(0xFF, 0xFF, 0xFF);
+            break;
     }
     QLinearGradient g(0, 0, 0, 41);
     g.setColorAt(0, top ? a : b);
@@ -122,37 +136,38 @@ QPixmap recordPicture(int kind, int size) {
     p.setRenderHint(QPainter::Antialiasing);
     const double s = size;
     switch (kind) {
-    case 0: {
-        // A pencil over a sheet.
-        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(s * 0.15, s * 0.1, s * 0.6, s * 0.8));
-        p.setPen(QPen(QColor(0x90, 0x90, 0xC0), 1));
-        for (int i = 1; i <= 4; ++i) p.drawLine(QPointF(s * 0.22, s * (0.1 + 0.16 * i)), QPointF(s * 0.68, s * (0.1 + 0.16 * i)));
-        p.save();
-        p.translate(s * 0.7, s * 0.55);
-        p.rotate(35);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xF0, 0xB0, 0x20));
-        p.drawRect(QRectF(-s * 0.07, -s * 0.4, s * 0.14, s * 0.6));
-        p.setBrush(QColor(0xF0, 0xD0, 0xA0));
-        QPolygonF tip{QPointF(-s * 0.07, s * 0.2), QPointF(s * 0.07, s * 0.2), QPointF(0, s * 0.35)};
-        p.drawPolygon(tip);
-        p.restore();
-        break;
-    }
-    case 1:
-        p.setPen(QPen(QColor(0xA0, 0x60, 0x00), 1.5));
-        p.setBrush(QColor(0xFF, 0xD7, 0x00));
-        p.drawPath(starPath(QPointF(s / 2, s / 2 + 1), s * 0.46, s * 0.2));
-        break;
-    default:
-        p.setPen(QPen(QColor(0xC0, 0x20, 0x20), 1.5));
-        p.setBrush(QColor(0xFF, 0xE0, 0x40));
-        p.drawEllipse(QRectF(s * 0.08, s * 0.08, s * 0.84, s * 0.84));
-        p.setFont(boldFont(QStringLiteral("IPAGothic"), size / 2));
-        p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, QStringLiteral(u"九"));
-        break;
+        case 0: {
+            // A pencil over a sheet.
+            p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(s * 0.15, s * 0.1, s * 0.6, s * 0.8));
+            p.setPen(QPen(QColor(0x90, 0x90, 0xC0), 1));
+            for (int i = 1; i <= 4; ++i)
+                p.drawLine(QPointF(s * 0.22, s * (0.1 + 0.16 * i)), QPointF(s * 0.68, s * (0.1 + 0.16 * i)));
+            p.save();
+            p.translate(s * 0.7, s * 0.55);
+            p.rotate(35);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0xF0, 0xB0, 0x20));
+            p.drawRect(QRectF(-s * 0.07, -s * 0.4, s * 0.14, s * 0.6));
+            p.setBrush(QColor(0xF0, 0xD0, 0xA0));
+            QPolygonF tip{QPointF(-s * 0.07, s * 0.2), QPointF(s * 0.07, s * 0.2), QPointF(0, s * 0.35)};
+            p.drawPolygon(tip);
+            p.restore();
+            break;
+        }
+        case 1:
+            p.setPen(QPen(QColor(0xA0, 0x60, 0x00), 1.5));
+            p.setBrush(QColor(0xFF, 0xD7, 0x00));
+            p.drawPath(starPath(QPointF(s / 2, s / 2 + 1), s * 0.46, s * 0.2));
+            break;
+        default:
+            p.setPen(QPen(QColor(0xC0, 0x20, 0x20), 1.5));
+            p.setBrush(QColor(0xFF, 0xE0, 0x40));
+            p.drawEllipse(QRectF(s * 0.08, s * 0.08, s * 0.84, s * 0.84));
+            p.setFont(boldFont(QStringLiteral("IPAGothic"), size / 2));
+            p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, QStringLiteral(u"九"));
+            break;
     }
     return pm;
 }

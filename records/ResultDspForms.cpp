@@ -32,9 +32,8 @@ ResultDspWindow::ResultDspWindow(KukuState& state, QuestionBoard& board, RecordW
                    Qt::WindowCloseButtonHint);
 }
 
-void ResultDspWindow::bindWidgets(QWidget* client, QLabel* title, QLineEdit* name,
-                                  QTableWidget* grid, QLabel* verdict,
-                                  QPushButton* registerButton, QPushButton* closeButton,
+void ResultDspWindow::bindWidgets(QWidget* client, QLabel* title, QLineEdit* name, QTableWidget* grid,
+                                  QLabel* verdict, QPushButton* registerButton, QPushButton* closeButton,
                                   QLabel* picture, const QString& menuTitle, bool menuCloses) {
     m_title = title;
     m_name = name;
@@ -137,18 +136,18 @@ void ResultDspWindow::RegisterResult() {
 
 void ResultDspWindow::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_C:
-    case Qt::Key_Delete:
-        close();
-        return;
-    case Qt::Key_Escape:
-        // Esc belongs to the test that may still be polling it; the table stays open.
-        m_pacer.keyDown(vk::Escape);
-        m_pacer.processPendingMessages();
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_C:
+        case Qt::Key_Delete:
+            close();
+            return;
+        case Qt::Key_Escape:
+            // Esc belongs to the test that may still be polling it; the table stays open.
+            m_pacer.keyDown(vk::Escape);
+            m_pacer.processPendingMessages();
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
     }
 }
 
@@ -176,8 +175,8 @@ TResultDsp1Form::TResultDsp1Form(KukuState& state, QuestionBoard& board, RecordW
     m_table = BuildResultTable1(state);
     m_ui->setupUi(this);
     bindWidgets(m_ui->client, m_ui->Panel1, m_ui->NameEdit, m_ui->StringGrid1, m_ui->VerdictLabel,
-                m_ui->RegisterButton, m_ui->CloseButton, m_ui->Picture,
-                QStringLiteral(u"段テスト結果(&T)"), true);
+                m_ui->RegisterButton, m_ui->CloseButton, m_ui->Picture, QStringLiteral(u"段テスト結果(&T)"),
+                true);
     showTable(QColor(0x00, 0x00, 0xFF), 85, 58, 24);
 }
 
@@ -189,8 +188,8 @@ TResultDsp2Form::TResultDsp2Form(KukuState& state, QuestionBoard& board, RecordW
     m_table = BuildResultTable2(state);
     m_ui->setupUi(this);
     bindWidgets(m_ui->client, m_ui->Panel1, m_ui->NameEdit, m_ui->StringGrid1, m_ui->VerdictLabel,
-                m_ui->RegisterButton, m_ui->CloseButton, m_ui->Picture,
-                QStringLiteral(u"級テスト結果(&T)"), false);
+                m_ui->RegisterButton, m_ui->CloseButton, m_ui->Picture, QStringLiteral(u"級テスト結果(&T)"),
+                false);
     showTable(QColor(0xFF, 0x00, 0xFF), 85, 40, 26);
 }
 
@@ -199,8 +198,8 @@ TResultDsp2Form::~TResultDsp2Form() = default;
 namespace {
 
 template <typename Form>
-void openResultTable(ResultKind kind, KukuState& state, QuestionBoard& board,
-                     RecordWindowsHost& host, Pacer& pacer, QWidget* parent) {
+void openResultTable(ResultKind kind, KukuState& state, QuestionBoard& board, RecordWindowsHost& host,
+                     Pacer& pacer, QWidget* parent) {
     if (!KekkaOpenCheck(state, kind, host)) return;
     host.ShowInfoPanel(0);
     {

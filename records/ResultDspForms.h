@@ -46,11 +46,10 @@ protected:
     ResultDspWindow(KukuState& state, QuestionBoard& board, RecordWindowsHost& host, Pacer& pacer,
                     QWidget* parent);
     // Called by each table once its form is set up.
-    void bindWidgets(QWidget* client, QLabel* title, QLineEdit* name, QTableWidget* grid,
-                     QLabel* verdict, QPushButton* registerButton, QPushButton* closeButton,
-                     QLabel* picture, const QString& menuTitle, bool menuCloses);
-    void showTable(const QColor& titleColour, int firstColumnWidth, int columnWidth,
-                   int rowHeight);
+    void bindWidgets(QWidget* client, QLabel* title, QLineEdit* name, QTableWidget* grid, QLabel* verdict,
+                     QPushButton* registerButton, QPushButton* closeButton, QLabel* picture,
+                     const QString& menuTitle, bool menuCloses);
+    void showTable(const QColor& titleColour, int firstColumnWidth, int columnWidth, int rowHeight);
 
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -12,7 +12,9 @@ namespace {
 
 const QString kAbortedVerdict = QStringLiteral(u"残念！まだとちゅうだったね。");
 
-bool isAsked(int value) { return value == 0 || value == 1; }
+bool isAsked(int value) {
+    return value == 0 || value == 1;
+}
 
 QString testKindOf(int menu_n) {
     if (menu_n < 3 || menu_n > 9) return {};
@@ -21,20 +23,28 @@ QString testKindOf(int menu_n) {
 
 QString levelText(int mokuji_n) {
     switch (mokuji_n) {
-    case 9: return QStringLiteral(u"初級[１･２･５の段]");
-    case 10: return QStringLiteral(u"中級[３･４･６の段]");
-    case 11: return QStringLiteral(u"上級[８･７･９の段]");
-    default: return QStringLiteral(u"全級[１～９の段]");
+        case 9:
+            return QStringLiteral(u"初級[１･２･５の段]");
+        case 10:
+            return QStringLiteral(u"中級[３･４･６の段]");
+        case 11:
+            return QStringLiteral(u"上級[８･７･９の段]");
+        default:
+            return QStringLiteral(u"全級[１～９の段]");
     }
 }
 
 // The rows of the times table whose column in table II decides a level.
 std::vector<int> levelRows(int mokuji_n) {
     switch (mokuji_n) {
-    case 9: return {1, 2, 5};
-    case 10: return {3, 4, 6};
-    case 11: return {8, 7, 9};
-    default: return {};
+        case 9:
+            return {1, 2, 5};
+        case 10:
+            return {3, 4, 6};
+        case 11:
+            return {8, 7, 9};
+        default:
+            return {};
     }
 }
 
@@ -42,13 +52,18 @@ std::vector<int> levelRows(int mokuji_n) {
 
 QString answerMark(int value) {
     switch (value) {
-    case 0: return QStringLiteral(u"×");
-    case 1: return QStringLiteral(u"○");
-    default: return QStringLiteral(u"－");
+        case 0:
+            return QStringLiteral(u"×");
+        case 1:
+            return QStringLiteral(u"○");
+        default:
+            return QStringLiteral(u"－");
     }
 }
 
-bool resultCellRed(const QString& text) { return text == QStringLiteral(u"×"); }
+bool resultCellRed(const QString& text) {
+    return text == QStringLiteral(u"×");
+}
 
 ResultTable BuildResultTable1(KukuState& state) {
     const KukuTables& t = kukuTables();
@@ -63,8 +78,8 @@ ResultTable BuildResultTable1(KukuState& state) {
     // A row test always has a row; anything else would index outside the fact tables.
     const int dan = (state.dan >= 1 && state.dan <= 9) ? state.dan : 0;
     if (dan > 0)
-        table.title = u'「' + t.danName[dan - 1] + u'」' + testKindOf(state.menu_n) +
-                      QStringLiteral(u"のテスト結果");
+        table.title =
+            u'「' + t.danName[dan - 1] + u'」' + testKindOf(state.menu_n) + QStringLiteral(u"のテスト結果");
 
     for (int m = 1; m <= 9; ++m) {
         const int k = dan > 0 ? (dan - 1) * 9 + (m - 1) : -1;
@@ -106,8 +121,7 @@ ResultTable BuildResultTable2(KukuState& state) {
     for (int d = 1; d <= 9; ++d) table.cells[0][d] = t.kanjiDigit[d - 1];
     for (int m = 1; m <= 9; ++m) table.cells[m][0] = u'×' + t.zenDigit[m - 1];
     table.cells[10][0] = QStringLiteral(u"合・否");
-    table.title = levelText(state.mokuji_n) + testKindOf(state.menu_n) +
-                  QStringLiteral(u"のテスト結果");
+    table.title = levelText(state.mokuji_n) + testKindOf(state.menu_n) + QStringLiteral(u"のテスト結果");
 
     std::array<bool, 10> rowAllRight{};
     for (int d = 1; d <= 9; ++d) {
@@ -129,8 +143,7 @@ ResultTable BuildResultTable2(KukuState& state) {
             }
         }
         rowAllRight[d] = all;
-        if (state.testAborted == 0)
-            table.cells[10][d] = all ? QStringLiteral(u"◎") : QStringLiteral(u"×");
+        if (state.testAborted == 0) table.cells[10][d] = all ? QStringLiteral(u"◎") : QStringLiteral(u"×");
     }
 
     bool levelRule = false;
@@ -161,15 +174,13 @@ ResultTable BuildResultTable2(KukuState& state) {
 
 bool KekkaOpenCheck(const KukuState& state, ResultKind kind, RecordsHost& host) {
     if (state.menu_n < 3) {
-        host.message(QStringLiteral(u"｢テスト]のもくじでないと開けません。"),
-                     QStringLiteral(u"<お知らせ>"));
+        host.message(QStringLiteral(u"｢テスト]のもくじでないと開けません。"), QStringLiteral(u"<お知らせ>"));
         return false;
     }
     if (kind == ResultKind::Rows && state.mokuji_n > 8) return false;
     if (kind == ResultKind::Levels && state.mokuji_n < 9) return false;
     if (host.nameBoxText().isEmpty()) {
-        host.message(QStringLiteral(u"まず，なまえを記入してください。"),
-                     QStringLiteral(u"おねがい。。。"));
+        host.message(QStringLiteral(u"まず，なまえを記入してください。"), QStringLiteral(u"おねがい。。。"));
         host.focusNameBox();
         return false;
     }
@@ -183,8 +194,7 @@ RecCell registrationCell(int menu_n, int dan) {
 
 bool RegisterResult(KukuState& state, const ResultTable& table, RecordsHost& host) {
     if (table.kind == ResultKind::Rows && !table.perfect) {
-        host.message(QStringLiteral(u"全問正解でないと，登録はできません。"),
-                     QStringLiteral(u"ご確認!!"));
+        host.message(QStringLiteral(u"全問正解でないと，登録はできません。"), QStringLiteral(u"ご確認!!"));
         return false;
     }
     const RecCell cell = registrationCell(state.menu_n, state.dan);
@@ -193,12 +203,13 @@ bool RegisterResult(KukuState& state, const ResultTable& table, RecordsHost& hos
     return true;
 }
 
-bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard& board,
-                      Pacer& pacer) {
+bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard& board, Pacer& pacer) {
     board.CBoxDsp(1);
     if (table.perfect &&
-        !pacer.askOkCancel(QStringLiteral(u"閉じると結果は消えます。全問正解のときは，登録をわすれずに！\n\n閉じていいですか。"),
-                           QStringLiteral(u"ご確認!!")))
+        !pacer.askOkCancel(
+            QStringLiteral(
+                u"閉じると結果は消えます。全問正解のときは，登録をわすれずに！\n\n閉じていいですか。"),
+            QStringLiteral(u"ご確認!!")))
         return false;
     if (table.kind == ResultKind::Rows) GamenClear(state, board);
     return true;

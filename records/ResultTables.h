@@ -60,7 +60,6 @@ bool RegisterResult(KukuState& state, const ResultTable& table, RecordsHost& hos
 // The closing of a table: shows the choice lists again, asks first when the result was perfect,
 // and table I clears the main window's screen (and with it the answer record). False when the
 // learner chose to keep the table open.
-bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard& board,
-                      Pacer& pacer);
+bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard& board, Pacer& pacer);
 
 }  // namespace rentabo

@@ -13,11 +13,12 @@ const QString kWayDone = QStringLiteral(u"◎");
 const QString kWayNotDone = QStringLiteral(u"×");
 const QString kCheckCaption = QStringLiteral(u"□ごかくにん□");
 
-bool passed(const SikakuGrid& grid, int r, int c) { return grid[r][c] == kPassed; }
+bool passed(const SikakuGrid& grid, int r, int c) {
+    return grid[r][c] == kPassed;
+}
 
 bool groupCovered(const SikakuGrid& grid, int c, int firstRow, int levelRow) {
-    return (passed(grid, firstRow, c) && passed(grid, firstRow + 1, c) &&
-            passed(grid, firstRow + 2, c)) ||
+    return (passed(grid, firstRow, c) && passed(grid, firstRow + 1, c) && passed(grid, firstRow + 2, c)) ||
            passed(grid, levelRow, c);
 }
 
@@ -25,13 +26,12 @@ bool groupCovered(const SikakuGrid& grid, int c, int firstRow, int levelRow) {
 
 SikakuGrid MakeSikakuGrid(const RecCheck& recCheck) {
     SikakuGrid grid;
-    static const std::array<const char16_t*, 7> heads{u"手答(順)", u"手答(乱)", u"声答(順)",
-                                                      u"声答(乱)", u"暗唱(順)", u"暗唱(乱)",
-                                                      u"完全暗唱"};
+    static const std::array<const char16_t*, 7> heads{u"手答(順)", u"手答(乱)", u"声答(順)", u"声答(乱)",
+                                                      u"暗唱(順)", u"暗唱(乱)", u"完全暗唱"};
     static const std::array<const char16_t*, 14> labels{
-        u"一の段", u"二の段", u"三の段", u"四の段", u"五の段", u"六の段", u"七の段",
-        u"八の段", u"九の段", u"一・二・五の段", u"三・四・六の段", u"八・七・九の段",
-        u"すべての段", u"合否"};
+        u"一の段",         u"二の段",         u"三の段",     u"四の段", u"五の段",
+        u"六の段",         u"七の段",         u"八の段",     u"九の段", u"一・二・五の段",
+        u"三・四・六の段", u"八・七・九の段", u"すべての段", u"合否"};
     for (int c = 1; c <= 7; ++c) grid[0][c] = QString::fromUtf16(heads[c - 1]);
     for (int r = 1; r <= 14; ++r) grid[r][0] = QString::fromUtf16(labels[r - 1]);
     FillSikakuGrid(grid, recCheck);
@@ -40,18 +40,18 @@ SikakuGrid MakeSikakuGrid(const RecCheck& recCheck) {
 
 void FillSikakuGrid(SikakuGrid& grid, const RecCheck& recCheck) {
     for (int c = 1; c <= 7; ++c) {
-        for (int r = 1; r <= 13; ++r)
-            grid[r][c] = recCheck[c - 1][r - 1] == 1 ? kPassed : kNotPassed;
+        for (int r = 1; r <= 13; ++r) grid[r][c] = recCheck[c - 1][r - 1] == 1 ? kPassed : kNotPassed;
         grid[kSikakuPassRow][c] = recCheck[c - 1][13] == 1 ? kWayDone : kWayNotDone;
     }
 }
 
-bool sikakuCellRed(const QString& text) { return text == kWayNotDone || text == kWayDone; }
+bool sikakuCellRed(const QString& text) {
+    return text == kWayNotDone || text == kWayDone;
+}
 
 bool wayComplete(const SikakuGrid& grid, int c) {
     if (passed(grid, kSikakuAllRowsRow, c)) return true;
-    return groupCovered(grid, c, 1, 10) && groupCovered(grid, c, 4, 11) &&
-           groupCovered(grid, c, 7, 12);
+    return groupCovered(grid, c, 1, 10) && groupCovered(grid, c, 4, 11) && groupCovered(grid, c, 7, 12);
 }
 
 SikakuVerdict SikakuCheck(SikakuGrid& grid) {
@@ -64,17 +64,17 @@ SikakuVerdict SikakuCheck(SikakuGrid& grid) {
     const bool master = (done[1] || done[3]) && (done[2] || done[4]);
     if (master) v.sikakuLevel = (done[5] && done[6] && done[7]) ? 2 : 1;
     switch (v.sikakuLevel) {
-    case 2:
-        v.message = QStringLiteral(u"でかした。<九九術免許皆伝> をゲットできるぞ。");
-        v.masterEnabled = v.menkyoEnabled = true;
-        break;
-    case 1:
-        v.message = QStringLiteral(u"おめでとう。<九九術マスター> の資格をゲットできるぞ。");
-        v.masterEnabled = true;
-        break;
-    default:
-        v.message = QStringLiteral(u"名人や免許皆伝の位にはまだ修行がたらんぞ。");
-        break;
+        case 2:
+            v.message = QStringLiteral(u"でかした。<九九術免許皆伝> をゲットできるぞ。");
+            v.masterEnabled = v.menkyoEnabled = true;
+            break;
+        case 1:
+            v.message = QStringLiteral(u"おめでとう。<九九術マスター> の資格をゲットできるぞ。");
+            v.masterEnabled = true;
+            break;
+        default:
+            v.message = QStringLiteral(u"名人や免許皆伝の位にはまだ修行がたらんぞ。");
+            break;
     }
     return v;
 }

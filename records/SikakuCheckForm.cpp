@@ -38,9 +38,11 @@ QFont boldFace(const QString& family, int px) {
 
 }  // namespace
 
-TSikakuCheckForm::TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pacer& pacer,
-                                   QWidget* parent)
-    : QDialog(parent), m_state(state), m_host(host), m_pacer(pacer),
+TSikakuCheckForm::TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent)
+    : QDialog(parent),
+      m_state(state),
+      m_host(host),
+      m_pacer(pacer),
       m_ui(std::make_unique<Ui::SikakuCheckForm>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
@@ -97,12 +99,22 @@ TSikakuCheckForm::TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pa
 
 TSikakuCheckForm::~TSikakuCheckForm() = default;
 
-QTableWidget* TSikakuCheckForm::grid() const { return m_ui->StringGrid1; }
-QString TSikakuCheckForm::messageText() const { return m_ui->MessagePanel->text(); }
-bool TSikakuCheckForm::masterEnabled() const { return m_ui->Button5->isEnabled(); }
-bool TSikakuCheckForm::menkyoEnabled() const { return m_ui->Button2->isEnabled(); }
+QTableWidget* TSikakuCheckForm::grid() const {
+    return m_ui->StringGrid1;
+}
+QString TSikakuCheckForm::messageText() const {
+    return m_ui->MessagePanel->text();
+}
+bool TSikakuCheckForm::masterEnabled() const {
+    return m_ui->Button5->isEnabled();
+}
+bool TSikakuCheckForm::menkyoEnabled() const {
+    return m_ui->Button2->isEnabled();
+}
 
-void TSikakuCheckForm::selectRow(int r) { m_ui->StringGrid1->setCurrentCell(r, 1); }
+void TSikakuCheckForm::selectRow(int r) {
+    m_ui->StringGrid1->setCurrentCell(r, 1);
+}
 
 void TSikakuCheckForm::showGrid() {
     QTableWidget* g = m_ui->StringGrid1;
@@ -158,7 +170,8 @@ void TSikakuCheckForm::Button1Click() {
 }
 
 void TSikakuCheckForm::ClearRecord() {
-    if (!m_pacer.askOkCancel(QStringLiteral(u"ＯＫをクリックすると，記録はすべて消されます。\n\nCancelをクリックすると，このままもどります。"),
+    if (!m_pacer.askOkCancel(QStringLiteral(u"ＯＫをクリックすると，記録はすべて消されます。\n\nCancelをクリ"
+                                            u"ックすると，このままもどります。"),
                              QStringLiteral(u"ご確認!!")))
         return;
     for (auto& row : m_state.recCheck) row.fill(0);

@@ -24,8 +24,7 @@ class TSikakuCheckForm final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TSikakuCheckForm)
 public:
-    TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pacer& pacer,
-                     QWidget* parent = nullptr);
+    TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent = nullptr);
     ~TSikakuCheckForm() override;
 
     // "資格チェック(&K)".
@@ -67,7 +66,6 @@ private:
 
 // Shows the qualification table modally. The menu item "資格チェック表 (&K)" and result table I hide
 // the information memo while it is open (hideMemo); result table II does not.
-void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent,
-                     bool hideMemo);
+void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent, bool hideMemo);
 
 }  // namespace rentabo

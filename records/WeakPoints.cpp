@@ -14,7 +14,9 @@ namespace {
 
 // The entry as it stands in the list, with a colon before it so that a search for ":3:" in
 // ":13:3:" cannot match the tail of 13.
-QString fenced(int k) { return u':' + QString::number(k) + u':'; }
+QString fenced(int k) {
+    return u':' + QString::number(k) + u':';
+}
 
 }  // namespace
 

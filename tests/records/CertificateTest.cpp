@@ -6,7 +6,9 @@
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 }  // namespace
 
 TEST(Certificate, DateLineCountsTheEraFrom2018) {
@@ -31,18 +33,16 @@ TEST(Certificate, TextsByKind) {
         QString subject;
         QString achievement;
     } cases[] = {
-        {"row 7", -1, ChoiceOfDan[6], q(u"九九術 段級位認定書"),
-         q(u"九九術 七の段を") + wide + wide, q(u"　達成したことを")},
+        {"row 7", -1, ChoiceOfDan[6], q(u"九九術 段級位認定書"), q(u"九九術 七の段を") + wide + wide,
+         q(u"　達成したことを")},
         {"row 5", -1, 2, q(u"九九術 段級位認定書"), q(u"九九術 五の段を") + wide + wide,
          q(u"　達成したことを")},
         {"intermediate", -1, 10, q(u"九九術 段級位認定書"), q(u"九九術 三・四・六の段を"),
          q(u"　達成したことを")},
         {"advanced", -1, 11, q(u"九九術 段級位認定書"), q(u"九九術 八・七・九の段を"),
          q(u"　達成したことを")},
-        {"master", 1, 3, q(u"九九術 マスター認定書"), q(u"九九術 マスターを"),
-         q(u"　習得したことを")},
-        {"licence", 0, 3, q(u"九九術 免許皆伝書"), q(u"九九術 免許皆伝を"),
-         q(u"　取得したことを")},
+        {"master", 1, 3, q(u"九九術 マスター認定書"), q(u"九九術 マスターを"), q(u"　習得したことを")},
+        {"licence", 0, 3, q(u"九九術 免許皆伝書"), q(u"九九術 免許皆伝を"), q(u"　取得したことを")},
     };
     for (const auto& c : cases) {
         KukuState s;

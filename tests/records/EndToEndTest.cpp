@@ -24,7 +24,9 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // The main window, as far as a keyboard test and the record windows reach it: the lesson's
 // result tables and weak points go to the real record code, and each modal window is run by the
@@ -42,7 +44,9 @@ public:
     void setChoiceIndex(int) override {}
     void openChart() override {}
     void Kekka_Dsp(KukuState& state) override { rentabo::Kekka_Dsp(state, m_board, *this, m_pacer, nullptr); }
-    void KekkaD_Dsp(KukuState& state) override { rentabo::KekkaD_Dsp(state, m_board, *this, m_pacer, nullptr); }
+    void KekkaD_Dsp(KukuState& state) override {
+        rentabo::KekkaD_Dsp(state, m_board, *this, m_pacer, nullptr);
+    }
     void ErrRec(int kuku_n) override { rentabo::ErrRec(errors, kuku_n); }
     bool spokenAnswerTick() override { return false; }
     void restoreExpressionFont() override {}
@@ -89,7 +93,7 @@ TEST(RecordsEndToEnd, PerfectKeyboardTestIsRegisteredAndSurvivesARestart) {
     Speaker speaker(state, voice, pacer);
     MainWindowTwin window(board, pacer);
     LessonEngine engine(state, board, pacer, speaker, nullptr, window);
-    engine.ComboBox2Change(3);                  // ４.テスト[手答・順]
+    engine.ComboBox2Change(3);                   // ４.テスト[手答・順]
     engine.ComboBox1Change(ChoiceOfDan[5 - 1]);  // 五の段
 
     // The learner types every product soon after its question appears.
@@ -141,9 +145,8 @@ TEST(RecordsEndToEnd, PerfectKeyboardTestIsRegisteredAndSurvivesARestart) {
     VirtualPacer pacer2;
     MainWindowTwin window2(board, pacer2);
     QString after;
-    window2.scripts.push_back([&](QDialog& d) {
-        after = dynamic_cast<TSikakuCheckForm&>(d).grid()->item(5, 1)->text();
-    });
+    window2.scripts.push_back(
+        [&](QDialog& d) { after = dynamic_cast<TSikakuCheckForm&>(d).grid()->item(5, 1)->text(); });
     ShowSikakuCheck(restarted, window2, pacer2, nullptr, true);
     EXPECT_EQ(after, q(u"○"));
 }

@@ -14,10 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +30,9 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // The main window for the record windows: it keeps what was asked of it and runs each modal
 // window through the next script instead of a nested event loop.
@@ -39,9 +41,7 @@ public:
     QString nameBoxText() const override { return nameBox; }
     void focusNameBox() override { ++nameFocused; }
     void ShowInfoPanel(int on) override { infoPanel.push_back(on); }
-    void message(const QString& text, const QString& caption) override {
-        messages << caption + u'|' + text;
-    }
+    void message(const QString& text, const QString& caption) override { messages << caption + u'|' + text; }
     bool openDocument(const QString& path) override {
         opened << path;
         return true;
@@ -152,7 +152,8 @@ TEST(ResultDsp2Window, PerfectBeginnerTestRegistersAndOpensTheQualificationTable
     f.state.menu_n = 3;
     f.state.testRec.fill(2);
     for (int d : {1, 2, 5})
-        for (int m = 0; m < 9; ++m) f.state.testRec[(d - 1) * 9 + m] = f.state.testRec[(d - 1) * 9 + m + 81] = 1;
+        for (int m = 0; m < 9; ++m)
+            f.state.testRec[(d - 1) * 9 + m] = f.state.testRec[(d - 1) * 9 + m + 81] = 1;
     TResultDsp2Form form(f.state, f.board, f.host, f.pacer);
     form.show();
     EXPECT_EQ(form.windowTitle(), q(u"テスト結果（級別）の結果"));
@@ -207,8 +208,8 @@ TEST(ResultDspWindows, OpeningHidesTheMemoAndRestoresItsSetting) {
 TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
     Fixture f;
     f.state.recCheck[0][12] = f.state.recCheck[3][12] = 1;  // all rows, 手答(順) and 声答(乱)
-    f.state.recCheck[4][3] = 1;  // 四の段 recited in order
-    f.state.recCheck[6][6] = 1;  // 七の段 in full recitation
+    f.state.recCheck[4][3] = 1;                             // 四の段 recited in order
+    f.state.recCheck[6][6] = 1;                             // 七の段 in full recitation
     TSikakuCheckForm form(f.state, f.host, f.pacer);
     form.show();
     EXPECT_EQ(form.sikakuLevel(), 1);
@@ -223,9 +224,8 @@ TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
 
     // Row 7 (七の段) qualifies by full recitation: the certificate opens for it.
     QString subject;
-    f.host.scripts.push_back([&](QDialog& d) {
-        subject = d.findChild<QLabel*>(QStringLiteral("SubjectLabel"))->text();
-    });
+    f.host.scripts.push_back(
+        [&](QDialog& d) { subject = d.findChild<QLabel*>(QStringLiteral("SubjectLabel"))->text(); });
     form.selectRow(7);
     form.Button3Click();
     EXPECT_EQ(f.host.modals.last(), q(u"証明書フォーマット"));
@@ -303,7 +303,8 @@ TEST(CertWindow, ThreeKindsRenderWithTheirTexts) {
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleDankyu"))->isVisible(), c.kind == -1);
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleMaster"))->isVisible(), c.kind == 1);
         EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("TitleMenkyo"))->isVisible(), c.kind == 0);
-        EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("NumberBox"))->text().contains(QStringLiteral("1234567")));
+        EXPECT_TRUE(
+            form.findChild<QLabel*>(QStringLiteral("NumberBox"))->text().contains(QStringLiteral("1234567")));
         saveGrab(form, QString::fromLatin1(c.file));
     }
 }
@@ -340,8 +341,9 @@ TEST(CertWindow, PrintsTheWholeCertificateOnOnePage) {
 
     QProcess render;
     const QString stem = dir.filePath(QStringLiteral("page"));
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("40"),
-                                              QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, stem});
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, stem});
     ASSERT_TRUE(render.waitForFinished(30000));
     QImage page(stem + QStringLiteral(".png"));
     ASSERT_FALSE(page.isNull());
@@ -379,7 +381,8 @@ TEST(NigateWindow, DrawsTheListAndReadsItAloud) {
     saveGrab(form, QStringLiteral("nigate"));
 
     EXPECT_EQ(form.ReadAll(), 4);
-    EXPECT_EQ(voice.texts(), (QStringList{MakeYomi(13, 1), MakeYomi(14, 1), MakeYomi(15, 1), MakeYomi(16, 1)}));
+    EXPECT_EQ(voice.texts(),
+              (QStringList{MakeYomi(13, 1), MakeYomi(14, 1), MakeYomi(15, 1), MakeYomi(16, 1)}));
     EXPECT_EQ(pacer.now(), 4 * 1800);
     EXPECT_EQ(form.current(), -1);
 

@@ -12,9 +12,7 @@ public:
     QString nameBoxText() const override { return nameBox; }
     void focusNameBox() override { ++nameFocused; }
     void ShowInfoPanel(int on) override { infoPanel.push_back(on); }
-    void message(const QString& text, const QString& caption) override {
-        messages << caption + u'|' + text;
-    }
+    void message(const QString& text, const QString& caption) override { messages << caption + u'|' + text; }
     bool openDocument(const QString& path) override {
         opened << path;
         return openWorks;

@@ -10,7 +10,9 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // A state after a test of row `dan` in mode `menu_n`, every cell still "not asked".
 KukuState rowTest(int dan, int menu_n) {
@@ -74,15 +76,40 @@ TEST(ResultTable1, VerdictRegistrationAndPruning) {
     };
     const Case cases[] = {
         // Stopped in round 2: round 3 holds "not asked", so nothing leaves the list.
-        {"stopped in round 2", 1, {{2, 5, 2}, {2, 6, 2}, {2, 7, 2}, {2, 8, 2}, {2, 9, 2},
-          {3, 1, 2}, {3, 2, 2}, {3, 3, 2}, {3, 4, 2}, {3, 5, 2}, {3, 6, 2}, {3, 7, 2},
-          {3, 8, 2}, {3, 9, 2}},
-         1, kAborted, false, QStringLiteral("13:14:15:16:"), 0, 13},
+        {"stopped in round 2",
+         1,
+         {{2, 5, 2},
+          {2, 6, 2},
+          {2, 7, 2},
+          {2, 8, 2},
+          {2, 9, 2},
+          {3, 1, 2},
+          {3, 2, 2},
+          {3, 3, 2},
+          {3, 4, 2},
+          {3, 5, 2},
+          {3, 6, 2},
+          {3, 7, 2},
+          {3, 8, 2},
+          {3, 9, 2}},
+         1,
+         kAborted,
+         false,
+         QStringLiteral("13:14:15:16:"),
+         0,
+         13},
         // One wrong answer in round 3 only: the other eight facts are pruned.
         {"wrong in round 3", 1, {{3, 5, 0}}, 0, kWrong1, false, QStringLiteral("13:"), 1, 27},
         {"perfect", 1, {}, 0, kPerfect1, true, QString(), 0, 27},
-        {"nothing asked", 2, {}, 0, q(u"まだ１つもやってないよ。テストしよう!!"), false,
-         QStringLiteral("13:14:15:16:"), 0, 0},
+        {"nothing asked",
+         2,
+         {},
+         0,
+         q(u"まだ１つもやってないよ。テストしよう!!"),
+         false,
+         QStringLiteral("13:14:15:16:"),
+         0,
+         0},
         // A perfect record after a stop still reads as stopped, but prunes.
         {"perfect but stopped", 1, {}, 1, kAborted, false, QString(), 0, 27},
         {"passed over counts wrong", 1, {{1, 1, 0}}, 0, kWrong1, false, QString(), 1, 27},
@@ -104,8 +131,8 @@ TEST(ResultTable1, VerdictRegistrationAndPruning) {
 
 TEST(ResultTable1, MarksShowEachRoundsAnswer) {
     KukuState s = rowTest(3, 4);
-    s.testRec[0] = 1;        // round 1, 3×1
-    s.testRec[9 + 1] = 0;    // round 2, 3×2
+    s.testRec[0] = 1;      // round 1, 3×1
+    s.testRec[9 + 1] = 0;  // round 2, 3×2
     const ResultTable t = BuildResultTable1(s);
     EXPECT_EQ(t.cells[1][1], q(u"○"));
     EXPECT_EQ(t.cells[2][2], q(u"×"));
@@ -175,19 +202,28 @@ TEST(ResultTable2, VerdictAndTheLevelRule) {
     const Case cases[] = {
         // One wrong answer in row 4; rows 3 and 6 right: one full row of the level is enough.
         {"intermediate, wrong in row 4", 10, {3, 4, 6}, {{4, 2, 0}}, 0, wrong, true, false},
-        {"intermediate, wrong in each row", 10, {3, 4, 6}, {{3, 1, 0}, {4, 1, 81}, {6, 9, 0}},
-         0, wrong, false, false},
-        {"advanced, only row 7 right", 11, {7, 8, 9}, {{8, 1, 0}, {9, 1, 81}}, 0, wrong, true,
+        {"intermediate, wrong in each row",
+         10,
+         {3, 4, 6},
+         {{3, 1, 0}, {4, 1, 81}, {6, 9, 0}},
+         0,
+         wrong,
+         false,
          false},
+        {"advanced, only row 7 right", 11, {7, 8, 9}, {{8, 1, 0}, {9, 1, 81}}, 0, wrong, true, false},
         // A row outside the level does not count for it.
-        {"beginner, only row 3 right", 9, {1, 2, 5, 3}, {{1, 1, 0}, {2, 1, 0}, {5, 1, 0}}, 0,
-         wrong, false, false},
-        {"all rows, one wrong", 12, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {{9, 9, 81}}, 0, wrong, false,
+        {"beginner, only row 3 right",
+         9,
+         {1, 2, 5, 3},
+         {{1, 1, 0}, {2, 1, 0}, {5, 1, 0}},
+         0,
+         wrong,
+         false,
          false},
+        {"all rows, one wrong", 12, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {{9, 9, 81}}, 0, wrong, false, false},
         {"all rows, perfect", 12, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {}, 0, perfect, true, true},
         {"stopped", 10, {3, 4, 6}, {}, 1, kAborted, false, false},
-        {"nothing asked", 11, {}, {}, 0, q(u"まだ１つもできてないよ。チャレンジ。がんぼ！"), false,
-         false},
+        {"nothing asked", 11, {}, {}, 0, q(u"まだ１つもできてないよ。チャレンジ。がんぼ！"), false, false},
     };
     for (const Case& c : cases) {
         KukuState s = levelTest(c.mokuji_n, 3);
@@ -227,7 +263,7 @@ TEST(ResultTables, OnlyASingleCrossIsRed) {
     const struct {
         const char16_t* text;
         bool red;
-    } cases[] = {{u"×", true}, {u"○×", false}, {u"××", false}, {u"◎", false},
+    } cases[] = {{u"×", true},  {u"○×", false}, {u"××", false}, {u"◎", false},
                  {u"○", false}, {u"－", false}, {u"×３", false}};
     for (const auto& c : cases) EXPECT_EQ(resultCellRed(q(c.text)), c.red) << q(c.text).toStdString();
 }
@@ -272,9 +308,8 @@ TEST(ResultTables, RegistrationCell) {
         int dan;
         RecCell cell;
     } cases[] = {
-        {3, 5, {0, 4}}, {3, 10, {0, 9}}, {9, 12, {6, 11}}, {4, 0, {1, 12}},
-        {5, 1, {2, 0}}, {2, 5, {-1, -1}}, {10, 5, {-1, -1}}, {3, 13, {-1, -1}},
-        {3, -1, {-1, -1}},
+        {3, 5, {0, 4}},   {3, 10, {0, 9}},   {9, 12, {6, 11}},  {4, 0, {1, 12}},   {5, 1, {2, 0}},
+        {2, 5, {-1, -1}}, {10, 5, {-1, -1}}, {3, 13, {-1, -1}}, {3, -1, {-1, -1}},
     };
     for (const auto& c : cases) {
         const RecCell got = registrationCell(c.menu_n, c.dan);
@@ -335,8 +370,10 @@ TEST(ResultTables, ClosingAsksOnlyAfterAPerfectResultAndTableOneClearsTheScreen)
         EXPECT_EQ(board.comboShown, 1) << c.name;
         ASSERT_EQ(static_cast<int>(pacer.questions.size()), c.questions) << c.name;
         if (c.questions) {
-            EXPECT_EQ(pacer.questions[0],
-                      q(u"ご確認!!|閉じると結果は消えます。全問正解のときは，登録をわすれずに！\n\n閉じていいですか。"));
+            EXPECT_EQ(
+                pacer.questions[0],
+                q(u"ご確認!!|"
+                  u"閉じると結果は消えます。全問正解のときは，登録をわすれずに！\n\n閉じていいですか。"));
         }
         EXPECT_EQ(s.testRec[100], c.recordCleared ? 2 : 1) << c.name;
     }

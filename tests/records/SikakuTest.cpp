@@ -8,7 +8,9 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // Grid row r (1..13) passed in way column c (1..7).
 RecCheck passing(std::initializer_list<std::pair<int, std::vector<int>>> ways) {
@@ -102,15 +104,16 @@ TEST(Sikaku, AwardsFromTheCompleteWays) {
         EXPECT_EQ(v.masterEnabled, c.level >= 1) << c.name;
         EXPECT_EQ(v.menkyoEnabled, c.level == 2) << c.name;
         for (int col = 1; col <= 7; ++col) {
-            const bool done = std::find(c.completeWays.begin(), c.completeWays.end(), col) !=
-                              c.completeWays.end();
+            const bool done =
+                std::find(c.completeWays.begin(), c.completeWays.end(), col) != c.completeWays.end();
             EXPECT_EQ(grid[14][col], done ? q(u"◎") : q(u"×")) << c.name << " way " << col;
         }
     }
 }
 
 TEST(Sikaku, RowCertificateRule) {
-    const QString rule = q(u"□ごかくにん□|この段(級)の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。");
+    const QString rule =
+        q(u"□ごかくにん□|この段(級)の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。");
     const QString notYet = q(u"□ごかくにん□|まだ，条件がたりません。");
     const QString none = q(u"□ごかくにん□|この認定はありません。");
     const struct {
@@ -122,15 +125,22 @@ TEST(Sikaku, RowCertificateRule) {
         int mokuji_n;
     } cases[] = {
         {"row 4 recited in order only", passing({{5, {4}}}), 4, false, {rule, notYet}, 1},
-        {"row 4 recited in order and voice shuffled", passing({{5, {4}}, {4, {4}}}), 4, true, {},
+        {"row 4 recited in order and voice shuffled",
+         passing({{5, {4}}, {4, {4}}}),
+         4,
+         true,
+         {},
          ChoiceOfDan[3]},
         {"row 4 in full recitation only", passing({{7, {4}}}), 4, true, {}, ChoiceOfDan[3]},
         {"row 7 keyboard both ways", passing({{1, {7}}, {2, {7}}}), 7, true, {}, 7},
-        {"row 4 with both ways in other rows", passing({{1, {3}}, {2, {5}}}), 4, false,
-         {rule, notYet}, 1},
+        {"row 4 with both ways in other rows", passing({{1, {3}}, {2, {5}}}), 4, false, {rule, notYet}, 1},
         // A level is judged on its own row, not on the rows that make it.
-        {"intermediate from its rows", passing({{1, {3, 4, 6}}, {2, {3, 4, 6}}}), 11, false,
-         {rule, notYet}, 1},
+        {"intermediate from its rows",
+         passing({{1, {3, 4, 6}}, {2, {3, 4, 6}}}),
+         11,
+         false,
+         {rule, notYet},
+         1},
         {"intermediate on its own row", passing({{3, {11}}, {6, {11}}}), 11, true, {}, 10},
         {"all rows", passing({{7, {13}}}), 13, false, {none}, 1},
         {"pass row", passing({{7, {13}}}), 14, false, {none}, 1},

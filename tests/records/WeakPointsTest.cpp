@@ -20,14 +20,14 @@ struct ListCase {
 
 TEST(WeakPoints, AddingRecordsEachFactOnceByWholeEntry) {
     const ListCase cases[] = {
-        {"13:14:", 3, "13:14:3:"},          // 3 is not in "13:"
-        {"13:14:3:", 13, "13:14:3:"},       // already there
-        {"", 40, "40:"},                    // from an empty list
-        {"13:14:", -1, "13:14:"},           // outside the facts
+        {"13:14:", 3, "13:14:3:"},     // 3 is not in "13:"
+        {"13:14:3:", 13, "13:14:3:"},  // already there
+        {"", 40, "40:"},               // from an empty list
+        {"13:14:", -1, "13:14:"},      // outside the facts
         {"13:14:", 81, "13:14:"},
         {"1:", 11, "1:11:"},
         {"11:", 1, "11:1:"},
-        {"13", 3, "13:3:"},                 // a list that lost its last colon
+        {"13", 3, "13:3:"},  // a list that lost its last colon
         {"0:", 0, "0:"},
         {"", 80, "80:"},
     };
@@ -41,9 +41,9 @@ TEST(WeakPoints, AddingRecordsEachFactOnceByWholeEntry) {
 TEST(WeakPoints, RemovingTakesOnlyTheWholeEntry) {
     const ListCase cases[] = {
         {"13:3:14:", 3, "13:14:"},
-        {"13:14:", 3, "13:14:"},            // only "13" holds a 3
-        {"40:", 40, ""},                    // the only entry
-        {"1:11:", 1, "11:"},                // deleting 1 must not touch 11
+        {"13:14:", 3, "13:14:"},  // only "13" holds a 3
+        {"40:", 40, ""},          // the only entry
+        {"1:11:", 1, "11:"},      // deleting 1 must not touch 11
         {"11:1:", 1, "11:"},
         {"11:21:1:", 1, "11:21:"},
         {"11:", 1, "11:"},
@@ -71,11 +71,8 @@ TEST(WeakPoints, SortingOrdersNumbersAndDropsJunk) {
         const char* before;
         const char* after;
     } cases[] = {
-        {"40:3:13:", "3:13:40:"},
-        {"", ""},
-        {"80:0:", "0:80:"},
-        {"9:abc:2:", "2:9:"},
-        {"10:9:100:1:", "1:9:10:100:"},   // numeric, not text order
+        {"40:3:13:", "3:13:40:"},       {"", ""}, {"80:0:", "0:80:"}, {"9:abc:2:", "2:9:"},
+        {"10:9:100:1:", "1:9:10:100:"},  // numeric, not text order
         {"5:4:3:2:1:", "1:2:3:4:5:"},
     };
     for (const auto& c : cases) {
@@ -93,7 +90,7 @@ TEST(WeakPoints, WindowLinesShowTheFactAndStandInTwoColumns) {
         int line;
         std::optional<QPoint> at;
     } cases[] = {
-        {0, QPoint(18, 80)},   {19, QPoint(18, 840)}, {20, QPoint(198, 80)},
+        {0, QPoint(18, 80)},    {19, QPoint(18, 840)}, {20, QPoint(198, 80)},
         {40, QPoint(198, 880)}, {41, std::nullopt},    {-1, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(nigateLinePos(c.line), c.at) << c.line;
@@ -106,8 +103,8 @@ TEST(WeakPoints, ReadingAllSpeaksEachFactToItsEndThenPauses) {
     voice.fixedDurationMs = 1000;
     Speaker speaker(state, voice, pacer);
     std::vector<int> marked;
-    const int read = ReadWeakFacts(QStringLiteral("13:x:90:39:"), speaker, pacer, 1,
-                                   [&](int k) { marked.push_back(k); });
+    const int read =
+        ReadWeakFacts(QStringLiteral("13:x:90:39:"), speaker, pacer, 1, [&](int k) { marked.push_back(k); });
     EXPECT_EQ(read, 2);
     EXPECT_EQ(marked, (std::vector<int>{13, 39}));
     ASSERT_EQ(voice.spoken.size(), 2u);
