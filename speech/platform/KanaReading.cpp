@@ -59,24 +59,14 @@ bool allKana(const QString& s) {
     return !s.isEmpty() && std::all_of(s.begin(), s.end(), isKana);
 }
 
-bool isDigitChar(QChar c) {
-    return c.isDigit() && c.unicode() < 0x80;
+bool allDigits(const QString& s) {
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// Numbers first, so MeCab sees kana instead of digits it has no reading for.
-QString readNumbers(const QString& text) {
-    QString out;
-    for (int i = 0; i < text.size();) {
-        if (!isDigitChar(text[i])) {
-            out += text[i++];
-            continue;
-        }
-        int j = i;
-        while (j < text.size() && isDigitChar(text[j])) ++j;
-        out += numberToKana(text.mid(i, j - i));
-        i = j;
-    }
-    return out;
+bool allHiragana(const QString& s) {
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) {
+        return c.unicode() >= 0x3041 && c.unicode() <= 0x309F;
+    });
 }
 
 const QString kPause = QStringLiteral(u"、");
@@ -126,22 +116,23 @@ std::unique_ptr<KanaReader> KanaReader::open(QString* why) {
 }
 
 QString KanaReader::toKana(const QString& text) {
-    const QString prepared = readNumbers(text.normalized(QString::NormalizationForm_KC));
-    const QByteArray utf8 = prepared.toUtf8();
+    const QByteArray utf8 = text.normalized(QString::NormalizationForm_KC).toUtf8();
     QString out;
+    QString previous;
     for (const mecab_node_t* node = mecab_sparse_tonode2(m_tagger, utf8.constData(), size_t(utf8.size()));
          node; node = node->next) {
         if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE) continue;
-        const QString surface = QString::fromUtf8(node->surface, node->length);
+        const QString surface = QString::fromUtf8(node->surface, int(node->length));
         const QStringList f = QString::fromUtf8(node->feature).split(u',');
         const QString pos = f.value(0);
         const QString pron = f.value(8) != QStringLiteral("*") ? f.value(8) : QString();
         const QString reading = f.value(7) != QStringLiteral("*") ? f.value(7) : QString();
         // Spaces are lost in MeCab's nodes; they separate chant words, so keep them as pauses.
         if (node->rlength > node->length) out += u' ';
-        if (pos == QStringLiteral(u"記号")) {
+        if (allDigits(surface)) {
+            out += numberToKana(surface);
+        } else if (pos == QStringLiteral(u"記号")) {
             if (surface == QStringLiteral(u"。") || surface == QStringLiteral(u"、") ||
-                surface == QStringLiteral(u"！") || surface == QStringLiteral(u"？") ||
                 surface == QStringLiteral(u"!") || surface == QStringLiteral(u"?") ||
                 surface == QStringLiteral(u","))
                 out += surface;
@@ -149,8 +140,11 @@ QString KanaReader::toKana(const QString& text) {
                 out += pron;  // × is read かける
             else
                 out += kPause;
-        } else if (allKana(surface) && !(pos == QStringLiteral(u"助詞") && allKana(pron))) {
-            // Kana stays as written: the program's chants are spelled as they are said.
+        } else if (pos == QStringLiteral(u"助詞") && allKana(pron) && !allHiragana(previous)) {
+            // は and へ as particles are said わ and え. In text that is all hiragana, such as
+            // the chants (じゅうはち), MeCab's word breaks cannot be trusted, so kana stay.
+            out += pron;
+        } else if (allKana(surface)) {
             out += surface;
         } else if (allKana(pron)) {
             out += pron;
@@ -159,6 +153,7 @@ QString KanaReader::toKana(const QString& text) {
         } else {
             out += surface;
         }
+        previous = surface;
     }
     // Whatever MeCab could not read (a rare kanji unknown to the dictionary) becomes a pause
     // rather than reaching the engine, which would call it a "Chinese letter".
