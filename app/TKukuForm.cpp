@@ -15,6 +15,12 @@
 #include <QScrollBar>
 #include <QUrl>
 
+// The pictures are compiled into a static library, whose resources must be registered by hand
+// (and outside any namespace).
+static void initPictureResources() {
+    Q_INIT_RESOURCE(pictures);
+}
+
 namespace rentabo {
 
 namespace {
@@ -52,7 +58,11 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
       m_services(std::move(services)),
       m_pacer(this),
       m_speaker(m_state, *m_services.voice, m_pacer) {
+    initPictureResources();
     m_ui->setupUi(this);
+    // The choice lists lie over the labels that stand in for them while they are hidden.
+    m_ui->ComboBox1->raise();
+    m_ui->ComboBox2->raise();
     m_state.exeDir = exeDir;
     m_pacer.setVoice(m_services.voice.get());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
