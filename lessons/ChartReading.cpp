@@ -9,7 +9,9 @@ namespace {
 constexpr int kCellPauseMs = 800;
 constexpr int kWeakPauseMs = 400;
 
-bool isFact(int k) { return k >= 0 && k < kFacts; }
+bool isFact(int k) {
+    return k >= 0 && k < kFacts;
+}
 }  // namespace
 
 QString chartCellText(int fact) {
@@ -29,11 +31,16 @@ bool chartColumnActive(int column, int chartFromLesson, int mokuji_n) {
     const int row = column + 1;
     if (mokuji_n >= 0 && mokuji_n <= 8) return DanOfChoice[static_cast<std::size_t>(mokuji_n)] == row;
     switch (mokuji_n) {
-    case 9: return row == 1 || row == 2 || row == 5;
-    case 10: return row == 3 || row == 4 || row == 6;
-    case 11: return row == 7 || row == 8 || row == 9;
-    case 12: return true;
-    default: return false;
+        case 9:
+            return row == 1 || row == 2 || row == 5;
+        case 10:
+            return row == 3 || row == 4 || row == 6;
+        case 11:
+            return row == 7 || row == 8 || row == 9;
+        case 12:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -13,7 +13,9 @@ constexpr int kStepAnswerMs = 8000;
 constexpr int kMarkMs = 500;
 constexpr int kKeyRepeatMs = 300;
 
-QString passText() { return QStringLiteral(u"ﾊﾟｽ"); }
+QString passText() {
+    return QStringLiteral(u"ﾊﾟｽ");
+}
 }  // namespace
 
 int LessonEngine::ReadKey() {
@@ -72,8 +74,7 @@ LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
         if (!m_pacer.rightButtonDown()) {
             rightArmed = true;
         } else if (rightArmed) {
-            if (m_pacer.askOkCancel(QStringLiteral(u"テストを中止しますか？"),
-                                    QStringLiteral(u"<かくにん>")))
+            if (m_pacer.askOkCancel(QStringLiteral(u"テストを中止しますか？"), QStringLiteral(u"<かくにん>")))
                 return Answer::StopA;
             rightArmed = false;
         }
@@ -122,8 +123,7 @@ void LessonEngine::judge(int score) {
     if (score == 0) m_host.ErrRec(s.kuku_n);
     ShowMark(m_board, m_effects, score, s.pinponFlag);
     m_pacer.sleep(kMarkMs);
-    const int cell = s.mokuji_n < 9 ? (s.kaisuu - 1) * 9 + (s.kuku_n % 9)
-                                    : (s.kaisuu - 1) * 81 + s.kuku_n;
+    const int cell = s.mokuji_n < 9 ? (s.kaisuu - 1) * 9 + (s.kuku_n % 9) : (s.kaisuu - 1) * 81 + s.kuku_n;
     if (cell >= 0 && cell < static_cast<int>(s.testRec.size()))
         s.testRec[static_cast<std::size_t>(cell)] = score;
 }
@@ -167,13 +167,13 @@ int LessonEngine::RunKeyTest() {
 
             int score = 0;
             switch (awaitAnswer(score)) {
-            case Answer::StopA:
-                m_speaker.voice().Resume();
-                return stopKeyTest(QStringLiteral(u"テストを中止しました。"), true);
-            case Answer::StopB:
-                return stopKeyTest(QStringLiteral(u"テストを中止しました"), false);
-            case Answer::Judged:
-                break;
+                case Answer::StopA:
+                    m_speaker.voice().Resume();
+                    return stopKeyTest(QStringLiteral(u"テストを中止しました。"), true);
+                case Answer::StopB:
+                    return stopKeyTest(QStringLiteral(u"テストを中止しました"), false);
+                case Answer::Judged:
+                    break;
             }
             judge(score);
             if (ReadKey() == -3) return stopKeyTest(QStringLiteral(u"テストを中止しました。"), false);

@@ -47,7 +47,7 @@ void LessonEngine::ComboBox1Change(int index) {
         return;
     }
     m_state.mokuji_n = index;
-    m_host.enableResultMenus(m_state.mokuji_n < 9, m_state.mokuji_n > 8);
+    m_host.enableResultMenus(m_state.mokuji_n<9, m_state.mokuji_n> 8);
     m_state.dan = DanOfChoice[static_cast<std::size_t>(m_state.mokuji_n)];
     m_state.qnum = 0;
     m_state.kyuuSet = m_state.mokuji_n - 9;
@@ -106,39 +106,39 @@ void LessonEngine::ExecButtonClick() {
     m_board.DrawBoard();
 
     switch (m_state.menu_n) {
-    case 0:
-        m_state.chartFromLesson = 1;
-        m_host.openChart();
-        m_host.setAnswerWayVisible(false);
-        // Nothing else brings the lists back after the chart, and without them no other mode
-        // could be chosen.
-        m_board.CBoxDsp(1);
-        return;
-    case 1:
-    case 2: {
-        m_host.setAnswerWayVisible(false);
-        m_state.chartFromLesson = 0;
-        ShowMessageLine(m_board, setName() + QStringLiteral(u"の練習をします。"));
-        if (m_state.yomiWay != 0)
-            ReadVClick(m_state, m_board, m_pacer, m_speaker, m_rng);
-        else
-            RunPractice();
-        return;
-    }
-    case 3:
-    case 4:
-        m_host.setAnswerWayVisible(true);
-        m_state.randomFlag = m_state.menu_n == 4 ? 1 : 0;
-        RunKeyTest();
-        return;
-    default: {
-        const QString text = m_state.ans_way == 1
-                                 ? QStringLiteral(u"音声によるテストです。｢テスト始め｣と言ってね")
-                                 : QStringLiteral(u"音声入力 にして，コマンド と言ってください。");
-        ShowMessageLine(m_board, text);
-        m_speaker.SpeakAsync(text);
-        return;
-    }
+        case 0:
+            m_state.chartFromLesson = 1;
+            m_host.openChart();
+            m_host.setAnswerWayVisible(false);
+            // Nothing else brings the lists back after the chart, and without them no other mode
+            // could be chosen.
+            m_board.CBoxDsp(1);
+            return;
+        case 1:
+        case 2: {
+            m_host.setAnswerWayVisible(false);
+            m_state.chartFromLesson = 0;
+            ShowMessageLine(m_board, setName() + QStringLiteral(u"の練習をします。"));
+            if (m_state.yomiWay != 0)
+                ReadVClick(m_state, m_board, m_pacer, m_speaker, m_rng);
+            else
+                RunPractice();
+            return;
+        }
+        case 3:
+        case 4:
+            m_host.setAnswerWayVisible(true);
+            m_state.randomFlag = m_state.menu_n == 4 ? 1 : 0;
+            RunKeyTest();
+            return;
+        default: {
+            const QString text = m_state.ans_way == 1
+                                     ? QStringLiteral(u"音声によるテストです。｢テスト始め｣と言ってね")
+                                     : QStringLiteral(u"音声入力 にして，コマンド と言ってください。");
+            ShowMessageLine(m_board, text);
+            m_speaker.SpeakAsync(text);
+            return;
+        }
     }
 }
 
@@ -165,8 +165,8 @@ int LessonEngine::RunPractice() {
     ShowMark(m_board, nullptr, -1, 0);
 
     // The right-click question is worded for a test at ステップ, as the reading aloud asks it.
-    const QString stopQuestion = s.procFlag == 0 ? QStringLiteral(u"テストを中止しますか？")
-                                                 : QStringLiteral(u"練習を中止しますか？");
+    const QString stopQuestion =
+        s.procFlag == 0 ? QStringLiteral(u"テストを中止しますか？") : QStringLiteral(u"練習を中止しますか？");
     auto wait = [&](int limitMs) {
         s.waitLimit = limitMs;
         const WaitEnd end = waitWithStops(m_pacer, limitMs, false, stopQuestion);

@@ -9,8 +9,7 @@ void sleepOnePoll(Pacer& pacer, std::int64_t start, std::int64_t limitMs) {
     pacer.sleep(static_cast<int>(std::clamp<std::int64_t>(untilOver, 1, kPollMs)));
 }
 
-WaitEnd waitWithStops(Pacer& pacer, std::int64_t limitMs, bool gHeldOnly,
-                      const QString& stopQuestion) {
+WaitEnd waitWithStops(Pacer& pacer, std::int64_t limitMs, bool gHeldOnly, const QString& stopQuestion) {
     const std::int64_t start = pacer.now();
     // After a Cancel the button may still read as held; ask again only after it was let go.
     bool rightArmed = true;
@@ -21,8 +20,7 @@ WaitEnd waitWithStops(Pacer& pacer, std::int64_t limitMs, bool gHeldOnly,
         if (!pacer.rightButtonDown()) {
             rightArmed = true;
         } else if (rightArmed) {
-            if (pacer.askOkCancel(stopQuestion, QStringLiteral(u"<かくにん>")))
-                return WaitEnd::Confirmed;
+            if (pacer.askOkCancel(stopQuestion, QStringLiteral(u"<かくにん>"))) return WaitEnd::Confirmed;
             rightArmed = false;
         }
         sleepOnePoll(pacer, start, limitMs);

@@ -26,8 +26,7 @@ enum class WaitEnd {
 // down stops, G skips ahead and a held right button asks `stopQuestion` (caption "<かくにん>";
 // Cancel goes on, and the time spent in the box counts). With `gHeldOnly` G counts only while
 // held down; otherwise a press since the last poll counts too.
-WaitEnd waitWithStops(Pacer& pacer, std::int64_t limitMs, bool gHeldOnly,
-                      const QString& stopQuestion);
+WaitEnd waitWithStops(Pacer& pacer, std::int64_t limitMs, bool gHeldOnly, const QString& stopQuestion);
 
 // Forgets presses of the run keys made before a run started, so a digit typed into the name box
 // or the Enter that pressed 始める is not taken as the first answer.

@@ -23,8 +23,7 @@ void announceStop(QuestionBoard& board, Speaker& speaker) {
 
 }  // namespace
 
-int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
-               std::mt19937& rng) {
+int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::mt19937& rng) {
     const KukuTables& t = kukuTables();
     const auto setList = BuildSetList();
     SpVoice& voice = speaker.voice();
@@ -37,9 +36,8 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
     s.kaisuu = 1;
     const bool row = s.mokuji_n < 9;
     const int nameIndex = row ? s.dan - 1 : s.mokuji_n;
-    const QString setName = nameIndex >= 0 && nameIndex <= 12
-                                ? t.danName[static_cast<std::size_t>(nameIndex)]
-                                : t.danName[12];
+    const QString setName =
+        nameIndex >= 0 && nameIndex <= 12 ? t.danName[static_cast<std::size_t>(nameIndex)] : t.danName[12];
     const QString intro = setName + QStringLiteral(u"の練習をします。");
     ShowMessageLine(board, intro);
     speaker.SpeakAsync(intro);

@@ -14,7 +14,6 @@ class Speaker;
 // questions presented by voice): each fact is shown and said, the voice pauses for the learner's
 // thinking time, and the set is repeated for the configured rounds. Esc or a confirmed
 // right-click stops it. Returns 0 when every round was read, −1 when stopped.
-int ReadVClick(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
-               std::mt19937& rng);
+int ReadVClick(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::mt19937& rng);
 
 }  // namespace rentabo

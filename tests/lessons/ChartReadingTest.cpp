@@ -53,19 +53,15 @@ TEST(ChartReading, EachWayOfReadingSaysItsFactsAtItsPace) {
     const QStringList goNoDan = readingsOf({36, 37, 38, 39, 40, 41, 42, 43, 44});
     const Case cases[] = {
         {"one cell", false, [](ChartReader& r) { r.ReadCell(22); }, readingsOf({22}), 1800, 0},
-        {"one cell repeated", true, [](ChartReader& r) { r.ReadCell(22); }, readingsOf({22}, 5),
-         9000, 0},
+        {"one cell repeated", true, [](ChartReader& r) { r.ReadCell(22); }, readingsOf({22}, 5), 9000, 0},
         {"a row", false, [](ChartReader& r) { r.DanRead(5); }, goNoDan, 9000, 0},
-        {"a row repeated", true, [](ChartReader& r) { r.DanRead(5); }, goNoDan + goNoDan, 18000,
-         0},
+        {"a row repeated", true, [](ChartReader& r) { r.DanRead(5); }, goNoDan + goNoDan, 18000, 0},
         {"weak facts", false, [](ChartReader& r) { r.ReadWeakFacts(QStringLiteral("13:14:15:16:")); },
          readingsOf({13, 14, 15, 16}), 4 * 1800, 1},
-        {"weak facts repeated", true,
-         [](ChartReader& r) { r.ReadWeakFacts(QStringLiteral("13:14:")); },
+        {"weak facts repeated", true, [](ChartReader& r) { r.ReadWeakFacts(QStringLiteral("13:14:")); },
          readingsOf({13, 14}, 3), 6 * 1800, 1},
         {"weak pieces that are no fact", false,
-         [](ChartReader& r) { r.ReadWeakFacts(QStringLiteral("5:abc:90:")); }, readingsOf({5}),
-         1800, 1},
+         [](ChartReader& r) { r.ReadWeakFacts(QStringLiteral("5:abc:90:")); }, readingsOf({5}), 1800, 1},
         {"no weak facts", false, [](ChartReader& r) { r.ReadWeakFacts(QString()); }, {}, 0, 1},
         {"a row that does not exist", false, [](ChartReader& r) { r.DanRead(10); }, {}, 0, 0},
     };
@@ -120,7 +116,7 @@ TEST(ChartReading, ColumnsInColourFollowTheLessonChoice) {
         const char* active;  // '1' for each of the nine columns in colour
     };
     const Case cases[] = {
-        {0, 3, "111111111"},  {1, 3, "001000000"},  {1, 6, "000000010"}, {1, 9, "110010000"},
+        {0, 3, "111111111"},  {1, 3, "001000000"},  {1, 6, "000000010"},  {1, 9, "110010000"},
         {1, 10, "001101000"}, {1, 11, "000000111"}, {1, 12, "111111111"}, {1, 13, "000000000"},
     };
     for (const auto& c : cases) {

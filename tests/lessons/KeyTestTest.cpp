@@ -12,9 +12,9 @@ using namespace rentabo::testing;
 
 namespace {
 
-constexpr int kRowSan = 3;    // 三の段 in the row list
-constexpr int kRowNi = 1;     // 二の段
-constexpr int kRowGo = 2;     // 五の段
+constexpr int kRowSan = 3;  // 三の段 in the row list
+constexpr int kRowNi = 1;   // 二の段
+constexpr int kRowGo = 2;   // 五の段
 constexpr int kChuukyuu = 10;
 constexpr int kAllRows = 12;
 
@@ -61,17 +61,47 @@ TEST(KeyTest, EachWayOfAnsweringIsJudgedAsTyped) {
     const std::vector<AnswerCase> cases = {
         {"2x3 with 6", kRowNi, 11, {{vk::Key0 + 6, 300}}, {q(u"６")}, u"◎", true, 0},
         {"2x3 with 5", kRowNi, 11, {{vk::Key0 + 5, 300}}, {q(u"５")}, u"×", false, 0},
-        {"3x6 with 1 then 8", kRowSan, 23, {{vk::Key0 + 1, 300}, {vk::Key0 + 8, 700}},
-         {q(u"１"), q(u"１８")}, u"◎", true, 0},
-        {"3x6 with 1 then 7", kRowSan, 23, {{vk::Key0 + 1, 300}, {vk::Key0 + 7, 700}},
-         {q(u"１"), q(u"１７")}, u"×", false, 0},
-        {"3x6 with 1 then Enter", kRowSan, 23, {{vk::Key0 + 1, 300}, {vk::Return, 700}},
-         {q(u"１")}, u"×", false, 0},
-        {"3x6 on the keypad", kRowSan, 23, {{vk::Numpad0 + 1, 300}, {vk::Numpad0 + 8, 700}},
-         {q(u"１"), q(u"１８")}, u"◎", true, 0},
+        {"3x6 with 1 then 8",
+         kRowSan,
+         23,
+         {{vk::Key0 + 1, 300}, {vk::Key0 + 8, 700}},
+         {q(u"１"), q(u"１８")},
+         u"◎",
+         true,
+         0},
+        {"3x6 with 1 then 7",
+         kRowSan,
+         23,
+         {{vk::Key0 + 1, 300}, {vk::Key0 + 7, 700}},
+         {q(u"１"), q(u"１７")},
+         u"×",
+         false,
+         0},
+        {"3x6 with 1 then Enter",
+         kRowSan,
+         23,
+         {{vk::Key0 + 1, 300}, {vk::Return, 700}},
+         {q(u"１")},
+         u"×",
+         false,
+         0},
+        {"3x6 on the keypad",
+         kRowSan,
+         23,
+         {{vk::Numpad0 + 1, 300}, {vk::Numpad0 + 8, 700}},
+         {q(u"１"), q(u"１８")},
+         u"◎",
+         true,
+         0},
         {"3x6 passed with G", kRowSan, 23, {{vk::KeyG, 300}}, {q(u"ﾊﾟｽ")}, u"×", false, 1},
-        {"Enter alone waits", kRowNi, 11, {{vk::Return, 300}, {vk::Key0 + 6, 700}}, {q(u"６")},
-         u"◎", true, 0},
+        {"Enter alone waits",
+         kRowNi,
+         11,
+         {{vk::Return, 300}, {vk::Key0 + 6, 700}},
+         {q(u"６")},
+         u"◎",
+         true,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,8 +199,8 @@ TEST(KeyTest, RowTestAsksTheRowThreeTimesAndFillsOneCellPerAnswer) {
     }
     EXPECT_EQ(rig.host.weak, std::vector<int>{38});
     EXPECT_EQ(rig.board.history(BoardText::Round),
-              QStringList({q(u"[１回目]"), q(u"[１回目]"), q(u"[２回目]"), q(u"[２回目]"),
-                           q(u"[３回目]"), q(u"[３回目]")}));
+              QStringList({q(u"[１回目]"), q(u"[１回目]"), q(u"[２回目]"), q(u"[２回目]"), q(u"[３回目]"),
+                           q(u"[３回目]")}));
     ASSERT_EQ(rig.host.tables.size(), 1u);
     EXPECT_EQ(rig.host.tables[0].table, 1);
     EXPECT_EQ(rig.host.tables[0].state.testAborted, 0);
@@ -188,9 +218,8 @@ TEST(KeyTest, RowTestAsksTheRowThreeTimesAndFillsOneCellPerAnswer) {
 TEST(KeyTest, ShuffledLevelTestUsesOneOrderTwiceAndFactCells) {
     LessonRig rig;
     rig.choose(kChuukyuu, 4);
-    Learner learner(rig, [&](int k) {
-        return typed(kukuTables().kotae[static_cast<std::size_t>(k)], 250, 100);
-    });
+    Learner learner(rig,
+                    [&](int k) { return typed(kukuTables().kotae[static_cast<std::size_t>(k)], 250, 100); });
     rig.engine.ExecButtonClick();
     EXPECT_EQ(rig.state.randomFlag, 1);
     EXPECT_TRUE(rig.host.groupShown);
@@ -218,9 +247,8 @@ TEST(KeyTest, ShuffledLevelTestUsesOneOrderTwiceAndFactCells) {
 TEST(KeyTest, AllRowsAreTestedTwiceUnderTheirCommonName) {
     LessonRig rig;
     rig.choose(kAllRows, 3);
-    Learner learner(rig, [&](int k) {
-        return typed(kukuTables().kotae[static_cast<std::size_t>(k)], 210, 310);
-    });
+    Learner learner(rig,
+                    [&](int k) { return typed(kukuTables().kotae[static_cast<std::size_t>(k)], 210, 310); });
     EXPECT_EQ(rig.engine.RunKeyTest(), 0);
     EXPECT_EQ(rig.board.history(BoardText::MessageLine).last(),
               q(u"◎すべての段のテストです。キーで答えてね。"));
@@ -240,10 +268,13 @@ TEST(KeyTest, StopsOpenTheResultTableAsAborted) {
     };
     const Case cases[] = {
         {"Esc while waiting", {{vk::Escape, 400, 50}}, {}, u"◎テストを中止しました", false, true},
-        {"Esc after a mark", {{vk::Key0 + 4, 300}, {vk::Escape, 700}}, {},
-         u"◎テストを中止しました。", false, false},
-        {"confirmed right-click", {{vk::RButton, 400, 20}}, {true}, u"◎テストを中止しました。", true,
+        {"Esc after a mark",
+         {{vk::Key0 + 4, 300}, {vk::Escape, 700}},
+         {},
+         u"◎テストを中止しました。",
+         false,
          false},
+        {"confirmed right-click", {{vk::RButton, 400, 20}}, {true}, u"◎テストを中止しました。", true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

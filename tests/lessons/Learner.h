@@ -32,8 +32,7 @@ private:
         bool fresh = false;
         const auto& log = m_rig.board.log;
         for (; m_seen < log.size(); ++m_seen)
-            if (log[m_seen].field == BoardText::Expression && !log[m_seen].text.isEmpty())
-                fresh = true;
+            if (log[m_seen].field == BoardText::Expression && !log[m_seen].text.isEmpty()) fresh = true;
         if (!fresh) return;
         ++questionsSeen;
         for (const auto& p : m_script(m_rig.state.kuku_n))
@@ -51,8 +50,7 @@ inline std::vector<KeyPress> typed(int number, int firstDelayMs, int stepMs = 40
     std::vector<KeyPress> keys;
     const QString digits = QString::number(number);
     for (qsizetype i = 0; i < digits.size(); ++i)
-        keys.push_back({vk::Key0 + digits.at(i).digitValue(),
-                        firstDelayMs + static_cast<int>(i) * stepMs});
+        keys.push_back({vk::Key0 + digits.at(i).digitValue(), firstDelayMs + static_cast<int>(i) * stepMs});
     return keys;
 }
 

@@ -73,8 +73,8 @@ TEST(LessonMenu, RowChoiceSetsDanAndTheResultMenus) {
         bool table1;
         bool table2;
     };
-    const Case cases[] = {{0, 1, true, false},   {2, 5, true, false},  {8, 9, true, false},
-                          {9, 10, false, true},  {11, 12, false, true}, {12, 0, false, true}};
+    const Case cases[] = {{0, 1, true, false},  {2, 5, true, false},   {8, 9, true, false},
+                          {9, 10, false, true}, {11, 12, false, true}, {12, 0, false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mokuji_n);
         LessonRig rig;
@@ -117,8 +117,7 @@ TEST(LessonMenu, StartDispatchesByMode) {
     const Case cases[] = {
         {"spoken test", 5, -1, u"◎音声によるテストです。｢テスト始め｣と言ってね", true},
         {"recitation", 8, -1, u"◎音声によるテストです。｢テスト始め｣と言ってね", true},
-        {"tenth item after a keyboard test", 9, 0,
-         u"◎音声入力 にして，コマンド と言ってください。", true},
+        {"tenth item after a keyboard test", 9, 0, u"◎音声入力 にして，コマンド と言ってください。", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,8 +209,7 @@ TEST(LessonKeys, EscInTheKeyHandler) {
         rig.state.yomiWay = c.yomiWay;
         rig.board.comboShown = 0;
         rig.engine.EscKeyDown();
-        EXPECT_EQ(rig.board.boardText(BoardText::MessageLine) == q(u"◎テストを中止しました。"),
-                  c.stopped);
+        EXPECT_EQ(rig.board.boardText(BoardText::MessageLine) == q(u"◎テストを中止しました。"), c.stopped);
         EXPECT_EQ(rig.state.testAborted, c.stopped ? 1 : 0);
         EXPECT_EQ(rig.state.AnsV_wait, 0);
         EXPECT_EQ(rig.host.fontRestores, c.stopped ? 1 : 0);

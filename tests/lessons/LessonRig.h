@@ -13,11 +13,15 @@
 #include <vector>
 
 // Readable Japanese in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace rentabo::testing {
 
-inline QString q(const char16_t* s) { return QString::fromUtf16(s); }
+inline QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 // The main window as the lesson runs see it, recording what they asked of it.
 struct FakeHost final : LessonHost {
@@ -74,10 +78,14 @@ struct FakeEffects final : EffectPlayer {
 // Pacing of the four speeds: ステップ, ゆっくり, ふつう, はやく.
 inline Pacing pacingOf(int procFlag) {
     switch (procFlag) {
-    case 0: return {100, 100, 6000};
-    case 1: return {200, 4800, 4000};
-    case 2: return {200, 3000, 2700};
-    default: return {100, 1800, 1500};
+        case 0:
+            return {100, 100, 6000};
+        case 1:
+            return {200, 4800, 4000};
+        case 2:
+            return {200, 3000, 2700};
+        default:
+            return {100, 1800, 1500};
     }
 }
 

@@ -25,8 +25,7 @@ TEST(Practice, RowInOrderRunsOneRoundMoreThanTheRepetitions) {
     for (int b = 1; b <= 9; ++b) row << expr(3, b);
     EXPECT_EQ(rig.expressions(), row + row + row);
     EXPECT_EQ(rig.board.history(BoardText::Round),
-              QStringList({q(u"[１回目]"), q(u"[１回目]"), q(u"[２回目]"), q(u"[２回目]"),
-                           q(u"[３回目]")}));
+              QStringList({q(u"[１回目]"), q(u"[１回目]"), q(u"[２回目]"), q(u"[２回目]"), q(u"[３回目]")}));
     const QStringList messages = rig.board.history(BoardText::MessageLine);
     EXPECT_EQ(messages.count(q(u"◎初めからもう一度どうぞ。")), 2);
     EXPECT_TRUE(messages.contains(q(u"◎三の段の練習をします。")));
@@ -69,8 +68,8 @@ TEST(Practice, RoundsPerChoice) {
         int facts;
     };
     // A row runs kaisuuMax + 1 rounds; a level or all rows kaisuuMax ÷ 2 + 1.
-    const Case cases[] = {{kRowSan, 0, 9},   {kRowSan, 2, 27},  {kShokyuu, 1, 27},
-                          {kShokyuu, 3, 54}, {11, 4, 81},       {12, 2, 162}};
+    const Case cases[] = {{kRowSan, 0, 9},   {kRowSan, 2, 27}, {kShokyuu, 1, 27},
+                          {kShokyuu, 3, 54}, {11, 4, 81},      {12, 2, 162}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mokuji_n * 10 + c.kaisuuMax);
         LessonRig rig;
@@ -97,8 +96,7 @@ TEST(Practice, StepShowsTheQuestionForTenSecondsAndGSkipsAhead) {
     const std::int64_t second = 10101 + 1000 + 100;
     EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(2, 2) + u'＝').front(), second);
     EXPECT_EQ(rig.timesOf(BoardText::Answer, q(u"４　")).front(), second + 3000);
-    EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(2, 3) + u'＝').front(),
-              second + 3000 + 1000 + 100);
+    EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(2, 3) + u'＝').front(), second + 3000 + 1000 + 100);
 }
 
 TEST(Practice, EscStopsAtOnce) {
@@ -140,8 +138,7 @@ TEST(Practice, RightClickAsksFirst) {
         if (c.result == 0) {
             // The time in the box counts: the second fact comes when it would have.
             const int wait = rig.state.pacing.speedWait;
-            EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(3, 2) + u'＝').front(),
-                      200 + wait + 1 + 200);
+            EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(3, 2) + u'＝').front(), 200 + wait + 1 + 200);
         } else {
             EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), q(u"◎練習を中止しました。"));
         }
@@ -155,6 +152,5 @@ TEST(Practice, ReadsAloudInsteadWhenQuestionsAreSpoken) {
     rig.choose(kRowSan, 1);
     rig.engine.ExecButtonClick();
     EXPECT_TRUE(rig.voice.texts().contains(MakeYomi(23, 1)));
-    EXPECT_EQ(rig.board.history(BoardText::MessageLine).last(),
-              q(u"◎1回目の読み上げを終了しました。"));
+    EXPECT_EQ(rig.board.history(BoardText::MessageLine).last(), q(u"◎1回目の読み上げを終了しました。"));
 }

@@ -108,8 +108,7 @@ TEST(ReadAloud, StopsAndWhichOfThemCountAsAborted) {
         EXPECT_EQ(rig.board.comboShown, 1);
         EXPECT_GE(rig.voice.resumes, rig.voice.pauses);
         if (c.key == vk::RButton) {
-            EXPECT_EQ(rig.pacer.questions,
-                      std::vector<QString>{q(u"<かくにん>|テストを中止しますか？")});
+            EXPECT_EQ(rig.pacer.questions, std::vector<QString>{q(u"<かくにん>|テストを中止しますか？")});
         }
     }
 }
