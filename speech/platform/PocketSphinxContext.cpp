@@ -117,6 +117,8 @@ bool PocketSphinxContext::grammarLoaded() {
 }
 
 void PocketSphinxContext::listeningChanged() {
+    // Half a phrase heard in the old mode must not finish in the new one.
+    if (m_dictation) m_dictation->flush();
     m_listening = Listening::Off;
     if (commandsActive() && m_commands) {
         QStringList alternatives;

@@ -19,6 +19,8 @@ struct SphinxDecoder::Impl {
     std::vector<double> warps;
     Dither dither;
     std::vector<std::int16_t> buffer;
+    std::vector<std::int16_t> history;  // the latest audio before speech began
+    std::vector<std::int16_t> segment;  // the phrase being spoken
 
     ~Impl() {
         for (ps_decoder_t* d : decoders) ps_free(d);
@@ -28,6 +30,7 @@ struct SphinxDecoder::Impl {
 namespace {
 
 constexpr std::size_t kMaxUtteranceSamples = 16000 * 10;
+constexpr std::size_t kLeadSamples = 16000 * 6 / 10;
 
 bool fail(QString* error, const QString& why) {
     if (error) *error = why;
@@ -93,11 +96,7 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
 bool SphinxDecoder::setGrammar(const QString& name, const QString& jsgf, QString* error) {
     const QByteArray n = name.toUtf8();
     const QByteArray g = jsgf.toUtf8();
-    if (m_uttStarted) {
-        for (ps_decoder_t* d : m_impl->decoders) ps_end_utt(d);
-        m_uttStarted = false;
-        m_inSpeech = false;
-    }
+    endStream();
     for (ps_decoder_t* d : m_impl->decoders)
         if (ps_set_jsgf_string(d, n.constData(), g.constData()) < 0)
             return fail(error, QStringLiteral("文法 %1 を認識エンジンに渡せません").arg(name));
@@ -106,11 +105,7 @@ bool SphinxDecoder::setGrammar(const QString& name, const QString& jsgf, QString
 
 bool SphinxDecoder::useGrammar(const QString& name) {
     const QByteArray n = name.toUtf8();
-    if (m_uttStarted) {
-        for (ps_decoder_t* d : m_impl->decoders) ps_end_utt(d);
-        m_uttStarted = false;
-        m_inSpeech = false;
-    }
+    endStream();
     bool ok = true;
     for (ps_decoder_t* d : m_impl->decoders) ok = ps_set_search(d, n.constData()) >= 0 && ok;
     return ok;
@@ -133,62 +128,84 @@ SphinxDecoder::Hypothesis SphinxDecoder::best() {
     return best;
 }
 
-SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {
-    if (m_uttStarted) {
-        for (ps_decoder_t* d : m_impl->decoders) ps_end_utt(d);
-        m_uttStarted = false;
-    }
-    m_impl->buffer.assign(samples, samples + count);
-    m_impl->dither.apply(m_impl->buffer.data(), count);
+SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {
     for (ps_decoder_t* d : m_impl->decoders) {
         ps_start_utt(d);
-        ps_process_raw(d, m_impl->buffer.data(), count, FALSE, TRUE);
+        ps_process_raw(d, samples, count, FALSE, TRUE);
         ps_end_utt(d);
     }
-    m_inSpeech = false;
     return best();
 }
 
-void SphinxDecoder::restart() {
-    for (ps_decoder_t* d : m_impl->decoders) ps_start_utt(d);
-    m_uttStarted = true;
+SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {
+    endStream();
+    m_impl->buffer.assign(samples, samples + count);
+    m_impl->dither.apply(m_impl->buffer.data(), count);
+    return decodeDithered(m_impl->buffer.data(), count);
+}
+
+void SphinxDecoder::endStream() {
+    if (m_uttStarted) ps_end_utt(m_impl->decoders.front());
+    m_uttStarted = false;
     m_inSpeech = false;
+    m_impl->history.clear();
+    m_impl->segment.clear();
     m_uttSamples = 0;
 }
 
+void SphinxDecoder::restart() {
+    endStream();
+    ps_start_utt(m_impl->decoders.front());
+    m_uttStarted = true;
+}
+
+// The first decoder listens all the time, only to find where speech begins and ends. The phrase
+// itself, from a little before its start to its end, is then decoded whole by every decoder:
+// cut by the detector alone, soft onsets (し, ひ) were lost and the normalisation saw too little.
 std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t* samples,
                                                             std::size_t count) {
     if (!m_uttStarted) restart();
-    m_impl->buffer.assign(samples, samples + count);
-    m_impl->dither.apply(m_impl->buffer.data(), count);
-    for (ps_decoder_t* d : m_impl->decoders)
-        ps_process_raw(d, m_impl->buffer.data(), count, FALSE, FALSE);
+    std::vector<std::int16_t> chunk(samples, samples + count);
+    m_impl->dither.apply(chunk.data(), count);
+    ps_decoder_t* detector = m_impl->decoders.front();
+    ps_process_raw(detector, chunk.data(), count, FALSE, FALSE);
     m_uttSamples += count;
-    const bool speech = ps_get_in_speech(m_impl->decoders.front()) != 0;
-    if (speech && !m_inSpeech) m_inSpeech = true;
-    if ((m_inSpeech && !speech) || m_uttSamples > kMaxUtteranceSamples) {
-        const bool hadSpeech = m_inSpeech;
-        for (ps_decoder_t* d : m_impl->decoders) ps_end_utt(d);
-        m_uttStarted = false;
-        m_inSpeech = false;
-        if (hadSpeech) {
-            Hypothesis h = best();
+    const bool speech = ps_get_in_speech(detector) != 0;
+    auto& history = m_impl->history;
+    auto& segment = m_impl->segment;
+    if (speech && !m_inSpeech) {
+        m_inSpeech = true;
+        segment.assign(history.begin(), history.end());
+        segment.insert(segment.end(), chunk.begin(), chunk.end());
+        history.clear();
+    } else if (m_inSpeech) {
+        segment.insert(segment.end(), chunk.begin(), chunk.end());
+    } else {
+        history.insert(history.end(), chunk.begin(), chunk.end());
+        if (history.size() > kLeadSamples) history.erase(history.begin(), history.end() - kLeadSamples);
+        // A long stretch without speech: start afresh so the detector's utterance stays short.
+        if (m_uttSamples > kMaxUtteranceSamples) {
+            auto keep = std::move(history);
             restart();
-            return h;
+            m_impl->history = std::move(keep);
         }
-        restart();
+        return std::nullopt;
     }
-    return std::nullopt;
+    if (speech && segment.size() < kMaxUtteranceSamples) return std::nullopt;
+    std::vector<std::int16_t> phrase = std::move(segment);
+    endStream();
+    Hypothesis h = decodeDithered(phrase.data(), phrase.size());
+    restart();
+    return h;
 }
 
 std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::flush() {
     if (!m_uttStarted) return std::nullopt;
     const bool hadSpeech = m_inSpeech;
-    for (ps_decoder_t* d : m_impl->decoders) ps_end_utt(d);
-    m_uttStarted = false;
-    m_inSpeech = false;
+    std::vector<std::int16_t> phrase = std::move(m_impl->segment);
+    endStream();
     if (!hadSpeech) return std::nullopt;
-    return best();
+    return decodeDithered(phrase.data(), phrase.size());
 }
 
 }  // namespace rentabo

@@ -64,7 +64,9 @@ private:
     struct Impl;
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
     Hypothesis best();
+    Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();
+    void endStream();
 
     std::unique_ptr<Impl> m_impl;
     bool m_inSpeech = false;

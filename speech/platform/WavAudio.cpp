@@ -124,12 +124,12 @@ MonoAudio resample(const MonoAudio& in, int rate) {
 
 int Dither::next() {
     m_state = m_state * 1664525u + 1013904223u;
-    return int(m_state >> 30);  // 0..3
+    return int(m_state >> 24) - 128;  // -128..127
 }
 
 void Dither::apply(std::int16_t* samples, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        const int v = samples[i] + next() - next();
+        const int v = samples[i] + next() * 3 / 4;
         samples[i] = std::int16_t(std::clamp(v, -32768, 32767));
     }
 }

@@ -22,8 +22,9 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error);
 // The same audio at `rate` (windowed-sinc interpolation with the cut-off below both Nyquist rates).
 MonoAudio resample(const MonoAudio& in, int rate);
 
-// Adds a faint triangular dither (about ±2 of 32768): the acoustic model was trained on
-// recordings with a noise floor and does badly on exact digital silence.
+// Adds a faint noise floor (white, about -55 dBFS): the acoustic model was trained on recordings
+// with a noise floor and does badly on exact digital silence, which synthesised speech and some
+// sound cards deliver. A one-bit dither is not enough; a floor as a quiet microphone hears is.
 class Dither {
 public:
     void apply(std::int16_t* samples, std::size_t count);

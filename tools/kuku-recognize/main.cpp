@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
                    QStringLiteral("list")});
     cli.addOption({QStringLiteral("pip"), QStringLiteral("Phone insertion penalty."), QStringLiteral("x")});
     cli.addOption({QStringLiteral("wip"), QStringLiteral("Word insertion penalty."), QStringLiteral("x")});
+    cli.addOption({QStringLiteral("stream"),
+                   QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
                               QStringLiteral("FILE.wav..."));
     cli.process(app);
@@ -88,7 +90,27 @@ int main(int argc, char** argv) {
         }
         QElapsedTimer t;
         t.start();
-        const auto index = context.recognizeUtterance(*audio);
+        std::optional<std::size_t> index;
+        if (cli.isSet(QStringLiteral("stream"))) {
+            // The first phrase heard, as the program would hand it on.
+            QMetaObject::Connection hit = QObject::connect(
+                &context, &SpSharedRecoContext::Recognition, &context,
+                [&](int, qint64, int, const RecoResult& r) {
+                    if (index) return;
+                    const auto& phrases = context.grammar()->phrases();
+                    for (std::size_t i = 0; i < phrases.size(); ++i)
+                        if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size()) {
+                            index = i;
+                            break;
+                        }
+                });
+            const MonoAudio in = resample(*audio, 16000);
+            context.acceptAudio(in.samples.data(), in.samples.size());
+            context.flushAudio();
+            QObject::disconnect(hit);
+        } else {
+            index = context.recognizeUtterance(*audio);
+        }
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();
         int number = 0;

@@ -1,0 +1,183 @@
+#include "RecognitionRig.h"
+
+#include "speech/platform/TypedPhraseContext.h"
+
+#include <gtest/gtest.h>
+
+using namespace rentabo;
+using namespace rentabo::testing;
+
+namespace {
+
+// A context whose recogniser cannot be reached or has no dictation.
+class BrokenContext final : public GrammarRecoContext {
+public:
+    bool reachable = true;
+    bool dictation = true;
+    bool setEventInterests(int i) override { return reachable && GrammarRecoContext::setEventInterests(i); }
+    QString engineName() const override { return QStringLiteral("broken"); }
+
+protected:
+    bool dictationAvailable() const override { return dictation; }
+};
+
+}  // namespace
+
+TEST(RecognitionSetUp, StartsInCommandListeningWithTheGrammarsRulesActive) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    rig.state.cc_mode = 0;
+    ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
+    EXPECT_EQ(rig.board.memo, QString());
+    EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
+    EXPECT_EQ(rig.view.labelColour, kModeLabelRed);
+    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(c.eventInterests(), SREAllEvents);
+    EXPECT_TRUE(c.commandsActive());
+    EXPECT_FALSE(c.dictationActive());
+    c.acceptTypedPhrase(u"さんのだん"_qs);
+    c.acceptTypedPhrase(u"こんにちは"_qs);  // free speech is not heard
+    EXPECT_EQ(rig.sink.calls, QStringList{u"row:63"_qs});
+}
+
+TEST(RecognitionSetUp, AMissingGrammarIsLoggedAndListeningStaysOnCommands) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    ASSERT_TRUE(rig.recognition.setUp(QStringLiteral("/nonexistent/KukuGrammar.xml")));
+    EXPECT_EQ(rig.board.memo, u"Grammar の読み込みに失敗。\n"_qs);
+    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
+    c.acceptTypedPhrase(u"さんのだん"_qs);
+    EXPECT_TRUE(rig.sink.calls.isEmpty());
+}
+
+TEST(RecognitionSetUp, MissingDictationIsLoggedAndSetUpGoesOn) {
+    BrokenContext c;
+    c.dictation = false;
+    RecognitionRig rig(c);
+    ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
+    EXPECT_EQ(rig.board.memo, u"Dictation Mode に失敗。\n"_qs);
+    EXPECT_EQ(rig.state.cc_mode, 1);
+}
+
+TEST(RecognitionSetUp, AnUnreachableRecogniserStopsTheSetUp) {
+    BrokenContext c;
+    c.reachable = false;
+    RecognitionRig rig(c);
+    rig.state.cc_mode = 0;
+    EXPECT_FALSE(rig.recognition.setUp(kGrammarPath));
+    EXPECT_TRUE(rig.view.label.isEmpty());
+    EXPECT_EQ(rig.state.cc_mode, 0);
+}
+
+TEST(RecognitionEvent, LogsThePhraseBeforeAnythingElse) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    rig.recognition.setUp(kGrammarPath);
+    rig.state.AnsV_wait = 1;
+    rig.state.ans_way = 1;
+    rig.state.waitLimit = 300;
+    c.acceptTypedPhrase(u"じゅうはち"_qs);
+    EXPECT_EQ(rig.board.memo, u"<◆astr=じゅうはち><cc_mode=1><AnsV_wait=1>\n<◆cV=118><ans_way=1>"_qs);
+    EXPECT_EQ(rig.view.lineCount, 1);
+    EXPECT_EQ(rig.state.waitLimit, 6000);
+    EXPECT_EQ(rig.recognition.astr(), u"じゅうはち"_qs);
+    EXPECT_EQ(rig.recognition.cValue(), 118);
+}
+
+TEST(RecognitionEvent, HandsNumbersOnInRangeOrderFallingThroughToTheCommandSwitch) {
+    struct Case {
+        QString phrase;
+        bool takeNumbers, takeReadings;
+        QStringList calls;
+    };
+    const Case cases[] = {
+        {u"さんのだん"_qs, true, true, {u"row:63"_qs}},
+        {u"じゅうはち"_qs, true, true, {u"number:118"_qs}},
+        {u"じゅうはち"_qs, false, true, {u"number:118"_qs, u"command:118"_qs}},
+        {u"さぶろくじゅうはち"_qs, true, true, {u"reading:224"_qs}},
+        {u"さぶろくじゅうはち"_qs, true, false, {u"reading:224"_qs, u"command:224"_qs}},
+        {u"テストはじめ"_qs, true, true, {u"command:70"_qs}},
+        {u"あか"_qs, true, true, {u"command:1"_qs}},
+        {u"にがてをよんで"_qs, true, true, {u"command:310"_qs}},
+    };
+    for (const auto& k : cases) {
+        TypedPhraseContext c;
+        RecognitionRig rig(c);
+        rig.recognition.setUp(kGrammarPath);
+        rig.sink.takeNumbers = k.takeNumbers;
+        rig.sink.takeReadings = k.takeReadings;
+        c.acceptTypedPhrase(k.phrase);
+        EXPECT_EQ(rig.sink.calls, k.calls) << k.phrase.toStdString();
+    }
+}
+
+TEST(RecognitionEvent, APhraseWithoutTheCommandPropertyCarriesZero) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    ASSERT_TRUE(c.loadGrammarXml(
+        "<GRAMMAR><RULE ID='1' TOPLEVEL='ACTIVE'><P PROPNAME='other' VAL='5'>あか</P></RULE></GRAMMAR>"));
+    c.CmdSetRuleIdState(0, true);
+    Q_EMIT c.Recognition(1, 0, SRTStandard, RecoResult{u"あか"_qs, {{u"other"_qs, u"5"_qs, {}}}});
+    EXPECT_EQ(rig.sink.calls, QStringList{u"command:0"_qs});
+    EXPECT_TRUE(rig.board.memo.endsWith(u"<◆cV=0><ans_way=0>"_qs));
+}
+
+TEST(RecognitionEvent, AppliesTheMemoLineLimits) {
+    struct Case {
+        int linesBefore;
+        bool warned, cleared;
+    };
+    const Case cases[] = {{299, false, false}, {300, true, false}, {349, true, false}, {350, false, true}};
+    for (const auto& k : cases) {
+        TypedPhraseContext c;
+        RecognitionRig rig(c);
+        rig.recognition.setUp(kGrammarPath);
+        for (int i = 0; i < k.linesBefore; ++i) rig.board.appendMemo(QStringLiteral("x\n"));
+        c.acceptTypedPhrase(u"あか"_qs);
+        EXPECT_EQ(rig.board.memoRed, k.warned) << k.linesBefore;
+        EXPECT_EQ(rig.board.memo.contains(u"行数が350行を超えると"_qs), k.warned) << k.linesBefore;
+        if (k.cleared) {
+            EXPECT_EQ(rig.board.memo, u"<◆cV=1><ans_way=0>"_qs);
+            EXPECT_EQ(rig.view.lineCount, 0);
+        } else {
+            EXPECT_EQ(rig.view.lineCount, k.linesBefore + 1) << k.linesBefore;
+        }
+    }
+}
+
+TEST(ListeningModes, ChatListeningHearsFreeTextAndCommandListeningComesBack) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    rig.recognition.setUp(kGrammarPath);
+    rig.board.comboShown = 0;
+    rig.recognition.EnterDicMode();
+    EXPECT_EQ(rig.state.cc_mode, 0);
+    EXPECT_EQ(rig.view.label, u"★おはなしモード"_qs);
+    EXPECT_EQ(rig.view.labelColour, kModeLabelBlue);
+    EXPECT_EQ(rig.view.background, 0x808000);
+    EXPECT_EQ(rig.board.memo, u"<★DicMode Entered★>"_qs);
+    EXPECT_EQ(rig.pacer.beeps, 1);
+    c.acceptTypedPhrase(u"ねえモードチェンジして"_qs);
+    c.acceptTypedPhrase(u"あか"_qs);  // heard as words, not as the colour command
+    EXPECT_EQ(rig.sink.calls, (QStringList{u"chat:ねえモードチェンジして"_qs, u"chat:あか"_qs}));
+    EXPECT_TRUE(rig.board.memo.contains(u"<◆astr=ねえモードチェンジして><cc_mode=0><AnsV_wait=0>\n"_qs));
+
+    rig.recognition.EnterCcMode();
+    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
+    EXPECT_EQ(rig.board.comboShown, 1);
+    EXPECT_EQ(rig.pacer.beeps, 2);
+    c.acceptTypedPhrase(u"あか"_qs);
+    EXPECT_EQ(rig.sink.calls.last(), u"command:1"_qs);
+    EXPECT_EQ(rig.voice.texts(),
+              (QStringList{u"おはなしモード 受け付けました。"_qs, u"練習・テストモード 受け付けました。"_qs}));
+}
+
+TEST(ListeningModes, TheMicrophoneLevelReachesTheMeter) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    Q_EMIT c.AudioLevel(0, 0, 42);
+    Q_EMIT c.AudioLevel(0, 0, 140);
+    EXPECT_EQ(rig.view.levels, (std::vector<int>{42, 100}));
+}
