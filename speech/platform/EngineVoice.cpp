@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace rentabo {
 
@@ -20,14 +21,14 @@ class SynthWorker final : public QObject {
 public:
     explicit SynthWorker(std::unique_ptr<Synthesizer> synth) : m_synth(std::move(synth)) {}
 
+    // Each sentence is handed over as soon as it is made, so a long text starts playing after
+    // its first sentence rather than after all of it.
     void run(EngineVoice* voice, int stream, const QString& text, int rate, int volume) {
         if (m_stopping) return;
-        std::vector<std::int16_t> all;
-        std::vector<EngineVoice::Mark> marks;
+        std::int64_t made = 0;
         QString firstError;
         for (const SentenceSpan& s : splitSentences(text)) {
             if (m_stopping) return;
-            marks.push_back({std::int64_t(all.size()), s.position, s.length});
             const QString sentence = text.mid(s.position, s.length);
             std::vector<std::int16_t> pcm;
             QString error;
@@ -36,22 +37,28 @@ public:
                 // Silence of the time the sentence would take keeps every run's pacing.
                 pcm.assign(std::size_t(estimateSpeechMs(sentence, rate) * m_synth->sampleRate() / 1000), 0);
             }
-            all.insert(all.end(), pcm.begin(), pcm.end());
+            const EngineVoice::Mark mark{made, s.position, s.length};
+            made += std::int64_t(pcm.size());
+            post(voice, stream, std::move(pcm), mark, false, {});
         }
-        auto samples = std::make_shared<std::vector<std::int16_t>>(std::move(all));
-        auto shared = std::make_shared<std::vector<EngineVoice::Mark>>(std::move(marks));
-        QMetaObject::invokeMethod(
-            voice,
-            [voice, stream, samples, shared, firstError] {
-                voice->accept(stream, std::move(*samples), std::move(*shared), firstError);
-            },
-            Qt::QueuedConnection);
+        post(voice, stream, {}, std::nullopt, true, firstError);
     }
 
     Synthesizer& synth() { return *m_synth; }
     std::atomic<bool> m_stopping{false};
 
 private:
+    static void post(EngineVoice* voice, int stream, std::vector<std::int16_t> pcm,
+                     std::optional<EngineVoice::Mark> mark, bool complete, const QString& error) {
+        auto samples = std::make_shared<std::vector<std::int16_t>>(std::move(pcm));
+        QMetaObject::invokeMethod(
+            voice,
+            [voice, stream, samples, mark, complete, error] {
+                voice->accept(stream, std::move(*samples), mark, complete, error);
+            },
+            Qt::QueuedConnection);
+    }
+
     std::unique_ptr<Synthesizer> m_synth;
 };
 
@@ -92,14 +99,14 @@ bool EngineVoice::Speak(const QString& text, int flags) {
     return true;
 }
 
-void EngineVoice::accept(int stream, std::vector<std::int16_t> samples, std::vector<Mark> marks,
-                         QString error) {
+void EngineVoice::accept(int stream, std::vector<std::int16_t> samples, std::optional<Mark> mark,
+                         bool complete, const QString& error) {
     auto it = std::find_if(m_queue.begin(), m_queue.end(),
                            [stream](const Utterance& u) { return u.stream == stream; });
     if (it == m_queue.end()) return;
-    it->samples = std::move(samples);
-    it->marks = std::move(marks);
-    it->synthesized = true;
+    it->samples.insert(it->samples.end(), samples.begin(), samples.end());
+    if (mark) it->marks.push_back(*mark);
+    it->synthesized = complete;
     pump();
     if (!error.isEmpty()) {
         // Reported after the fact: the call that queued the text has long returned, so the
@@ -114,10 +121,13 @@ void EngineVoice::accept(int stream, std::vector<std::int16_t> samples, std::vec
 void EngineVoice::pump() {
     // Hand finished utterances to the sink in call order, straight after each other.
     for (Utterance& u : m_queue) {
-        if (u.sinkStart >= 0) continue;
+        const auto size = std::int64_t(u.samples.size());
+        if (u.written < size || (u.sinkStart < 0 && u.synthesized)) {
+            if (u.sinkStart < 0) u.sinkStart = m_sink->writtenSamples();
+            m_sink->write(u.samples.data() + u.written, std::size_t(size - u.written));
+            u.written = size;
+        }
         if (!u.synthesized) break;
-        u.sinkStart = m_sink->writtenSamples();
-        m_sink->write(u.samples);
     }
     const std::int64_t played = m_sink->playedSamples();
     while (!m_queue.empty()) {
@@ -133,6 +143,7 @@ void EngineVoice::pump() {
             if (wants(SVESentenceBoundary)) Q_EMIT Sentence(u.stream, m.position, m.length);
         }
         const auto size = std::int64_t(u.samples.size());
+        if (heard >= size && !u.synthesized) break;  // the next sentence is still being made
         if (heard >= size) {
             const int stream = u.stream;
             m_queue.pop_front();
@@ -186,11 +197,8 @@ qint64 EngineVoice::remainingMs() const {
     const int sr = m_sink->sampleRate();
     qint64 total = 0;
     for (const Utterance& u : m_queue) {
-        if (!u.synthesized) {
-            total += estimateSpeechMs(u.text, u.rate);
-            continue;
-        }
-        const auto size = std::int64_t(u.samples.size());
+        auto size = std::int64_t(u.samples.size());
+        if (!u.synthesized) size = std::max<std::int64_t>(size, estimateSpeechMs(u.text, u.rate) * sr / 1000);
         const std::int64_t left = u.sinkStart < 0 ? size : size - std::max<std::int64_t>(played - u.sinkStart, 0);
         total += std::max<std::int64_t>(left, 0) * 1000 / sr;
     }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <optional>
 #include <memory>
 
 namespace rentabo {
@@ -63,16 +64,17 @@ private:
         int stream = 0;
         QString text;
         int rate = 0;
-        bool synthesized = false;
+        bool synthesized = false;  // every sentence has been made
         std::vector<std::int16_t> samples;
+        std::int64_t written = 0;  // of the samples, how many went to the sink
         std::vector<Mark> marks;
         std::int64_t sinkStart = -1;  // where its first sample sits in the sink, once written
         std::size_t nextMark = 0;
         bool started = false;
     };
 
-    void accept(int stream, std::vector<std::int16_t> samples, std::vector<Mark> marks,
-                QString error);
+    void accept(int stream, std::vector<std::int16_t> samples, std::optional<Mark> mark,
+                bool complete, const QString& error);
     void pump();
     bool wants(int bit) const { return (eventInterests() & bit) != 0; }
 

@@ -169,3 +169,20 @@ TEST(EffectSounds, TheProjectsSoundsAreShortSmallCanonicalAndDistinct) {
     EXPECT_NE(audio[1].samples, audio[2].samples);
     EXPECT_NE(audio[0].samples, audio[2].samples);
 }
+
+TEST(EffectSounds, TheProgramsFolderIsSearchedBeforeTheCurrentDirectory) {
+    QTemporaryDir exe, cwd;
+    const QString oldCwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(cwd.path()));
+    writeFile(cwd.filePath(QStringLiteral("Seikai00.wav")), wavOf({1}));
+    writeFile(cwd.filePath(QStringLiteral("Huseikai00.wav")), wavOf({2}));
+    writeFile(exe.filePath(QStringLiteral("Huseikai00.wav")), wavOf({20}));
+    writeFile(exe.filePath(QStringLiteral("promptA.wav")), wavOf({30}));
+    EffectSounds fx(exe.path(), [](int) { return std::unique_ptr<PcmSink>(); });
+    const QStringList errors = fx.LoadSounds(100);
+    QDir::setCurrent(oldCwd);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(samplesAt44(fx.buffer(0)), std::vector<std::int16_t>{1}) << "only in the current directory";
+    EXPECT_EQ(samplesAt44(fx.buffer(1)), std::vector<std::int16_t>{20}) << "beside the program wins";
+    EXPECT_EQ(samplesAt44(fx.buffer(2)), std::vector<std::int16_t>{30});
+}

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSemaphore>
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,62 @@ TEST(EngineVoice, AnEmptyTextStillStartsAndEndsItsStream) {
     Rig rig(false);
     rig.voice->Speak(QString(), SVSFDefault);
     EXPECT_EQ(rig.events.log, QStringList({QStringLiteral("start 1"), QStringLiteral("end 1")}));
+}
+
+namespace {
+
+// Holds back every sentence marked ⏳ until the test lets it go.
+class GatedSynth final : public Synthesizer {
+public:
+    explicit GatedSynth(QSemaphore& gate) : m_gate(gate) {}
+    QString engineName() const override { return QStringLiteral("gated"); }
+    int sampleRate() const override { return kRate; }
+    bool synthesize(const QString& text, int, int, std::vector<std::int16_t>& out, QString&) override {
+        if (text.contains(u'⏳')) m_gate.acquire();
+        out.assign(std::size_t(text.size() * kSamplesPerChar), 1000);
+        return true;
+    }
+
+private:
+    QSemaphore& m_gate;
+};
+
+void spinUntil(const std::function<bool()>& done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+}  // namespace
+
+TEST(EngineVoice, AFinishedSentencePlaysWhileTheNextIsStillBeingMade) {
+    QSemaphore gate;
+    auto sink = std::make_unique<CaptureSink>(kRate, true);
+    CaptureSink* capture = sink.get();
+    EngineVoice voice(std::make_unique<GatedSynth>(gate), std::move(sink));
+    voice.setEventInterests(0x83FE);
+    QStringList log;
+    QObject::connect(&voice, &SpVoice::Sentence, &voice,
+                     [&log](int, int pos, int) { log << QStringLiteral("sentence %1").arg(pos); });
+    QObject::connect(&voice, &SpVoice::EndStream, &voice, [&log](int) { log << QStringLiteral("end"); });
+    voice.Speak(QStringLiteral(u"いち。⏳に。"), SVSFlagsAsync);
+    spinUntil([&] { return capture->playedSamples() >= 3 * kSamplesPerChar; });
+    EXPECT_EQ(log, QStringList{QStringLiteral("sentence 0")});
+    EXPECT_TRUE(voice.isSpeaking()) << "the utterance must not end before its last sentence";
+    gate.release();
+    voice.WaitUntilDone();
+    EXPECT_EQ(log, QStringList({QStringLiteral("sentence 0"), QStringLiteral("sentence 3"), QStringLiteral("end")}));
+    EXPECT_EQ(capture->captured().size(), std::size_t(6 * kSamplesPerChar));
+}
+
+TEST(EngineVoice, DestroyingTheVoiceWithSpeechQueuedIsSafe) {
+    QSemaphore gate;
+    {
+        EngineVoice voice(std::make_unique<GatedSynth>(gate), std::make_unique<NullSink>(kRate));
+        voice.Speak(QStringLiteral(u"⏳いち。"), SVSFlagsAsync);
+        voice.Speak(QStringLiteral(u"に。"), SVSFlagsAsync);
+        gate.release();  // lets the worker finish its sentence while the voice goes away
+    }
+    QCoreApplication::processEvents();
+    SUCCEED();
 }
