@@ -5,12 +5,15 @@
 
 namespace rentabo {
 
-QString ccModeLabel() { return QStringLiteral(u"☆練習・テストモード"); }
-QString dicModeLabel() { return QStringLiteral(u"★おはなしモード"); }
+QString ccModeLabel() {
+    return QStringLiteral(u"☆練習・テストモード");
+}
+QString dicModeLabel() {
+    return QStringLiteral(u"★おはなしモード");
+}
 
-Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view,
-                         Speaker& speaker, Pacer& pacer, SpSharedRecoContext& context,
-                         CommandSink& sink, QObject* parent)
+Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
+                         Pacer& pacer, SpSharedRecoContext& context, CommandSink& sink, QObject* parent)
     : QObject(parent),
       m_state(state),
       m_board(board),
@@ -21,8 +24,7 @@ Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView
       m_sink(sink) {
     connect(&m_context, &SpSharedRecoContext::Recognition, this,
             &Recognition::SpSharedRecoContext1Recognition);
-    connect(&m_context, &SpSharedRecoContext::AudioLevel, this,
-            &Recognition::SpSharedRecoContext1AudioLevel);
+    connect(&m_context, &SpSharedRecoContext::AudioLevel, this, &Recognition::SpSharedRecoContext1AudioLevel);
 }
 
 bool Recognition::setUp(const QString& grammarPath) {
@@ -34,8 +36,7 @@ bool Recognition::setUp(const QString& grammarPath) {
     if (!m_context.CmdLoadFromFile(grammarPath))
         m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
     m_context.CmdSetRuleIdState(0, false);
-    if (!m_context.DictationSetState(true))
-        m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
+    if (!m_context.DictationSetState(true)) m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
     m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
     m_context.DictationSetState(false);
     m_context.CmdSetRuleIdState(0, true);
@@ -81,7 +82,8 @@ void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoRe
     if (m_board.memoLineCount() == 0) m_view.showMemoLineCount(0);
 
     if (m_state.cc_mode == 1) {
-        m_cValue = GetPropertyValue(result, QStringLiteral("chosencolour"), QStringLiteral("colourvalue")).toInt();
+        m_cValue =
+            GetPropertyValue(result, QStringLiteral("chosencolour"), QStringLiteral("colourvalue")).toInt();
         m_board.appendMemo(QStringLiteral(u"<◆cV=%1><ans_way=%2>").arg(m_cValue).arg(m_state.ans_way));
         handOn(m_cValue);
     } else {

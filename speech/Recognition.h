@@ -35,11 +35,11 @@ public:
 class CommandSink {
 public:
     virtual ~CommandSink() = default;
-    virtual bool onRowChoice(int cValue) = 0;          // 61..69
-    virtual bool onNumber(int cValue) = 0;             // 100..199
-    virtual bool onReading(int cValue) = 0;            // 201..281
+    virtual bool onRowChoice(int cValue) = 0;                     // 61..69
+    virtual bool onNumber(int cValue) = 0;                        // 100..199
+    virtual bool onReading(int cValue) = 0;                       // 201..281
     virtual void onCommand(int cValue, const QString& astr) = 0;  // everything else, 0 included
-    virtual void onChat(const QString& astr) = 0;       // chat listening
+    virtual void onChat(const QString& astr) = 0;                 // chat listening
 };
 
 // The recogniser's set-up, the two listening modes and the first stage of every recognition:
@@ -48,9 +48,8 @@ class Recognition final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Recognition)
 public:
-    Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
-                Pacer& pacer, SpSharedRecoContext& context, CommandSink& sink,
-                QObject* parent = nullptr);
+    Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker, Pacer& pacer,
+                SpSharedRecoContext& context, CommandSink& sink, QObject* parent = nullptr);
 
     // The start-up set-up, with the grammar file's path. False when the recogniser could not be
     // reached (the first call failed): the caller shows the error and skips the rest of its
@@ -61,8 +60,8 @@ public:
     void EnterDicMode();
 
     // The entry of every recognised phrase (connected to the context's Recognition event).
-    void SpSharedRecoContext1Recognition(int streamNumber, qint64 streamPosition,
-                                         int recognitionType, const RecoResult& result);
+    void SpSharedRecoContext1Recognition(int streamNumber, qint64 streamPosition, int recognitionType,
+                                         const RecoResult& result);
     void SpSharedRecoContext1AudioLevel(int streamNumber, qint64 streamPosition, int level);
 
     // The phrase being handled.

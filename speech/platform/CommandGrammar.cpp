@@ -40,23 +40,22 @@ public:
         bool seenRoot = false;
         while (!m_xml.atEnd()) {
             switch (m_xml.readNext()) {
-            case QXmlStreamReader::DTD:
-                // Entities of a DTD could point at other files; the grammar never needs one.
-                return fail(error, QStringLiteral("DTD (文書型宣言) は使えません"));
-            case QXmlStreamReader::EntityReference:
-                return fail(error, QStringLiteral("未定義の実体参照 &%1;").arg(m_xml.name()));
-            case QXmlStreamReader::StartElement:
-                if (seenRoot || tag() != u"GRAMMAR")
-                    return fail(error, QStringLiteral("最上位の要素が GRAMMAR ではありません"));
-                seenRoot = true;
-                if (!parseGrammar(rules, error)) return false;
-                break;
-            default:
-                break;
+                case QXmlStreamReader::DTD:
+                    // Entities of a DTD could point at other files; the grammar never needs one.
+                    return fail(error, QStringLiteral("DTD (文書型宣言) は使えません"));
+                case QXmlStreamReader::EntityReference:
+                    return fail(error, QStringLiteral("未定義の実体参照 &%1;").arg(m_xml.name()));
+                case QXmlStreamReader::StartElement:
+                    if (seenRoot || tag() != u"GRAMMAR")
+                        return fail(error, QStringLiteral("最上位の要素が GRAMMAR ではありません"));
+                    seenRoot = true;
+                    if (!parseGrammar(rules, error)) return false;
+                    break;
+                default:
+                    break;
             }
         }
-        if (m_xml.hasError())
-            return fail(error, QStringLiteral("XML の誤り: %1").arg(m_xml.errorString()));
+        if (m_xml.hasError()) return fail(error, QStringLiteral("XML の誤り: %1").arg(m_xml.errorString()));
         if (!seenRoot) return fail(error, QStringLiteral("GRAMMAR 要素がありません"));
         return true;
     }
@@ -116,49 +115,56 @@ private:
     bool parseChildren(Node& into, QString* error) {
         while (!m_xml.atEnd()) {
             switch (m_xml.readNext()) {
-            case QXmlStreamReader::Characters: {
-                const QString words = m_xml.text().toString().simplified().remove(u' ');
-                if (!words.isEmpty()) {
+                case QXmlStreamReader::Characters: {
+                    const QString words = m_xml.text().toString().simplified().remove(u' ');
+                    if (!words.isEmpty()) {
+                        Node n;
+                        n.kind = Node::Kind::Text;
+                        n.text = words;
+                        into.children.push_back(std::move(n));
+                    }
+                    break;
+                }
+                case QXmlStreamReader::EntityReference:
+                    return fail(error, QStringLiteral("未定義の実体参照 &%1;").arg(m_xml.name()));
+                case QXmlStreamReader::StartElement: {
                     Node n;
-                    n.kind = Node::Kind::Text;
-                    n.text = words;
+                    const QString t = tag();
+                    if (t == u"P" || t == u"PHRASE")
+                        n.kind = Node::Kind::Sequence;
+                    else if (t == u"L" || t == u"LIST")
+                        n.kind = Node::Kind::List;
+                    else if (t == u"O" || t == u"OPT")
+                        n.kind = Node::Kind::Optional;
+                    else if (t == u"RULEREF")
+                        n.kind = Node::Kind::RuleRef;
+                    else
+                        return fail(error, QStringLiteral("RULE の中に使えない要素 %1").arg(t));
+                    n.propName = attr(u"PROPNAME");
+                    if (n.propName.isEmpty() && hasAttr(u"PROPID")) n.propName = attr(u"PROPID");
+                    if (hasAttr(u"VAL"))
+                        n.value = attr(u"VAL");
+                    else if (hasAttr(u"VALSTR"))
+                        n.value = attr(u"VALSTR");
+                    if (n.kind == Node::Kind::RuleRef) {
+                        n.refName = attr(u"NAME");
+                        bool ok = true;
+                        if (hasAttr(u"REFID")) n.refId = attr(u"REFID").toInt(&ok);
+                        if (!ok || (n.refName.isEmpty() && n.refId == 0))
+                            return fail(error, QStringLiteral("RULEREF に NAME も REFID もありません"));
+                    }
+                    if (!parseChildren(n, error)) return false;
+                    if (n.kind == Node::Kind::RuleRef && !n.children.empty())
+                        return fail(error, QStringLiteral("RULEREF に中身があります"));
                     into.children.push_back(std::move(n));
+                    break;
                 }
-                break;
-            }
-            case QXmlStreamReader::EntityReference:
-                return fail(error, QStringLiteral("未定義の実体参照 &%1;").arg(m_xml.name()));
-            case QXmlStreamReader::StartElement: {
-                Node n;
-                const QString t = tag();
-                if (t == u"P" || t == u"PHRASE") n.kind = Node::Kind::Sequence;
-                else if (t == u"L" || t == u"LIST") n.kind = Node::Kind::List;
-                else if (t == u"O" || t == u"OPT") n.kind = Node::Kind::Optional;
-                else if (t == u"RULEREF") n.kind = Node::Kind::RuleRef;
-                else return fail(error, QStringLiteral("RULE の中に使えない要素 %1").arg(t));
-                n.propName = attr(u"PROPNAME");
-                if (n.propName.isEmpty() && hasAttr(u"PROPID")) n.propName = attr(u"PROPID");
-                if (hasAttr(u"VAL")) n.value = attr(u"VAL");
-                else if (hasAttr(u"VALSTR")) n.value = attr(u"VALSTR");
-                if (n.kind == Node::Kind::RuleRef) {
-                    n.refName = attr(u"NAME");
-                    bool ok = true;
-                    if (hasAttr(u"REFID")) n.refId = attr(u"REFID").toInt(&ok);
-                    if (!ok || (n.refName.isEmpty() && n.refId == 0))
-                        return fail(error, QStringLiteral("RULEREF に NAME も REFID もありません"));
-                }
-                if (!parseChildren(n, error)) return false;
-                if (n.kind == Node::Kind::RuleRef && !n.children.empty())
-                    return fail(error, QStringLiteral("RULEREF に中身があります"));
-                into.children.push_back(std::move(n));
-                break;
-            }
-            case QXmlStreamReader::EndElement:
-                return true;
-            case QXmlStreamReader::Invalid:
-                return fail(error, QStringLiteral("XML の誤り: %1").arg(m_xml.errorString()));
-            default:
-                break;
+                case QXmlStreamReader::EndElement:
+                    return true;
+                case QXmlStreamReader::Invalid:
+                    return fail(error, QStringLiteral("XML の誤り: %1").arg(m_xml.errorString()));
+                default:
+                    break;
             }
         }
         return fail(error, QStringLiteral("XML の誤り: %1").arg(m_xml.errorString()));
@@ -229,44 +235,44 @@ private:
     std::optional<std::vector<Alternative>> expand(const Node& node) {
         std::optional<std::vector<Alternative>> alts;
         switch (node.kind) {
-        case Node::Kind::Text:
-            alts = std::vector<Alternative>{Alternative{node.text, {}, {}}};
-            break;
-        case Node::Kind::Sequence:
-            alts = sequence(node.children);
-            break;
-        case Node::Kind::Optional:
-            alts = sequence(node.children);
-            if (alts) alts->insert(alts->begin(), Alternative{});
-            break;
-        case Node::Kind::List: {
-            alts.emplace();
-            for (const Node& child : node.children) {
-                auto c = expand(child);
-                if (!c) return std::nullopt;
-                alts->insert(alts->end(), c->begin(), c->end());
-                if (tooMany(alts->size())) return std::nullopt;
+            case Node::Kind::Text:
+                alts = std::vector<Alternative>{Alternative{node.text, {}, {}}};
+                break;
+            case Node::Kind::Sequence:
+                alts = sequence(node.children);
+                break;
+            case Node::Kind::Optional:
+                alts = sequence(node.children);
+                if (alts) alts->insert(alts->begin(), Alternative{});
+                break;
+            case Node::Kind::List: {
+                alts.emplace();
+                for (const Node& child : node.children) {
+                    auto c = expand(child);
+                    if (!c) return std::nullopt;
+                    alts->insert(alts->end(), c->begin(), c->end());
+                    if (tooMany(alts->size())) return std::nullopt;
+                }
+                if (alts->empty()) {
+                    fail(QStringLiteral("中身のない L があります"));
+                    return std::nullopt;
+                }
+                break;
             }
-            if (alts->empty()) {
-                fail(QStringLiteral("中身のない L があります"));
-                return std::nullopt;
+            case Node::Kind::RuleRef: {
+                std::optional<std::size_t> target;
+                if (!node.refName.isEmpty() && m_byName.contains(node.refName))
+                    target = m_byName.value(node.refName);
+                else if (node.refId != 0 && m_byId.contains(node.refId))
+                    target = m_byId.value(node.refId);
+                if (!target) {
+                    fail(QStringLiteral("RULEREF の参照先 %1 がありません")
+                             .arg(node.refName.isEmpty() ? QString::number(node.refId) : node.refName));
+                    return std::nullopt;
+                }
+                alts = expandRule(*target);
+                break;
             }
-            break;
-        }
-        case Node::Kind::RuleRef: {
-            std::optional<std::size_t> target;
-            if (!node.refName.isEmpty() && m_byName.contains(node.refName))
-                target = m_byName.value(node.refName);
-            else if (node.refId != 0 && m_byId.contains(node.refId))
-                target = m_byId.value(node.refId);
-            if (!target) {
-                fail(QStringLiteral("RULEREF の参照先 %1 がありません")
-                         .arg(node.refName.isEmpty() ? QString::number(node.refId) : node.refName));
-                return std::nullopt;
-            }
-            alts = expandRule(*target);
-            break;
-        }
         }
         if (!alts) return std::nullopt;
         for (auto& a : *alts) {

@@ -17,7 +17,9 @@ bool GrammarRecoContext::setEventInterests(int interests) {
     return true;
 }
 
-bool GrammarRecoContext::CreateGrammar(int) { return true; }
+bool GrammarRecoContext::CreateGrammar(int) {
+    return true;
+}
 
 bool GrammarRecoContext::DictationLoad() {
     m_dictationLoaded = dictationAvailable();

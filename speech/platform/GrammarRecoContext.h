@@ -53,7 +53,7 @@ private:
     bool installGrammar(std::optional<CommandGrammar> grammar, const QString& error);
 
     std::optional<CommandGrammar> m_grammar;
-    std::vector<bool> m_ruleActive;  // by index into grammar()->rules()
+    std::vector<bool> m_ruleActive;     // by index into grammar()->rules()
     std::vector<QString> m_normalised;  // by phrase index
     QString m_grammarError;
     bool m_dictationActive = false;

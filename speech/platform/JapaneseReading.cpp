@@ -10,8 +10,12 @@ namespace rentabo {
 
 namespace {
 
-bool isKatakana(char16_t c) { return c >= 0x30A1 && c <= 0x30F6; }
-bool isHiragana(char16_t c) { return c >= 0x3041 && c <= 0x3096; }
+bool isKatakana(char16_t c) {
+    return c >= 0x30A1 && c <= 0x30F6;
+}
+bool isHiragana(char16_t c) {
+    return c >= 0x3041 && c <= 0x3096;
+}
 
 class MeCabReader {
 public:
@@ -74,7 +78,9 @@ QString toHiragana(const QString& text) {
     return out;
 }
 
-bool readingAvailable() { return mecab().ok(); }
+bool readingAvailable() {
+    return mecab().ok();
+}
 
 QString readingOf(const QString& text) {
     if (!hasKanji(text) || !mecab().ok()) return toHiragana(text);
@@ -82,7 +88,7 @@ QString readingOf(const QString& text) {
 }
 
 QString numberReading(int n) {
-    static const char16_t* const ones[] = {u"", u"いち", u"に", u"さん", u"よん",
+    static const char16_t* const ones[] = {u"",   u"いち", u"に",   u"さん", u"よん",
                                            u"ご", u"ろく", u"なな", u"はち", u"きゅう"};
     if (n < 0 || n > 99) return {};
     if (n == 0) return QStringLiteral(u"ぜろ");

@@ -47,31 +47,46 @@ const QHash<char16_t, Mora>& kanaTable() {
 
 QString vowelPhone(char v, PhoneVariant variant) {
     switch (v) {
-    case 'a': return QStringLiteral("AA");
-    case 'i': return QStringLiteral("IY");
-    case 'u': return variant == PhoneVariant::TappedR ? QStringLiteral("UH") : QStringLiteral("UW");
-    case 'e': return QStringLiteral("EH");
-    default: return QStringLiteral("OW");
+        case 'a':
+            return QStringLiteral("AA");
+        case 'i':
+            return QStringLiteral("IY");
+        case 'u':
+            return variant == PhoneVariant::TappedR ? QStringLiteral("UH") : QStringLiteral("UW");
+        case 'e':
+            return QStringLiteral("EH");
+        default:
+            return QStringLiteral("OW");
     }
 }
 
 char smallVowel(char16_t c) {
     switch (c) {
-    case u'ぁ': return 'a';
-    case u'ぃ': return 'i';
-    case u'ぅ': return 'u';
-    case u'ぇ': return 'e';
-    case u'ぉ': return 'o';
-    default: return 0;
+        case u'ぁ':
+            return 'a';
+        case u'ぃ':
+            return 'i';
+        case u'ぅ':
+            return 'u';
+        case u'ぇ':
+            return 'e';
+        case u'ぉ':
+            return 'o';
+        default:
+            return 0;
     }
 }
 
 char smallGlide(char16_t c) {
     switch (c) {
-    case u'ゃ': return 'a';
-    case u'ゅ': return 'u';
-    case u'ょ': return 'o';
-    default: return 0;
+        case u'ゃ':
+            return 'a';
+        case u'ゅ':
+            return 'u';
+        case u'ょ':
+            return 'o';
+        default:
+            return 0;
     }
 }
 
@@ -130,9 +145,12 @@ QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
                 u.vowel = g;
                 ++i;
             } else if (char v = smallVowel(next)) {
-                if (c == u'う') u.consonant = {QStringLiteral("W")};
-                else if (c == u'て') u.consonant = {QStringLiteral("T")};
-                else if (c == u'で') u.consonant = {QStringLiteral("D")};
+                if (c == u'う')
+                    u.consonant = {QStringLiteral("W")};
+                else if (c == u'て')
+                    u.consonant = {QStringLiteral("T")};
+                else if (c == u'で')
+                    u.consonant = {QStringLiteral("D")};
                 u.vowel = v;
                 ++i;
             }
@@ -146,24 +164,24 @@ QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
         const Unit& u = units[i];
         const Unit* next = i + 1 < units.size() ? &units[i + 1] : nullptr;
         switch (u.kind) {
-        case Unit::Geminate:
-            if (next && next->kind == Unit::Syllable && !next->consonant.isEmpty())
-                phones << next->consonant.first();
-            break;
-        case Unit::Nasal:
-            if (variant == PhoneVariant::SoftNasal && next && next->kind == Unit::Syllable &&
-                isFricativeOrVowel(next->consonant.isEmpty() ? QString() : next->consonant.first()))
-                phones << QStringLiteral("UW");
-            else
-                phones << QStringLiteral("N");
-            break;
-        case Unit::Long:
-            if (lastVowel) phones << vowelPhone(lastVowel, variant);
-            break;
-        case Unit::Syllable:
-            phones << u.consonant << vowelPhone(u.vowel, variant);
-            lastVowel = u.vowel;
-            break;
+            case Unit::Geminate:
+                if (next && next->kind == Unit::Syllable && !next->consonant.isEmpty())
+                    phones << next->consonant.first();
+                break;
+            case Unit::Nasal:
+                if (variant == PhoneVariant::SoftNasal && next && next->kind == Unit::Syllable &&
+                    isFricativeOrVowel(next->consonant.isEmpty() ? QString() : next->consonant.first()))
+                    phones << QStringLiteral("UW");
+                else
+                    phones << QStringLiteral("N");
+                break;
+            case Unit::Long:
+                if (lastVowel) phones << vowelPhone(lastVowel, variant);
+                break;
+            case Unit::Syllable:
+                phones << u.consonant << vowelPhone(u.vowel, variant);
+                lastVowel = u.vowel;
+                break;
         }
     }
     return phones;

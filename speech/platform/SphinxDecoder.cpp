@@ -44,8 +44,7 @@ SphinxDecoder::SphinxDecoder(std::unique_ptr<Impl> impl) : m_impl(std::move(impl
 SphinxDecoder::~SphinxDecoder() = default;
 
 std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config,
-                                                     const std::vector<DecoderWord>& words,
-                                                     QString* error) {
+                                                     const std::vector<DecoderWord>& words, QString* error) {
     if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) {
         fail(error, QStringLiteral("音響モデルが見つかりません: %1").arg(config.modelDir));
         return nullptr;
@@ -74,10 +73,10 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     const QByteArray wip = QByteArray::number(config.wordInsertionPenalty);
     for (double warp : impl->warps) {
         const QByteArray warpText = QByteArray::number(warp);
-        cmd_ln_t* cfg = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict",
-                                    dictPath.constData(), "-pip", pip.constData(), "-wip",
-                                    wip.constData(), "-logfn", "/dev/null", "-warp_type",
-                                    "inverse_linear", "-warp_params", warpText.constData(), nullptr);
+        cmd_ln_t* cfg =
+            cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dictPath.constData(),
+                        "-pip", pip.constData(), "-wip", wip.constData(), "-logfn", "/dev/null", "-warp_type",
+                        "inverse_linear", "-warp_params", warpText.constData(), nullptr);
         if (!cfg) {
             fail(error, QStringLiteral("認識エンジンの設定に失敗しました"));
             return nullptr;
@@ -162,8 +161,7 @@ void SphinxDecoder::restart() {
 // The first decoder listens all the time, only to find where speech begins and ends. The phrase
 // itself, from a little before its start to its end, is then decoded whole by every decoder:
 // cut by the detector alone, soft onsets (し, ひ) were lost and the normalisation saw too little.
-std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t* samples,
-                                                            std::size_t count) {
+std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t* samples, std::size_t count) {
     if (!m_uttStarted) restart();
     std::vector<std::int16_t> chunk(samples, samples + count);
     m_impl->dither.apply(chunk.data(), count);

@@ -39,8 +39,7 @@ public:
     };
 
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
-                                                 const std::vector<DecoderWord>& words,
-                                                 QString* error);
+                                                 const std::vector<DecoderWord>& words, QString* error);
     ~SphinxDecoder();
     SphinxDecoder(const SphinxDecoder&) = delete;
     SphinxDecoder& operator=(const SphinxDecoder&) = delete;

@@ -81,16 +81,18 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error) {
             } else if (bits == 16) {
                 v = std::int16_t(le16(s));
             } else if (bits == 24) {
-                const std::int32_t x = std::int32_t((std::uint32_t(std::uint8_t(s[0])) | std::uint32_t(std::uint8_t(s[1])) << 8 |
-                                  std::uint32_t(std::uint8_t(s[2])) << 16) << 8) >> 8;
+                const std::int32_t x =
+                    std::int32_t((std::uint32_t(std::uint8_t(s[0])) | std::uint32_t(std::uint8_t(s[1])) << 8 |
+                                  std::uint32_t(std::uint8_t(s[2])) << 16)
+                                 << 8) >>
+                    8;
                 v = x / 256.0;
             } else {
                 v = std::int32_t(le32(s)) / 65536.0;
             }
             sum += v;
         }
-        out.samples[std::size_t(i)] =
-            std::int16_t(std::clamp(std::lround(sum / channels), -32768L, 32767L));
+        out.samples[std::size_t(i)] = std::int16_t(std::clamp(std::lround(sum / channels), -32768L, 32767L));
     }
     return out;
 }

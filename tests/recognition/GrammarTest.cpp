@@ -124,8 +124,9 @@ TEST(GrammarReader, ExpandsOptionalPartsAndRuleReferences) {
 
 TEST(GrammarReader, LooksUpPropertiesWithoutRegardToCaseFirstMatchWinning) {
     RecoResult r;
-    r.properties = {{u"ChosenColour"_qs, {}, {{u"COLOURVALUE"_qs, u"63"_qs, {}}, {u"colourvalue"_qs, u"5"_qs, {}}}},
-                    {u"chosencolour"_qs, {}, {{u"colourvalue"_qs, u"7"_qs, {}}}}};
+    r.properties = {
+        {u"ChosenColour"_qs, {}, {{u"COLOURVALUE"_qs, u"63"_qs, {}}, {u"colourvalue"_qs, u"5"_qs, {}}}},
+        {u"chosencolour"_qs, {}, {{u"colourvalue"_qs, u"7"_qs, {}}}}};
     struct Case {
         QString name, child, expected;
     };
@@ -151,9 +152,12 @@ TEST(GrammarReader, RefusesBrokenGrammarsWithAReason) {
         {"wrong root", "<RULES><RULE NAME='a' TOPLEVEL='ACTIVE'><P>あ</P></RULE></RULES>"},
         {"unknown element", "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><X>あ</X></RULE></GRAMMAR>"},
         {"no top-level rule", "<GRAMMAR><RULE NAME='a'><P>あ</P></RULE></GRAMMAR>"},
-        {"missing reference", "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><RULEREF NAME='b'/></RULE></GRAMMAR>"},
-        {"recursive rule", "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><P>あ</P><RULEREF NAME='a'/></RULE></GRAMMAR>"},
-        {"duplicate id", "<GRAMMAR><RULE ID='1' TOPLEVEL='ACTIVE'><P>あ</P></RULE><RULE ID='1'><P>い</P></RULE></GRAMMAR>"},
+        {"missing reference",
+         "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><RULEREF NAME='b'/></RULE></GRAMMAR>"},
+        {"recursive rule",
+         "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><P>あ</P><RULEREF NAME='a'/></RULE></GRAMMAR>"},
+        {"duplicate id",
+         "<GRAMMAR><RULE ID='1' TOPLEVEL='ACTIVE'><P>あ</P></RULE><RULE ID='1'><P>い</P></RULE></GRAMMAR>"},
         {"bad id", "<GRAMMAR><RULE ID='x' TOPLEVEL='ACTIVE'><P>あ</P></RULE></GRAMMAR>"},
         {"empty list", "<GRAMMAR><RULE NAME='a' TOPLEVEL='ACTIVE'><L/></RULE></GRAMMAR>"},
         {"empty file", ""},

@@ -51,9 +51,12 @@ TEST(JapaneseReading, NormalisesTypedTextToAReading) {
         QString typed, expected;
     };
     const Case cases[] = {
-        {u"18"_qs, u"じゅうはち"_qs},      {u"１８"_qs, u"じゅうはち"_qs},
-        {u"0"_qs, u"ぜろ"_qs},             {u"40"_qs, u"よんじゅう"_qs},
-        {u" テスト はじめ！"_qs, u"てすとはじめ"_qs}, {u"ﾃｽﾄ"_qs, u"てすと"_qs},
+        {u"18"_qs, u"じゅうはち"_qs},
+        {u"１８"_qs, u"じゅうはち"_qs},
+        {u"0"_qs, u"ぜろ"_qs},
+        {u"40"_qs, u"よんじゅう"_qs},
+        {u" テスト はじめ！"_qs, u"てすとはじめ"_qs},
+        {u"ﾃｽﾄ"_qs, u"てすと"_qs},
         {u"三の段"_qs, u"さんのだん"_qs},
     };
     for (const auto& c : cases) EXPECT_EQ(normalisePhrase(c.typed), c.expected) << c.typed.toStdString();

@@ -54,7 +54,8 @@ struct RecordingSink final : CommandSink {
 // The recognition stage with everything around it on fakes; the context is the caller's.
 struct RecognitionRig {
     explicit RecognitionRig(SpSharedRecoContext& context)
-        : voice(pacer), speaker(state, voice, pacer),
+        : voice(pacer),
+          speaker(state, voice, pacer),
           recognition(state, board, view, speaker, pacer, context, sink) {}
 
     KukuState state;

@@ -170,8 +170,8 @@ TEST(ListeningModes, ChatListeningHearsFreeTextAndCommandListeningComesBack) {
     EXPECT_EQ(rig.pacer.beeps, 2);
     c.acceptTypedPhrase(u"あか"_qs);
     EXPECT_EQ(rig.sink.calls.last(), u"command:1"_qs);
-    EXPECT_EQ(rig.voice.texts(),
-              (QStringList{u"おはなしモード 受け付けました。"_qs, u"練習・テストモード 受け付けました。"_qs}));
+    EXPECT_EQ(rig.voice.texts(), (QStringList{u"おはなしモード 受け付けました。"_qs,
+                                              u"練習・テストモード 受け付けました。"_qs}));
 }
 
 TEST(ListeningModes, TheMicrophoneLevelReachesTheMeter) {

@@ -28,9 +28,9 @@ QString synthesise(const QString& kana, const QString& name, bool stereo44k = fa
         return {};
     if (!stereo44k) return raw;
     const QString out = dir + u'/' + name + QStringLiteral("-44k-stereo.wav");
-    if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-V1"), raw, QStringLiteral("-r"),
-                                                  QStringLiteral("44100"), QStringLiteral("-c"),
-                                                  QStringLiteral("2"), out}) != 0)
+    if (QProcess::execute(QStringLiteral("sox"),
+                          {QStringLiteral("-V1"), raw, QStringLiteral("-r"), QStringLiteral("44100"),
+                           QStringLiteral("-c"), QStringLiteral("2"), out}) != 0)
         return {};
     return out;
 }
@@ -121,7 +121,8 @@ TEST(PocketSphinxPath, AWholeFileOfAnyRateAndChannelsIsDecoded) {
     auto index = c->recognizeUtterance(*audio);
     ASSERT_TRUE(index);
     const auto& p = c->grammar()->phrases()[*index];
-    EXPECT_EQ(GetPropertyValue(RecoResult{p.text, p.properties}, u"chosencolour"_qs, u"colourvalue"_qs), u"10"_qs);
+    EXPECT_EQ(GetPropertyValue(RecoResult{p.text, p.properties}, u"chosencolour"_qs, u"colourvalue"_qs),
+              u"10"_qs);
 }
 
 TEST(WavReading, RefusesWhatIsNotAWav) {
@@ -135,7 +136,8 @@ TEST(WavReading, RefusesWhatIsNotAWav) {
         {"empty", QByteArray()},
         {"text", QByteArray("hello, this is not audio")},
         {"header only", QByteArray("RIFF\x04\0\0\0WAVE", 12)},
-        {"no data chunk", QByteArray("RIFF\x1c\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x80\x3e\0\0\0}\0\0\x02\0\x10\0", 36)},
+        {"no data chunk",
+         QByteArray("RIFF\x1c\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x80\x3e\0\0\0}\0\0\x02\0\x10\0", 36)},
     };
     for (const auto& k : cases) {
         const QString path = dir + QStringLiteral("/bad.wav");
@@ -151,10 +153,12 @@ TEST(WavReading, RefusesWhatIsNotAWav) {
 
 TEST(WavReading, ResamplingKeepsLengthAndLoudness) {
     MonoAudio tone{22050, {}};
-    for (int i = 0; i < 22050; ++i) tone.samples.push_back(std::int16_t(10000 * std::sin(2 * M_PI * 440 * i / 22050.0)));
+    for (int i = 0; i < 22050; ++i)
+        tone.samples.push_back(std::int16_t(10000 * std::sin(2 * M_PI * 440 * i / 22050.0)));
     const MonoAudio out = resample(tone, 16000);
     EXPECT_EQ(out.samples.size(), 16000u);
     double peak = 0;
-    for (std::size_t i = 100; i + 100 < out.samples.size(); ++i) peak = std::max(peak, std::abs(double(out.samples[i])));
+    for (std::size_t i = 100; i + 100 < out.samples.size(); ++i)
+        peak = std::max(peak, std::abs(double(out.samples[i])));
     EXPECT_NEAR(peak, 10000, 300);
 }

@@ -18,13 +18,12 @@ struct Heard {
 };
 
 void listen(SpSharedRecoContext& c, Heard& heard) {
-    QObject::connect(&c, &SpSharedRecoContext::Recognition, &c,
-                     [&heard](int, qint64, int, const RecoResult& r) {
-                         heard.texts << r.text;
-                         heard.numbers.push_back(GetPropertyValue(r, QStringLiteral("chosencolour"),
-                                                                  QStringLiteral("colourvalue"))
-                                                     .toInt());
-                     });
+    QObject::connect(
+        &c, &SpSharedRecoContext::Recognition, &c, [&heard](int, qint64, int, const RecoResult& r) {
+            heard.texts << r.text;
+            heard.numbers.push_back(
+                GetPropertyValue(r, QStringLiteral("chosencolour"), QStringLiteral("colourvalue")).toInt());
+        });
     QObject::connect(&c, &SpSharedRecoContext::FalseRecognition, &c,
                      [&heard](int, qint64, const RecoResult& r) { heard.unmatched << r.text; });
 }
@@ -40,18 +39,40 @@ TEST(TypedPhrases, EveryCommandRangeArrivesWithItsNumber) {
         int number;
     };
     const Case cases[] = {
-        {u"あか"_qs, 1},          {u"アカ"_qs, 1},          {u"きいろ"_qs, 4},
-        {u"うぐいすいろ"_qs, 50}, {u"さんのだん"_qs, 63},   {u"三の段"_qs, 63},
-        {u"しちのだん"_qs, 67},   {u"テストはじめ"_qs, 70}, {u"テスト始め"_qs, 70},
-        {u"テストおわり"_qs, 71}, {u"おはなしモード"_qs, 72}, {u"あんしょうテスト"_qs, 73},
-        {u"せいせきをみせて"_qs, 74}, {u"ひらけごま"_qs, 75}, {u"ええと"_qs, 78},
-        {u"はい"_qs, 80},         {u"よーいどん"_qs, 85},   {u"ストップ"_qs, 86},
-        {u"きほんのいろ"_qs, 88}, {u"がめんクリア"_qs, 98}, {u"さようなら"_qs, 99},
-        {u"ぜろ"_qs, 100},        {u"0"_qs, 100},           {u"18"_qs, 118},
-        {u"１８"_qs, 118},        {u"じゅうく"_qs, 119},    {u"しじゅうなな"_qs, 147},
-        {u"きゅうじゅうきゅう"_qs, 199}, {u"いんいちがいち"_qs, 201}, {u"さぶろくじゅうはち"_qs, 224},
-        {u"さんぱにじゅうよん"_qs, 226}, {u"くくはちじゅういち"_qs, 281},
-        {u"いちのだんをよんで"_qs, 301}, {u"にがてをよんで"_qs, 310},
+        {u"あか"_qs, 1},
+        {u"アカ"_qs, 1},
+        {u"きいろ"_qs, 4},
+        {u"うぐいすいろ"_qs, 50},
+        {u"さんのだん"_qs, 63},
+        {u"三の段"_qs, 63},
+        {u"しちのだん"_qs, 67},
+        {u"テストはじめ"_qs, 70},
+        {u"テスト始め"_qs, 70},
+        {u"テストおわり"_qs, 71},
+        {u"おはなしモード"_qs, 72},
+        {u"あんしょうテスト"_qs, 73},
+        {u"せいせきをみせて"_qs, 74},
+        {u"ひらけごま"_qs, 75},
+        {u"ええと"_qs, 78},
+        {u"はい"_qs, 80},
+        {u"よーいどん"_qs, 85},
+        {u"ストップ"_qs, 86},
+        {u"きほんのいろ"_qs, 88},
+        {u"がめんクリア"_qs, 98},
+        {u"さようなら"_qs, 99},
+        {u"ぜろ"_qs, 100},
+        {u"0"_qs, 100},
+        {u"18"_qs, 118},
+        {u"１８"_qs, 118},
+        {u"じゅうく"_qs, 119},
+        {u"しじゅうなな"_qs, 147},
+        {u"きゅうじゅうきゅう"_qs, 199},
+        {u"いんいちがいち"_qs, 201},
+        {u"さぶろくじゅうはち"_qs, 224},
+        {u"さんぱにじゅうよん"_qs, 226},
+        {u"くくはちじゅういち"_qs, 281},
+        {u"いちのだんをよんで"_qs, 301},
+        {u"にがてをよんで"_qs, 310},
     };
     for (const auto& k : cases) {
         Heard heard;

@@ -55,10 +55,13 @@ int main(int argc, char** argv) {
     DecoderConfig config = PocketSphinxContext::defaultConfig();
     if (cli.isSet(QStringLiteral("warps"))) {
         config.warps.clear();
-        for (const QString& w : cli.value(QStringLiteral("warps")).split(u',')) config.warps.push_back(w.toDouble());
+        for (const QString& w : cli.value(QStringLiteral("warps")).split(u','))
+            config.warps.push_back(w.toDouble());
     }
-    if (cli.isSet(QStringLiteral("pip"))) config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
-    if (cli.isSet(QStringLiteral("wip"))) config.wordInsertionPenalty = cli.value(QStringLiteral("wip")).toDouble();
+    if (cli.isSet(QStringLiteral("pip")))
+        config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
+    if (cli.isSet(QStringLiteral("wip")))
+        config.wordInsertionPenalty = cli.value(QStringLiteral("wip")).toDouble();
 
     QElapsedTimer loadTimer;
     loadTimer.start();
@@ -93,17 +96,18 @@ int main(int argc, char** argv) {
         std::optional<std::size_t> index;
         if (cli.isSet(QStringLiteral("stream"))) {
             // The first phrase heard, as the program would hand it on.
-            QMetaObject::Connection hit = QObject::connect(
-                &context, &SpSharedRecoContext::Recognition, &context,
-                [&](int, qint64, int, const RecoResult& r) {
-                    if (index) return;
-                    const auto& phrases = context.grammar()->phrases();
-                    for (std::size_t i = 0; i < phrases.size(); ++i)
-                        if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size()) {
-                            index = i;
-                            break;
-                        }
-                });
+            QMetaObject::Connection hit =
+                QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
+                                 [&](int, qint64, int, const RecoResult& r) {
+                                     if (index) return;
+                                     const auto& phrases = context.grammar()->phrases();
+                                     for (std::size_t i = 0; i < phrases.size(); ++i)
+                                         if (phrases[i].text == r.text &&
+                                             phrases[i].properties.size() == r.properties.size()) {
+                                             index = i;
+                                             break;
+                                         }
+                                 });
             const MonoAudio in = resample(*audio, 16000);
             context.acceptAudio(in.samples.data(), in.samples.size());
             context.flushAudio();
