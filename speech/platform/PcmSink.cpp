@@ -117,7 +117,7 @@ private:
 
 class SpeakerSink final : public PcmSink {
 public:
-    SpeakerSink(const QAudioDevice& device, int rate) : m_rate(rate) {
+    SpeakerSink(const QAudioDevice& device, int rate) : m_rate(rate), m_clock(rate) {
         QAudioFormat format;
         format.setSampleRate(rate);
         format.setChannelCount(1);
@@ -128,24 +128,36 @@ public:
     }
     ~SpeakerSink() override { m_sink->stop(); }
 
+    bool healthy() const { return m_sink->error() == QAudio::NoError; }
+
     int sampleRate() const override { return m_rate; }
     void write(const std::int16_t* s, std::size_t n) override {
         m_buffer.append(s, n);
-        m_written += std::int64_t(n);
+        m_clock.write(s, n);
     }
-    std::int64_t writtenSamples() const override { return m_written; }
+    std::int64_t writtenSamples() const override { return m_clock.writtenSamples(); }
     std::int64_t playedSamples() const override {
+        // A device that failed (the sound server went away) must not stall every wait for
+        // speech: the real-time clock then stands in for it.
+        if (!healthy()) return m_clock.playedSamples();
         // Samples handed to the device are heard once the device's own buffer has drained.
         const qint64 queuedBytes = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0);
         const std::int64_t p = m_buffer.taken() - queuedBytes / 2;
-        return std::clamp<std::int64_t>(p, m_played, m_written);
+        return std::clamp<std::int64_t>(p, m_floor, writtenSamples());
     }
-    void suspend() override { m_sink->suspend(); }
-    void resume() override { m_sink->resume(); }
+    void suspend() override {
+        m_sink->suspend();
+        m_clock.suspend();
+    }
+    void resume() override {
+        m_sink->resume();
+        m_clock.resume();
+    }
     void discard() override {
         m_buffer.clear();
-        m_buffer.skip(m_written - m_buffer.taken());
-        m_played = m_written;
+        m_clock.discard();
+        m_buffer.skip(writtenSamples() - m_buffer.taken());
+        m_floor = writtenSamples();
         m_sink->reset();
         m_sink->start(&m_buffer);
     }
@@ -154,9 +166,9 @@ public:
 private:
     int m_rate;
     PullBuffer m_buffer;
+    NullSink m_clock;  // counts what was written, and plays in its place if the device fails
     std::unique_ptr<QAudioSink> m_sink;
-    std::int64_t m_written = 0;
-    std::int64_t m_played = 0;
+    std::int64_t m_floor = 0;
 };
 
 }  // namespace
@@ -168,7 +180,9 @@ bool hasAudioDevice() {
 std::unique_ptr<PcmSink> createSpeakerSink(int sampleRate) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) return nullptr;
-    return std::make_unique<SpeakerSink>(device, sampleRate);
+    auto sink = std::make_unique<SpeakerSink>(device, sampleRate);
+    if (!sink->healthy()) return nullptr;
+    return sink;
 }
 
 std::unique_ptr<PcmSink> createOutputSink(int sampleRate) {

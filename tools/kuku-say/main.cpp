@@ -1,10 +1,12 @@
 // kuku-say: speaks a text through the program's own voice into a WAV file.
 //
 //   kuku-say [--engine open-jtalk|espeak|silent] [--rate N] [--volume N] -o FILE.wav TEXT...
+//   kuku-say --kana TEXT...      prints the kana that espeak-ng would be given
 //
 // The audio goes through the same voice code as in the program, into a capture sink in place
 // of the speaker. One line is printed per Sentence event and one naming the engine.
 
+#include "speech/platform/KanaReading.h"
 #include "speech/platform/PcmSink.h"
 #include "speech/platform/SpeechText.h"
 #include "speech/platform/VoiceFactory.h"
@@ -22,7 +24,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: kuku-say [--engine open-jtalk|espeak|silent] [--rate 0-10] [--volume 0-100] "
-                 "-o FILE.wav TEXT...\n");
+                 "-o FILE.wav TEXT...\n       kuku-say --kana TEXT...\n");
     return 2;
 }
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
     int volume = 100;
     QString output;
     QStringList words;
+    bool kanaOnly = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -55,6 +58,8 @@ int main(int argc, char** argv) {
             rate = args[++i].toInt(&ok);
         } else if (a == QStringLiteral("--volume") && hasValue) {
             volume = args[++i].toInt(&ok);
+        } else if (a == QStringLiteral("--kana")) {
+            kanaOnly = true;
         } else if (a == QStringLiteral("-o") && hasValue) {
             output = args[++i];
         } else if (a.startsWith(QStringLiteral("--")) || a == QStringLiteral("-o")) {
@@ -64,8 +69,18 @@ int main(int argc, char** argv) {
         }
         if (!ok) return usage();
     }
-    if (output.isEmpty() || words.isEmpty()) return usage();
     const QString text = words.join(u' ');
+    if (kanaOnly && !words.isEmpty()) {
+        QString why;
+        auto reader = KanaReader::open(&why);
+        if (!reader) {
+            std::fprintf(stderr, "kuku-say: %s\n", qPrintable(why));
+            return 1;
+        }
+        print(reader->toKana(text));
+        return 0;
+    }
+    if (output.isEmpty() || words.isEmpty()) return usage();
 
     CaptureSink* capture = nullptr;
     choice.makeSink = [&capture](int sampleRate) {
