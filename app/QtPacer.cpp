@@ -96,9 +96,12 @@ int QtPacer::keyCodeOf(int qtKey, bool keypad) {
 }
 
 bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
-    if (m_runDepth == 0 || m_modalDepth > 0 || !m_guarded) return false;
+    if (m_modalDepth > 0 || !m_guarded) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != m_guarded->window()) return false;
+    // The key state is kept at all times (a voice test polls Esc between runs); input is only
+    // held back from the controls while a run is active.
+    const bool swallow = m_runDepth > 0;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* e = static_cast<QKeyEvent*>(event);
@@ -106,13 +109,13 @@ bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
             m_down.insert(code);
             if (!e->isAutoRepeat()) m_pressedSince.insert(code);
         }
-        return true;
+        return swallow;
     }
     case QEvent::KeyRelease: {
         auto* e = static_cast<QKeyEvent*>(event);
         if (!e->isAutoRepeat())
             if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) m_down.remove(code);
-        return true;
+        return swallow;
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -120,17 +123,18 @@ bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
             m_down.insert(vk::RButton);
             m_pressedSince.insert(vk::RButton);
         }
-        return true;
+        return swallow;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) m_down.remove(vk::RButton);
-        return true;
+        return swallow;
     case QEvent::ShortcutOverride:
+        if (!swallow) return false;
         // Accepted, so no menu shortcut fires: the key arrives as a plain key press instead.
         event->accept();
         return true;
     case QEvent::Wheel:
     case QEvent::ContextMenu:
-        return true;
+        return swallow;
     default:
         return false;
     }

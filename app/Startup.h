@@ -7,6 +7,10 @@
 namespace rentabo {
 
 class TKukuForm;
+struct KukuServices;
+
+// The engines of a real start: the first voice that works, the recogniser and the effect sounds.
+KukuServices createServices(const QString& exeDir);
 
 struct StartOptions {
     // The folder the program's files are found in; empty for the program's own folder.

@@ -1,7 +1,15 @@
 #include "app/TKukuForm.h"
 
+#include "app/TAboutForm.h"
 #include "lessons/Board.h"
 #include "lessons/KukuTables.h"
+#include "records/NigateForm.h"
+#include "records/ResultDspForms.h"
+#include "records/SikakuCheckForm.h"
+#include "records/WeakPoints.h"
+#include "settings/Cp932.h"
+#include "settings/SettingsFile.h"
+#include "settings/TJoukenSetForm.h"
 #include "ui_KukuForm.h"
 
 #include <QCloseEvent>
@@ -13,6 +21,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QUrl>
 
 // The pictures are compiled into a static library, whose resources must be registered by hand
@@ -38,6 +47,11 @@ QColor colourOfBgr(int bgr) {
 int bgrOfColour(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
+
+// Stands in for the effect sounds when none could be prepared.
+struct NullEffects final : EffectPlayer {
+    void PlayEffect(int) override {}
+};
 
 void setTextColour(QWidget* w, const QString& colour) {
     QString sheet = w->styleSheet();
@@ -71,10 +85,13 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     base.setPixelSize(13);
     setFont(base);
 
-    showMessage = [this](const QString& text, const QString& title) {
-        QMessageBox::information(this, title, text, QMessageBox::Ok);
-    };
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+    m_engine = std::make_unique<LessonEngine>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(), *this);
+    m_voiceTests = std::make_unique<VoiceTests>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(),
+                                                *this, *this);
+    m_commands = std::make_unique<VoiceCommands>(m_state, *this, m_speaker, *m_voiceTests, *this, *this);
+    m_recognition = std::make_unique<Recognition>(m_state, *this, *this, m_speaker, m_pacer, *m_services.reco, *this);
 
     buildMenuAndLists();
     m_ui->Label5->installEventFilter(this);
@@ -84,7 +101,17 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
 
     FormCreate();
 
-    m_timer1.setInterval(1000);
+    // The settings dialog and the weak-point window live for the whole run. Creating the dialog
+    // fills it from the settings just loaded, which puts the pacing of the chosen speed in force.
+    static NullEffects silence;
+    EffectPlayer& effects = m_services.effects ? static_cast<EffectPlayer&>(*m_services.effects) : silence;
+    m_jouken = std::make_unique<TJoukenSetForm>(
+        m_state, *m_services.voice, effects, m_pacer, [this](int volume) { reloadEffects(volume); },
+        [this] { H2Click(); }, this);
+    m_jouken->setWindowFlag(Qt::Tool);
+    m_nigate = std::make_unique<TNigateForm>(m_state, m_speaker, m_pacer, this);
+
+    m_timer1.setInterval(LessonEngine::kFirstTickMs);
     connect(&m_timer1, &QTimer::timeout, this, &TKukuForm::Timer1Timer);
     m_timer1.start();
 }
@@ -107,19 +134,31 @@ void TKukuForm::buildMenuAndLists() {
     connect(m_ui->B1, &QAction::triggered, this, &TKukuForm::B1Click);
     connect(m_ui->D1, &QAction::triggered, this, &TKukuForm::D1Click);
     connect(m_ui->X1, &QAction::triggered, this, &TKukuForm::X1Click);
-    connect(m_ui->I1, &QAction::triggered, this, [this] {
-        I1Click();
-    });
+    connect(m_ui->L1, &QAction::triggered, this, [this] { Kekka_Dsp(m_state); });
+    connect(m_ui->KekkaDDsp, &QAction::triggered, this, [this] { KekkaD_Dsp(m_state); });
+    connect(m_ui->K1, &QAction::triggered, this, &TKukuForm::K1Click);
+    connect(m_ui->A1, &QAction::triggered, this, &TKukuForm::A1Click);
+    connect(m_ui->NigateShow, &QAction::triggered, this, [this] { m_nigate->showBeside(frameGeometry()); });
+    connect(m_ui->J1, &QAction::triggered, this, &TKukuForm::C1Click);
+    connect(m_ui->I1, &QAction::triggered, this, [this] { I1Click(); });
     connect(m_ui->H2, &QAction::triggered, this, &TKukuForm::H2Click);
     connect(m_ui->N3, &QAction::triggered, this, &TKukuForm::N3Click);
     connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::N1Click);
+    connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
+    connect(m_ui->TestT1, &QAction::triggered, this, [this] { ErrSort(m_state.errorsStr); });
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TKukuForm::ExecButtonClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TKukuForm::GamenClear);
+    connect(m_ui->Button3, &QPushButton::clicked, this,
+            [this] { rentabo::ErrDel(m_state.errorsStr, m_state.kuku_n); });
     connect(m_ui->SpeedButton3, &QPushButton::clicked, this, &TKukuForm::H2Click);
     connect(m_ui->SpeedButton1, &QPushButton::clicked, this, &TKukuForm::SpeedButton1Click);
     connect(m_ui->HypoClrBtn, &QPushButton::clicked, this, [this] {
         clearMemo();
         setMemoWarning(false);
     });
+    // Only a choice the learner makes runs the handlers; the program sets the lists quietly.
+    connect(m_ui->ComboBox1, &QComboBox::activated, this, [this](int index) { m_engine->ComboBox1Change(index); });
+    connect(m_ui->ComboBox2, &QComboBox::activated, this, [this](int index) { m_engine->ComboBox2Change(index); });
 }
 
 void TKukuForm::connectSpeechEvents() {
@@ -133,44 +172,46 @@ void TKukuForm::connectSpeechEvents() {
         m_ui->msgText->insertPlainText(QStringLiteral(u"■"));
     });
     SpSharedRecoContext& reco = *m_services.reco;
-    connect(&reco, &SpSharedRecoContext::AudioLevel, this, [this](int, qint64, int level) {
-        m_ui->ProgressBar2->setValue(level);
-        m_ui->Label2->setText(QString::number(level));
-    });
-    connect(&reco, &SpSharedRecoContext::Recognition, this, &TKukuForm::onRecognition);
+    connect(&reco, &SpSharedRecoContext::AudioLevel, m_recognition.get(), &Recognition::SpSharedRecoContext1AudioLevel);
+    connect(&reco, &SpSharedRecoContext::Recognition, m_recognition.get(),
+            &Recognition::SpSharedRecoContext1Recognition);
 }
 
 void TKukuForm::FormCreate() {
     m_state.formReady = 0;
-    // Settings: the defaults until the settings file is read here.
+    const LoadResult loaded = LoadSettings(m_state, chooseSettingsPath(m_state.exeDir));
+    if (!loaded.error.isEmpty()) showMessage(loaded.error, QStringLiteral(u"ご確認!!"));
     move(m_state.winLeft, m_state.winTop);
     setWindowColour(m_state.orgColor);
     setWindowTitle(caption());
+    for (const QString& note : m_services.notes) appendMemo(note + u'\n');
 
-    // Listening: the context, its grammar and command listening.
-    SpSharedRecoContext& reco = *m_services.reco;
-    if (!reco.setEventInterests(SREAllEvents)) return;  // the rest of start-up is skipped
-    reco.CreateGrammar(0);
-    reco.DictationLoad();
-    if (!reco.CmdLoadFromFile(m_state.exeDir + QStringLiteral("KukuGrammar.xml")))
-        appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
-    reco.CmdSetRuleIdState(0, true);
-    reco.DictationSetState(false);
+    // Listening: without a recogniser the rest of start-up is skipped.
+    if (!m_recognition->setUp(m_state.exeDir + QStringLiteral("KukuGrammar.xml"))) {
+        showMessage(QStringLiteral(u"音声認識を始められませんでした。"), QStringLiteral(u"ご報告"));
+        return;
+    }
 
     SpVoice& voice = *m_services.voice;
     voice.setEventInterests(SVEAllEvents);
     voice.setRate(m_state.sikiSpRate);
     voice.setVolume(m_state.sikiSpVolume);
 
-    m_ui->ComboBox1->setCurrentIndex(m_state.mokuji_n);
-    m_ui->ComboBox2->setCurrentIndex(m_state.menu_n);
+    {
+        const QSignalBlocker b1(m_ui->ComboBox1);
+        const QSignalBlocker b2(m_ui->ComboBox2);
+        m_ui->ComboBox1->setCurrentIndex(std::clamp(m_state.mokuji_n, 0, 12));
+        m_ui->ComboBox2->setCurrentIndex(std::clamp(m_state.menu_n, 0, 9));
+    }
+    m_engine->SetAnswerWay();
     m_ui->Edit2->setText(m_state.studentName);
 
     DrawBoard();
+    m_engine->AnnounceChoice();
     ResetResults(m_state);
 
     m_state.dan = DanOfChoice[std::clamp(m_state.mokuji_n, 0, 12)];
-    m_state.kuku_n = 9 * m_state.dan - 9;
+    m_state.kuku_n = std::max(0, 9 * m_state.dan - 9);
     m_state.qnum = 0;
     m_state.randomFlag = 0;
 
@@ -179,25 +220,27 @@ void TKukuForm::FormCreate() {
     m_ui->ProgressBar3->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
 
     m_state.setList = BuildSetList();
+    reloadEffects(m_state.effectVolume);
 
     setTextColour(m_ui->StaticText21, QStringLiteral("black"));
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
-    m_ui->L1->setEnabled(m_state.mokuji_n < 9);
-    m_ui->KekkaDDsp->setEnabled(m_state.mokuji_n > 8);
+    enableResultMenus(m_state.mokuji_n < 9, m_state.mokuji_n > 8);
 
     DrawStopHint();
     ShowInfoPanel(m_state.infoDsp);
-
-    QFont expression = m_ui->StaticText11->font();
-    expression.setPixelSize(34);
-    m_ui->StaticText11->setFont(expression);
-    m_ui->StaticText11->move(m_ui->StaticText11->x(), 212);
+    restoreExpressionFont();
 
     setWindowColour(m_state.orgColor);
     m_state.formReady = 1;
     m_state.idleMs = 0;
     CBoxDsp(1);
+    m_startupComplete = true;
     if (m_state.msgSpeakFlag > 0) m_speaker.SpeakMsg(QStringLiteral(u"Rentaboをオープンします。"));
+}
+
+void TKukuForm::reloadEffects(int volume) {
+    if (!m_services.effects) return;
+    for (const QString& error : m_services.effects->LoadSounds(volume)) showMessage(error, QStringLiteral(u"ご確認"));
 }
 
 // ---- QuestionBoard ----
@@ -309,14 +352,174 @@ void TKukuForm::paintWindowDecorations(QWidget* canvas) {
     p.drawRoundedRect(QRect(QPoint(w - 124, 132), QPoint(w - 20, 190)), 10, 10);
 }
 
-// ---- Shell ----
+// ---- LessonHost ----
+
+void TKukuForm::showAnswerWay(bool groupVisible, bool keyboardPicture) {
+    m_ui->GroupBox1->setVisible(groupVisible);
+    m_ui->Image5->setVisible(keyboardPicture);
+    m_ui->Image4->setVisible(!keyboardPicture);
+}
+
+void TKukuForm::setAnswerWayVisible(bool visible) {
+    m_ui->GroupBox1->setVisible(visible);
+}
+
+void TKukuForm::enableResultMenus(bool rowTable, bool levelTable) {
+    m_ui->L1->setEnabled(rowTable);
+    m_ui->KekkaDDsp->setEnabled(levelTable);
+}
+
+void TKukuForm::focusStartButton() {
+    m_ui->Button1->setFocus();
+}
+
+void TKukuForm::focusMemo() {
+    m_ui->msgText->setFocus();
+}
+
+void TKukuForm::showMessage(const QString& text, const QString& caption) {
+    if (messageHook) {
+        messageHook(text, caption);
+        return;
+    }
+    QMessageBox::information(this, caption, text, QMessageBox::Ok);
+}
+
+void TKukuForm::setChoiceIndex(int mokuji_n) {
+    const QSignalBlocker quiet(m_ui->ComboBox1);
+    m_ui->ComboBox1->setCurrentIndex(mokuji_n);
+    CBoxDsp(m_ui->ComboBox1->isVisible() ? 1 : 0);
+}
+
+void TKukuForm::openChart() {
+    // The chart window arrives with its own change; until then the menu item says so.
+    showMessage(QStringLiteral(u"九九の表はまだ用意できていません。"), QStringLiteral(u"お知らせ"));
+}
+
+void TKukuForm::Kekka_Dsp(KukuState& state) {
+    rentabo::Kekka_Dsp(state, *this, *this, m_pacer, this);
+}
+
+void TKukuForm::KekkaD_Dsp(KukuState& state) {
+    rentabo::KekkaD_Dsp(state, *this, *this, m_pacer, this);
+}
+
+void TKukuForm::ErrRec(int kuku_n) {
+    rentabo::ErrRec(m_state.errorsStr, kuku_n);
+}
+
+bool TKukuForm::spokenAnswerTick() {
+    return m_commands->tick();
+}
+
+void TKukuForm::restoreExpressionFont() {
+    setExpressionStyle(34, 212);
+}
+
+// ---- VoiceHost ----
+
+void TKukuForm::setSettingsChoicesEnabled(bool enabled) {
+    if (m_jouken) m_jouken->setChoicesEnabled(enabled);
+}
+
+void TKukuForm::setExpressionStyle(int fontPx, int top) {
+    QFont expression = m_ui->StaticText11->font();
+    expression.setPixelSize(fontPx);
+    m_ui->StaticText11->setFont(expression);
+    m_ui->StaticText11->move(m_ui->StaticText11->x(), top);
+}
 
 void TKukuForm::setWindowColour(int bgr) {
+    m_windowColour = bgr;
     QPalette pal = m_ui->central->palette();
     pal.setColor(QPalette::Window, colourOfBgr(bgr));
     m_ui->central->setAutoFillBackground(true);
     m_ui->central->setPalette(pal);
 }
+
+void TKukuForm::restoreWindow() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TKukuForm::closeMainWindow() {
+    // Closed once the phrase that asked for it has been handled.
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TKukuForm::enterCcMode() {
+    m_recognition->EnterCcMode();
+}
+
+void TKukuForm::enterDicMode() {
+    m_recognition->EnterDicMode();
+}
+
+void TKukuForm::chartDanRead(int) {}
+
+void TKukuForm::chartReadWeak() {}
+
+QDateTime TKukuForm::currentDateTime() const {
+    return QDateTime::currentDateTime();
+}
+
+// ---- RecognitionView ----
+
+void TKukuForm::showModeLabel(const QString& text, int colour) {
+    m_ui->Label3->setText(text);
+    m_ui->Label3->setStyleSheet(QStringLiteral("font-weight: bold; color: %1;").arg(colourOfBgr(colour).name()));
+}
+
+void TKukuForm::showMicLevel(int level) {
+    m_ui->ProgressBar2->setValue(level);
+    m_ui->Label2->setText(QString::number(level));
+}
+
+void TKukuForm::showMemoLineCount(int lines) {
+    m_ui->StaticText21->setText(QString::number(lines));
+}
+
+// ---- CommandSink: every number goes through the command hand-off, which falls through itself ----
+
+bool TKukuForm::onRowChoice(int cValue) {
+    m_commands->handleCommand(cValue);
+    return true;
+}
+
+bool TKukuForm::onNumber(int cValue) {
+    m_commands->handleCommand(cValue);
+    return true;
+}
+
+bool TKukuForm::onReading(int cValue) {
+    m_commands->handleCommand(cValue);
+    return true;
+}
+
+void TKukuForm::onCommand(int cValue, const QString&) {
+    m_commands->handleCommand(cValue);
+}
+
+void TKukuForm::onChat(const QString& astr) {
+    m_commands->handleChat(astr);
+}
+
+// ---- RecordWindowsHost ----
+
+QString TKukuForm::nameBoxText() const {
+    return m_ui->Edit2->text();
+}
+
+void TKukuForm::focusNameBox() {
+    m_ui->Edit2->setFocus();
+}
+
+bool TKukuForm::openDocument(const QString& path) {
+    return QFile::exists(path) && openUrl(QUrl::fromLocalFile(path));
+}
+
+// ---- Shell ----
 
 void TKukuForm::GamenClear() {
     rentabo::GamenClear(m_state, *this);
@@ -329,7 +532,7 @@ void TKukuForm::ShowInfoPanel(int on) {
     m_ui->StaticText21->setVisible(on);
     m_ui->HypoClrBtn->setVisible(on);
     m_ui->I1->setChecked(on);
-    const int client = designHeight() - kOuterExtra;
+    const int client = (on ? 790 : 634) - kOuterExtra;
     m_ui->central->setFixedSize(kClientWidth, client);
     setFixedSize(kClientWidth, client + (menuBar() ? menuBar()->sizeHint().height() : 0));
 }
@@ -351,8 +554,42 @@ void TKukuForm::B1Click() {
     setWindowColour(m_state.orgColor);
 }
 
+void TKukuForm::ExecButtonClick() {
+    if (m_pacer.runActive()) return;
+    RunScope run(m_pacer);
+    m_engine->ExecButtonClick();
+}
+
+void TKukuForm::C1Click() {
+    m_jouken->placeBeside(frameGeometry());
+    m_jouken->show();
+    m_jouken->raise();
+}
+
+void TKukuForm::A1Click() {
+    m_state.chartFromLesson = 0;
+    openChart();
+}
+
+void TKukuForm::K1Click() {
+    ShowSikakuCheck(m_state, *this, m_pacer, this, true);
+}
+
+void TKukuForm::V1Click() {
+    TAboutForm about(this);
+    about.exec();
+}
+
+void TKukuForm::showSaveResult(bool ok, const QString& error, const QString& notice) {
+    if (!ok) showMessage(error, QStringLiteral(u"ご確認!!"));
+    else if (!notice.isEmpty()) showMessage(notice, QStringLiteral(u"お知らせ"));
+}
+
 void TKukuForm::SaveSettings() {
-    // The settings file is written here once it is in place.
+    // A window that did not finish starting has nothing worth writing over the learner's file.
+    if (!m_startupComplete) return;
+    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
+    showSaveResult(saved.ok, saved.error, saved.notice);
 }
 
 void TKukuForm::X1Click() {
@@ -362,13 +599,13 @@ void TKukuForm::X1Click() {
 
 void TKukuForm::H2Click() {
     const QString help = m_state.exeDir + QStringLiteral("kuku_V24.chm");
-    if (!QFile::exists(help) || !openUrl(QUrl::fromLocalFile(help)))
+    if (!openDocument(help))
         showMessage(QStringLiteral(u"kuku_V24.chm が見あたりません。"), QStringLiteral(u"お知らせ"));
 }
 
 void TKukuForm::N1Click() {
     const QString page = m_state.exeDir + QStringLiteral("homepage/index.html");
-    if (!QFile::exists(page) || !openUrl(QUrl::fromLocalFile(page)))
+    if (!openDocument(page))
         showMessage(QStringLiteral(u"■ret=%1：\n◆iexplore.exe の起動に失敗しました。").arg(QFile::exists(page) ? 0 : 2),
                     QStringLiteral(u"ご報告"));
 }
@@ -386,41 +623,38 @@ void TKukuForm::SpeedButton1Click() {
     const QString question =
         QStringLiteral(u"<%1>を<%2>に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
             .arg(oldName, newName);
-    const bool ok = confirmNameChange
-                        ? confirmNameChange(question)
-                        : QMessageBox::question(this, QStringLiteral(u"かくにん!!"), question,
-                                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    const bool ok = confirmNameChange ? confirmNameChange(question) : m_pacer.askOkCancel(question, QStringLiteral(u"かくにん!!"));
     if (!ok) {
         m_state.studentName = oldName;
         return;
     }
     ResetResults(m_state);
     for (auto& row : m_state.recCheck) row.fill(0);
-    m_state.indivNum = 0;  // replaced by the learner number rule once the CP932 helpers are wired
+    m_state.indivNum = indivNumOf(newName);
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
 }
 
-bool TKukuForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_E && (modifiers & Qt::AltModifier)) {
-        m_pacer.processPendingMessages();
-        return true;
-    }
+bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     // Typing the learner's name must not clear the screen or open the settings.
-    if (m_ui->Edit2->hasFocus() && key != Qt::Key_Delete) return false;
+    if (target == m_ui->Edit2 && key != Qt::Key_Escape) return false;
     switch (key) {
     case Qt::Key_L:
     case Qt::Key_Delete:
         GamenClear();
         CBoxDsp(1);
         return true;
+    case Qt::Key_J:
+        if (m_jouken->isVisible())
+            m_jouken->hide();
+        else
+            C1Click();
+        return true;
     case Qt::Key_I:
         I1Click();
         return true;
     case Qt::Key_Escape:
-        // Esc while idle only processes pending messages; the runs read it themselves.
-        m_pacer.keyPressedSince(vk::Escape);
-        m_pacer.processPendingMessages();
+        m_engine->EscKeyDown();
         return true;
     default:
         return false;
@@ -428,18 +662,7 @@ bool TKukuForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TKukuForm::Timer1Timer() {
-    m_timer1.setInterval(300);
-    m_state.idleMs += 300;
-    if (m_state.idleMs > 3000) {
-        DrawBoard();
-        DrawStopHint();
-        m_state.idleMs = 0;
-    }
-}
-
-void TKukuForm::onRecognition(int, qint64, int, const RecoResult& result) {
-    appendMemo(QStringLiteral(u"<◆astr=") + result.text + QStringLiteral(">\n"));
-    checkMemoLimits(*this);
+    m_timer1.setInterval(m_engine->Timer1Timer());
 }
 
 void TKukuForm::FormActivate() {
@@ -463,7 +686,7 @@ bool TKukuForm::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
             auto* e = static_cast<QKeyEvent*>(event);
-            if (FormKeyDown(e->key(), e->modifiers())) return true;
+            if (FormKeyDown(watched, e->key(), e->modifiers())) return true;
         }
     }
     if (event->type() == QEvent::MouseButtonPress && watched == m_ui->central) DrawBoard();
@@ -482,18 +705,16 @@ void TKukuForm::closeEvent(QCloseEvent* event) {
         return;
     }
     const bool ok = confirmClose ? confirmClose()
-                                 : QMessageBox::question(this, QStringLiteral(u"ご確認"),
-                                                         QStringLiteral(u"終わっていいですか？"),
-                                                         QMessageBox::Ok | QMessageBox::Cancel) ==
-                                       QMessageBox::Ok;
+                                 : m_pacer.askOkCancel(QStringLiteral(u"終わっていいですか？"), QStringLiteral(u"ご確認"));
     if (!ok) {
         event->ignore();
         return;
     }
-    m_soundsFreed = true;
     if (m_state.msgSpeakFlag >= 1) m_speaker.SpeakWait(QStringLiteral(u"道場を閉めます。またね。"));
     m_timer1.stop();
     SaveSettings();
+    if (m_jouken) m_jouken->hide();
+    if (m_nigate) m_nigate->hide();
     event->accept();
 }
 

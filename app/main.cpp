@@ -1,15 +1,17 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
+#include "app/TSplashFForm.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <exception>
 
 int main(int argc, char** argv) {
-    // The guard comes first: a second copy must not even open a window.
     QApplication app(argc, argv);
+    // The guard comes first: a second copy must not even open a window.
     rentabo::SingleInstance guard(QStringLiteral("RENTABO_V2"));
     if (!guard.acquired()) {
         QMessageBox::information(nullptr, QString(), QStringLiteral(u"すでに起動中です。"));
@@ -17,7 +19,15 @@ int main(int argc, char** argv) {
     }
     try {
         QApplication::setApplicationName(QStringLiteral("rentabo"));
+        // The splash stays up while the windows are created (the recogniser may take a while)
+        // and closes itself two seconds after the message loop has started.
+        auto* splash = new rentabo::TSplashFForm;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) splash->centreOn(screen->geometry());
+        splash->show();
+        QApplication::processEvents();
         auto program = rentabo::startProgram(rentabo::StartOptions{});
+        splash->raise();
+        splash->enableTimer();
         return app.exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Rentabo"), QString::fromLocal8Bit(e.what()));

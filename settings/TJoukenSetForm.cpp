@@ -136,4 +136,13 @@ void TJoukenSetForm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void TJoukenSetForm::setChoicesEnabled(bool enabled) {
+    m_ui->RadioGroup1->setEnabled(enabled);
+    m_ui->RadioGroup2->setEnabled(enabled);
+}
+
+bool TJoukenSetForm::choicesEnabled() const {
+    return m_ui->RadioGroup1->isEnabled() && m_ui->RadioGroup2->isEnabled();
+}
+
 }  // namespace rentabo

@@ -34,6 +34,10 @@ public:
 
     JoukenSettings& settings() { return m_settings; }
 
+    // The presentation and speed choices, locked while a voice test runs.
+    void setChoicesEnabled(bool enabled);
+    bool choicesEnabled() const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -87,6 +87,8 @@ int VoiceTests::firstRowOfSet() const {
 }
 
 void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, const QString& spoken) {
+    // The presentation and speed must not change under a running voice test.
+    m_host.setSettingsChoicesEnabled(false);
     m_state.testAborted = 0;
     m_state.randomFlag = m_state.menu_n == orderedMenu ? 0 : 1;
     m_pacer.sleep(300);
@@ -133,6 +135,7 @@ void VoiceTests::StartRecitationTest() {
 
 void VoiceTests::StartFullRecitation() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == 3) return;
+    m_host.setSettingsChoicesEnabled(false);
     m_state.randomFlag = 0;
     m_pacer.sleep(300);
     setRange(false);

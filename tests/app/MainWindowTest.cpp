@@ -26,7 +26,7 @@ struct MainWindowFixture : ::testing::Test {
         services.reco = std::make_unique<TypedPhraseContext>();
         form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
         form->confirmClose = [] { return true; };
-        form->showMessage = [this](const QString& text, const QString& caption) {
+        form->messageHook = [this](const QString& text, const QString& caption) {
             messages << caption + u'|' + text;
         };
         form->show();
