@@ -22,8 +22,8 @@ constexpr qsizetype kHeader = 44;
 // The samples of a canonical 16-bit PCM image, mono or the first channel of stereo; none when
 // the header is not of that kind.
 std::vector<std::int16_t> samplesOf(const QByteArray& wav, int& rate) {
-    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" ||
-        le16(wav, 20) != 1 || le16(wav, 34) != 16)
+    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" || le16(wav, 20) != 1 ||
+        le16(wav, 34) != 16)
         return {};
     const int channels = std::max<int>(le16(wav, 22), 1);
     rate = int(le32(wav, 24));
@@ -71,16 +71,19 @@ QStringList EffectSounds::LoadSounds(int volume) {
         const QString path = pathOf(kEffectFiles[k]);
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {
-            errors << QStringLiteral(u"効果音のファイル「%1」を開けません。(%2)").arg(kEffectFiles[k], f.errorString());
+            errors << QStringLiteral(u"効果音のファイル「%1」を開けません。(%2)")
+                          .arg(kEffectFiles[k], f.errorString());
             continue;
         }
         QByteArray bytes = f.readAll();
         if (f.error() != QFileDevice::NoError) {
-            errors << QStringLiteral(u"効果音のファイル「%1」を読めません。(%2)").arg(kEffectFiles[k], f.errorString());
+            errors << QStringLiteral(u"効果音のファイル「%1」を読めません。(%2)")
+                          .arg(kEffectFiles[k], f.errorString());
             continue;
         }
         if (bytes.size() < kHeader || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
-            errors << QStringLiteral(u"効果音のファイル「%1」は音声ファイルではありません。").arg(kEffectFiles[k]);
+            errors << QStringLiteral(u"効果音のファイル「%1」は音声ファイルではありません。")
+                          .arg(kEffectFiles[k]);
             continue;
         }
         ScaleWaveSamples(bytes, volume);

@@ -13,9 +13,8 @@
 namespace rentabo {
 
 // The effect sounds by kind: 0 correct, 1 wrong, 2 prompt.
-inline const std::array<QString, 3> kEffectFiles{QStringLiteral("Seikai00.wav"),
-                                                 QStringLiteral("Huseikai00.wav"),
-                                                 QStringLiteral("promptA.wav")};
+inline const std::array<QString, 3> kEffectFiles{
+    QStringLiteral("Seikai00.wav"), QStringLiteral("Huseikai00.wav"), QStringLiteral("promptA.wav")};
 
 // Scales the samples of a canonical WAV image in place: the data size is the 32-bit value at
 // byte 40 and the 16-bit samples start at byte 44; each becomes sample × volume ÷ 100 (truncated

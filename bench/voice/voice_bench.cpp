@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
     const QStringList texts{
         QStringLiteral(u"さざんがく"),
         QStringLiteral(u"九九をものにしちゃおうね。"),
-        QStringLiteral(u"音声入力は、目次の、4から6の、テストで、使用されます。その他は、ふつうの、ヘルプを、ご利用ください。"),
+        QStringLiteral(u"音声入力は、目次の、4から6の、テストで、使用されます。その他は、ふつうの、ヘルプを、"
+                       u"ご利用ください。"),
     };
     std::printf("%-10s %-6s %7s | %14s %8s | %14s %8s\n", "engine", "chars", "audio s", "voice 1st ms",
                 "voice RTF", "engine-only ms", "eng RTF");

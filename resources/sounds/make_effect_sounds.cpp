@@ -67,8 +67,8 @@ void addBell(Samples& out, double startS, double lengthS, double hz, double amp,
 
 Samples correct() {
     Samples s;
-    addBell(s, 0.00, 0.16, 1046.5, 0.55, 9.0);   // C6
-    addBell(s, 0.11, 0.34, 1568.0, 0.60, 7.0);   // G6, rising: "right!"
+    addBell(s, 0.00, 0.16, 1046.5, 0.55, 9.0);  // C6
+    addBell(s, 0.11, 0.34, 1568.0, 0.60, 7.0);  // G6, rising: "right!"
     return s;
 }
 
@@ -103,8 +103,7 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     const bool ok = writeWav(dir + "/Seikai00.wav", correct()) &&
-                    writeWav(dir + "/Huseikai00.wav", wrong()) &&
-                    writeWav(dir + "/promptA.wav", prompt());
+                    writeWav(dir + "/Huseikai00.wav", wrong()) && writeWav(dir + "/promptA.wav", prompt());
     if (!ok) {
         std::perror("make-effect-sounds");
         return 1;

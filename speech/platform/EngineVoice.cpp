@@ -199,7 +199,8 @@ qint64 EngineVoice::remainingMs() const {
     for (const Utterance& u : m_queue) {
         auto size = std::int64_t(u.samples.size());
         if (!u.synthesized) size = std::max<std::int64_t>(size, estimateSpeechMs(u.text, u.rate) * sr / 1000);
-        const std::int64_t left = u.sinkStart < 0 ? size : size - std::max<std::int64_t>(played - u.sinkStart, 0);
+        const std::int64_t left =
+            u.sinkStart < 0 ? size : size - std::max<std::int64_t>(played - u.sinkStart, 0);
         total += std::max<std::int64_t>(left, 0) * 1000 / sr;
     }
     return total;

@@ -8,8 +8,8 @@
 #include <QTimer>
 
 #include <deque>
-#include <optional>
 #include <memory>
+#include <optional>
 
 namespace rentabo {
 
@@ -73,8 +73,8 @@ private:
         bool started = false;
     };
 
-    void accept(int stream, std::vector<std::int16_t> samples, std::optional<Mark> mark,
-                bool complete, const QString& error);
+    void accept(int stream, std::vector<std::int16_t> samples, std::optional<Mark> mark, bool complete,
+                const QString& error);
     void pump();
     bool wants(int bit) const { return (eventInterests() & bit) != 0; }
 

@@ -36,8 +36,7 @@ std::unique_ptr<EspeakSynth> EspeakSynth::open(QString* why) {
     {
         std::lock_guard lock(espeakLock());
         if (g_sampleRate == 0) {
-            const int r = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
-                                            espeakINITIALIZE_DONT_EXIT);
+            const int r = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
             g_sampleRate = r > 0 ? r : -1;
             if (r > 0) espeak_SetSynthCallback(collect);
         }
@@ -57,16 +56,16 @@ std::unique_ptr<EspeakSynth> EspeakSynth::open(QString* why) {
     return std::unique_ptr<EspeakSynth>(new EspeakSynth(std::move(kana), rate));
 }
 
-bool EspeakSynth::synthesize(const QString& text, int rate, int volume,
-                             std::vector<std::int16_t>& out, QString& error) {
+bool EspeakSynth::synthesize(const QString& text, int rate, int volume, std::vector<std::int16_t>& out,
+                             QString& error) {
     out.clear();
     const QByteArray utf8 = m_kana->toKana(text).toUtf8();
     std::lock_guard lock(espeakLock());
     espeak_SetVoiceByName("ja");
     espeak_SetParameter(espeakRATE, espeakWordsPerMinute(rate), 0);
     espeak_SetParameter(espeakVOLUME, std::clamp(volume, 0, 100), 0);
-    const espeak_ERROR r = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER,
-                                        0, espeakCHARS_UTF8, nullptr, &out);
+    const espeak_ERROR r = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                        espeakCHARS_UTF8, nullptr, &out);
     if (r != EE_OK) {
         error = QStringLiteral("espeak-ng failed (%1)").arg(int(r));
         return false;

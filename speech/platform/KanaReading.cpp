@@ -13,26 +13,43 @@ namespace rentabo {
 
 namespace {
 
-const std::array<QString, 10> kDigit{
-    QString(), QStringLiteral(u"いち"), QStringLiteral(u"に"), QStringLiteral(u"さん"),
-    QStringLiteral(u"よん"), QStringLiteral(u"ご"), QStringLiteral(u"ろく"), QStringLiteral(u"なな"),
-    QStringLiteral(u"はち"), QStringLiteral(u"きゅう")};
+const std::array<QString, 10> kDigit{QString(),
+                                     QStringLiteral(u"いち"),
+                                     QStringLiteral(u"に"),
+                                     QStringLiteral(u"さん"),
+                                     QStringLiteral(u"よん"),
+                                     QStringLiteral(u"ご"),
+                                     QStringLiteral(u"ろく"),
+                                     QStringLiteral(u"なな"),
+                                     QStringLiteral(u"はち"),
+                                     QStringLiteral(u"きゅう")};
 const std::array<QString, 10> kPlainDigit{
-    QStringLiteral(u"ぜろ"), QStringLiteral(u"いち"), QStringLiteral(u"に"), QStringLiteral(u"さん"),
-    QStringLiteral(u"よん"), QStringLiteral(u"ご"), QStringLiteral(u"ろく"), QStringLiteral(u"なな"),
+    QStringLiteral(u"ぜろ"), QStringLiteral(u"いち"),  QStringLiteral(u"に"),   QStringLiteral(u"さん"),
+    QStringLiteral(u"よん"), QStringLiteral(u"ご"),    QStringLiteral(u"ろく"), QStringLiteral(u"なな"),
     QStringLiteral(u"はち"), QStringLiteral(u"きゅう")};
 
 // 0..9999 with the sound changes of hundreds and thousands (さんびゃく, はっせん).
 QString belowTenThousand(int n) {
-    static const std::array<QString, 10> hundreds{
-        QString(), QStringLiteral(u"ひゃく"), QStringLiteral(u"にひゃく"),
-        QStringLiteral(u"さんびゃく"), QStringLiteral(u"よんひゃく"), QStringLiteral(u"ごひゃく"),
-        QStringLiteral(u"ろっぴゃく"), QStringLiteral(u"ななひゃく"), QStringLiteral(u"はっぴゃく"),
-        QStringLiteral(u"きゅうひゃく")};
-    static const std::array<QString, 10> thousands{
-        QString(), QStringLiteral(u"せん"), QStringLiteral(u"にせん"), QStringLiteral(u"さんぜん"),
-        QStringLiteral(u"よんせん"), QStringLiteral(u"ごせん"), QStringLiteral(u"ろくせん"),
-        QStringLiteral(u"ななせん"), QStringLiteral(u"はっせん"), QStringLiteral(u"きゅうせん")};
+    static const std::array<QString, 10> hundreds{QString(),
+                                                  QStringLiteral(u"ひゃく"),
+                                                  QStringLiteral(u"にひゃく"),
+                                                  QStringLiteral(u"さんびゃく"),
+                                                  QStringLiteral(u"よんひゃく"),
+                                                  QStringLiteral(u"ごひゃく"),
+                                                  QStringLiteral(u"ろっぴゃく"),
+                                                  QStringLiteral(u"ななひゃく"),
+                                                  QStringLiteral(u"はっぴゃく"),
+                                                  QStringLiteral(u"きゅうひゃく")};
+    static const std::array<QString, 10> thousands{QString(),
+                                                   QStringLiteral(u"せん"),
+                                                   QStringLiteral(u"にせん"),
+                                                   QStringLiteral(u"さんぜん"),
+                                                   QStringLiteral(u"よんせん"),
+                                                   QStringLiteral(u"ごせん"),
+                                                   QStringLiteral(u"ろくせん"),
+                                                   QStringLiteral(u"ななせん"),
+                                                   QStringLiteral(u"はっせん"),
+                                                   QStringLiteral(u"きゅうせん")};
     QString s = thousands[n / 1000] + hundreds[n / 100 % 10];
     const int tens = n / 10 % 10;
     if (tens > 1) s += kDigit[tens];
@@ -91,8 +108,8 @@ QString numberToKana(const QString& digits) {
 
 bool isKanji(QChar c) {
     const char16_t u = c.unicode();
-    return (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005 ||
-           u == 0x3006 || u == 0x3007 || c.isSurrogate();
+    return (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005 || u == 0x3006 ||
+           u == 0x3007 || c.isSurrogate();
 }
 
 KanaReader::~KanaReader() {

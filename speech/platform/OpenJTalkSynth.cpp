@@ -68,10 +68,10 @@ std::optional<OpenJTalkSetup> findOpenJTalk(const QString& exeDir, QString* why)
     if (!exeDir.isEmpty()) s.voice = firstVoiceUnder(exeDir + QStringLiteral("/voices"));
     if (s.voice.isEmpty()) {
         // Debian's own voice first, then any other installed one.
-        const QString debian = QStringLiteral(
-            "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice");
-        s.voice = QFileInfo::exists(debian) ? debian
-                                            : firstVoiceUnder(QStringLiteral("/usr/share/hts-voice"));
+        const QString debian =
+            QStringLiteral("/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice");
+        s.voice =
+            QFileInfo::exists(debian) ? debian : firstVoiceUnder(QStringLiteral("/usr/share/hts-voice"));
     }
     if (s.voice.isEmpty()) {
         if (why) *why = QStringLiteral("no .htsvoice voice found");
@@ -95,8 +95,8 @@ QStringList OpenJTalkSynth::arguments(int rate, int volume) const {
             QStringLiteral("-g"), QString::number(gainDb, 'f', 2)};
 }
 
-bool OpenJTalkSynth::synthesize(const QString& text, int rate, int volume,
-                                std::vector<std::int16_t>& out, QString& error) {
+bool OpenJTalkSynth::synthesize(const QString& text, int rate, int volume, std::vector<std::int16_t>& out,
+                                QString& error) {
     out.clear();
     QTemporaryFile wav(QDir::tempPath() + QStringLiteral("/rentabo-voice-XXXXXX.wav"));
     if (!wav.open()) {

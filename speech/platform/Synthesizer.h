@@ -16,8 +16,8 @@ public:
     virtual QString engineName() const = 0;
     virtual int sampleRate() const = 0;
     // rate 0..10, volume 0..100. A text with nothing to pronounce gives no samples and succeeds.
-    virtual bool synthesize(const QString& text, int rate, int volume,
-                            std::vector<std::int16_t>& out, QString& error) = 0;
+    virtual bool synthesize(const QString& text, int rate, int volume, std::vector<std::int16_t>& out,
+                            QString& error) = 0;
 };
 
 }  // namespace rentabo

@@ -11,8 +11,7 @@ QStringList voiceEngineNames() {
     return {QStringLiteral("open-jtalk"), QStringLiteral("espeak"), QStringLiteral("silent")};
 }
 
-std::unique_ptr<Synthesizer> createSynthesizer(const QString& engine, const QString& exeDir,
-                                               QString* why) {
+std::unique_ptr<Synthesizer> createSynthesizer(const QString& engine, const QString& exeDir, QString* why) {
     if (engine == QStringLiteral("open-jtalk")) {
         auto setup = findOpenJTalk(exeDir, why);
         if (!setup) return nullptr;
@@ -23,8 +22,8 @@ std::unique_ptr<Synthesizer> createSynthesizer(const QString& engine, const QStr
     return nullptr;
 }
 
-std::unique_ptr<SpVoice> createVoice(const QString& exeDir, QObject* parent,
-                                     const VoiceChoice& choice, QStringList* notes) {
+std::unique_ptr<SpVoice> createVoice(const QString& exeDir, QObject* parent, const VoiceChoice& choice,
+                                     QStringList* notes) {
     const QStringList order = choice.engine.isEmpty() ? voiceEngineNames() : QStringList{choice.engine};
     for (const QString& engine : order) {
         if (engine == QStringLiteral("silent")) break;

@@ -28,7 +28,7 @@ struct VoiceChoice {
 
 // The program's voice, chosen once at start-up. `notes` collects one line per engine that was
 // tried and could not be used, for the information memo.
-std::unique_ptr<SpVoice> createVoice(const QString& exeDir, QObject* parent,
-                                     const VoiceChoice& choice = {}, QStringList* notes = nullptr);
+std::unique_ptr<SpVoice> createVoice(const QString& exeDir, QObject* parent, const VoiceChoice& choice = {},
+                                     QStringList* notes = nullptr);
 
 }  // namespace rentabo

@@ -78,8 +78,8 @@ TEST(EngineVoice, ThreeSentencesGiveThreeSentenceEventsInOrder) {
     const QString text = QStringLiteral(u"九九をものにしちゃおうね。さぶろく！じゅうはち？");
     rig.voice->Speak(text, SVSFDefault);
     EXPECT_EQ(rig.events.log, QStringList({QStringLiteral("start 1"), QStringLiteral("sentence 1 0+13"),
-                                           QStringLiteral("sentence 1 13+5"), QStringLiteral("sentence 1 18+6"),
-                                           QStringLiteral("end 1")}));
+                                           QStringLiteral("sentence 1 13+5"),
+                                           QStringLiteral("sentence 1 18+6"), QStringLiteral("end 1")}));
 }
 
 TEST(EngineVoice, AsyncUtterancesAreHeardInFullInCallOrder) {
@@ -104,8 +104,8 @@ TEST(EngineVoice, SpeakAndWaitReturnsOnlyAfterTheLastSampleWasPlayed) {
     Rig rig(true);
     rig.voice->Speak(QStringLiteral(u"ごく。"), SVSFlagsAsync);
     rig.voice->Speak(QStringLiteral(u"しちしち。"), SVSFDefault);
-    const auto total = std::int64_t(coded(QStringLiteral(u"ごく。")).size() +
-                                    coded(QStringLiteral(u"しちしち。")).size());
+    const auto total =
+        std::int64_t(coded(QStringLiteral(u"ごく。")).size() + coded(QStringLiteral(u"しちしち。")).size());
     EXPECT_EQ(rig.capture->writtenSamples(), total);
     EXPECT_GE(rig.capture->playedSamples(), total);
     EXPECT_FALSE(rig.voice->isSpeaking());
@@ -232,7 +232,8 @@ TEST(EngineVoice, AFinishedSentencePlaysWhileTheNextIsStillBeingMade) {
     EXPECT_TRUE(voice.isSpeaking()) << "the utterance must not end before its last sentence";
     gate.release();
     voice.WaitUntilDone();
-    EXPECT_EQ(log, QStringList({QStringLiteral("sentence 0"), QStringLiteral("sentence 3"), QStringLiteral("end")}));
+    EXPECT_EQ(log, QStringList(
+                       {QStringLiteral("sentence 0"), QStringLiteral("sentence 3"), QStringLiteral("end")}));
     EXPECT_EQ(capture->captured().size(), std::size_t(6 * kSamplesPerChar));
 }
 

@@ -67,7 +67,8 @@ protected:
 
 TEST_P(RealEngine, SampleTextsGiveAudibleSpeechOfAPlausibleLength) {
     auto synth = createSynthesizer(engine, QString());
-    for (const char16_t* t : {u"九九をものにしちゃおうね。", u"さざんがく", u"３×６は１８", u"テストを中止しました。"}) {
+    for (const char16_t* t :
+         {u"九九をものにしちゃおうね。", u"さざんがく", u"３×６は１８", u"テストを中止しました。"}) {
         std::vector<std::int16_t> pcm;
         QString error;
         ASSERT_TRUE(synth->synthesize(QString::fromUtf16(t), 0, 100, pcm, error)) << error.toStdString();
@@ -107,7 +108,8 @@ TEST_P(RealEngine, ThreeSentencesGiveThreeSentenceEvents) {
 TEST_P(RealEngine, AsyncTextsAreHeardInFullInCallOrder) {
     CapturedVoice v(engine, false);
     ASSERT_TRUE(v.real());
-    const QStringList texts{QStringLiteral(u"しはん"), QStringLiteral(u"九九きわむ"), QStringLiteral(u"またね。")};
+    const QStringList texts{QStringLiteral(u"しはん"), QStringLiteral(u"九九きわむ"),
+                            QStringLiteral(u"またね。")};
     std::vector<std::int16_t> expected;
     for (const QString& t : texts) {
         const auto alone = synthesizeAlone(engine, t);
@@ -178,17 +180,22 @@ TEST(VoiceFactory, AVoiceBesideTheProgramIsPreferredToTheSystemOnes) {
 }
 
 TEST(OpenJTalk, RateAndVolumeMapOntoItsSpeedAndGain) {
-    OpenJTalkSynth synth({QStringLiteral("open_jtalk"), QStringLiteral("dic"), QStringLiteral("v.htsvoice"), 48000});
+    OpenJTalkSynth synth(
+        {QStringLiteral("open_jtalk"), QStringLiteral("dic"), QStringLiteral("v.htsvoice"), 48000});
     const struct {
         int rate, volume;
         const char* speed;
         const char* gain;
-    } cases[] = {{0, 100, "1.00", "0.00"}, {10, 50, "1.70", "-6.02"}, {5, 10, "1.35", "-20.00"},
-                 {-4, 250, "1.00", "0.00"}, {99, 0, "1.70", "0.00"}};
+    } cases[] = {{0, 100, "1.00", "0.00"},
+                 {10, 50, "1.70", "-6.02"},
+                 {5, 10, "1.35", "-20.00"},
+                 {-4, 250, "1.00", "0.00"},
+                 {99, 0, "1.70", "0.00"}};
     for (const auto& c : cases) {
         const QStringList args = synth.arguments(c.rate, c.volume);
         EXPECT_EQ(args.value(args.indexOf(QStringLiteral("-r")) + 1), QString::fromLatin1(c.speed)) << c.rate;
-        EXPECT_EQ(args.value(args.indexOf(QStringLiteral("-g")) + 1), QString::fromLatin1(c.gain)) << c.volume;
+        EXPECT_EQ(args.value(args.indexOf(QStringLiteral("-g")) + 1), QString::fromLatin1(c.gain))
+            << c.volume;
     }
 }
 
