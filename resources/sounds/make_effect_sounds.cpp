@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kRate = 22050;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kAttackS = 0.012;
 
 using Samples = std::vector<double>;
 
@@ -49,15 +50,16 @@ bool writeWav(const std::string& path, const Samples& s) {
     return std::fclose(f) == 0;
 }
 
-// A bell-like note: a fundamental with two soft overtones, a 5 ms attack and an exponential
-// decay, so it rings rather than beeps.
+// A bell-like note: a fundamental with two soft overtones, a smooth 12 ms attack (a sharper one
+// clicks) and an exponential decay, so it rings rather than beeps.
 void addBell(Samples& out, double startS, double lengthS, double hz, double amp, double decay) {
     const auto from = std::size_t(startS * kRate);
     const auto n = std::size_t(lengthS * kRate);
     if (out.size() < from + n) out.resize(from + n, 0.0);
     for (std::size_t i = 0; i < n; ++i) {
         const double t = double(i) / kRate;
-        const double env = std::fmin(1.0, t / 0.005) * std::exp(-t * decay) *
+        const double attack = t < kAttackS ? 0.5 - 0.5 * std::cos(std::numbers::pi * t / kAttackS) : 1.0;
+        const double env = attack * std::exp(-t * decay) *
                            std::fmin(1.0, (lengthS - t) / 0.01);  // no click at the end
         const double x = std::sin(kTwoPi * hz * t) + 0.35 * std::sin(kTwoPi * 2.0 * hz * t) +
                          0.12 * std::sin(kTwoPi * 3.0 * hz * t);
