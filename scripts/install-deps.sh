@@ -27,7 +27,7 @@ packages=(
   # rendering printed pages in the tests
   poppler-utils
   # help file and desktop integration
-  fp-utils xchm desktop-file-utils appstream
+  fp-utils xchm desktop-file-utils appstream xdg-utils
 )
 # In Debian's contrib component; the program works without it (espeak-ng then speaks).
 optional=(hts-voice-nitech-jp-atr503-m001)
