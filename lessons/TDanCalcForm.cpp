@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace rentabo {
 
 namespace {
@@ -136,7 +138,9 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
     m_menuBar = new QMenuBar(this);
     QMenu* view = m_menuBar->addMenu(QStringLiteral(u"表示(&V)"));
     if (m_callbacks.openWeakPoints)
-        view->addAction(QStringLiteral(u"にが手リスト(&L)"), this, [this] { m_callbacks.openWeakPoints(); });
+        view->addAction(QStringLiteral(u"にが手リスト(&L)"), this, [this] {
+            if (!m_reading) liftAboveChart(m_callbacks.openWeakPoints());
+        });
     view->addAction(QStringLiteral(u"閉じる(&C)"), this, [this] { reject(); });
     layout->setMenuBar(m_menuBar);
 
@@ -185,12 +189,12 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
     connect(m_ui->SpeedButton10, &QPushButton::clicked, this, [this] { setRepeatOn(!repeatOn()); });
     connect(m_ui->SpeedButton11, &QPushButton::clicked, this, [this] { readWeakFacts(); });
     connect(m_ui->SpeedButton12, &QPushButton::clicked, this, [this] {
-        if (!m_reading && m_callbacks.openSettings) m_callbacks.openSettings();
+        if (!m_reading && m_callbacks.openSettings) liftAboveChart(m_callbacks.openSettings());
     });
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { reject(); });
     m_ui->WeakListButton->setVisible(static_cast<bool>(m_callbacks.openWeakPoints));
     connect(m_ui->WeakListButton, &QPushButton::clicked, this, [this] {
-        if (!m_reading && m_callbacks.openWeakPoints) m_callbacks.openWeakPoints();
+        if (!m_reading && m_callbacks.openWeakPoints) liftAboveChart(m_callbacks.openWeakPoints());
     });
     m_ui->SpeedButton11->setVisible(m_state.chartFromLesson != 1);
 
@@ -202,6 +206,37 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
 TDanCalcForm::~TDanCalcForm() {
     // Voice commands look at chartOpen before calling into the chart: it must never outlive it.
     if (!m_closed) m_state.chartOpen = 0;
+    lowerLiftedWindows();
+}
+
+void TDanCalcForm::liftAboveChart(QWidget* window) {
+    if (!window || !window->isWindow()) return;
+    const bool known = std::any_of(m_lifted.begin(), m_lifted.end(),
+                                   [window](const Lifted& l) { return l.window == window; });
+    if (!known) {
+        m_lifted.push_back(
+            {window, window->windowModality(), window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
+        // Modality and stacking only change on a hidden window; the newest modal window is the
+        // one that takes input, and the chart stays on top of everything else.
+        window->hide();
+        window->setWindowModality(Qt::ApplicationModal);
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TDanCalcForm::lowerLiftedWindows() {
+    for (const Lifted& l : m_lifted) {
+        if (!l.window) continue;
+        const bool visible = l.window->isVisible();
+        l.window->hide();
+        l.window->setWindowModality(l.modality);
+        l.window->setWindowFlag(Qt::WindowStaysOnTopHint, l.onTop);
+        if (visible) l.window->show();
+    }
+    m_lifted.clear();
 }
 
 ChartGrid& TDanCalcForm::grid() {
@@ -282,6 +317,7 @@ void TDanCalcForm::FormClose() {
     if (m_closed) return;
     m_closed = true;
     m_state.chartOpen = 0;
+    lowerLiftedWindows();
     if (m_callbacks.clearMainScreen) m_callbacks.clearMainScreen();
 }
 

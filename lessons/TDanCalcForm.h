@@ -5,10 +5,12 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -26,12 +28,16 @@ class EffectPlayer;
 
 // What the chart asks of the main window. Any of them may be empty.
 struct ChartCallbacks {
-    // "条件(&J)": the settings dialog beside the main window.
-    std::function<void()> openSettings;
+    // "条件(&J)": places the settings dialog beside the main window and returns it. The chart
+    // shows it above itself and keeps it usable while the chart is open: a window of the main
+    // window would otherwise wait behind the modal chart. Returning nullptr leaves it to the
+    // callback (a modal dialog of its own, say).
+    std::function<QWidget*()> openSettings;
     // The main window's "画面クリア", when the chart closes.
     std::function<void()> clearMainScreen;
-    // The weak-point window; without it the chart offers no way there.
-    std::function<void()> openWeakPoints;
+    // The weak-point window, returned as openSettings does; without it the chart offers no way
+    // there.
+    std::function<QWidget*()> openWeakPoints;
 };
 
 // The 9 × 9 chart itself: one column per row of the table, a header row and nine rows of facts,
@@ -114,6 +120,10 @@ private:
     void hideMarker() override;
     void repaintGrid() override;
 
+    // Shows a window of the main window above the chart and lets it take input until the chart
+    // closes; then it goes back to being an ordinary window.
+    void liftAboveChart(QWidget* window);
+    void lowerLiftedWindows();
     // Runs one reading with the other input shut out.
     bool runReading(const std::function<void()>& read);
     void SpeedButton10Dsp();
@@ -126,6 +136,12 @@ private:
     ChartReader m_reader;
     bool m_reading = false;
     bool m_closed = false;
+    struct Lifted {
+        QPointer<QWidget> window;
+        Qt::WindowModality modality;
+        bool onTop;
+    };
+    std::vector<Lifted> m_lifted;
 };
 
 }  // namespace rentabo

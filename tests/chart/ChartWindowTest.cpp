@@ -51,9 +51,16 @@ struct ChartRig {
         state.mokuji_n = mokuji_n;
         state.errorsStr = errors;
         ChartCallbacks callbacks;
-        callbacks.openSettings = [this] { ++settingsOpened; };
+        callbacks.openSettings = [this]() -> QWidget* {
+            ++settingsOpened;
+            return nullptr;
+        };
         callbacks.clearMainScreen = [this] { ++screenCleared; };
-        if (weakPoints) callbacks.openWeakPoints = [this] { ++weakPointsOpened; };
+        if (weakPoints)
+            callbacks.openWeakPoints = [this]() -> QWidget* {
+                ++weakPointsOpened;
+                return nullptr;
+            };
         form = std::make_unique<TDanCalcForm>(state, speaker, pacer, &effects, callbacks);
     }
 
@@ -360,4 +367,58 @@ TEST(ChartWindow, GrabShowsTheTitleTheGridAndItsJapaneseText) {
         for (int x = 0; x < titleImage.width(); ++x) blue += titleImage.pixelColor(x, y) == kBlue;
     EXPECT_GT(blue, 500) << "the title's blue lettering";
     EXPECT_EQ(titleImage.pixelColor(6, titleImage.height() / 2), kYellow);
+}
+
+TEST(ChartWindow, WindowsOpenedFromTheChartTakeInputWhileTheMainWindowWaits) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(100, 100, 400, 300);
+    QPushButton mainButton(QStringLiteral(u"始める"), &mainWindow);
+    // The settings and weak-point windows are tool windows of the main window.
+    QWidget settings(&mainWindow, Qt::Tool);
+    QPushButton settingsButton(QStringLiteral(u"ふつう"), &settings);
+    settings.setGeometry(600, 100, 200, 100);
+    mainWindow.show();
+    int mainClicks = 0;
+    int settingsClicks = 0;
+    QObject::connect(&mainButton, &QPushButton::clicked, &mainButton, [&] { ++mainClicks; });
+    QObject::connect(&settingsButton, &QPushButton::clicked, &settingsButton, [&] { ++settingsClicks; });
+    // Through the windowing system, where a window blocked by a modal one loses its input.
+    const auto clickMain = [&] {
+        QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, mainButton.geometry().center());
+    };
+    const auto clickSettings = [&] {
+        QTest::mouseClick(settings.windowHandle(), Qt::LeftButton, {}, settingsButton.geometry().center());
+    };
+
+    KukuState state;
+    VirtualPacer pacer;
+    VirtualVoice voice(pacer);
+    Speaker speaker(state, voice, pacer);
+    ChartCallbacks callbacks;
+    callbacks.openSettings = [&]() -> QWidget* {
+        settings.show();
+        return &settings;
+    };
+    TDanCalcForm chart(state, speaker, pacer, nullptr, callbacks, &mainWindow);
+    chart.setWindowModality(Qt::ApplicationModal);  // as exec() would have it
+    chart.show();
+    QApplication::processEvents();
+    chart.findChild<QPushButton*>(QStringLiteral("SpeedButton12"))->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(settings.isVisible());
+    clickMain();
+    clickSettings();
+    EXPECT_EQ(mainClicks, 0);
+    EXPECT_EQ(settingsClicks, 1);
+
+    // After the chart the settings window is an ordinary one again and blocks nothing.
+    chart.close();
+    QApplication::processEvents();
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_EQ(settings.windowModality(), Qt::NonModal);
+    EXPECT_FALSE(settings.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    clickMain();
+    clickSettings();
+    EXPECT_EQ(mainClicks, 1);
+    EXPECT_EQ(settingsClicks, 2);
 }
