@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
@@ -118,6 +119,20 @@ TEST_F(HelpFileTest, TheWordsPageListsEveryCommandPhraseOfTheGrammar) {
     for (auto it = phrases.cbegin(); it != phrases.cend(); ++it)
         for (const QString& phrase : it.value())
             EXPECT_TRUE(words.contains(u'「' + phrase + u'」')) << it.key() << " " << phrase.toStdString();
+}
+
+TEST_F(HelpFileTest, TheDesktopOpenerHandsTheHelpFileToAViewer) {
+    // F1 opens the file with xdg-open; it must know the file's type and have a viewer for it.
+    const auto query = [](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("xdg-mime"), QStringList{QStringLiteral("query")} + args);
+        return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()).trimmed() : QString();
+    };
+    const QString type = query({QStringLiteral("filetype"), QStringLiteral(RENTABO_HELP_FILE)});
+    ASSERT_EQ(type, QStringLiteral("application/vnd.ms-htmlhelp")) << "is xdg-utils installed?";
+    const QString viewer = query({QStringLiteral("default"), type});
+    ASSERT_FALSE(viewer.isEmpty());
+    EXPECT_TRUE(QFile::exists(QStringLiteral("/usr/share/applications/") + viewer)) << viewer.toStdString();
 }
 
 }  // namespace
