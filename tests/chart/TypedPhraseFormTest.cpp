@@ -131,4 +131,6 @@ TEST(TypedPhraseForm, TellsTheChildWhetherThePhraseWasUnderstood) {
     rig.settle();
     EXPECT_TRUE(status->text().contains(QStringLiteral(u"わかりませんでした")))
         << status->text().toStdString();
+    rig.form.show();
+    rig.form.grab().save(QStringLiteral("/tmp/typed-phrase.png"));
 }
