@@ -171,10 +171,7 @@ void TKukuForm::connectSpeechEvents() {
         // Every spoken sentence leaves one mark at the memo's caret.
         m_ui->msgText->insertPlainText(QStringLiteral(u"■"));
     });
-    SpSharedRecoContext& reco = *m_services.reco;
-    connect(&reco, &SpSharedRecoContext::AudioLevel, m_recognition.get(), &Recognition::SpSharedRecoContext1AudioLevel);
-    connect(&reco, &SpSharedRecoContext::Recognition, m_recognition.get(),
-            &Recognition::SpSharedRecoContext1Recognition);
+    // The recognition context's events reach m_recognition, which connects itself.
 }
 
 void TKukuForm::FormCreate() {
@@ -517,6 +514,13 @@ void TKukuForm::focusNameBox() {
 
 bool TKukuForm::openDocument(const QString& path) {
     return QFile::exists(path) && openUrl(QUrl::fromLocalFile(path));
+}
+
+void TKukuForm::runModal(QDialog& dialog) {
+    if (modalHook)
+        modalHook(dialog);
+    else
+        dialog.exec();
 }
 
 // ---- Shell ----

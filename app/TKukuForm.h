@@ -121,6 +121,7 @@ public:
     void ShowInfoPanel(int on) override;
     void message(const QString& text, const QString& caption) override { showMessage(text, caption); }
     bool openDocument(const QString& path) override;
+    void runModal(QDialog& dialog) override;
 
     KukuState& state() { return m_state; }
     Pacer& pacer() { return m_pacer; }
@@ -158,6 +159,8 @@ public:
     std::function<bool(const QString&)> confirmNameChange;
     std::function<void(const QString& text, const QString& caption)> messageHook;
     std::function<bool(const QUrl&)> openUrl;
+    // Drives a modal window instead of showing it (tests); unset, the window runs modally.
+    std::function<void(QDialog&)> modalHook;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
