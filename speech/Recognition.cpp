@@ -3,6 +3,8 @@
 #include "lessons/Board.h"
 #include "speech/platform/SpeechFailure.h"
 
+#include <algorithm>
+
 namespace rentabo {
 
 QString ccModeLabel() {
@@ -10,6 +12,12 @@ QString ccModeLabel() {
 }
 QString dicModeLabel() {
     return QStringLiteral(u"★おはなしモード");
+}
+
+std::vector<int> momentRules(const KukuState& state) {
+    if (state.AnsV_wait == 1) return {kRuleRows, kRuleCommands, kRuleNumbers};
+    if (state.AnsV_wait == 2 || state.AnsV_wait == 3) return {kRuleRows, kRuleCommands, kRuleReadings};
+    return {kRuleColours, kRuleRows, kRuleCommands, kRuleChart};
 }
 
 Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
@@ -25,6 +33,25 @@ Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView
     connect(&m_context, &SpSharedRecoContext::Recognition, this,
             &Recognition::SpSharedRecoContext1Recognition);
     connect(&m_context, &SpSharedRecoContext::AudioLevel, this, &Recognition::SpSharedRecoContext1AudioLevel);
+    connect(&m_context, &SpSharedRecoContext::PhraseComplete, this, &Recognition::followMoment);
+    // The microphone hears the master too: nothing is taken as an answer while he speaks.
+    SpVoice& voice = m_speaker.voice();
+    connect(&voice, &SpVoice::StartStream, this, [this] { followVoice(true); });
+    connect(&voice, &SpVoice::EndStream, this, [this] { followVoice(false); });
+    followVoice(voice.isSpeaking());
+}
+
+void Recognition::followVoice(bool speaking) {
+    m_context.setInputMuted(speaking);
+}
+
+void Recognition::followMoment() {
+    if (m_state.cc_mode != 1) return;
+    const std::vector<int> rules = momentRules(m_state);
+    if (rules == m_listeningRules) return;
+    for (int id : {kRuleColours, kRuleRows, kRuleCommands, kRuleNumbers, kRuleReadings, kRuleChart})
+        m_context.CmdSetRuleIdState(id, std::find(rules.begin(), rules.end(), id) != rules.end());
+    m_listeningRules = rules;
 }
 
 bool Recognition::setUp(const QString& grammarPath) {
@@ -40,7 +67,9 @@ bool Recognition::setUp(const QString& grammarPath) {
     m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
     m_context.DictationSetState(false);
     m_context.CmdSetRuleIdState(0, true);
+    m_listeningRules.clear();
     m_state.cc_mode = 1;
+    followMoment();
     return true;
 }
 
@@ -52,7 +81,9 @@ void Recognition::EnterCcMode() {
         reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
     if (!m_context.CmdSetRuleIdState(0, true))
         reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    m_listeningRules.clear();
     m_state.cc_mode = 1;
+    followMoment();
     m_board.CBoxDsp(1);
 }
 
@@ -64,6 +95,7 @@ void Recognition::EnterDicMode() {
     m_speaker.SpeakAsync(QStringLiteral(u"おはなしモード 受け付けました。"));
     if (!m_context.CmdSetRuleIdState(0, false))
         reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    m_listeningRules.clear();
     if (!m_context.DictationSetState(true))
         reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
     m_state.cc_mode = 0;

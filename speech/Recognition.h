@@ -8,6 +8,8 @@
 
 #include <QObject>
 
+#include <vector>
+
 namespace rentabo {
 
 // Colours of the mode label and the chat background, as 0x00BBGGRR.
@@ -42,6 +44,21 @@ public:
     virtual void onChat(const QString& astr) = 0;                 // chat listening
 };
 
+// The top-level rules of the grammar file, by ID.
+inline constexpr int kRuleColours = 1;
+inline constexpr int kRuleRows = 2;
+inline constexpr int kRuleCommands = 3;
+inline constexpr int kRuleNumbers = 4;
+inline constexpr int kRuleReadings = 5;
+inline constexpr int kRuleChart = 6;
+
+// The rules that listen in command listening at the present moment of a lesson: while a spoken
+// answer is awaited the numbers, during a recitation the readings, otherwise the colours and the
+// chart; the rows and the commands (start, stop, mode change) always. A recogniser that chooses
+// among fewer phrases confuses fewer of them (にじゅうに with みどり, しちにじゅうし with
+// きゅうじゅうし).
+std::vector<int> momentRules(const KukuState& state);
+
 // The recogniser's set-up, the two listening modes and the first stage of every recognition:
 // the log line, the command number and the hand-off.
 class Recognition final : public QObject {
@@ -64,12 +81,18 @@ public:
                                          const RecoResult& result);
     void SpSharedRecoContext1AudioLevel(int streamNumber, qint64 streamPosition, int level);
 
+    // Narrows command listening to the rules of the present moment (momentRules). Called before
+    // every phrase is matched, so the rules follow AnsV_wait without anyone telling; callers that
+    // change the moment may call it too.
+    void followMoment();
+
     // The phrase being handled.
     const QString& astr() const { return m_astr; }
     int cValue() const { return m_cValue; }
 
 private:
     void handOn(int cValue);
+    void followVoice(bool speaking);
 
     KukuState& m_state;
     QuestionBoard& m_board;
@@ -80,6 +103,7 @@ private:
     CommandSink& m_sink;
     QString m_astr;
     int m_cValue = 0;
+    std::vector<int> m_listeningRules;  // as last set by followMoment; empty when unknown
 };
 
 // The texts of the two modes, for the label and the tests.

@@ -1,8 +1,22 @@
 #!/bin/bash
 # Runs kuku-recognize over a folder of WAV files with a manifest.tsv (file, expected command
 # number, text) and prints the accuracy per voice (the file name's prefix before "_"), the false
-# accepts (a wrong number), the rejections (0), every miss, and the decoding time per second of
-# audio. Extra arguments go to kuku-recognize (for example --warps 1.0 or --pip 2).
+# accepts (a wrong number), the rejections (0), every miss, the decoding time per second of audio
+# and the loading time. Extra arguments go to kuku-recognize (for example --warps 1.0 or --pip 2).
+#
+# Environment:
+#   MOMENTS=1       listen as the program does at each moment: number phrases with the rules of a
+#                   spoken answer (rows, commands, numbers), readings with those of a recitation
+#                   (rows, commands, readings), the rest with the idle rules (colours, rows,
+#                   commands, chart); otherwise every rule at once.
+#   CONDITIONS="clean noise15 pitch500 tempo080 tempo125 padded"
+#                   also decode the phrases transformed by sox (made once into DIR/conditions):
+#                   white noise at 15 dB SNR over the speech, pitch raised 500 cents (a child's
+#                   voice), tempo 0.8 and 1.25, 1.5 s of noise floor before and after; prints a
+#                   table condition x voice.
+#   SUBSET=N        only every Nth phrase (all voices), for quick exploration.
+#   SWEEP="-12 -10 -8"  also print correct / false accepts / rejections at each confidence
+#                   threshold, from the confidence the tool reports.
 # Usage: run-bench.sh DIR [kuku-recognize options]
 set -eu
 dir=${1:?usage: run-bench.sh DIR [kuku-recognize options]}
@@ -11,24 +25,103 @@ here=$(cd "$(dirname "$0")" && pwd)
 tool=${KUKU_RECOGNIZE:-$here/../../build/tools/kuku-recognize/kuku-recognize}
 [[ -x $tool ]] || { echo "kuku-recognize not built: $tool" >&2; exit 1; }
 [[ -f $dir/manifest.tsv ]] || { echo "no manifest.tsv in $dir" >&2; exit 1; }
-out=$(mktemp); err=$(mktemp); trap 'rm -f "$out" "$err"' EXIT
-mapfile -t files < <(cut -f1 "$dir/manifest.tsv" | sed "s|^|$dir/|")
-"$tool" "$@" "${files[@]}" >"$out" 2>"$err" || true
-awk -F'\t' -v dir="$dir/" '
-  FNR == NR { expect[$1] = $2; text[$1] = $3; next }
-  {
-    f = $1; sub("^" dir, "", f); v = f; sub(/_.*/, "", v)
-    n[v]++; total++
-    if ($2 == expect[f]) { ok[v]++; oks++ }
-    else {
-      if ($2 == 0) { rej[v]++; rejs++ } else { fa[v]++; fas++ }
-      misses = misses sprintf("  %s\texpected %s %s\tgot %s %s\n", f, expect[f], text[f], $2, $3)
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+subset=${SUBSET:-1}
+awk -F'\t' -v n="$subset" 'int((NR - 1) / 4) % n == 0' "$dir/manifest.tsv" >"$work/manifest.tsv"
+
+# A transformed copy of every phrase of the manifest, made once.
+make_condition() {
+  local cond=$1 out=$dir/conditions/$1
+  [[ -f $out/manifest.tsv ]] && return 0
+  mkdir -p "$out"
+  local f rms vol
+  while IFS=$'\t' read -r f _; do
+    case $cond in
+      noise15)
+        # RMS of the speech alone (the noise floor trimmed off both ends).
+        rms=$(sox -V1 "$dir/$f" -n silence 1 0.02 2% reverse silence 1 0.02 2% reverse stat 2>&1 |
+          awk '/RMS +amplitude/ { print $3 }')
+        # sox's white noise is uniform: its RMS is vol / sqrt(3).
+        vol=$(awk -v r="$rms" 'BEGIN { printf "%.6f", r / 10 ^ (15 / 20) * sqrt(3) }')
+        sox -V1 -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$dir/$f")" whitenoise vol "$vol"
+        sox -V1 -m "$dir/$f" "$work/n.wav" "$out/$f" ;;
+      pitch500) sox -V1 "$dir/$f" "$out/$f" pitch 500 ;;
+      tempo080) sox -V1 "$dir/$f" "$out/$f" tempo 0.8 ;;
+      tempo125) sox -V1 "$dir/$f" "$out/$f" tempo 1.25 ;;
+      padded)
+        sox -V1 "$dir/$f" "$work/p.wav" pad 1.5 1.5
+        sox -V1 -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/p.wav")" whitenoise vol 0.003
+        sox -V1 -m "$work/p.wav" "$work/n.wav" "$out/$f" ;;
+      *) echo "unknown condition $cond" >&2; return 1 ;;
+    esac
+  done <"$dir/manifest.tsv"
+  cp "$dir/manifest.tsv" "$out/manifest.tsv"
+}
+
+# Decodes the files of $work/manifest.tsv found in folder $1; output lines to $2.
+decode() {
+  local from=$1 to=$2
+  shift 2
+  : >"$to"
+  if [[ ${MOMENTS:-0} == 1 ]]; then
+    local rules lo hi
+    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+      read -r rules lo hi <<<"$moment"
+      mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" \
+        '$2 >= lo && $2 <= hi { print d $1 }' "$work/manifest.tsv")
+      ((${#files[@]})) || continue
+      "$tool" --rules "$rules" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+    done
+  else
+    mapfile -t files < <(cut -f1 "$work/manifest.tsv" | sed "s|^|$from/|")
+    "$tool" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+  fi
+}
+
+# Prints the table of one run: voice -> files, correct, false accepts, rejections.
+report() {
+  local cond=$1 out=$2 misses=$3
+  awk -F'\t' -v cond="$cond" -v misses="$misses" '
+    FNR == NR { expect[$1] = $2; text[$1] = $3; next }
+    {
+      f = $1; sub(".*/", "", f); v = f; sub(/_.*/, "", v)
+      n[v]++; total++
+      if ($2 == expect[f]) { ok[v]++; oks++ }
+      else {
+        if ($2 == 0) { rej[v]++; rejs++ } else { fa[v]++; fas++ }
+        m = m sprintf("  %s\texpected %s %s\tgot %s %s\t(heard %s, confidence %s)\n", f, expect[f], text[f], $2, $3, $5, $4)
+      }
     }
-  }
-  END {
-    printf "%-6s %6s %8s %8s %8s\n", "voice", "files", "correct", "false", "rejected"
-    for (v in n) printf "%-6s %6d %7.1f%% %8d %8d\n", v, n[v], 100 * ok[v] / n[v], fa[v], rej[v]
-    printf "%-6s %6d %7.1f%% %8d %8d\n", "all", total, 100 * oks / total, fas, rejs
-    if (misses != "") printf "misses:\n%s", misses
-  }' "$dir/manifest.tsv" "$out"
-grep -v '^$' "$err" | tail -n 5
+    END {
+      for (v in n) printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, v, n[v], 100 * ok[v] / n[v], 100 * fa[v] / n[v], 100 * rej[v] / n[v]
+      printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, "all", total, 100 * oks / total, 100 * fas / total, 100 * rejs / total
+      if (misses == 1 && m != "") printf "misses:\n%s", m
+    }' "$work/manifest.tsv" "$out"
+}
+
+printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
+conditions=${CONDITIONS:-clean}
+for cond in $conditions; do
+  if [[ $cond == clean ]]; then from=$dir; else make_condition "$cond"; from=$dir/conditions/$cond; fi
+  decode "$from" "$work/$cond.out" "$@"
+  report "$cond" "$work/$cond.out" "$([[ $conditions == clean ]] && echo 1 || echo 0)"
+  cat "$work/$cond.out" >>"$work/all.out"
+done
+
+if [[ -n ${SWEEP:-} ]]; then
+  echo "threshold sweep (all conditions): threshold, correct, false accepts, rejections"
+  for t in $SWEEP; do
+    awk -F'\t' -v t="$t" '
+      FNR == NR { expect[$1] = $2; next }
+      {
+        f = $1; sub(".*/", "", f); n++
+        heard = ($4 >= t) ? $5 : 0
+        if (heard == expect[f]) ok++; else if (heard == 0) rej++; else fa++
+      }
+      END { printf "%8s %7.1f%% %6.1f%% %6.1f%%\n", t, 100 * ok / n, 100 * fa / n, 100 * rej / n }' \
+      "$work/manifest.tsv" "$work/all.out"
+  done
+fi
+awk '/^load/ { load += $2; runs++; audio += $5; time += $10 }
+     END { if (runs) printf "decode time %.4f of the audio; model loading %.0f ms on average\n", time / audio, load / runs }' "$work/err"
+grep -v '^load' "$work/err" | grep -v '^$' | tail -n 5 || true

@@ -118,6 +118,7 @@ void GrammarRecoContext::deliverNothing(const QString& text) {
 void GrammarRecoContext::acceptTypedPhrase(const QString& typed) {
     const QString text = typed.trimmed();
     if (text.isEmpty()) return;
+    Q_EMIT PhraseComplete(0, 0);
     if (commandsActive()) {
         if (auto i = matchTyped(text)) {
             deliverPhrase(*i);

@@ -5,6 +5,7 @@
 #include "speech/platform/WavAudio.h"
 
 #include <QAudioFormat>
+#include <QHash>
 
 #include <memory>
 
@@ -42,8 +43,23 @@ public:
     // Ends a phrase still being spoken (the end of a recording).
     void flushAudio();
     // Decodes a whole recording as one phrase with the active rules; the index of the phrase
-    // (into grammar()->phrases()) or nullopt when nothing was recognised. No event is raised.
+    // (into grammar()->phrases()) or nullopt when nothing was recognised or the phrase was heard
+    // with too little confidence. No event is raised.
     std::optional<std::size_t> recognizeUtterance(const MonoAudio& audio);
+    // The best phrase and its confidence, before the confidence is judged (for measurements).
+    struct Heard {
+        std::size_t index = 0;
+        double confidence = 0;
+        double warp = 1.0;
+        double margin = 0;  // per frame over the runner-up phrase; 1e9 when there is none
+        int agreeing = 0;
+    };
+    std::optional<Heard> hearUtterance(const MonoAudio& audio);
+    double minConfidence() const { return m_config.minConfidence; }
+
+    void setInputMuted(bool muted) override;
+    // Audio ignored after unmuting, in 16 kHz samples.
+    static constexpr std::size_t kMuteTailSamples = 16000 * 3 / 10;
 
     // The pronunciations given to the decoder for a phrase (empty when it has none).
     static std::vector<QStringList> phrasePronunciations(const QString& text);
@@ -58,6 +74,8 @@ private:
     void readMicrophone();
     void handle(const SphinxDecoder::Hypothesis& h);
     void emitLevel(const std::int16_t* samples, std::size_t count);
+    SphinxDecoder* listeningDecoder() const;
+    void useActiveRules();
 
     DecoderConfig m_config;
     std::unique_ptr<SphinxDecoder> m_commands;
@@ -65,6 +83,9 @@ private:
     std::vector<bool> m_pronounceable;  // by phrase index
     QStringList m_dictationTexts;       // by dictation word index
     Listening m_listening = Listening::Off;
+    bool m_rulesChanged = false;
+    QHash<QString, QString> m_searchNames;  // search name by grammar text
+    std::size_t m_tailToSkip = 0;
     QAudioSource* m_source = nullptr;  // owned through the Qt parent
     QIODevice* m_input = nullptr;
     QAudioFormat m_format;

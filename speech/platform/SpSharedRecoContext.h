@@ -51,6 +51,11 @@ public:
     virtual QString engineName() const = 0;
     // False when no microphone could be opened (typed phrases still work).
     virtual bool hasMicrophone() const { return false; }
+    // While muted the microphone is not listened to (the program's own voice must not be taken
+    // for the child's answer); a phrase being heard is dropped. Unmuting ignores a short tail
+    // of audio still to come, the echo of the last words. Typed phrases are always accepted.
+    virtual void setInputMuted(bool muted) { m_inputMuted = muted; }
+    bool inputMuted() const { return m_inputMuted; }
 
 Q_SIGNALS:
     void Recognition(int streamNumber, qint64 streamPosition, int recognitionType,
@@ -58,6 +63,12 @@ Q_SIGNALS:
     void AudioLevel(int streamNumber, qint64 streamPosition, int level);
     // A phrase heard (or typed) that no active rule accepts; it changes nothing.
     void FalseRecognition(int streamNumber, qint64 streamPosition, const rentabo::RecoResult& result);
+    // A phrase, spoken or typed, is complete and about to be matched against the active rules:
+    // the last moment to choose which rules listen.
+    void PhraseComplete(int streamNumber, qint64 streamPosition);
+
+private:
+    bool m_inputMuted = false;
 };
 
 // The value of the first property named `name` (without regard to case), or of its first child

@@ -10,6 +10,11 @@
 
 namespace rentabo {
 
+double SphinxDecoder::Hypothesis::confidence() const {
+    if (!loopScore || words.isEmpty()) return 0.0;
+    return double(score - *loopScore) / std::max(frames, 1);
+}
+
 QString defaultModelDir() {
     return QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
 }
@@ -21,6 +26,10 @@ struct SphinxDecoder::Impl {
     std::vector<std::int16_t> buffer;
     std::vector<std::int16_t> history;  // the latest audio before speech began
     std::vector<std::int16_t> segment;  // the phrase being spoken
+    QByteArray search;                  // the search that should listen
+    std::vector<QByteArray> active;     // the search each decoder has
+    QStringList names;                  // every search added
+    bool loop = false;
 
     ~Impl() {
         for (ps_decoder_t* d : decoders) ps_free(d);
@@ -88,52 +97,117 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
             return nullptr;
         }
         impl->decoders.push_back(ps);
+        impl->active.emplace_back();
     }
     return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(std::move(impl)));
 }
 
+// A decoder frees a replaced search at once, even the one it listens with, so a search is only
+// replaced between utterances and every decoder then takes it up again. Callers that switch
+// often give each distinct grammar its own name and never replace one.
 bool SphinxDecoder::setGrammar(const QString& name, const QString& jsgf, QString* error) {
     const QByteArray n = name.toUtf8();
     const QByteArray g = jsgf.toUtf8();
-    endStream();
+    const bool replacing = m_impl->names.contains(name);
+    if (replacing) endStream();
     for (ps_decoder_t* d : m_impl->decoders)
         if (ps_set_jsgf_string(d, n.constData(), g.constData()) < 0)
             return fail(error, QStringLiteral("文法 %1 を認識エンジンに渡せません").arg(name));
+    if (replacing) {
+        for (std::size_t i = 0; i < m_impl->decoders.size(); ++i)
+            if (m_impl->active[i] == n) ps_set_search(m_impl->decoders[i], n.constData());
+    } else {
+        m_impl->names << name;
+    }
     return true;
 }
 
-bool SphinxDecoder::useGrammar(const QString& name) {
-    const QByteArray n = name.toUtf8();
-    endStream();
-    bool ok = true;
-    for (ps_decoder_t* d : m_impl->decoders) ok = ps_set_search(d, n.constData()) >= 0 && ok;
-    return ok;
+bool SphinxDecoder::hasGrammar(const QString& name) const {
+    return m_impl->names.contains(name);
 }
 
-SphinxDecoder::Hypothesis SphinxDecoder::best() {
+bool SphinxDecoder::setRejectionLoop(const QString& jsgf, QString* error) {
+    if (!setGrammar(QStringLiteral("loop"), jsgf, error)) return false;
+    m_impl->loop = true;
+    return true;
+}
+
+void SphinxDecoder::applySearch(std::size_t i) {
+    if (m_impl->active[i] == m_impl->search) return;
+    if (ps_set_search(m_impl->decoders[i], m_impl->search.constData()) >= 0)
+        m_impl->active[i] = m_impl->search;
+}
+
+bool SphinxDecoder::useGrammar(const QString& name) {
+    if (!m_impl->names.contains(name)) return false;
+    m_impl->search = name.toUtf8();
+    // Only the detector is ever inside an utterance between phrases; it follows when it ends.
+    for (std::size_t i = 0; i < m_impl->decoders.size(); ++i)
+        if (i > 0 || !m_uttStarted) applySearch(i);
+    return true;
+}
+
+SphinxDecoder::Hypothesis SphinxDecoder::best(const std::int16_t* samples, std::size_t count) {
     Hypothesis best;
-    bool have = false;
+    std::size_t winner = 0;
     for (std::size_t i = 0; i < m_impl->decoders.size(); ++i) {
         int32 score = 0;
         const char* hyp = ps_get_hyp(m_impl->decoders[i], &score);
         if (!hyp || !*hyp) continue;
-        if (!have || score > best.score) {
+        if (best.words.isEmpty() || score > best.score) {
             best.words = QString::fromUtf8(hyp).split(u' ', Qt::SkipEmptyParts);
             best.score = score;
             best.warp = m_impl->warps[i];
-            have = true;
+            best.frames = ps_get_n_frames(m_impl->decoders[i]);
+            winner = i;
         }
     }
+    if (best.words.isEmpty()) return best;
+    const QString first = best.words.join(u' ');
+    for (ps_decoder_t* d : m_impl->decoders) {
+        int32 score = 0;
+        const char* hyp = ps_get_hyp(d, &score);
+        if (hyp && QString::fromUtf8(hyp) == first) ++best.agreeing;
+    }
+    if (ps_nbest_t* nb = ps_nbest(m_impl->decoders[winner])) {
+        for (int k = 0; nb && k < 20; ++k, nb = ps_nbest_next(nb)) {
+            int32 score = 0;
+            const char* hyp = ps_nbest_hyp(nb, &score);
+            if (!hyp) continue;
+            const QString h = QString::fromUtf8(hyp).trimmed();
+            if (!h.isEmpty() && h != first) {
+                best.runnerUpScore = score;
+                ps_nbest_free(nb);
+                nb = nullptr;
+                break;
+            }
+        }
+        if (nb) ps_nbest_free(nb);
+    }
+    if (!m_impl->loop) return best;
+    // The loop listens with the warp that suited the speaker, so the two scores compare.
+    ps_decoder_t* d = m_impl->decoders[winner];
+    if (ps_set_search(d, "loop") < 0) return best;
+    ps_start_utt(d);
+    ps_process_raw(d, samples, count, FALSE, TRUE);
+    ps_end_utt(d);
+    int32 score = 0;
+    const char* hyp = ps_get_hyp(d, &score);
+    if (hyp && *hyp) best.loopScore = score;
+    m_impl->active[winner].clear();
+    applySearch(winner);
     return best;
 }
 
 SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {
-    for (ps_decoder_t* d : m_impl->decoders) {
+    for (std::size_t i = 0; i < m_impl->decoders.size(); ++i) {
+        applySearch(i);
+        ps_decoder_t* d = m_impl->decoders[i];
         ps_start_utt(d);
         ps_process_raw(d, samples, count, FALSE, TRUE);
         ps_end_utt(d);
     }
-    return best();
+    return best(samples, count);
 }
 
 SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {
@@ -146,6 +220,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* sam
 void SphinxDecoder::endStream() {
     if (m_uttStarted) ps_end_utt(m_impl->decoders.front());
     m_uttStarted = false;
+    applySearch(0);
     m_inSpeech = false;
     m_impl->history.clear();
     m_impl->segment.clear();
@@ -192,6 +267,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
     if (speech && segment.size() < kMaxUtteranceSamples) return std::nullopt;
     std::vector<std::int16_t> phrase = std::move(segment);
     endStream();
+    if (m_beforeDecode) m_beforeDecode();
     Hypothesis h = decodeDithered(phrase.data(), phrase.size());
     restart();
     return h;
@@ -203,6 +279,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::flush() {
     std::vector<std::int16_t> phrase = std::move(m_impl->segment);
     endStream();
     if (!hadSpeech) return std::nullopt;
+    if (m_beforeDecode) m_beforeDecode();
     return decodeDithered(phrase.data(), phrase.size());
 }
 

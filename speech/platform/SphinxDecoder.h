@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +24,8 @@ struct DecoderConfig {
     std::vector<double> warps{1.0};
     double phoneInsertionPenalty = 3.0;
     double wordInsertionPenalty = 0.65;
+    // A phrase whose confidence (see Hypothesis::confidence) is below this carries no command.
+    double minConfidence = -1e9;
 };
 
 // The acoustic model's default place on Debian.
@@ -36,6 +39,17 @@ public:
         QStringList words;  // empty when nothing was recognised
         int score = 0;
         double warp = 1.0;
+        int frames = 0;
+        // The path score of the free loop (see setRejectionLoop) over the same audio.
+        std::optional<int> loopScore;
+        // The best path score of another phrase, and how many warped decoders chose this one.
+        std::optional<int> runnerUpScore;
+        int agreeing = 0;
+
+        // How much worse, per 10 ms frame, the grammar's best phrase explains the audio than the
+        // free loop of sounds does: near 0 when the phrase was said, far below 0 when something
+        // else was. Without a loop every phrase is taken as certain.
+        double confidence() const;
     };
 
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
@@ -46,8 +60,17 @@ public:
 
     // Adds (or replaces) a named grammar search.
     bool setGrammar(const QString& name, const QString& jsgf, QString* error);
-    // Makes a search the one that listens; ends any utterance in progress without a result.
+    // Makes a search the one that listens. A phrase being spoken goes on and is decoded with the
+    // new search when it ends, so the search can follow what the moment expects.
     bool useGrammar(const QString& name);
+    bool hasGrammar(const QString& name) const;
+    // A grammar that accepts any run of sounds, decoded after each phrase to measure how well the
+    // phrase explains the audio (Hypothesis::confidence). Its words must be in the dictionary.
+    bool setRejectionLoop(const QString& jsgf, QString* error);
+    // Drops a phrase being spoken and the audio before it.
+    void reset() { endStream(); }
+    // Called when a phrase has ended and is about to be decoded, in time to change the search.
+    void setBeforeDecode(std::function<void()> f) { m_beforeDecode = std::move(f); }
 
     // Decodes a whole recording as one utterance.
     Hypothesis decodeUtterance(const std::int16_t* samples, std::size_t count);
@@ -62,12 +85,14 @@ public:
 private:
     struct Impl;
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
-    Hypothesis best();
+    Hypothesis best(const std::int16_t* samples, std::size_t count);
+    void applySearch(std::size_t decoder);
     Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();
     void endStream();
 
     std::unique_ptr<Impl> m_impl;
+    std::function<void()> m_beforeDecode;
     bool m_inSpeech = false;
     bool m_uttStarted = false;
     std::size_t m_uttSamples = 0;

@@ -75,7 +75,9 @@ TEST(KukuGrammar, NoPhraseCarriesTwoNumbers) {
     QHash<QString, int> seen;
     for (const auto& p : g->phrases()) {
         const int c = commandOf(p);
-        if (seen.contains(p.text)) EXPECT_EQ(seen.value(p.text), c) << p.text.toStdString();
+        if (seen.contains(p.text)) {
+            EXPECT_EQ(seen.value(p.text), c) << p.text.toStdString();
+        }
         seen.insert(p.text, c);
     }
 }

@@ -90,13 +90,14 @@ TEST(RecognitionEvent, HandsNumbersOnInRangeOrderFallingThroughToTheCommandSwitc
         QString phrase;
         bool takeNumbers, takeReadings;
         QStringList calls;
+        int ansVWait = 0;  // numbers are listened for while an answer is awaited, readings in a recitation
     };
     const Case cases[] = {
         {u"さんのだん"_qs, true, true, {u"row:63"_qs}},
-        {u"じゅうはち"_qs, true, true, {u"number:118"_qs}},
-        {u"じゅうはち"_qs, false, true, {u"number:118"_qs, u"command:118"_qs}},
-        {u"さぶろくじゅうはち"_qs, true, true, {u"reading:224"_qs}},
-        {u"さぶろくじゅうはち"_qs, true, false, {u"reading:224"_qs, u"command:224"_qs}},
+        {u"じゅうはち"_qs, true, true, {u"number:118"_qs}, 1},
+        {u"じゅうはち"_qs, false, true, {u"number:118"_qs, u"command:118"_qs}, 1},
+        {u"さぶろくじゅうはち"_qs, true, true, {u"reading:224"_qs}, 2},
+        {u"さぶろくじゅうはち"_qs, true, false, {u"reading:224"_qs, u"command:224"_qs}, 3},
         {u"テストはじめ"_qs, true, true, {u"command:70"_qs}},
         {u"あか"_qs, true, true, {u"command:1"_qs}},
         {u"にがてをよんで"_qs, true, true, {u"command:310"_qs}},
@@ -107,6 +108,7 @@ TEST(RecognitionEvent, HandsNumbersOnInRangeOrderFallingThroughToTheCommandSwitc
         rig.recognition.setUp(kGrammarPath);
         rig.sink.takeNumbers = k.takeNumbers;
         rig.sink.takeReadings = k.takeReadings;
+        rig.state.AnsV_wait = k.ansVWait;
         c.acceptTypedPhrase(k.phrase);
         EXPECT_EQ(rig.sink.calls, k.calls) << k.phrase.toStdString();
     }

@@ -1,6 +1,8 @@
 // kuku-recognize FILE.wav...: decodes each file as one phrase with the program's grammar in
 // command listening and prints "file<TAB>command number<TAB>phrase text" (0 and an empty text
-// when nothing was recognised). Decoding time goes to standard error.
+// when nothing was recognised or the phrase was rejected), then, for measurements, the phrase's
+// confidence and the number heard before the confidence was judged. Decoding and loading time go
+// to standard error.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -39,11 +41,18 @@ int main(int argc, char** argv) {
     cli.addHelpOption();
     cli.addOption({QStringLiteral("grammar"), QStringLiteral("Grammar file (default: KukuGrammar.xml)."),
                    QStringLiteral("file")});
-    cli.addOption({QStringLiteral("warps"),
-                   QStringLiteral("Frequency warps, comma separated (default 0.92,1.0,1.08,1.16)."),
-                   QStringLiteral("list")});
+    cli.addOption(
+        {QStringLiteral("warps"),
+         QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.32 in steps of 0.08)."),
+         QStringLiteral("list")});
     cli.addOption({QStringLiteral("pip"), QStringLiteral("Phone insertion penalty."), QStringLiteral("x")});
     cli.addOption({QStringLiteral("wip"), QStringLiteral("Word insertion penalty."), QStringLiteral("x")});
+    cli.addOption({QStringLiteral("rules"),
+                   QStringLiteral("Rule IDs to listen with, comma separated (default: every rule)."),
+                   QStringLiteral("list")});
+    cli.addOption({QStringLiteral("min-confidence"),
+                   QStringLiteral("Reject phrases below this confidence (default: the program's)."),
+                   QStringLiteral("x")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
@@ -62,6 +71,8 @@ int main(int argc, char** argv) {
         config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
     if (cli.isSet(QStringLiteral("wip")))
         config.wordInsertionPenalty = cli.value(QStringLiteral("wip")).toDouble();
+    if (cli.isSet(QStringLiteral("min-confidence")))
+        config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
 
     QElapsedTimer loadTimer;
     loadTimer.start();
@@ -78,7 +89,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     context.DictationSetState(false);
-    context.CmdSetRuleIdState(0, true);
+    if (cli.isSet(QStringLiteral("rules"))) {
+        context.CmdSetRuleIdState(0, false);
+        for (const QString& id : cli.value(QStringLiteral("rules")).split(u','))
+            context.CmdSetRuleIdState(id.toInt(), true);
+    } else {
+        context.CmdSetRuleIdState(0, true);
+    }
     const qint64 loadMs = loadTimer.elapsed();
 
     double audioSeconds = 0;
@@ -94,39 +111,64 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         std::optional<std::size_t> index;
+        std::optional<std::size_t> heardIndex;
+        double confidence = 0;
+        double margin = 0;
+        int agreeing = 0;
         if (cli.isSet(QStringLiteral("stream"))) {
             // The first phrase heard, as the program would hand it on.
+            auto find = [&](const RecoResult& r) -> std::optional<std::size_t> {
+                const auto& phrases = context.grammar()->phrases();
+                for (std::size_t i = 0; i < phrases.size(); ++i)
+                    if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size())
+                        return i;
+                return std::nullopt;
+            };
             QMetaObject::Connection hit =
                 QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
                                  [&](int, qint64, int, const RecoResult& r) {
-                                     if (index) return;
-                                     const auto& phrases = context.grammar()->phrases();
-                                     for (std::size_t i = 0; i < phrases.size(); ++i)
-                                         if (phrases[i].text == r.text &&
-                                             phrases[i].properties.size() == r.properties.size()) {
-                                             index = i;
-                                             break;
-                                         }
+                                     if (!index && !heardIndex) index = heardIndex = find(r);
+                                 });
+            QMetaObject::Connection miss =
+                QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, &context,
+                                 [&](int, qint64, const RecoResult& r) {
+                                     if (!index && !heardIndex) {
+                                         const auto& phrases = context.grammar()->phrases();
+                                         for (std::size_t i = 0; i < phrases.size(); ++i)
+                                             if (phrases[i].text == r.text) heardIndex = i;
+                                     }
                                  });
             const MonoAudio in = resample(*audio, 16000);
             context.acceptAudio(in.samples.data(), in.samples.size());
             context.flushAudio();
             QObject::disconnect(hit);
-        } else {
-            index = context.recognizeUtterance(*audio);
+            QObject::disconnect(miss);
+        } else if (const auto heard = context.hearUtterance(*audio)) {
+            heardIndex = heard->index;
+            confidence = heard->confidence;
+            margin = heard->margin;
+            agreeing = heard->agreeing;
+            if (confidence >= context.minConfidence()) index = heard->index;
         }
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();
-        int number = 0;
-        QString text;
-        if (index) {
-            const GrammarPhrase& p = context.grammar()->phrases()[*index];
-            text = p.text;
-            number = GetPropertyValue(RecoResult{p.text, p.properties}, QStringLiteral("chosencolour"),
-                                      QStringLiteral("colourvalue"))
-                         .toInt();
-        }
-        print(stdout, QStringLiteral("%1\t%2\t%3\n").arg(file).arg(number).arg(text));
+        auto numberOf = [&](std::optional<std::size_t> i) {
+            if (!i) return 0;
+            const GrammarPhrase& p = context.grammar()->phrases()[*i];
+            return GetPropertyValue(RecoResult{p.text, p.properties}, QStringLiteral("chosencolour"),
+                                    QStringLiteral("colourvalue"))
+                .toInt();
+        };
+        const int number = numberOf(index);
+        const QString text = index ? context.grammar()->phrases()[*index].text : QString();
+        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+                          .arg(file)
+                          .arg(number)
+                          .arg(text)
+                          .arg(confidence, 0, 'f', 2)
+                          .arg(numberOf(heardIndex))
+                          .arg(margin, 0, 'f', 2)
+                          .arg(agreeing));
         std::fflush(stdout);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time)\n")

@@ -1,0 +1,214 @@
+#include "RecognitionRig.h"
+#include "SpeechSamples.h"
+
+#include "speech/platform/PocketSphinxContext.h"
+#include "speech/platform/TypedPhraseContext.h"
+
+#include <gtest/gtest.h>
+
+using namespace rentabo;
+using namespace rentabo::testing;
+
+namespace {
+
+std::unique_ptr<PocketSphinxContext> loadedContext() {
+    auto c = std::make_unique<PocketSphinxContext>();
+    QString error;
+    if (!c->loadModel(&error)) return nullptr;
+    return c;
+}
+
+// The audio as a microphone delivers it: a second of quiet after the phrase, so the end of speech
+// is found by the recogniser itself.
+void hear(PocketSphinxContext& c, const MonoAudio& audio, int quietBefore = 0) {
+    std::vector<std::int16_t> in(std::size_t(quietBefore), 0);
+    const MonoAudio speech = resample(audio, 16000);
+    in.insert(in.end(), speech.samples.begin(), speech.samples.end());
+    in.insert(in.end(), 16000, 0);
+    c.acceptAudio(in.data(), in.size());
+    c.flushAudio();
+}
+
+}  // namespace
+
+TEST(ListeningMoments, EachMomentListensForWhatItExpectsAndTheAlwaysOnCommands) {
+    struct Case {
+        int ansVWait;
+        QString typed;
+        QString call;  // empty: the phrase is not listened for and changes nothing
+    };
+    const Case cases[] = {
+        {1, u"じゅうはち"_qs, u"number:118"_qs},
+        {1, u"さんのだん"_qs, u"row:63"_qs},
+        {1, u"ストップ"_qs, u"command:86"_qs},
+        {1, u"テストおわり"_qs, u"command:71"_qs},
+        {1, u"おはなしモード"_qs, u"command:72"_qs},
+        {1, u"みどり"_qs, {}},
+        {1, u"さぶろくじゅうはち"_qs, {}},
+        {2, u"さぶろくじゅうはち"_qs, u"reading:224"_qs},
+        {3, u"さぶろくじゅうはち"_qs, u"reading:224"_qs},
+        {2, u"じゅうはち"_qs, {}},
+        {3, u"ストップ"_qs, u"command:86"_qs},
+        {3, u"よーいどん"_qs, u"command:85"_qs},
+        {0, u"みどり"_qs, u"command:3"_qs},
+        {0, u"テストはじめ"_qs, u"command:70"_qs},
+        {0, u"じゅうはち"_qs, {}},
+        {0, u"さぶろくじゅうはち"_qs, {}},
+    };
+    TypedPhraseContext context;
+    RecognitionRig rig(context);
+    ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
+    int falseRecognitions = 0;
+    QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, [&] { ++falseRecognitions; });
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.typed.toStdString() + " at AnsV_wait " + std::to_string(k.ansVWait));
+        // The lesson changes the moment without telling the recogniser.
+        rig.state.AnsV_wait = k.ansVWait;
+        rig.sink.calls.clear();
+        const int before = falseRecognitions;
+        context.acceptTypedPhrase(k.typed);
+        if (k.call.isEmpty()) {
+            EXPECT_TRUE(rig.sink.calls.isEmpty());
+            EXPECT_EQ(falseRecognitions, before + 1);
+        } else {
+            EXPECT_EQ(rig.sink.calls, QStringList{k.call});
+        }
+    }
+}
+
+TEST(ListeningMoments, ChatListeningIsLeftAloneAndCommandsComeBackForTheMoment) {
+    TypedPhraseContext context;
+    RecognitionRig rig(context);
+    ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
+    rig.recognition.EnterDicMode();
+    rig.state.AnsV_wait = 1;
+    context.acceptTypedPhrase(u"じゅうはち"_qs);
+    EXPECT_EQ(rig.sink.calls, QStringList{u"chat:じゅうはち"_qs});
+    rig.recognition.EnterCcMode();
+    rig.sink.calls.clear();
+    context.acceptTypedPhrase(u"じゅうはち"_qs);
+    context.acceptTypedPhrase(u"あか"_qs);
+    EXPECT_EQ(rig.sink.calls, QStringList{u"number:118"_qs});
+}
+
+TEST(ListeningWhileSpeaking, TheMicrophoneIsMutedWhileTheMasterSpeaks) {
+    TypedPhraseContext context;
+    RecognitionRig rig(context);
+    ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
+    rig.voice.fixedDurationMs = 1000;
+    EXPECT_FALSE(context.inputMuted());
+    rig.speaker.SpeakAsync(u"にさんが"_qs);
+    rig.speaker.SpeakAsync(u"ろく"_qs);
+    rig.pacer.sleep(500);
+    EXPECT_TRUE(context.inputMuted());
+    // Typed answers are no echo: they still count while he speaks.
+    rig.state.AnsV_wait = 1;
+    context.acceptTypedPhrase(u"ろく"_qs);
+    EXPECT_EQ(rig.sink.calls, QStringList{u"number:106"_qs});
+    rig.pacer.sleep(1000);
+    EXPECT_TRUE(context.inputMuted()) << "the second sentence is still being spoken";
+    rig.pacer.sleep(600);
+    EXPECT_FALSE(context.inputMuted());
+}
+
+class SpokenPhrases : public ::testing::Test {
+protected:
+    void SetUp() override {
+        context = loadedContext();
+        if (!context) GTEST_SKIP() << "acoustic model not installed";
+        rig = std::make_unique<RecognitionRig>(*context);
+        ASSERT_TRUE(rig->recognition.setUp(kGrammarPath));
+        QObject::connect(context.get(), &SpSharedRecoContext::FalseRecognition,
+                         [this](int, qint64, const RecoResult& r) { rejected << r.text; });
+    }
+
+    std::unique_ptr<PocketSphinxContext> context;
+    std::unique_ptr<RecognitionRig> rig;
+    QStringList rejected;
+};
+
+// A fixed handful per voice that the recogniser must keep getting right: answers while a spoken
+// answer is awaited, chants during a recitation, and commands while nothing is asked.
+TEST_F(SpokenPhrases, AFixedSetPerVoiceDecodesRight) {
+    struct Case {
+        SampleVoice voice;
+        int ansVWait;
+        QString text;
+        QString call;
+    };
+    const Case cases[] = {
+        {SampleVoice::Es1, 1, u"にじゅうはち"_qs, u"number:128"_qs},
+        {SampleVoice::Es1, 2, u"しちくろくじゅうさん"_qs, u"reading:263"_qs},
+        {SampleVoice::Es1, 0, u"テストはじめ"_qs, u"command:70"_qs},
+        {SampleVoice::Es2, 1, u"よんじゅうご"_qs, u"number:145"_qs},
+        {SampleVoice::Es2, 2, u"さざんがく"_qs, u"reading:221"_qs},
+        {SampleVoice::Es2, 0, u"ななのだん"_qs, u"row:67"_qs},
+        {SampleVoice::Oj1, 1, u"さんじゅうろく"_qs, u"number:136"_qs},
+        {SampleVoice::Oj1, 2, u"はっぱろくじゅうし"_qs, u"reading:271"_qs},
+        {SampleVoice::Oj1, 1, u"ストップ"_qs, u"command:86"_qs},
+        {SampleVoice::Oj2, 1, u"ろくじゅうさん"_qs, u"number:163"_qs},
+        {SampleVoice::Oj2, 3, u"くくはちじゅういち"_qs, u"reading:281"_qs},
+        {SampleVoice::Oj2, 0, u"せいせきをみせて"_qs, u"command:74"_qs},
+    };
+    int i = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(voiceName(k.voice)) + " " + k.text.toStdString());
+        const auto audio = speak(k.text, k.voice, QStringLiteral("fixed%1").arg(i++));
+        if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
+        rig->state.AnsV_wait = k.ansVWait;
+        rig->sink.calls.clear();
+        hear(*context, *audio);
+        EXPECT_EQ(rig->sink.calls, QStringList{k.call});
+    }
+}
+
+TEST_F(SpokenPhrases, ChatIsNotTakenForACommand) {
+    const QString sentences[] = {u"きょうはいいてんきですね"_qs, u"おなかがすいたよ"_qs,
+                                 u"あしたはがっこうがやすみです"_qs};
+    int i = 0;
+    for (const QString& s : sentences) {
+        for (SampleVoice v : {SampleVoice::Es1, SampleVoice::Oj1}) {
+            SCOPED_TRACE(std::string(voiceName(v)) + " " + s.toStdString());
+            const auto audio = speak(s, v, QStringLiteral("chat%1").arg(i++));
+            if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
+            rig->sink.calls.clear();
+            rejected.clear();
+            hear(*context, *audio);
+            EXPECT_TRUE(rig->sink.calls.isEmpty()) << rig->sink.calls.join(u' ').toStdString();
+            EXPECT_EQ(rejected.size(), 1) << "heard, and rejected for want of confidence";
+        }
+    }
+}
+
+TEST_F(SpokenPhrases, TheRulesOfTheMomentThePhraseEndsInDecideIt) {
+    const auto audio = speak(u"じゅうはち"_qs, SampleVoice::Es1, QStringLiteral("late18"));
+    if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
+    // Listening began idle; the question was asked meanwhile.
+    rig->state.AnsV_wait = 0;
+    rig->recognition.followMoment();
+    rig->state.AnsV_wait = 1;
+    hear(*context, *audio);
+    EXPECT_EQ(rig->sink.calls, QStringList{u"number:118"_qs});
+}
+
+TEST_F(SpokenPhrases, NothingSaidWhileMutedOrInTheTailIsHeard) {
+    const auto audio = speak(u"じゅうはち"_qs, SampleVoice::Es1, QStringLiteral("muted18"));
+    if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
+    rig->state.AnsV_wait = 1;
+    context->setInputMuted(true);
+    hear(*context, *audio);
+    EXPECT_TRUE(rig->sink.calls.isEmpty());
+    // Muting comes mid-phrase: the half heard before is dropped, not decoded later.
+    context->setInputMuted(false);
+    const MonoAudio speech = resample(*audio, 16000);
+    context->acceptAudio(speech.samples.data(), speech.samples.size() / 2);
+    context->setInputMuted(true);
+    context->setInputMuted(false);
+    std::vector<std::int16_t> quiet(16000, 0);
+    context->acceptAudio(quiet.data(), quiet.size());
+    context->flushAudio();
+    EXPECT_TRUE(rig->sink.calls.isEmpty());
+    // The same phrase after the tail is heard.
+    hear(*context, *audio, int(PocketSphinxContext::kMuteTailSamples));
+    EXPECT_EQ(rig->sink.calls, QStringList{u"number:118"_qs});
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "speech/platform/WavAudio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+
+#include <optional>
+
+namespace rentabo::testing {
+
+// The four voices of the phrase benchmark: espeak-ng at two speeds and pitches, Open JTalk's
+// NIT voice at two speeds and pitches.
+enum class SampleVoice { Es1, Es2, Oj1, Oj2 };
+
+inline const char* voiceName(SampleVoice v) {
+    switch (v) {
+        case SampleVoice::Es1:
+            return "es1";
+        case SampleVoice::Es2:
+            return "es2";
+        case SampleVoice::Oj1:
+            return "oj1";
+        default:
+            return "oj2";
+    }
+}
+
+// Speech made at test time into the build folder as the benchmark makes it: 16 kHz mono, 0.3 s
+// of quiet around it, over a faint noise floor. Nullopt when a synthesiser or sox is missing.
+inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, const QString& name) {
+    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav");
+    QDir().mkpath(dir);
+    const QString raw = dir + u'/' + name + QStringLiteral("-raw.wav");
+    const QString clean = dir + u'/' + name + QStringLiteral("-clean.wav");
+    const QString noise = dir + u'/' + name + QStringLiteral("-noise.wav");
+    const QString out = dir + u'/' + name + QStringLiteral(".wav");
+    if (QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty()) return std::nullopt;
+    if (voice == SampleVoice::Es1 || voice == SampleVoice::Es2) {
+        if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) return std::nullopt;
+        const bool fast = voice == SampleVoice::Es2;
+        if (QProcess::execute(
+                QStringLiteral("espeak-ng"),
+                {QStringLiteral("-v"), QStringLiteral("ja"), QStringLiteral("-s"),
+                 fast ? QStringLiteral("170") : QStringLiteral("140"), QStringLiteral("-p"),
+                 fast ? QStringLiteral("75") : QStringLiteral("50"), QStringLiteral("-w"), raw, text}) != 0)
+            return std::nullopt;
+    } else {
+        const QString dic = QStringLiteral("/var/lib/mecab/dic/open-jtalk/naist-jdic");
+        const QString nit =
+            QStringLiteral("/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice");
+        if (QStandardPaths::findExecutable(QStringLiteral("open_jtalk")).isEmpty() || !QFile::exists(nit))
+            return std::nullopt;
+        QStringList args{QStringLiteral("-x"), dic, QStringLiteral("-m"), nit, QStringLiteral("-ow"), raw};
+        if (voice == SampleVoice::Oj2)
+            args << QStringLiteral("-r") << QStringLiteral("0.85") << QStringLiteral("-fm")
+                 << QStringLiteral("3");
+        QProcess p;
+        p.start(QStringLiteral("open_jtalk"), args);
+        p.write(text.toUtf8() + '\n');
+        p.closeWriteChannel();
+        if (!p.waitForFinished(20000) || p.exitCode() != 0) return std::nullopt;
+    }
+    auto sox = [](const QStringList& args) { return QProcess::execute(QStringLiteral("sox"), args) == 0; };
+    if (!sox({QStringLiteral("-V1"), raw, QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"),
+              QStringLiteral("16"), clean, QStringLiteral("gain"), QStringLiteral("-n"), QStringLiteral("-3"),
+              QStringLiteral("rate"), QStringLiteral("16000"), QStringLiteral("pad"), QStringLiteral("0.3"),
+              QStringLiteral("0.3")}))
+        return std::nullopt;
+    auto audio = readWav(clean, nullptr);
+    if (!audio) return std::nullopt;
+    if (!sox({QStringLiteral("-V1"), QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("16000"),
+              QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"), noise,
+              QStringLiteral("synth"), QString::number(audio->seconds(), 'f', 4),
+              QStringLiteral("whitenoise"), QStringLiteral("vol"), QStringLiteral("0.003")}) ||
+        !sox({QStringLiteral("-V1"), QStringLiteral("-m"), clean, noise, out}))
+        return std::nullopt;
+    return readWav(out, nullptr);
+}
+
+}  // namespace rentabo::testing
