@@ -260,11 +260,16 @@ void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t c
     emitLevel(samples, count);
     m_position += qint64(count) * 2;
     if (inputMuted()) return;
-    // The echo of the program's last words may still be in the room (or in the sound buffers).
-    const std::size_t skip = std::min(m_tailToSkip, count);
-    m_tailToSkip -= skip;
-    samples += skip;
-    count -= skip;
+    // The echo of the program's last words may still be in the room (or in the sound buffers):
+    // it is heard as quiet, so the recogniser keeps its sense of time and of the room's noise.
+    std::vector<std::int16_t> quietened;
+    if (m_tailToSkip > 0) {
+        const std::size_t skip = std::min(m_tailToSkip, count);
+        m_tailToSkip -= skip;
+        quietened.assign(samples, samples + count);
+        std::fill(quietened.begin(), quietened.begin() + std::ptrdiff_t(skip), std::int16_t(0));
+        samples = quietened.data();
+    }
     useActiveRules();
     SphinxDecoder* d = listeningDecoder();
     if (!d) return;
