@@ -3,6 +3,7 @@
 #include "app/TAboutForm.h"
 #include "lessons/Board.h"
 #include "lessons/KukuTables.h"
+#include "lessons/TDanCalcForm.h"
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
@@ -10,6 +11,7 @@
 #include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
 #include "settings/TJoukenSetForm.h"
+#include "speech/TypedPhraseForm.h"
 #include "ui_KukuForm.h"
 
 #include <QCloseEvent>
@@ -145,6 +147,7 @@ void TKukuForm::buildMenuAndLists() {
     connect(m_ui->N3, &QAction::triggered, this, &TKukuForm::N3Click);
     connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::N1Click);
     connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
+    connect(m_ui->TypedPhrase, &QAction::triggered, this, &TKukuForm::showTypedPhraseWindow);
     connect(m_ui->TestT1, &QAction::triggered, this, [this] { ErrSort(m_state.errorsStr); });
     connect(m_ui->Button1, &QPushButton::clicked, this, &TKukuForm::ExecButtonClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TKukuForm::GamenClear);
@@ -389,8 +392,21 @@ void TKukuForm::setChoiceIndex(int mokuji_n) {
 }
 
 void TKukuForm::openChart() {
-    // The chart window arrives with its own change; until then the menu item says so.
-    showMessage(QStringLiteral(u"九九の表はまだ用意できていません。"), QStringLiteral(u"お知らせ"));
+    if (m_chart) return;
+    ChartCallbacks callbacks;
+    callbacks.openSettings = [this]() -> QWidget* {
+        C1Click();
+        return m_jouken.get();
+    };
+    callbacks.clearMainScreen = [this] { GamenClear(); };
+    callbacks.openWeakPoints = [this]() -> QWidget* {
+        m_nigate->showBeside(frameGeometry());
+        return m_nigate.get();
+    };
+    TDanCalcForm chart(m_state, m_speaker, m_pacer, m_services.effects.get(), std::move(callbacks), this);
+    m_chart = &chart;
+    chart.placeBeside(frameGeometry());
+    runModal(chart);
 }
 
 void TKukuForm::Kekka_Dsp(KukuState& state) {
@@ -453,9 +469,17 @@ void TKukuForm::enterDicMode() {
     m_recognition->EnterDicMode();
 }
 
-void TKukuForm::chartDanRead(int) {}
+TDanCalcForm* TKukuForm::chart() {
+    return m_chart;
+}
 
-void TKukuForm::chartReadWeak() {}
+void TKukuForm::chartDanRead(int row) {
+    if (m_chart && m_state.chartOpen == 1) m_chart->DanRead(row);
+}
+
+void TKukuForm::chartReadWeak() {
+    if (m_chart && m_state.chartOpen == 1) m_chart->readWeakFacts();
+}
 
 QDateTime TKukuForm::currentDateTime() const {
     return QDateTime::currentDateTime();
@@ -577,6 +601,14 @@ void TKukuForm::A1Click() {
 
 void TKukuForm::K1Click() {
     ShowSikakuCheck(m_state, *this, m_pacer, this, true);
+}
+
+void TKukuForm::showTypedPhraseWindow() {
+    // A window of its own, so it still takes phrases while the chart is open.
+    if (!m_typed) m_typed = std::make_unique<TTypedPhraseForm>(*m_services.reco, nullptr);
+    m_typed->show();
+    m_typed->raise();
+    m_typed->activateWindow();
 }
 
 void TKukuForm::V1Click() {
@@ -719,6 +751,7 @@ void TKukuForm::closeEvent(QCloseEvent* event) {
     SaveSettings();
     if (m_jouken) m_jouken->hide();
     if (m_nigate) m_nigate->hide();
+    if (m_typed) m_typed->hide();
     event->accept();
 }
 

@@ -31,6 +31,7 @@ namespace rentabo {
 class TJoukenSetForm;
 class TNigateForm;
 class TDanCalcForm;
+class TTypedPhraseForm;
 
 // The engines the main window speaks, listens and plays sounds through, chosen at start-up.
 struct KukuServices {
@@ -132,6 +133,7 @@ public:
     LessonEngine& engine() { return *m_engine; }
     VoiceCommands& commands() { return *m_commands; }
     TJoukenSetForm& settingsDialog() { return *m_jouken; }
+    TDanCalcForm* chart();
     Ui::KukuForm& ui() { return *m_ui; }
 
     // The window's outer height as the program has always set it: 790 with the information
@@ -151,6 +153,7 @@ public:
     void N3Click();
     void D1Click();
     void V1Click();
+    void showTypedPhraseWindow();
     void SaveSettings();
 
     // Replaceable in tests: the close question, the name-change question, message boxes and the
@@ -194,7 +197,8 @@ private:
     std::unique_ptr<Recognition> m_recognition;
     std::unique_ptr<TJoukenSetForm> m_jouken;
     std::unique_ptr<TNigateForm> m_nigate;
-    QPointer<QWidget> m_chart;
+    QPointer<TDanCalcForm> m_chart;
+    std::unique_ptr<TTypedPhraseForm> m_typed;
     bool m_startupComplete = false;
 };
 

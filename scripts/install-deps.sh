@@ -23,7 +23,7 @@ packages=(
   libmecab-dev mecab mecab-ipadic-utf8
   libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us
   # audio tools for the phrase recordings and the benchmarks; a display for headless runs
-  sox xvfb xauth openbox
+  sox xvfb xauth openbox xdotool
   # rendering printed pages in the tests
   poppler-utils
   # help file and desktop integration

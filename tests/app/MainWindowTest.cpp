@@ -5,6 +5,7 @@
 #include "speech/platform/TypedPhraseContext.h"
 #include "ui_KukuForm.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,4 +113,29 @@ TEST_F(MainWindowFixture, DefaultColourIsTeal) {
     form->D1Click();
     EXPECT_EQ(form->state().orgColor, 0x808000);
     EXPECT_EQ(form->ui().central->palette().color(QPalette::Window), QColor(0, 0x80, 0x80));
+}
+
+TEST_F(MainWindowFixture, EverySpokenSentenceLeavesAMarkAndLevelsShowAsNumbers) {
+    form->clearMemo();
+    form->speaker().SpeakAsync(q(u"九九をものにしちゃおうね。道場を閉めます。またね。"));
+    form->speaker().WaitUntilDone();
+    EXPECT_EQ(form->ui().msgText->toPlainText().count(u'■'), 3);
+    EXPECT_EQ(form->ui().LabelVU->text(), QStringLiteral("0"));
+}
+
+TEST(MainWindowListening, TypedPhrasesOfTheGrammarReachTheCommands) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
+                            dir.filePath(QStringLiteral("KukuGrammar.xml"))));
+    KukuServices services;
+    services.voice = std::make_unique<SilentVoice>();
+    services.reco = std::make_unique<TypedPhraseContext>();
+    auto form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
+    form->confirmClose = [] { return true; };
+    form->reco().acceptTypedPhrase(q(u"あか"));
+    EXPECT_EQ(form->state().orgColor, 0x0000FF);
+    EXPECT_EQ(form->windowColour(), 0x0000FF);
+    form->reco().acceptTypedPhrase(q(u"さんのだん"));
+    EXPECT_EQ(form->ui().ComboBox1->currentIndex(), 3);
+    EXPECT_TRUE(form->ui().msgText->toPlainText().contains(q(u"<◆astr=")));
 }

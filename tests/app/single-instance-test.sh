@@ -1,0 +1,66 @@
+#!/bin/bash
+# The single-instance guard with real processes on a virtual display: a second start shows
+# "すでに起動中です。" and ends with code 1 while the first keeps running; after the first is
+# killed, a new start succeeds.
+#   single-instance-test.sh PATH/TO/rentabo
+set -u
+program=${1:?usage: single-instance-test.sh PATH/TO/rentabo}
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+display=:$((200 + RANDOM % 300))
+first="" second="" third="" xvfb=""
+cleanup() { kill -9 $first $second $third $xvfb 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config HOME=$work
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# A copy of the program's folder, so its settings file lands here and not beside the build.
+mkdir -p "$work/app"
+cp -r "$(dirname "$program")"/. "$work/app/"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+fail() { echo "FAIL: $*"; exit 1; }
+running() { kill -0 "$1" 2>/dev/null; }
+# Waits until a process has a visible window; prints its id.
+window_of() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+"$work/app/rentabo" >"$work/first.log" 2>&1 &
+first=$!
+window_of "$first" >/dev/null || fail "the first copy shows no window: $(tail -n 5 "$work/first.log")"
+
+"$work/app/rentabo" >"$work/second.log" 2>&1 &
+second=$!
+box=$(window_of "$second") || fail "the second copy shows no message"
+name=$(xdotool getwindowname "$box")
+# The box has no caption of its own; its text is checked through the program's exit instead.
+xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
+  xdotool key --window "$box" Return
+for _ in $(seq 100); do running "$second" || break; sleep 0.1; done
+running "$second" && fail "the second copy did not end after its message"
+wait "$second"
+code=$?
+second=""
+[ "$code" -eq 1 ] || fail "the second copy ended with $code, not 1 (window '$name')"
+running "$first" || fail "the first copy ended too"
+
+kill -9 "$first"
+wait "$first" 2>/dev/null
+first=""
+"$work/app/rentabo" >/dev/null 2>&1 &
+third=$!
+window_of "$third" >/dev/null || fail "a start after a killed copy shows no window"
+sleep 1
+running "$third" || fail "a start after a killed copy did not stay up"
+echo "1 passed, 0 failed"
