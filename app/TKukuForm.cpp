@@ -699,6 +699,9 @@ bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modi
 
 void TKukuForm::Timer1Timer() {
     m_timer1.setInterval(m_engine->Timer1Timer());
+    // A voice test stopped with Esc leaves nothing running: the settings' presentation and speed
+    // may change again (between two questions a handler is still busy, so they stay locked).
+    if (m_state.AnsV_wait == 0 && !m_commands->busy()) setSettingsChoicesEnabled(true);
 }
 
 void TKukuForm::FormActivate() {
