@@ -1,5 +1,7 @@
 #include "lessons/EffectSounds.h"
 
+#include "speech/platform/WavFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,28 +11,20 @@
 namespace rentabo {
 
 namespace {
-quint32 le32(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-quint16 le16(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return quint16(p[0] | p[1] << 8);
-}
 constexpr qsizetype kHeader = 44;
 
 // The samples of a canonical 16-bit PCM image, mono or the first channel of stereo; none when
 // the header is not of that kind.
 std::vector<std::int16_t> samplesOf(const QByteArray& wav, int& rate) {
-    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" || le16(wav, 20) != 1 ||
-        le16(wav, 34) != 16)
+    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" || readLe16(wav, 20) != 1 ||
+        readLe16(wav, 34) != 16)
         return {};
-    const int channels = std::max<int>(le16(wav, 22), 1);
-    rate = int(le32(wav, 24));
-    const qint64 bytes = std::min<qint64>(le32(wav, 40), wav.size() - kHeader);
+    const int channels = std::max<int>(readLe16(wav, 22), 1);
+    rate = int(readLe32(wav, 24));
+    const qint64 bytes = std::min<qint64>(readLe32(wav, 40), wav.size() - kHeader);
     std::vector<std::int16_t> out;
     for (qint64 at = kHeader; at + 2 * channels <= kHeader + bytes; at += 2 * channels)
-        out.push_back(qint16(le16(wav, at)));
+        out.push_back(qint16(readLe16(wav, at)));
     return out;
 }
 }  // namespace
@@ -39,11 +33,11 @@ void ScaleWaveSamples(QByteArray& wav, int volume) {
     if (wav.size() < kHeader) return;
     // Files whose header claims more data than they hold are common enough (truncated copies);
     // the samples that are there are scaled and nothing past the end is touched.
-    const qint64 bytes = std::min<qint64>(le32(wav, 40), wav.size() - kHeader);
+    const qint64 bytes = std::min<qint64>(readLe32(wav, 40), wav.size() - kHeader);
     char* d = wav.data();
     for (qint64 i = 0; i < bytes / 2; ++i) {
         const qsizetype at = kHeader + 2 * i;
-        const int sample = qint16(le16(wav, at));
+        const int sample = qint16(readLe16(wav, at));
         const int scaled = std::clamp(sample * volume / 100, -32768, 32767);
         d[at] = char(scaled & 0xFF);
         d[at + 1] = char((scaled >> 8) & 0xFF);

@@ -1,4 +1,5 @@
 #include "speech/platform/WavAudio.h"
+#include "speech/platform/WavFile.h"
 
 #include <QFile>
 
@@ -10,14 +11,6 @@
 namespace rentabo {
 
 namespace {
-
-std::uint32_t le32(const char* p) {
-    return std::uint32_t(std::uint8_t(p[0])) | std::uint32_t(std::uint8_t(p[1])) << 8 |
-           std::uint32_t(std::uint8_t(p[2])) << 16 | std::uint32_t(std::uint8_t(p[3])) << 24;
-}
-std::uint16_t le16(const char* p) {
-    return std::uint16_t(std::uint8_t(p[0]) | std::uint8_t(p[1]) << 8);
-}
 
 std::optional<MonoAudio> fail(QString* error, const QString& why) {
     if (error) *error = why;
@@ -42,15 +35,15 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error) {
     qsizetype pos = 12;
     while (pos + 8 <= data.size()) {
         const char* h = data.constData() + pos;
-        const qsizetype size = le32(h + 4);
+        const qsizetype size = readLe32(h + 4);
         const qsizetype body = pos + 8;
         const qsizetype avail = std::min<qsizetype>(size, data.size() - body);
         if (std::memcmp(h, "fmt ", 4) == 0 && avail >= 16) {
-            format = le16(h + 8);
-            channels = le16(h + 10);
-            rate = int(le32(h + 12));
-            bits = le16(h + 22);
-            if (format == 0xFFFE && avail >= 40) format = le16(h + 32);  // extensible
+            format = readLe16(h + 8);
+            channels = readLe16(h + 10);
+            rate = int(readLe32(h + 12));
+            bits = readLe16(h + 22);
+            if (format == 0xFFFE && avail >= 40) format = readLe16(h + 32);  // extensible
         } else if (std::memcmp(h, "data", 4) == 0) {
             pcm = data.constData() + body;
             pcmBytes = avail;
@@ -79,7 +72,7 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error) {
             } else if (bits == 8) {
                 v = (int(std::uint8_t(s[0])) - 128) * 256.0;
             } else if (bits == 16) {
-                v = std::int16_t(le16(s));
+                v = std::int16_t(readLe16(s));
             } else if (bits == 24) {
                 const std::int32_t x =
                     std::int32_t((std::uint32_t(std::uint8_t(s[0])) | std::uint32_t(std::uint8_t(s[1])) << 8 |
@@ -88,7 +81,7 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error) {
                     8;
                 v = x / 256.0;
             } else {
-                v = std::int32_t(le32(s)) / 65536.0;
+                v = std::int32_t(readLe32(s)) / 65536.0;
             }
             sum += v;
         }

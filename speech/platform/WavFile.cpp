@@ -10,14 +10,6 @@
 namespace rentabo {
 
 namespace {
-quint32 le32(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-quint16 le16(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData() + at);
-    return quint16(p[0] | p[1] << 8);
-}
 void put32(QByteArray& b, quint32 v) {
     for (int i = 0; i < 4; ++i) b.append(char((v >> (8 * i)) & 0xFF));
 }
@@ -40,14 +32,14 @@ bool parseWav(const QByteArray& bytes, PcmAudio& out, QString* error) {
     qsizetype at = 12;
     while (at + 8 <= bytes.size()) {
         const QByteArray id = bytes.mid(at, 4);
-        const qint64 size = le32(bytes, at + 4);
+        const qint64 size = readLe32(bytes, at + 4);
         const qsizetype body = at + 8;
         if (id == "fmt ") {
             if (body + 16 > bytes.size()) break;
-            if (le16(bytes, body) != 1) return fail(error, QStringLiteral(u"PCMではありません"));
-            channels = le16(bytes, body + 2);
-            rate = int(le32(bytes, body + 4));
-            bits = le16(bytes, body + 14);
+            if (readLe16(bytes, body) != 1) return fail(error, QStringLiteral(u"PCMではありません"));
+            channels = readLe16(bytes, body + 2);
+            rate = int(readLe32(bytes, body + 4));
+            bits = readLe16(bytes, body + 14);
         } else if (id == "data") {
             if (channels < 1 || channels > 2 || bits != 16 || rate <= 0)
                 return fail(error, QStringLiteral(u"16ビットPCMではありません"));
@@ -57,7 +49,7 @@ bool parseWav(const QByteArray& bytes, PcmAudio& out, QString* error) {
             out.samples.resize(size_t(frames));
             for (qint64 i = 0; i < frames; ++i) {
                 int sum = 0;
-                for (int c = 0; c < channels; ++c) sum += qint16(le16(bytes, body + (i * channels + c) * 2));
+                for (int c = 0; c < channels; ++c) sum += qint16(readLe16(bytes, body + (i * channels + c) * 2));
                 out.samples[size_t(i)] = std::int16_t(sum / channels);
             }
             return true;

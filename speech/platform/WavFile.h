@@ -8,6 +8,21 @@
 
 namespace rentabo {
 
+// Little-endian fields of a RIFF file.
+inline std::uint32_t readLe32(const char* p) {
+    return std::uint32_t(std::uint8_t(p[0])) | std::uint32_t(std::uint8_t(p[1])) << 8 |
+           std::uint32_t(std::uint8_t(p[2])) << 16 | std::uint32_t(std::uint8_t(p[3])) << 24;
+}
+inline std::uint16_t readLe16(const char* p) {
+    return std::uint16_t(std::uint8_t(p[0]) | std::uint8_t(p[1]) << 8);
+}
+inline std::uint32_t readLe32(const QByteArray& b, qsizetype at) {
+    return readLe32(b.constData() + at);
+}
+inline std::uint16_t readLe16(const QByteArray& b, qsizetype at) {
+    return readLe16(b.constData() + at);
+}
+
 // 16-bit PCM audio, one channel.
 struct PcmAudio {
     int sampleRate = 0;
