@@ -1,5 +1,6 @@
 // The keyboard-answer tests of modes 4 and 5.
 #include "lessons/Board.h"
+#include "lessons/MakeOrder.h"
 #include "lessons/LessonEngine.h"
 #include "lessons/WaitWithStops.h"
 #include "speech/Speaking.h"
@@ -153,8 +154,7 @@ int LessonEngine::RunKeyTest() {
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
             ++s.qCount;
             SetProgress(m_board, s.qCount);
-            s.kuku_n = s.randomFlag == 1 ? m_setList[static_cast<std::size_t>(s.setStart + s.order[i])]
-                                         : m_setList[static_cast<std::size_t>(p)];
+            s.kuku_n = factOfPosition(s, m_setList, i);
             const auto k = static_cast<std::size_t>(s.kuku_n);
             ClearExpression(m_board);
             ClearReading(m_board);

@@ -185,8 +185,7 @@ int LessonEngine::RunPractice() {
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
             ++s.qCount;
             SetProgress(m_board, s.qCount);
-            s.kuku_n = s.randomFlag == 1 ? m_setList[static_cast<std::size_t>(s.setStart + s.order[i])]
-                                         : m_setList[static_cast<std::size_t>(p)];
+            s.kuku_n = factOfPosition(s, m_setList, i);
             const auto k = static_cast<std::size_t>(s.kuku_n);
             m_pacer.sleep(s.pacing.speedPause);
             ClearReading(m_board);

@@ -1,5 +1,7 @@
 #include "lessons/MakeOrder.h"
 
+#include "lessons/KukuState.h"
+
 #include <algorithm>
 
 namespace rentabo {
@@ -28,6 +30,11 @@ void MakeOrder(std::array<int, 81>& order, int n, std::mt19937& rng, std::int64_
     for (auto& k : keys) k = key(rng);
     const auto ranks = orderFromKeys(keys);
     std::copy(ranks.begin(), ranks.end(), order.begin());
+}
+
+int factOfPosition(const KukuState& state, const std::array<int, 81>& setList, int i) {
+    const int offset = state.randomFlag == 1 ? state.order[std::size_t(std::clamp(i, 0, 80))] : i;
+    return setList[std::size_t(std::clamp(state.setStart + offset, 0, 80))];
 }
 
 }  // namespace rentabo

@@ -59,8 +59,7 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
             ++s.qCount;
             SetProgress(board, s.qCount);
-            s.kuku_n = s.randomFlag == 1 ? setList[static_cast<std::size_t>(s.setStart + s.order[i])]
-                                         : setList[static_cast<std::size_t>(p)];
+            s.kuku_n = factOfPosition(s, setList, i);
             const auto k = static_cast<std::size_t>(s.kuku_n);
             pacer.sleep(s.pacing.speedPause);
             ClearReading(board);

@@ -60,8 +60,7 @@ void VoiceTests::setRange(bool shuffle) {
 }
 
 int VoiceTests::factOf(int qnum) const {
-    const int offset = m_state.randomFlag == 1 ? m_state.order[std::clamp(qnum, 0, 80)] : qnum;
-    return m_state.setList[std::clamp(m_state.setStart + offset, 0, 80)];
+    return factOfPosition(m_state, m_state.setList, qnum);
 }
 
 void VoiceTests::writeCell(int correct) {
