@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include "tests/voice/ProgramTexts.h"
+
 #include <gtest/gtest.h>
 
 using namespace rentabo;
@@ -62,32 +64,9 @@ TEST_F(KanaReaderTest, TextsAreReadAsTheyAreSaid) {
             << QString::fromUtf16(c.text).toStdString();
 }
 
-// Everything the program says, as far as the tests know it: the facts and the fixed messages.
-QStringList programTexts() {
-    QStringList texts;
-    for (int k = 0; k < kFacts; ++k)
-        for (int kind = 0; kind < 3; ++kind) texts << MakeYomi(k, kind);
-    const KukuTables& t = kukuTables();
-    for (const auto& s : t.danName) texts << s + QStringLiteral(u"の練習をします。");
-    for (const auto& s : t.choiceName) texts << s;
-    for (const auto& s : t.testKindName) texts << s;
-    for (const auto& s : t.goroHint) texts << s;
-    for (const char16_t* m :
-         {u"九九をものにしちゃおうね。", u"道場を閉めます。またね。", u"テストを中止しました。",
-          u"現在の設定は，この音量と速さです。", u"Rentaboをオープンします。",
-          u"音声によるテストです。｢テスト始め｣と言ってね", u"音声入力 にして，コマンド と言ってください。",
-          u"音声入力は、目次の、4から6の、テストで、使用されます。その他は、ふつうの、ヘルプを、ご利用くださ"
-          u"い。",
-          u"初めからもう一度どうぞ。", u"★ 口答による全段テストはありません。", u"練習を中止しますか？",
-          u"テストを中止しますか？", u"終わっていいですか？", u"九九術マスター", u"九九術免許皆伝",
-          u"しはん 九九きわむ", u"[１回目]", u"３×６＝１８", u"81問中79問正解です。"})
-        texts << QString::fromUtf16(m);
-    return texts;
-}
-
 TEST_F(KanaReaderTest, NoKanjiReachesTheEngineFromAnyTextTheProgramSpeaks) {
     int checked = 0;
-    for (const QString& text : programTexts()) {
+    for (const QString& text : rentabo::testing::programTexts()) {
         const QString kana = reader->toKana(text);
         for (QChar c : kana) ASSERT_FALSE(isKanji(c)) << text.toStdString() << " -> " << kana.toStdString();
         ++checked;

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/voice/ProgramTexts.h"
+
 #include <gtest/gtest.h>
 
 using namespace rentabo;
@@ -77,6 +79,20 @@ TEST_P(RealEngine, SampleTextsGiveAudibleSpeechOfAPlausibleLength) {
         EXPECT_LT(seconds, 6.0) << QString::fromUtf16(t).toStdString();
         EXPECT_GT(audioLevel(pcm.data(), pcm.size()), 40) << QString::fromUtf16(t).toStdString();
     }
+}
+
+TEST_P(RealEngine, EveryTextTheProgramSpeaksIsAudible) {
+    auto synth = createSynthesizer(engine, QString());
+    int heard = 0;
+    for (const QString& text : rentabo::testing::programTexts()) {
+        if (text.trimmed().isEmpty() || text == QStringLiteral(u"　")) continue;  // blank hints
+        std::vector<std::int16_t> pcm;
+        QString error;
+        ASSERT_TRUE(synth->synthesize(text, 0, 100, pcm, error)) << text.toStdString() << ": " << error.toStdString();
+        EXPECT_GT(audioLevel(pcm.data(), pcm.size()), 30) << text.toStdString();
+        ++heard;
+    }
+    EXPECT_GE(heard, 81 * 3);
 }
 
 TEST_P(RealEngine, TheFastestRateIsClearlyFasterButNotGarbled) {
