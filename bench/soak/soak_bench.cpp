@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
     long tests_run = 0;
     const long baseline = residentKiB();
     long peak = baseline;
+    long firstCheckpoint = 0;
     std::printf("%10s %10s %12s %10s\n", "answers", "tests", "virtual s", "RSS KiB");
     while (answers < target) {
         // A row or a level (not all rows: no spoken test covers them), a voice mode, a speed.
@@ -142,13 +143,16 @@ int main(int argc, char** argv) {
                 if (voice.spoken.size() > 1) voice.spoken.erase(voice.spoken.begin(), voice.spoken.end() - 1);
                 const long rss = residentKiB();
                 peak = std::max(peak, rss);
+                if (firstCheckpoint == 0) firstCheckpoint = rss;
                 std::printf("%10ld %10ld %12.0f %10ld\n", answers, tests_run, pacer.now() / 1000.0, rss);
             }
         }
         if (state.AnsV_wait > 0) commands.handleCommand(71);  // stop a test still running
     }
     std::printf("judged %ld answers (%ld time-outs) in %ld tests over %.1f virtual hours; "
-                "RSS %ld KiB at start, peak %ld KiB, growth %ld KiB\n",
-                answers, timeouts, tests_run, pacer.now() / 3.6e6, baseline, peak, peak - baseline);
+                "RSS %ld KiB at start, %ld KiB after the first thousand answers, peak %ld KiB "
+                "(growth after warm-up %ld KiB)\n",
+                answers, timeouts, tests_run, pacer.now() / 3.6e6, baseline, firstCheckpoint, peak,
+                peak - firstCheckpoint);
     return 0;
 }
