@@ -36,7 +36,10 @@ private:
 
 int child(int argc, char** argv) {
     QApplication app(argc, argv);
-    auto program = rentabo::startProgram(rentabo::StartOptions{});
+    // The program's own folder in the build, where its grammar, sounds and help lie.
+    rentabo::StartOptions options;
+    options.exeDir = QCoreApplication::applicationDirPath() + QStringLiteral("/../../app");
+    auto program = rentabo::startProgram(options);
     if (!program.form) return 1;
     FirstPaint watcher;
     program.form->installEventFilter(&watcher);
