@@ -12,6 +12,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/TJoukenSetForm.h"
 #include "speech/TypedPhraseForm.h"
+#include "speech/platform/SpeechFailure.h"
 #include "ui_KukuForm.h"
 
 #include <QCloseEvent>
@@ -88,6 +89,13 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     setFont(base);
 
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    // A failed speech call asks whether to go on or to abandon what was being done.
+    setSpeechFailureHandler([this](const QString& operation, const QString& error) {
+        const QString text = QStringLiteral(u"音声の処理「%1」に失敗しました。\n%2\n\nOK で続けます。"
+                                            u"キャンセルでこの操作をやめます。")
+                                 .arg(operation, error);
+        return confirmSpeechFailure ? confirmSpeechFailure(text) : m_pacer.askOkCancel(text, QStringLiteral(u"ご報告"));
+    });
 
     m_engine = std::make_unique<LessonEngine>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(), *this);
     m_voiceTests = std::make_unique<VoiceTests>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(),
@@ -119,6 +127,7 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
 }
 
 TKukuForm::~TKukuForm() {
+    setSpeechFailureHandler({});
     if (qApp) qApp->removeEventFilter(this);
 }
 

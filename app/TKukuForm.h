@@ -160,6 +160,7 @@ public:
     // desktop's opener. Unset, real boxes ask and the desktop opens files.
     std::function<bool()> confirmClose;
     std::function<bool(const QString&)> confirmNameChange;
+    std::function<bool(const QString&)> confirmSpeechFailure;
     std::function<void(const QString& text, const QString& caption)> messageHook;
     std::function<bool(const QUrl&)> openUrl;
     // Drives a modal window instead of showing it (tests); unset, the window runs modally.

@@ -1,3 +1,4 @@
+#include "app/RentaboApplication.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
@@ -10,7 +11,7 @@
 #include <exception>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    rentabo::RentaboApplication app(argc, argv);
     // The guard comes first: a second copy must not even open a window.
     rentabo::SingleInstance guard(QStringLiteral("RENTABO_V2"));
     if (!guard.acquired()) {
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
         splash->enableTimer();
         return app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Rentabo"), QString::fromLocal8Bit(e.what()));
+        rentabo::showError(QString::fromUtf8(e.what()));
         return 0;
     }
 }

@@ -2,6 +2,7 @@
 #include "lessons/KukuTables.h"
 #include "lessons/VirtualPacer.h"
 #include "speech/platform/SilentVoice.h"
+#include "speech/platform/SpeechFailure.h"
 #include "speech/platform/TypedPhraseContext.h"
 #include "ui_KukuForm.h"
 
@@ -138,4 +139,16 @@ TEST(MainWindowListening, TypedPhrasesOfTheGrammarReachTheCommands) {
     form->reco().acceptTypedPhrase(q(u"さんのだん"));
     EXPECT_EQ(form->ui().ComboBox1->currentIndex(), 3);
     EXPECT_TRUE(form->ui().msgText->toPlainText().contains(q(u"<◆astr=")));
+}
+
+TEST_F(MainWindowFixture, AFailedSpeechCallAsksAndCanAbandonTheAction) {
+    QStringList asked;
+    form->confirmSpeechFailure = [&](const QString& text) {
+        asked << text;
+        return asked.size() == 1;  // continue the first time, abandon the second
+    };
+    EXPECT_NO_THROW(reportSpeechFailure(QStringLiteral("Speak"), QStringLiteral("no device")));
+    EXPECT_THROW(reportSpeechFailure(QStringLiteral("Speak"), QStringLiteral("no device")), SpeechAbandoned);
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[0].contains(q(u"音声の処理「Speak」に失敗しました。")));
 }
