@@ -15,6 +15,9 @@
 #                   voice), tempo 0.8 and 1.25, 1.5 s of noise floor before and after; prints a
 #                   table condition x voice.
 #   SUBSET=N        only every Nth phrase (all voices), for quick exploration.
+#   RAW=DIR         keep the tool's raw output per condition in DIR (for offline analysis).
+#   SESSIONS=1      one tool run per voice and moment, as a child's session is one speaker (the
+#                   recogniser learns the speaker's warp over the phrases of a run).
 #   SWEEP="-12 -10 -8"  also print correct / false accepts / rejections at each confidence
 #                   threshold, from the confidence the tool reports.
 # Usage: run-bench.sh DIR [kuku-recognize options]
@@ -58,6 +61,9 @@ make_condition() {
   cp "$dir/manifest.tsv" "$out/manifest.tsv"
 }
 
+voices=all
+if [[ ${SESSIONS:-0} == 1 ]]; then voices=$(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); fi
+
 # Decodes the files of $work/manifest.tsv found in folder $1; output lines to $2.
 decode() {
   local from=$1 to=$2
@@ -67,14 +73,20 @@ decode() {
     local rules lo hi
     for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
       read -r rules lo hi <<<"$moment"
-      mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" \
-        '$2 >= lo && $2 <= hi { print d $1 }' "$work/manifest.tsv")
-      ((${#files[@]})) || continue
-      "$tool" --rules "$rules" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+      for voice in $voices; do
+        mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" \
+          '$2 >= lo && $2 <= hi && (v == "all" || index($1, v "_") == 1) { print d $1 }' "$work/manifest.tsv")
+        ((${#files[@]})) || continue
+        "$tool" --rules "$rules" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+      done
     done
   else
-    mapfile -t files < <(cut -f1 "$work/manifest.tsv" | sed "s|^|$from/|")
-    "$tool" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+    for voice in $voices; do
+      mapfile -t files < <(awk -F'\t' -v d="$from/" -v v="$voice" \
+        'v == "all" || index($1, v "_") == 1 { print d $1 }' "$work/manifest.tsv")
+      ((${#files[@]})) || continue
+      "$tool" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+    done
   fi
 }
 
@@ -106,6 +118,7 @@ for cond in $conditions; do
   decode "$from" "$work/$cond.out" "$@"
   report "$cond" "$work/$cond.out" "$([[ $conditions == clean ]] && echo 1 || echo 0)"
   cat "$work/$cond.out" >>"$work/all.out"
+  if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.out" "$RAW/$cond.out"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
 done
 
 if [[ -n ${SWEEP:-} ]]; then

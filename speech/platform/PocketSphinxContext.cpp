@@ -154,6 +154,14 @@ bool PocketSphinxContext::grammarLoaded() {
     const QString jsgf = QStringLiteral("#JSGF V1.0;\ngrammar loop;\npublic <loop> = ( %1 )+ ;\n")
                              .arg(loop.join(QStringLiteral(" | ")));
     if (!m_commands->setRejectionLoop(jsgf, &error)) return false;
+    // The best other phrase tells how nearly the phrase heard was tied (にじゅういち / にじゅうく).
+    m_commands->setRunnerUpGrammar([this](const QString& word) {
+        QStringList others = m_listeningWords;
+        others.removeAll(word);
+        if (others.isEmpty()) return QString();
+        return QStringLiteral("#JSGF V1.0;\ngrammar others;\npublic <others> = %1 ;\n")
+            .arg(others.join(QStringLiteral(" | ")));
+    });
     m_commands->setBeforeDecode([this] {
         Q_EMIT PhraseComplete(0, m_position);
         useActiveRules();
@@ -200,6 +208,7 @@ void PocketSphinxContext::useActiveRules() {
         m_searchNames.insert(jsgf, name);
     }
     if (!m_commands->useGrammar(name)) m_listening = Listening::Off;
+    m_listeningWords = alternatives;
 }
 
 SphinxDecoder* PocketSphinxContext::listeningDecoder() const {
@@ -296,8 +305,7 @@ std::optional<PocketSphinxContext::Heard> PocketSphinxContext::hearUtterance(con
     bool ok = false;
     const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
     if (!ok || i >= grammar()->phrases().size()) return std::nullopt;
-    const double margin = h.runnerUpScore ? double(h.score - *h.runnerUpScore) / std::max(h.frames, 1) : 1e9;
-    return Heard{i, h.confidence(), h.warp, margin, h.agreeing};
+    return Heard{i, h.confidence(), h.warp, h.margin(), h.agreeing};
 }
 
 std::optional<std::size_t> PocketSphinxContext::recognizeUtterance(const MonoAudio& audio) {

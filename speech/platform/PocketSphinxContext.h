@@ -85,6 +85,7 @@ private:
     Listening m_listening = Listening::Off;
     bool m_rulesChanged = false;
     QHash<QString, QString> m_searchNames;  // search name by grammar text
+    QStringList m_listeningWords;           // the words of the search in use
     std::size_t m_tailToSkip = 0;
     QAudioSource* m_source = nullptr;  // owned through the Qt parent
     QIODevice* m_input = nullptr;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryFile>
 
 namespace rentabo {
@@ -13,6 +14,11 @@ namespace rentabo {
 double SphinxDecoder::Hypothesis::confidence() const {
     if (!loopScore || words.isEmpty()) return 0.0;
     return double(score - *loopScore) / std::max(frames, 1);
+}
+
+double SphinxDecoder::Hypothesis::margin() const {
+    if (!runnerUpScore || words.isEmpty()) return 1e9;
+    return double(score - *runnerUpScore) / std::max(frames, 1);
 }
 
 QString defaultModelDir() {
@@ -28,6 +34,7 @@ struct SphinxDecoder::Impl {
     std::vector<std::int16_t> segment;  // the phrase being spoken
     QByteArray search;                  // the search that should listen
     std::vector<QByteArray> active;     // the search each decoder has
+    std::vector<QSet<QByteArray>> runnerUps;  // the runner-up searches each decoder holds
     QStringList names;                  // every search added
     bool loop = false;
 
@@ -86,6 +93,12 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
             cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dictPath.constData(),
                         "-pip", pip.constData(), "-wip", wip.constData(), "-logfn", "/dev/null", "-warp_type",
                         "inverse_linear", "-warp_params", warpText.constData(), nullptr);
+        for (const auto& [name, value] : config.extraArgs) {
+            if (cfg && !cmd_ln_init(cfg, ps_args(), FALSE, name.constData(), value.constData(), nullptr)) {
+                cmd_ln_free_r(cfg);
+                cfg = nullptr;
+            }
+        }
         if (!cfg) {
             fail(error, QStringLiteral("認識エンジンの設定に失敗しました"));
             return nullptr;
@@ -98,6 +111,7 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
         }
         impl->decoders.push_back(ps);
         impl->active.emplace_back();
+        impl->runnerUps.emplace_back();
     }
     return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(std::move(impl)));
 }
@@ -114,6 +128,8 @@ bool SphinxDecoder::setGrammar(const QString& name, const QString& jsgf, QString
         if (ps_set_jsgf_string(d, n.constData(), g.constData()) < 0)
             return fail(error, QStringLiteral("文法 %1 を認識エンジンに渡せません").arg(name));
     if (replacing) {
+        const QByteArray prefix = "ru:" + n + ':';
+        for (auto& held : m_impl->runnerUps) held.removeIf([&](const QByteArray& r) { return r.startsWith(prefix); });
         for (std::size_t i = 0; i < m_impl->decoders.size(); ++i)
             if (m_impl->active[i] == n) ps_set_search(m_impl->decoders[i], n.constData());
     } else {
@@ -169,34 +185,37 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::int16_t* samples, std::
         const char* hyp = ps_get_hyp(d, &score);
         if (hyp && QString::fromUtf8(hyp) == first) ++best.agreeing;
     }
-    if (ps_nbest_t* nb = ps_nbest(m_impl->decoders[winner])) {
-        for (int k = 0; nb && k < 20; ++k, nb = ps_nbest_next(nb)) {
-            int32 score = 0;
-            const char* hyp = ps_nbest_hyp(nb, &score);
-            if (!hyp) continue;
-            const QString h = QString::fromUtf8(hyp).trimmed();
-            if (!h.isEmpty() && h != first) {
-                best.runnerUpScore = score;
-                ps_nbest_free(nb);
-                nb = nullptr;
-                break;
-            }
+    if (m_runnerUp && !m_impl->search.isEmpty()) {
+        const QByteArray name = "ru:" + m_impl->search + ':' + best.words.first().toUtf8();
+        bool ready = m_impl->runnerUps[winner].contains(name);
+        if (!ready) {
+            const QString jsgf = m_runnerUp(best.words.first());
+            ready = !jsgf.isEmpty() &&
+                    ps_set_jsgf_string(m_impl->decoders[winner], name.constData(), jsgf.toUtf8().constData()) >= 0;
+            if (ready) m_impl->runnerUps[winner].insert(name);
         }
-        if (nb) ps_nbest_free(nb);
+        if (ready) best.runnerUpScore = rescore(winner, name, samples, count);
     }
-    if (!m_impl->loop) return best;
     // The loop listens with the warp that suited the speaker, so the two scores compare.
-    ps_decoder_t* d = m_impl->decoders[winner];
-    if (ps_set_search(d, "loop") < 0) return best;
+    if (m_impl->loop) best.loopScore = rescore(winner, "loop", samples, count);
+    return best;
+}
+
+// Decodes the audio again with another search of one decoder, then gives it its search back.
+std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& search, const std::int16_t* samples,
+                                          std::size_t count) {
+    ps_decoder_t* d = m_impl->decoders[i];
+    if (ps_set_search(d, search.constData()) < 0) return std::nullopt;
+    m_impl->active[i].clear();
     ps_start_utt(d);
     ps_process_raw(d, samples, count, FALSE, TRUE);
     ps_end_utt(d);
     int32 score = 0;
     const char* hyp = ps_get_hyp(d, &score);
-    if (hyp && *hyp) best.loopScore = score;
-    m_impl->active[winner].clear();
-    applySearch(winner);
-    return best;
+    std::optional<int> result;
+    if (hyp && *hyp) result = score;
+    applySearch(i);
+    return result;
 }
 
 SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace rentabo {
@@ -26,6 +27,8 @@ struct DecoderConfig {
     double wordInsertionPenalty = 0.65;
     // A phrase whose confidence (see Hypothesis::confidence) is below this carries no command.
     double minConfidence = -1e9;
+    // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
+    std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
 
 // The acoustic model's default place on Debian.
@@ -42,7 +45,8 @@ public:
         int frames = 0;
         // The path score of the free loop (see setRejectionLoop) over the same audio.
         std::optional<int> loopScore;
-        // The best path score of another phrase, and how many warped decoders chose this one.
+        // The best path score of any other phrase (see setRunnerUpGrammar), and how many warped
+        // decoders chose this one.
         std::optional<int> runnerUpScore;
         int agreeing = 0;
 
@@ -50,6 +54,10 @@ public:
         // free loop of sounds does: near 0 when the phrase was said, far below 0 when something
         // else was. Without a loop every phrase is taken as certain.
         double confidence() const;
+        // How much better, per frame, the phrase explains the audio than the best other phrase:
+        // small when two phrases were nearly tied (にじゅういち / にじゅうく). Large without a
+        // runner-up.
+        double margin() const;
     };
 
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
@@ -67,6 +75,10 @@ public:
     // A grammar that accepts any run of sounds, decoded after each phrase to measure how well the
     // phrase explains the audio (Hypothesis::confidence). Its words must be in the dictionary.
     bool setRejectionLoop(const QString& jsgf, QString* error);
+    // After each phrase the winning decoder decodes the audio again with the grammar `f` gives
+    // for the phrase heard (the listening phrases without it; empty for none), which yields
+    // Hypothesis::runnerUpScore. Grammars are made once per listening search and phrase.
+    void setRunnerUpGrammar(std::function<QString(const QString& word)> f) { m_runnerUp = std::move(f); }
     // Drops a phrase being spoken and the audio before it.
     void reset() { endStream(); }
     // Called when a phrase has ended and is about to be decoded, in time to change the search.
@@ -86,6 +98,8 @@ private:
     struct Impl;
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
     Hypothesis best(const std::int16_t* samples, std::size_t count);
+    std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
+                               std::size_t count);
     void applySearch(std::size_t decoder);
     Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();
@@ -93,6 +107,7 @@ private:
 
     std::unique_ptr<Impl> m_impl;
     std::function<void()> m_beforeDecode;
+    std::function<QString(const QString&)> m_runnerUp;
     bool m_inSpeech = false;
     bool m_uttStarted = false;
     std::size_t m_uttSamples = 0;

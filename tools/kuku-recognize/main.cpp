@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
     cli.addOption({QStringLiteral("min-confidence"),
                    QStringLiteral("Reject phrases below this confidence (default: the program's)."),
                    QStringLiteral("x")});
+    cli.addOption({QStringLiteral("decoder-arg"),
+                   QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
+                   QStringLiteral("setting")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
@@ -71,6 +74,14 @@ int main(int argc, char** argv) {
         config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
     if (cli.isSet(QStringLiteral("wip")))
         config.wordInsertionPenalty = cli.value(QStringLiteral("wip")).toDouble();
+    for (const QString& a : cli.values(QStringLiteral("decoder-arg"))) {
+        const qsizetype eq = a.indexOf(u'=');
+        if (eq <= 0) {
+            print(stderr, QStringLiteral("kuku-recognize: --decoder-arg needs name=value: %1\n").arg(a));
+            return 2;
+        }
+        config.extraArgs.emplace_back(a.left(eq).toUtf8(), a.mid(eq + 1).toUtf8());
+    }
     if (cli.isSet(QStringLiteral("min-confidence")))
         config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
 
