@@ -84,14 +84,21 @@ int QtPacer::keyCodeOf(int qtKey, bool keypad) {
         return (keypad ? vk::Numpad0 : vk::Key0) + (qtKey - Qt::Key_0);
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 0x41 + (qtKey - Qt::Key_A);
     switch (qtKey) {
-    case Qt::Key_Escape: return vk::Escape;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return vk::Return;
-    case Qt::Key_Delete: return vk::Delete;
-    case Qt::Key_Asterisk: return keypad ? vk::Multiply : 0;
-    case Qt::Key_F1: return vk::F1;
-    case Qt::Key_F2: return vk::F2;
-    default: return 0;
+        case Qt::Key_Escape:
+            return vk::Escape;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return vk::Return;
+        case Qt::Key_Delete:
+            return vk::Delete;
+        case Qt::Key_Asterisk:
+            return keypad ? vk::Multiply : 0;
+        case Qt::Key_F1:
+            return vk::F1;
+        case Qt::Key_F2:
+            return vk::F2;
+        default:
+            return 0;
     }
 }
 
@@ -103,40 +110,41 @@ bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
     // held back from the controls while a run is active.
     const bool swallow = m_runDepth > 0;
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* e = static_cast<QKeyEvent*>(event);
-        if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) {
-            m_down.insert(code);
-            if (!e->isAutoRepeat()) m_pressedSince.insert(code);
+        case QEvent::KeyPress: {
+            auto* e = static_cast<QKeyEvent*>(event);
+            if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) {
+                m_down.insert(code);
+                if (!e->isAutoRepeat()) m_pressedSince.insert(code);
+            }
+            return swallow;
         }
-        return swallow;
-    }
-    case QEvent::KeyRelease: {
-        auto* e = static_cast<QKeyEvent*>(event);
-        if (!e->isAutoRepeat())
-            if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier)) m_down.remove(code);
-        return swallow;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            m_down.insert(vk::RButton);
-            m_pressedSince.insert(vk::RButton);
+        case QEvent::KeyRelease: {
+            auto* e = static_cast<QKeyEvent*>(event);
+            if (!e->isAutoRepeat())
+                if (const int code = keyCodeOf(e->key(), e->modifiers() & Qt::KeypadModifier))
+                    m_down.remove(code);
+            return swallow;
         }
-        return swallow;
-    case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) m_down.remove(vk::RButton);
-        return swallow;
-    case QEvent::ShortcutOverride:
-        if (!swallow) return false;
-        // Accepted, so no menu shortcut fires: the key arrives as a plain key press instead.
-        event->accept();
-        return true;
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-        return swallow;
-    default:
-        return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+                m_down.insert(vk::RButton);
+                m_pressedSince.insert(vk::RButton);
+            }
+            return swallow;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) m_down.remove(vk::RButton);
+            return swallow;
+        case QEvent::ShortcutOverride:
+            if (!swallow) return false;
+            // Accepted, so no menu shortcut fires: the key arrives as a plain key press instead.
+            event->accept();
+            return true;
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            return swallow;
+        default:
+            return false;
     }
 }
 

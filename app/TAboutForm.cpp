@@ -17,7 +17,8 @@ void setLook(QWidget* w, int pixelSize, bool bold, const QColor& colour) {
 }  // namespace
 
 TAboutForm::TAboutForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::AboutForm>()) {
     m_ui->setupUi(this);
     setFixedSize(190, 129);

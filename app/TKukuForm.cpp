@@ -91,17 +91,21 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     // A failed speech call asks whether to go on or to abandon what was being done.
     setSpeechFailureHandler([this](const QString& operation, const QString& error) {
-        const QString text = QStringLiteral(u"音声の処理「%1」に失敗しました。\n%2\n\nOK で続けます。"
-                                            u"キャンセルでこの操作をやめます。")
+        const QString text = QStringLiteral(
+                                 u"音声の処理「%1」に失敗しました。\n%2\n\nOK で続けます。"
+                                 u"キャンセルでこの操作をやめます。")
                                  .arg(operation, error);
-        return confirmSpeechFailure ? confirmSpeechFailure(text) : m_pacer.askOkCancel(text, QStringLiteral(u"ご報告"));
+        return confirmSpeechFailure ? confirmSpeechFailure(text)
+                                    : m_pacer.askOkCancel(text, QStringLiteral(u"ご報告"));
     });
 
-    m_engine = std::make_unique<LessonEngine>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(), *this);
+    m_engine =
+        std::make_unique<LessonEngine>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(), *this);
     m_voiceTests = std::make_unique<VoiceTests>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(),
                                                 *this, *this);
     m_commands = std::make_unique<VoiceCommands>(m_state, *this, m_speaker, *m_voiceTests, *this, *this);
-    m_recognition = std::make_unique<Recognition>(m_state, *this, *this, m_speaker, m_pacer, *m_services.reco, *this);
+    m_recognition =
+        std::make_unique<Recognition>(m_state, *this, *this, m_speaker, m_pacer, *m_services.reco, *this);
 
     buildMenuAndLists();
     m_ui->Label5->installEventFilter(this);
@@ -169,8 +173,10 @@ void TKukuForm::buildMenuAndLists() {
         setMemoWarning(false);
     });
     // Only a choice the learner makes runs the handlers; the program sets the lists quietly.
-    connect(m_ui->ComboBox1, &QComboBox::activated, this, [this](int index) { m_engine->ComboBox1Change(index); });
-    connect(m_ui->ComboBox2, &QComboBox::activated, this, [this](int index) { m_engine->ComboBox2Change(index); });
+    connect(m_ui->ComboBox1, &QComboBox::activated, this,
+            [this](int index) { m_engine->ComboBox1Change(index); });
+    connect(m_ui->ComboBox2, &QComboBox::activated, this,
+            [this](int index) { m_engine->ComboBox2Change(index); });
 }
 
 void TKukuForm::connectSpeechEvents() {
@@ -233,7 +239,7 @@ void TKukuForm::FormCreate() {
 
     setTextColour(m_ui->StaticText21, QStringLiteral("black"));
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
-    enableResultMenus(m_state.mokuji_n < 9, m_state.mokuji_n > 8);
+    enableResultMenus(m_state.mokuji_n<9, m_state.mokuji_n> 8);
 
     DrawStopHint();
     ShowInfoPanel(m_state.infoDsp);
@@ -249,34 +255,59 @@ void TKukuForm::FormCreate() {
 
 void TKukuForm::reloadEffects(int volume) {
     if (!m_services.effects) return;
-    for (const QString& error : m_services.effects->LoadSounds(volume)) showMessage(error, QStringLiteral(u"ご確認"));
+    for (const QString& error : m_services.effects->LoadSounds(volume))
+        showMessage(error, QStringLiteral(u"ご確認"));
 }
 
 // ---- QuestionBoard ----
 
 void TKukuForm::setBoardText(BoardText field, const QString& text) {
     switch (field) {
-    case BoardText::MessageLine: m_ui->StaticText3->setText(text); break;
-    case BoardText::Reading: m_ui->StaticText14->setText(text); break;
-    case BoardText::Expression: m_ui->StaticText11->setText(text); break;
-    case BoardText::Answer: m_ui->StaticText12->setText(text); break;
-    case BoardText::Mark: m_ui->StaticText13->setText(text); break;
-    case BoardText::Hint: m_ui->StaticText9->setText(text); break;
-    case BoardText::Round: m_ui->StaticText10->setText(text); break;
-    case BoardText::Progress: m_ui->StaticText2->setText(text); break;
+        case BoardText::MessageLine:
+            m_ui->StaticText3->setText(text);
+            break;
+        case BoardText::Reading:
+            m_ui->StaticText14->setText(text);
+            break;
+        case BoardText::Expression:
+            m_ui->StaticText11->setText(text);
+            break;
+        case BoardText::Answer:
+            m_ui->StaticText12->setText(text);
+            break;
+        case BoardText::Mark:
+            m_ui->StaticText13->setText(text);
+            break;
+        case BoardText::Hint:
+            m_ui->StaticText9->setText(text);
+            break;
+        case BoardText::Round:
+            m_ui->StaticText10->setText(text);
+            break;
+        case BoardText::Progress:
+            m_ui->StaticText2->setText(text);
+            break;
     }
 }
 
 QString TKukuForm::boardText(BoardText field) const {
     switch (field) {
-    case BoardText::MessageLine: return m_ui->StaticText3->text();
-    case BoardText::Reading: return m_ui->StaticText14->text();
-    case BoardText::Expression: return m_ui->StaticText11->text();
-    case BoardText::Answer: return m_ui->StaticText12->text();
-    case BoardText::Mark: return m_ui->StaticText13->text();
-    case BoardText::Hint: return m_ui->StaticText9->text();
-    case BoardText::Round: return m_ui->StaticText10->text();
-    case BoardText::Progress: return m_ui->StaticText2->text();
+        case BoardText::MessageLine:
+            return m_ui->StaticText3->text();
+        case BoardText::Reading:
+            return m_ui->StaticText14->text();
+        case BoardText::Expression:
+            return m_ui->StaticText11->text();
+        case BoardText::Answer:
+            return m_ui->StaticText12->text();
+        case BoardText::Mark:
+            return m_ui->StaticText13->text();
+        case BoardText::Hint:
+            return m_ui->StaticText9->text();
+        case BoardText::Round:
+            return m_ui->StaticText10->text();
+        case BoardText::Progress:
+            return m_ui->StaticText2->text();
     }
     return {};
 }
@@ -498,7 +529,8 @@ QDateTime TKukuForm::currentDateTime() const {
 
 void TKukuForm::showModeLabel(const QString& text, int colour) {
     m_ui->Label3->setText(text);
-    m_ui->Label3->setStyleSheet(QStringLiteral("font-weight: bold; color: %1;").arg(colourOfBgr(colour).name()));
+    m_ui->Label3->setStyleSheet(
+        QStringLiteral("font-weight: bold; color: %1;").arg(colourOfBgr(colour).name()));
 }
 
 void TKukuForm::showMicLevel(int level) {
@@ -626,8 +658,10 @@ void TKukuForm::V1Click() {
 }
 
 void TKukuForm::showSaveResult(bool ok, const QString& error, const QString& notice) {
-    if (!ok) showMessage(error, QStringLiteral(u"ご確認!!"));
-    else if (!notice.isEmpty()) showMessage(notice, QStringLiteral(u"お知らせ"));
+    if (!ok)
+        showMessage(error, QStringLiteral(u"ご確認!!"));
+    else if (!notice.isEmpty())
+        showMessage(notice, QStringLiteral(u"お知らせ"));
 }
 
 void TKukuForm::SaveSettings() {
@@ -651,13 +685,15 @@ void TKukuForm::H2Click() {
 void TKukuForm::N1Click() {
     const QString page = m_state.exeDir + QStringLiteral("homepage/index.html");
     if (!openDocument(page))
-        showMessage(QStringLiteral(u"■ret=%1：\n◆iexplore.exe の起動に失敗しました。").arg(QFile::exists(page) ? 0 : 2),
+        showMessage(QStringLiteral(u"■ret=%1：\n◆iexplore.exe の起動に失敗しました。")
+                        .arg(QFile::exists(page) ? 0 : 2),
                     QStringLiteral(u"ご報告"));
 }
 
 void TKukuForm::N3Click() {
-    m_speaker.SpeakMsg(QStringLiteral(u"音声入力は、目次の、4から6の、テストで、使用されます。"
-                                      u"その他は、ふつうの、ヘルプを、ご利用ください。"));
+    m_speaker.SpeakMsg(
+        QStringLiteral(u"音声入力は、目次の、4から6の、テストで、使用されます。"
+                       u"その他は、ふつうの、ヘルプを、ご利用ください。"));
 }
 
 void TKukuForm::SpeedButton1Click() {
@@ -666,9 +702,11 @@ void TKukuForm::SpeedButton1Click() {
     m_state.studentName = newName;
     if (oldName == newName) return;
     const QString question =
-        QStringLiteral(u"<%1>を<%2>に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
+        QStringLiteral(
+            u"<%1>を<%2>に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
             .arg(oldName, newName);
-    const bool ok = confirmNameChange ? confirmNameChange(question) : m_pacer.askOkCancel(question, QStringLiteral(u"かくにん!!"));
+    const bool ok = confirmNameChange ? confirmNameChange(question)
+                                      : m_pacer.askOkCancel(question, QStringLiteral(u"かくにん!!"));
     if (!ok) {
         m_state.studentName = oldName;
         return;
@@ -684,25 +722,25 @@ bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modi
     // Typing the learner's name must not clear the screen or open the settings.
     if (target == m_ui->Edit2 && key != Qt::Key_Escape) return false;
     switch (key) {
-    case Qt::Key_L:
-    case Qt::Key_Delete:
-        GamenClear();
-        CBoxDsp(1);
-        return true;
-    case Qt::Key_J:
-        if (m_jouken->isVisible())
-            m_jouken->hide();
-        else
-            C1Click();
-        return true;
-    case Qt::Key_I:
-        I1Click();
-        return true;
-    case Qt::Key_Escape:
-        m_engine->EscKeyDown();
-        return true;
-    default:
-        return false;
+        case Qt::Key_L:
+        case Qt::Key_Delete:
+            GamenClear();
+            CBoxDsp(1);
+            return true;
+        case Qt::Key_J:
+            if (m_jouken->isVisible())
+                m_jouken->hide();
+            else
+                C1Click();
+            return true;
+        case Qt::Key_I:
+            I1Click();
+            return true;
+        case Qt::Key_Escape:
+            m_engine->EscKeyDown();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -753,7 +791,8 @@ void TKukuForm::closeEvent(QCloseEvent* event) {
         return;
     }
     const bool ok = confirmClose ? confirmClose()
-                                 : m_pacer.askOkCancel(QStringLiteral(u"終わっていいですか？"), QStringLiteral(u"ご確認"));
+                                 : m_pacer.askOkCancel(QStringLiteral(u"終わっていいですか？"),
+                                                       QStringLiteral(u"ご確認"));
     if (!ok) {
         event->ignore();
         return;

@@ -20,8 +20,9 @@ TSplashFForm::TSplashFForm(QWidget* parent)
     labelPal.setColor(QPalette::WindowText, QColor(0, 0, 128));
     m_ui->Label1->setPalette(labelPal);
     m_ui->Label1->setFont(auxWindowFont(21, true));
-    m_ui->Label1->setText(QStringLiteral(u"\n　音声認識システムが起動するまでに \n\n　時間がかかる場合があります。\n\n"
-                                         u"　それまでお待ち下さい。\n\n　『Rentabo』師範：九九きわむ\n"));
+    m_ui->Label1->setText(
+        QStringLiteral(u"\n　音声認識システムが起動するまでに \n\n　時間がかかる場合があります。\n\n"
+                       u"　それまでお待ち下さい。\n\n　『Rentabo』師範：九九きわむ\n"));
     m_ui->Label1->adjustSize();
     m_ui->Image1->setPixmap(auxPicture(AuxPicture::Splash));
 

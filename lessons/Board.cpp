@@ -82,18 +82,19 @@ MemoLimit memoLimitAction(int lineCount) {
 
 void checkMemoLimits(QuestionBoard& board) {
     switch (memoLimitAction(board.memoLineCount())) {
-    case MemoLimit::Warn:
-        board.setMemoWarning(true);
-        board.appendMemo(QStringLiteral(u"行数が300行を超えたので,［消去する］をクリックして、\n"
-                                        u"インフォーメーションを消去して下さい。\n"));
-        board.appendMemo(QStringLiteral(u"行数が350行を超えると,自動的に消去します。\n"));
-        break;
-    case MemoLimit::Clear:
-        board.clearMemo();
-        board.setMemoWarning(false);
-        break;
-    case MemoLimit::None:
-        break;
+        case MemoLimit::Warn:
+            board.setMemoWarning(true);
+            board.appendMemo(
+                QStringLiteral(u"行数が300行を超えたので,［消去する］をクリックして、\n"
+                               u"インフォーメーションを消去して下さい。\n"));
+            board.appendMemo(QStringLiteral(u"行数が350行を超えると,自動的に消去します。\n"));
+            break;
+        case MemoLimit::Clear:
+            board.clearMemo();
+            board.setMemoWarning(false);
+            break;
+        case MemoLimit::None:
+            break;
     }
 }
 

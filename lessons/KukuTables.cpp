@@ -122,17 +122,18 @@ KukuTables build() {
         t.ansYomi[k] = str(r.ansYomi);
         t.goroHint[k] = str(r.goroHint);
     }
-    const char16_t* danNames[13] = {u"一の段", u"二の段", u"三の段", u"四の段", u"五の段",
-                                    u"六の段", u"七の段", u"八の段", u"九の段", u"一・二・五の段",
-                                    u"三・四・六の段", u"八・七・九の段", u"すべての段"};
-    const char16_t* choices[13] = {u"一の段", u"二の段", u"五の段", u"三の段", u"四の段",
-                                   u"六の段", u"八の段", u"七の段", u"九の段", u"初級(１･２･５段)",
-                                   u"中級(３･４･６段)", u"上級(８･７･９段)", u"全段(１～９段)"};
-    const char16_t* menus[10] = {u"１.練 習（九九の表）",  u"２.練 習（段級・順）",
-                                 u"３.練 習（段級・乱）",  u"４.テスト[キー答・順]",
-                                 u"５.テスト[キー答・乱]", u"６.テスト[口答・順]",
-                                 u"７.テスト[口答・乱]",   u"８.暗唱テスト[順]",
-                                 u"９.暗唱テスト[乱]",     u"１０（予定）"};
+    const char16_t* danNames[13] = {u"一の段",    u"二の段",         u"三の段",         u"四の段",
+                                    u"五の段",    u"六の段",         u"七の段",         u"八の段",
+                                    u"九の段",    u"一・二・五の段", u"三・四・六の段", u"八・七・九の段",
+                                    u"すべての段"};
+    const char16_t* choices[13] = {
+        u"一の段",           u"二の段",           u"五の段",        u"三の段", u"四の段",
+        u"六の段",           u"八の段",           u"七の段",        u"九の段", u"初級(１･２･５段)",
+        u"中級(３･４･６段)", u"上級(８･７･９段)", u"全段(１～９段)"};
+    const char16_t* menus[10] = {u"１.練 習（九九の表）",  u"２.練 習（段級・順）",  u"３.練 習（段級・乱）",
+                                 u"４.テスト[キー答・順]", u"５.テスト[キー答・乱]", u"６.テスト[口答・順]",
+                                 u"７.テスト[口答・乱]",   u"８.暗唱テスト[順]",     u"９.暗唱テスト[乱]",
+                                 u"１０（予定）"};
     const char16_t* kinds[7] = {u"(手答・順)", u"(手答・乱)", u"(口答・順)", u"(口答・乱)",
                                 u"(暗唱・順)", u"(暗唱・乱)", u"(完全暗唱)"};
     const char16_t* kanji[9] = {u"一", u"二", u"三", u"四", u"五", u"六", u"七", u"八", u"九"};
@@ -184,10 +185,14 @@ std::array<int, kFacts> BuildSetList() {
 SetRange setRangeOfChoice(int mokuji_n) {
     if (mokuji_n >= 0 && mokuji_n <= 8) return {9 * mokuji_n, 9 * mokuji_n + 9};
     switch (mokuji_n) {
-    case 9: return {0, 27};
-    case 10: return {27, 54};
-    case 11: return {54, 81};
-    default: return {0, 81};
+        case 9:
+            return {0, 27};
+        case 10:
+            return {27, 54};
+        case 11:
+            return {54, 81};
+        default:
+            return {0, 81};
     }
 }
 
@@ -196,22 +201,22 @@ QString MakeYomi(int kuku_n, int kind) {
     const KukuTables& t = kukuTables();
     QString s;
     switch (kind) {
-    case 0:
-        s = t.yomiQ[kuku_n];
-        s.replace(QStringLiteral(u"　は"), QStringLiteral(u" はっ"));
-        break;
-    case 1:
-        s = t.yomiFull[kuku_n];
-        s.remove(kWideSpace);
-        s.replace(QStringLiteral(u"・は"), QStringLiteral(u"・はっ"));
-        s.replace(u'・', u' ');
-        break;
-    case 2:
-        s = t.yomiQ[kuku_n] + t.ansYomi[kuku_n];
-        s.replace(QStringLiteral(u"　は"), QStringLiteral(u",はっ"));
-        break;
-    default:
-        break;
+        case 0:
+            s = t.yomiQ[kuku_n];
+            s.replace(QStringLiteral(u"　は"), QStringLiteral(u" はっ"));
+            break;
+        case 1:
+            s = t.yomiFull[kuku_n];
+            s.remove(kWideSpace);
+            s.replace(QStringLiteral(u"・は"), QStringLiteral(u"・はっ"));
+            s.replace(u'・', u' ');
+            break;
+        case 2:
+            s = t.yomiQ[kuku_n] + t.ansYomi[kuku_n];
+            s.replace(QStringLiteral(u"　は"), QStringLiteral(u",はっ"));
+            break;
+        default:
+            break;
     }
     return s;
 }

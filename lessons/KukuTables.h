@@ -11,19 +11,19 @@ inline constexpr int kFacts = 81;
 // The fixed texts of the 81 facts and of the rows, levels and test kinds, built once.
 // A fact a×b has the index kuku_n = (a − 1) × 9 + (b − 1).
 struct KukuTables {
-    std::array<int, kFacts> kotae{};         // the product
-    std::array<QString, kFacts> shikiStr;    // "３×６"
-    std::array<QString, kFacts> ansStr;      // "１８", "８　"
-    std::array<QString, kFacts> yomiQ;       // the chanted question part, as given
-    std::array<QString, kFacts> yomiFull;    // the whole reading laid out 16 characters wide
-    std::array<QString, kFacts> ansYomi;     // the product as the voice says it
-    std::array<QString, kFacts> goroHint;    // a mnemonic, or a blank
-    std::array<QString, 13> danName;         // by dan − 1; entry 12 names all rows
-    std::array<QString, 13> choiceName;      // the items of the row/level list, by mokuji_n
-    std::array<QString, 10> menuName;        // the items of the lesson-mode list, by menu_n
-    std::array<QString, 9> zenDigit;         // "１" … "９"
-    std::array<QString, 9> kanjiDigit;       // "一" … "九"
-    std::array<QString, 7> testKindName;     // by menu_n − 3
+    std::array<int, kFacts> kotae{};       // the product
+    std::array<QString, kFacts> shikiStr;  // "３×６"
+    std::array<QString, kFacts> ansStr;    // "１８", "８　"
+    std::array<QString, kFacts> yomiQ;     // the chanted question part, as given
+    std::array<QString, kFacts> yomiFull;  // the whole reading laid out 16 characters wide
+    std::array<QString, kFacts> ansYomi;   // the product as the voice says it
+    std::array<QString, kFacts> goroHint;  // a mnemonic, or a blank
+    std::array<QString, 13> danName;       // by dan − 1; entry 12 names all rows
+    std::array<QString, 13> choiceName;    // the items of the row/level list, by mokuji_n
+    std::array<QString, 10> menuName;      // the items of the lesson-mode list, by menu_n
+    std::array<QString, 9> zenDigit;       // "１" … "９"
+    std::array<QString, 9> kanjiDigit;     // "一" … "九"
+    std::array<QString, 7> testKindName;   // by menu_n − 3
 };
 
 const KukuTables& kukuTables();
@@ -55,7 +55,11 @@ QString MakeYomi(int kuku_n, int kind);
 QString toFullWidthDigits(const QString& text);
 
 // The row and multiplier of a fact.
-inline int danOfFact(int k) { return k / 9 + 1; }
-inline int multiplierOfFact(int k) { return k % 9 + 1; }
+inline int danOfFact(int k) {
+    return k / 9 + 1;
+}
+inline int multiplierOfFact(int k) {
+    return k % 9 + 1;
+}
 
 }  // namespace rentabo

@@ -12,22 +12,37 @@ namespace {
 
 int colourOfCommand(int c) {
     switch (c) {
-    case 1: return 0x0000FF;
-    case 2: return 0xFF0000;
-    case 3: return 0x008000;
-    case 4: return 0x00FFFF;
-    case 5: return 0x000000;
-    case 6: return 0xFFFFFF;
-    case 7: return 0x808080;
-    case 8: return 0x00FF00;
-    case 9: return 0x808000;
-    case 10: return 0x800080;
-    case 11: return 0xFFFF00;
-    case 12: return 0x000080;
-    case 13: return 0x00FF00;
-    case 14:
-    case 50: return 0x008080;
-    default: return -1;
+        case 1:
+            return 0x0000FF;
+        case 2:
+            return 0xFF0000;
+        case 3:
+            return 0x008000;
+        case 4:
+            return 0x00FFFF;
+        case 5:
+            return 0x000000;
+        case 6:
+            return 0xFFFFFF;
+        case 7:
+            return 0x808080;
+        case 8:
+            return 0x00FF00;
+        case 9:
+            return 0x808000;
+        case 10:
+            return 0x800080;
+        case 11:
+            return 0xFFFF00;
+        case 12:
+            return 0x000080;
+        case 13:
+            return 0x00FF00;
+        case 14:
+        case 50:
+            return 0x008080;
+        default:
+            return -1;
     }
 }
 
@@ -43,14 +58,21 @@ struct ChatRow {
 
 const std::vector<ChatRow>& chatTable() {
     static const std::vector<ChatRow> rows = {
-        {{u"コマンド", u"メニュー", u"命令", u"顧問と", u"計算モード", u"モードチェンジ"}, nullptr, Memo::None,
+        {{u"コマンド", u"メニュー", u"命令", u"顧問と", u"計算モード", u"モードチェンジ"},
+         nullptr,
+         Memo::None,
          Effect::CommandMode},
         {{u"おはよう"}, u"おはようございます。", Memo::None, Effect::None},
         {{u"こんにちは"}, u"こんにちは", Memo::None, Effect::None},
         {{u"よろしく"}, u"よろしくお願いします。", Memo::None, Effect::None},
         {{u"ひらけごま", u"オープン"}, u"よろしく。", Memo::None, Effect::Restore},
-        {{u"名前は", u"お名前は", u"お名前を"}, u"しはんの・くくきわむ・名前名前と申します。", Memo::Name, Effect::None},
-        {{u"おとしは", u"ねんれいは", u"年齢は", u"年令は", u"おいくつ"}, u"若作りの二十五才です。", Memo::Reply,
+        {{u"名前は", u"お名前は", u"お名前を"},
+         u"しはんの・くくきわむ・名前名前と申します。",
+         Memo::Name,
+         Effect::None},
+        {{u"おとしは", u"ねんれいは", u"年齢は", u"年令は", u"おいくつ"},
+         u"若作りの二十五才です。",
+         Memo::Reply,
          Effect::None},
         {{u"ひげは"}, u"ただの飾りです。", Memo::Reply, Effect::None},
         {{u"彼女は"}, u"募集中です。", Memo::Reply, Effect::None},
@@ -60,9 +82,14 @@ const std::vector<ChatRow>& chatTable() {
         {{u"ありがとう", u"サンキュー"}, u"どう致しまして。", Memo::SaidAfter, Effect::None},
         {{u"馬みたい"}, u"ほんとだね。", Memo::Said, Effect::None},
         {{u"今日は何日"}, nullptr, Memo::Date, Effect::None},
-        {{u"はじめ", u"始め", u"開始", u"スタート"}, u"「モードチェンジ」と言って，コマンド モードに してからね。",
-         Memo::Master, Effect::MessageLine},
-        {{u"中止", u"エスケープ", u"ストップ"}, u"コマンド モードに してから，言ってね。", Memo::Master, Effect::None},
+        {{u"はじめ", u"始め", u"開始", u"スタート"},
+         u"「モードチェンジ」と言って，コマンド モードに してからね。",
+         Memo::Master,
+         Effect::MessageLine},
+        {{u"中止", u"エスケープ", u"ストップ"},
+         u"コマンド モードに してから，言ってね。",
+         Memo::Master,
+         Effect::None},
     };
     return rows;
 }
@@ -81,9 +108,10 @@ QString timeText(const QDateTime& now) {
 QString dateText(const QDateTime& now) {
     static const char16_t* weekdays[7] = {u"月", u"火", u"水", u"木", u"金", u"土", u"日"};
     const QDate d = now.date();
-    return QStringLiteral(u"今日は") + QString::number(d.year()) + QStringLiteral(u"年") + QString::number(d.month()) +
-           QStringLiteral(u"月") + QString::number(d.day()) + QStringLiteral(u"日") +
-           QString::fromUtf16(weekdays[d.dayOfWeek() - 1]) + QStringLiteral(u"曜日です。");
+    return QStringLiteral(u"今日は") + QString::number(d.year()) + QStringLiteral(u"年") +
+           QString::number(d.month()) + QStringLiteral(u"月") + QString::number(d.day()) +
+           QStringLiteral(u"日") + QString::fromUtf16(weekdays[d.dayOfWeek() - 1]) +
+           QStringLiteral(u"曜日です。");
 }
 
 VoiceCommands::VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, VoiceTests& tests,
@@ -144,12 +172,19 @@ void VoiceCommands::rowChoice(int c) {
 
 void VoiceCommands::startByMode() {
     switch (m_state.menu_n) {
-    case 5:
-    case 6: m_tests.StartOralTest(); break;
-    case 7:
-    case 8: m_tests.StartRecitationTest(); break;
-    case 9: m_tests.StartFullRecitation(); break;
-    default: break;
+        case 5:
+        case 6:
+            m_tests.StartOralTest();
+            break;
+        case 7:
+        case 8:
+            m_tests.StartRecitationTest();
+            break;
+        case 9:
+            m_tests.StartFullRecitation();
+            break;
+        default:
+            break;
     }
 }
 
@@ -180,44 +215,56 @@ void VoiceCommands::RunVoiceCommand(int c) {
         return;
     }
     switch (c) {
-    case 70: startByMode(); return;
-    case 71:
-    case 86: stopTest(); return;
-    case 72: m_host.enterDicMode(); return;
-    case 73: m_tests.StartRecitationTest(); return;
-    case 74:
-        m_board.CBoxDsp(1);
-        if (m_state.mokuji_n < 9)
-            m_lesson.Kekka_Dsp(m_state);
-        else
-            m_lesson.KekkaD_Dsp(m_state);
-        return;
-    case 75:
-        m_speaker.SpeakAsync(QStringLiteral(u"よろしく。"));
-        m_host.restoreWindow();
-        return;
-    case 78:
-    case 80: return;
-    case 85:
-        if (m_state.menu_n < 5) {
-            const QString text = QStringLiteral(u"もくじが　音声テストモードではありません。");
-            m_speaker.SpeakMsg(text);
-            ShowMessageLine(m_board, text);
-        } else {
-            m_board.CBoxDsp(0);
+        case 70:
             startByMode();
-        }
-        return;
-    case 88:
-        m_host.setWindowColour(0x808000);
-        m_state.orgColor = 0x808000;
-        return;
-    case 98:
-        GamenClear(m_state, m_board);
-        m_board.CBoxDsp(1);
-        return;
-    case 99: m_host.closeMainWindow(); return;
-    default: break;
+            return;
+        case 71:
+        case 86:
+            stopTest();
+            return;
+        case 72:
+            m_host.enterDicMode();
+            return;
+        case 73:
+            m_tests.StartRecitationTest();
+            return;
+        case 74:
+            m_board.CBoxDsp(1);
+            if (m_state.mokuji_n < 9)
+                m_lesson.Kekka_Dsp(m_state);
+            else
+                m_lesson.KekkaD_Dsp(m_state);
+            return;
+        case 75:
+            m_speaker.SpeakAsync(QStringLiteral(u"よろしく。"));
+            m_host.restoreWindow();
+            return;
+        case 78:
+        case 80:
+            return;
+        case 85:
+            if (m_state.menu_n < 5) {
+                const QString text = QStringLiteral(u"もくじが　音声テストモードではありません。");
+                m_speaker.SpeakMsg(text);
+                ShowMessageLine(m_board, text);
+            } else {
+                m_board.CBoxDsp(0);
+                startByMode();
+            }
+            return;
+        case 88:
+            m_host.setWindowColour(0x808000);
+            m_state.orgColor = 0x808000;
+            return;
+        case 98:
+            GamenClear(m_state, m_board);
+            m_board.CBoxDsp(1);
+            return;
+        case 99:
+            m_host.closeMainWindow();
+            return;
+        default:
+            break;
     }
     if (c >= 301 && c <= 310) {
         // Chart commands act only while the chart window is open.
@@ -247,14 +294,25 @@ void VoiceCommands::RunChat(const QString& astr) {
                               : row.memo == Memo::Date ? dateText(now)
                                                        : QString::fromUtf16(row.reply);
         switch (row.memo) {
-        case Memo::Name: m_board.appendMemo(QStringLiteral(u"[しはん] しはんの 九九 きわむ と申します。")); break;
-        case Memo::Reply:
-        case Memo::Date: m_board.appendMemo(reply); break;
-        case Memo::Time: m_board.appendMemo(u'◇' + reply); break;
-        case Memo::Said: m_board.appendMemo(QStringLiteral(u"\n(しはん)：") + reply); break;
-        case Memo::Master: m_board.appendMemo(QStringLiteral(u"[しはん] ") + reply); break;
-        case Memo::None:
-        case Memo::SaidAfter: break;
+            case Memo::Name:
+                m_board.appendMemo(QStringLiteral(u"[しはん] しはんの 九九 きわむ と申します。"));
+                break;
+            case Memo::Reply:
+            case Memo::Date:
+                m_board.appendMemo(reply);
+                break;
+            case Memo::Time:
+                m_board.appendMemo(u'◇' + reply);
+                break;
+            case Memo::Said:
+                m_board.appendMemo(QStringLiteral(u"\n(しはん)：") + reply);
+                break;
+            case Memo::Master:
+                m_board.appendMemo(QStringLiteral(u"[しはん] ") + reply);
+                break;
+            case Memo::None:
+            case Memo::SaidAfter:
+                break;
         }
         if (row.effect == Effect::MessageLine) ShowMessageLine(m_board, reply);
         m_speaker.SpeakAsync(reply);

@@ -32,9 +32,10 @@ QString forVoice(QString text) {
 
 const std::array<QString, 13>& danYomi() {
     static const std::array<QString, 13> names = [] {
-        const char16_t* texts[13] = {u"すべての段", u"いちの段", u"にの段", u"さんの段", u"しの段",
-                                     u"ごの段", u"ろくの段", u"しちの段", u"はちの段", u"くの段",
-                                     u"１・２・５の段", u"３・４・６の段", u"８・７・９の段"};
+        const char16_t* texts[13] = {u"すべての段",    u"いちの段", u"にの段",         u"さんの段",
+                                     u"しの段",        u"ごの段",   u"ろくの段",       u"しちの段",
+                                     u"はちの段",      u"くの段",   u"１・２・５の段", u"３・４・６の段",
+                                     u"８・７・９の段"};
         std::array<QString, 13> a;
         for (int i = 0; i < 13; ++i) a[i] = QString::fromUtf16(texts[i]);
         return a;
@@ -77,11 +78,16 @@ void VoiceTests::clearQuestion() {
 
 int VoiceTests::firstRowOfSet() const {
     switch (m_state.mokuji_n) {
-    case 9: return 1;
-    case 10: return 3;
-    case 11: return 8;
-    case 12: return 1;
-    default: return m_state.dan;
+        case 9:
+            return 1;
+        case 10:
+            return 3;
+        case 11:
+            return 8;
+        case 12:
+            return 1;
+        default:
+            return m_state.dan;
     }
 }
 
@@ -129,7 +135,8 @@ void VoiceTests::StartOralTest() {
 
 void VoiceTests::StartRecitationTest() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == 2) return;
-    startCommon(2, 7, QStringLiteral(u"の暗唱テストを始めます。"), QStringLiteral(u"の暗唱テストを始めます。"));
+    startCommon(2, 7, QStringLiteral(u"の暗唱テストを始めます。"),
+                QStringLiteral(u"の暗唱テストを始めます。"));
 }
 
 void VoiceTests::StartFullRecitation() {
@@ -146,8 +153,9 @@ void VoiceTests::StartFullRecitation() {
     ShowExpression(m_board, QStringLiteral(u"　") + kukuTables().danName[m_recitedDan - 1] + u'≫');
     ShowMessageLine(m_board, setName(m_state) + QStringLiteral(u"の完全暗唱テストを始めます。"));
     if (m_state.yomiWay != 0)
-        m_speaker.SpeakWait(forVoice(spokenSetName(m_state) + QStringLiteral(u"の完全暗唱テストを始めます。")) +
-                            QStringLiteral(u"では，どうぞ。"));
+        m_speaker.SpeakWait(
+            forVoice(spokenSetName(m_state) + QStringLiteral(u"の完全暗唱テストを始めます。")) +
+            QStringLiteral(u"では，どうぞ。"));
     m_state.qCount = 0;
     m_state.qnum = 0;
     m_state.kaisuu = 1;
@@ -203,10 +211,17 @@ void VoiceTests::AskFullRecitation(int k) {
 
 void VoiceTests::askByKind(int k) {
     switch (m_kind) {
-    case 1: AskOralQuestion(k); break;
-    case 2: AskRecitation(k); break;
-    case 3: AskFullRecitation(k); break;
-    default: break;
+        case 1:
+            AskOralQuestion(k);
+            break;
+        case 2:
+            AskRecitation(k);
+            break;
+        case 3:
+            AskFullRecitation(k);
+            break;
+        default:
+            break;
     }
 }
 
@@ -285,7 +300,8 @@ void VoiceTests::advance(bool afterTimeOut) {
     if (rowTest()) {
         if (!afterTimeOut)
             log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
-                n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+                n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
+                QStringLiteral(";>"));
         roundDone = (m_state.qnum + 1) % 9 == 0;
         if (roundDone) {
             m_state.qnum = m_state.setStart;
@@ -325,11 +341,11 @@ void VoiceTests::JudgeFullRecitation(int c) {
     if (m_state.kuku_n + 1 != c - 200) {
         // A wrong or skipped fact: the right reading, then the whole set again from its start.
         m_lesson.ErrRec(m_state.kuku_n);
-        m_speaker.SpeakMsg(t.shikiStr[m_state.kuku_n] + QStringLiteral(u"の正解は，") + t.yomiFull[m_state.kuku_n] +
-                           QStringLiteral(u"，です。"));
+        m_speaker.SpeakMsg(t.shikiStr[m_state.kuku_n] + QStringLiteral(u"の正解は，") +
+                           t.yomiFull[m_state.kuku_n] + QStringLiteral(u"，です。"));
         const int row = firstRowOfSet();
-        const QString again =
-            QStringLiteral(u"まちがえたので，") + n2s(row) + QStringLiteral(u"段の最初からやり直してください。");
+        const QString again = QStringLiteral(u"まちがえたので，") + n2s(row) +
+                              QStringLiteral(u"段の最初からやり直してください。");
         m_speaker.SpeakMsg(again);
         ShowMessageLine(m_board, again);
         setRange(false);
@@ -364,8 +380,9 @@ void VoiceTests::JudgeFullRecitation(int c) {
         m_host.setExpressionStyle(34, 212);
     };
     if (rowTest()) {
-        log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") + n2s(m_state.kaisuu) +
-            QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+        log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
+            n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
+            QStringLiteral(";>"));
         if ((m_state.qnum + 1) % 9 == 0) {
             m_state.qnum = m_state.setStart;
             log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
@@ -400,24 +417,24 @@ bool VoiceTests::VoiceTestTick() {
 
     const auto& t = kukuTables();
     switch (m_kind) {
-    case 1:
-        ShowAnswer(m_board, QStringLiteral("--"), 0);
-        m_pacer.sleep(200);
-        break;
-    case 2:
-        ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
-        ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
-        m_pacer.sleep(400);
-        break;
-    case 3:
-        // A full recitation never fails a fact for a pause; it only reminds, every tick.
-        if (m_state.pinponFlag == 1 && m_effects) {
-            m_effects->PlayEffect(2);
-            m_effects->PlayEffect(2);
-        }
-        return true;
-    default:
-        return true;
+        case 1:
+            ShowAnswer(m_board, QStringLiteral("--"), 0);
+            m_pacer.sleep(200);
+            break;
+        case 2:
+            ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
+            ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
+            m_pacer.sleep(400);
+            break;
+        case 3:
+            // A full recitation never fails a fact for a pause; it only reminds, every tick.
+            if (m_state.pinponFlag == 1 && m_effects) {
+                m_effects->PlayEffect(2);
+                m_effects->PlayEffect(2);
+            }
+            return true;
+        default:
+            return true;
     }
     // A time-out is wrong, but it is no weak point: nothing was said wrong.
     ShowMark(m_board, m_effects, 0, 1);

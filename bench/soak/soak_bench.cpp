@@ -149,10 +149,11 @@ int main(int argc, char** argv) {
         }
         if (state.AnsV_wait > 0) commands.handleCommand(71);  // stop a test still running
     }
-    std::printf("judged %ld answers (%ld time-outs) in %ld tests over %.1f virtual hours; "
-                "RSS %ld KiB at start, %ld KiB after the first thousand answers, peak %ld KiB "
-                "(growth after warm-up %ld KiB)\n",
-                answers, timeouts, tests_run, pacer.now() / 3.6e6, baseline, firstCheckpoint, peak,
-                peak - firstCheckpoint);
+    std::printf(
+        "judged %ld answers (%ld time-outs) in %ld tests over %.1f virtual hours; "
+        "RSS %ld KiB at start, %ld KiB after the first thousand answers, peak %ld KiB "
+        "(growth after warm-up %ld KiB)\n",
+        answers, timeouts, tests_run, pacer.now() / 3.6e6, baseline, firstCheckpoint, peak,
+        peak - firstCheckpoint);
     return 0;
 }

@@ -64,8 +64,10 @@ void SilentVoice::step() {
         m_queue.pop_front();
         Q_EMIT EndStream(stream);
         m_clock.start();
-        if (m_queue.empty()) m_timer.stop();
-        else step();
+        if (m_queue.empty())
+            m_timer.stop();
+        else
+            step();
     }
 }
 

@@ -16,7 +16,9 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 struct MainWindowFixture : ::testing::Test {
     QTemporaryDir dir;

@@ -113,7 +113,8 @@ TEST(SpokenTestEndToEnd, AnswersSaidByTheProgramsVoiceFillTableOneWithCircles) {
     Q_EMIT form.ui().ComboBox2->activated(5);
     form.ExecButtonClick();
     hear(QStringLiteral(u"テストはじめ"));
-    ASSERT_TRUE(waitFor([&] { return form.state().AnsV_wait == 1; }, 5000)) << form.ui().msgText->toPlainText().toStdString();
+    ASSERT_TRUE(waitFor([&] { return form.state().AnsV_wait == 1; }, 5000))
+        << form.ui().msgText->toPlainText().toStdString();
 
     const auto& t = kukuTables();
     int answered = 0;

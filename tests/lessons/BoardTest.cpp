@@ -7,7 +7,9 @@
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
+}
 
 struct CountingEffects : EffectPlayer {
     std::vector<int> played;
@@ -69,9 +71,15 @@ TEST(Board, ScreenClearResetsResultsAndBoard) {
 }
 
 TEST(Board, MemoLimits) {
-    struct Case { int lines; MemoLimit action; };
-    const Case cases[] = {{0, MemoLimit::None}, {300, MemoLimit::None}, {301, MemoLimit::Warn},
-                          {350, MemoLimit::Warn}, {351, MemoLimit::Clear}};
+    struct Case {
+        int lines;
+        MemoLimit action;
+    };
+    const Case cases[] = {{0, MemoLimit::None},
+                          {300, MemoLimit::None},
+                          {301, MemoLimit::Warn},
+                          {350, MemoLimit::Warn},
+                          {351, MemoLimit::Clear}};
     for (const auto& c : cases) EXPECT_EQ(memoLimitAction(c.lines), c.action) << c.lines;
 
     RecordingBoard board;

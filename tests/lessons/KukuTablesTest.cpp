@@ -8,8 +8,10 @@
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) { return QString::fromUtf16(s); }
+QString q(const char16_t* s) {
+    return QString::fromUtf16(s);
 }
+}  // namespace
 
 TEST(KukuTables, ProductOfEveryFactFollowsItsIndex) {
     const auto& t = kukuTables();
@@ -18,9 +20,16 @@ TEST(KukuTables, ProductOfEveryFactFollowsItsIndex) {
 
 TEST(KukuTables, ExpressionAndAnswerTexts) {
     const auto& t = kukuTables();
-    struct Case { int k; const char16_t* shiki; const char16_t* ans; };
+    struct Case {
+        int k;
+        const char16_t* shiki;
+        const char16_t* ans;
+    };
     const Case cases[] = {
-        {0, u"１×１", u"１　"}, {23, u"３×６", u"１８"}, {7, u"１×８", u"８　"}, {80, u"９×９", u"８１"},
+        {0, u"１×１", u"１　"},
+        {23, u"３×６", u"１８"},
+        {7, u"１×８", u"８　"},
+        {80, u"９×９", u"８１"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(t.shikiStr[c.k], q(c.shiki)) << c.k;
@@ -31,14 +40,14 @@ TEST(KukuTables, ExpressionAndAnswerTexts) {
 // The laid-out readings as the board has always shown them.
 TEST(KukuTables, LaidOutReadingsMatchTheBoard) {
     const auto& t = kukuTables();
-    struct Case { int k; const char16_t* full; };
+    struct Case {
+        int k;
+        const char16_t* full;
+    };
     const Case cases[] = {
-        {0, u"　いん・いち・が・いち　　　　　"},
-        {23, u"　さぶ・ろく　　・じゅうはち　　"},
-        {35, u"　し　・　く　　・さんじゅうろく"},
-        {20, u"　さ　・ざん・が・く　　　　　　"},
-        {44, u"　ごっ・　く　　・しじゅうご　　"},
-        {70, u"　はっ・　ぱ　　・ろくじゅうし　"},
+        {0, u"　いん・いち・が・いち　　　　　"},  {23, u"　さぶ・ろく　　・じゅうはち　　"},
+        {35, u"　し　・　く　　・さんじゅうろく"}, {20, u"　さ　・ざん・が・く　　　　　　"},
+        {44, u"　ごっ・　く　　・しじゅうご　　"}, {70, u"　はっ・　ぱ　　・ろくじゅうし　"},
         {80, u"　く　・　く　　・はちじゅういち"},
     };
     for (const auto& c : cases) EXPECT_EQ(t.yomiFull[c.k], q(c.full)) << c.k;
@@ -57,7 +66,11 @@ TEST(KukuTables, QuestionPartKeepsItsOddSpacing) {
 }
 
 TEST(KukuTables, MakeYomiKinds) {
-    struct Case { int k; int kind; const char16_t* text; };
+    struct Case {
+        int k;
+        int kind;
+        const char16_t* text;
+    };
     const Case cases[] = {
         {34, 0, u"し はっ"},
         {23, 0, u"さぶろく"},
@@ -89,9 +102,15 @@ TEST(KukuTables, SetListIsAPermutationInLearningOrder) {
 }
 
 TEST(KukuTables, ChoiceRangesAndCodes) {
-    struct Case { int choice; int start; int end; int dan; };
+    struct Case {
+        int choice;
+        int start;
+        int end;
+        int dan;
+    };
     const Case cases[] = {
-        {0, 0, 9, 1}, {2, 18, 27, 5}, {8, 72, 81, 9}, {9, 0, 27, 10}, {10, 27, 54, 11}, {11, 54, 81, 12}, {12, 0, 81, 0},
+        {0, 0, 9, 1},     {2, 18, 27, 5},   {8, 72, 81, 9}, {9, 0, 27, 10},
+        {10, 27, 54, 11}, {11, 54, 81, 12}, {12, 0, 81, 0},
     };
     for (const auto& c : cases) {
         const auto r = setRangeOfChoice(c.choice);

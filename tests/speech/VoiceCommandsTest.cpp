@@ -34,9 +34,13 @@ TEST_F(VoiceCommandsTest, RowChoiceWhileASpokenAnswerWaitsIsRefused) {
 }
 
 TEST_F(VoiceCommandsTest, ColoursAndTheDefaultStep) {
-    struct Case { int command; int colour; int saved; };
+    struct Case {
+        int command;
+        int colour;
+        int saved;
+    };
     const Case cases[] = {
-        {1, 0x0000FF, 0x0000FF}, {14, 0x008080, 0x008080}, {50, 0x008080, 0x008080},
+        {1, 0x0000FF, 0x0000FF},  {14, 0x008080, 0x008080}, {50, 0x008080, 0x008080},
         {88, 0x808000, 0x808000}, {77, 0x123456, 0x123456},  // no command: the current colour is saved
     };
     for (const auto& c : cases) {
@@ -89,11 +93,17 @@ TEST_F(VoiceCommandsTest, StartCommandOutsideAVoiceModeSaysSo) {
 }
 
 TEST_F(VoiceCommandsTest, ChatReplies) {
-    struct Case { const char16_t* heard; const char16_t* reply; const char16_t* memo; };
+    struct Case {
+        const char16_t* heard;
+        const char16_t* reply;
+        const char16_t* memo;
+    };
     const Case cases[] = {
         {u"おはようございます", u"おはようございます。", u"<■astr=おはようございます> "},
-        {u"あなたのお名前は？", u"しはんの・くくきわむ・名前名前と申します。", u"[しはん] しはんの 九九 きわむ と申します。"},
-        {u"テスト始め", u"「モードチェンジ」と言って，コマンド モードに してからね。", u"[しはん] 「モードチェンジ」"},
+        {u"あなたのお名前は？", u"しはんの・くくきわむ・名前名前と申します。",
+         u"[しはん] しはんの 九九 きわむ と申します。"},
+        {u"テスト始め", u"「モードチェンジ」と言って，コマンド モードに してからね。",
+         u"[しはん] 「モードチェンジ」"},
         {u"いま何時？", u"今は，午前12時5分9秒です。", u"◇今は，午前12時5分9秒です。"},
         {u"今日は何日？", u"今日は2019年1月1日火曜日です。", u"今日は2019年1月1日火曜日です。"},
         {u"ありがとう", u"どう致しまして。", u"\n(しはん)：どう致しまして。\n"},
@@ -118,11 +128,21 @@ TEST_F(VoiceCommandsTest, ChatKeywordAnywhereReturnsToCommandListening) {
 }
 
 TEST(TimeAndDateTexts, TwelveHourClockAndWeekday) {
-    struct Case { QDateTime at; const char16_t* time; const char16_t* date; };
+    struct Case {
+        QDateTime at;
+        const char16_t* time;
+        const char16_t* date;
+    };
     const Case cases[] = {
-        {{QDate(2019, 1, 1), QTime(0, 5, 9)}, u"今は，午前12時5分9秒です。", u"今日は2019年1月1日火曜日です。"},
-        {{QDate(2026, 12, 7), QTime(12, 0, 0)}, u"今は，午後12時0分0秒です。", u"今日は2026年12月7日月曜日です。"},
-        {{QDate(2026, 12, 13), QTime(23, 59, 30)}, u"今は，午後11時59分30秒です。", u"今日は2026年12月13日日曜日です。"},
+        {{QDate(2019, 1, 1), QTime(0, 5, 9)},
+         u"今は，午前12時5分9秒です。",
+         u"今日は2019年1月1日火曜日です。"},
+        {{QDate(2026, 12, 7), QTime(12, 0, 0)},
+         u"今は，午後12時0分0秒です。",
+         u"今日は2026年12月7日月曜日です。"},
+        {{QDate(2026, 12, 13), QTime(23, 59, 30)},
+         u"今は，午後11時59分30秒です。",
+         u"今日は2026年12月13日日曜日です。"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(timeText(c.at), q(c.time));

@@ -12,8 +12,12 @@ constexpr int kOralOrdered = 5;
 constexpr int kRecitationOrdered = 7;
 constexpr int kFullRecitation = 9;
 
-int numberOf(int product) { return 100 + product; }
-int readingOf(int k) { return 201 + k; }
+int numberOf(int product) {
+    return 100 + product;
+}
+int readingOf(int k) {
+    return 201 + k;
+}
 
 struct VoiceTestsTest : ::testing::Test {
     VoiceRig rig;
@@ -81,7 +85,8 @@ TEST_F(VoiceTestsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden
     rig.commands.handleCommand(70);
     for (int i = 0; i < 27; ++i) {
         ASSERT_TRUE(rig.untilAwaiting()) << i;
-        rig.commands.handleCommand(numberOf(rig.state.kuku_n / 9 + 1 == 3 ? 3 * (rig.state.kuku_n % 9 + 1) : 0));
+        rig.commands.handleCommand(
+            numberOf(rig.state.kuku_n / 9 + 1 == 3 ? 3 * (rig.state.kuku_n % 9 + 1) : 0));
     }
     ASSERT_EQ(rig.host.tables.size(), 1u);
     EXPECT_EQ(rig.host.tables[0].table, 1);
@@ -164,7 +169,8 @@ TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
     rig.effects.played.clear();
     rig.pacer.advanceBy(30000);
     EXPECT_FALSE(rig.effects.played.empty());
-    EXPECT_TRUE(std::all_of(rig.effects.played.begin(), rig.effects.played.end(), [](int e) { return e == 2; }));
+    EXPECT_TRUE(
+        std::all_of(rig.effects.played.begin(), rig.effects.played.end(), [](int e) { return e == 2; }));
     EXPECT_EQ(rig.effects.played.size() % 2, 0u);
     EXPECT_EQ(rig.state.AnsV_wait, 3);
     EXPECT_EQ(rig.state.testRec[0], 2);

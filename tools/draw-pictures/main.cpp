@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         const char* name;
         QImage image;
     } pictures[] = {
-        {"master.jpg", masterFace()},     {"answer-voice.jpg", voicePicture()},
+        {"master.jpg", masterFace()},           {"answer-voice.jpg", voicePicture()},
         {"answer-keys.jpg", keyboardPicture()}, {"speaker.jpg", speakerIcon()},
         {"microphone.jpg", microphoneIcon()},
     };
