@@ -9,6 +9,10 @@
 #include <QSet>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace rentabo {
 
 double SphinxDecoder::Hypothesis::confidence() const {
@@ -113,7 +117,12 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
         impl->active.emplace_back();
         impl->runnerUps.emplace_back();
     }
-    return std::unique_ptr<SphinxDecoder>(new SphinxDecoder(std::move(impl)));
+    auto decoder = std::unique_ptr<SphinxDecoder>(new SphinxDecoder(std::move(impl)));
+    decoder->m_perSpeaker = config.perSpeakerWarp && decoder->m_impl->warps.size() > 1;
+    decoder->m_childWarpFrom = config.childWarpFrom;
+    decoder->m_childMargin = config.childMargin;
+    decoder->resetSpeaker();
+    return decoder;
 }
 
 // A decoder frees a replaced search at once, even the one it listens with, so a search is only
@@ -163,16 +172,86 @@ bool SphinxDecoder::useGrammar(const QString& name) {
     return true;
 }
 
-SphinxDecoder::Hypothesis SphinxDecoder::best(const std::int16_t* samples, std::size_t count) {
-    Hypothesis best;
-    std::size_t winner = 0;
+void SphinxDecoder::resetSpeaker() {
+    m_warpScores.assign(m_impl->warps.size(), 0.0);
+    m_warpFrames.assign(m_impl->warps.size(), 0.0);
+    m_phrasesHeard = 0;
+    m_childVoice = false;
+    m_voiceLead = 0;
+}
+
+namespace {
+// Phrases decoded with every warp before the speaker's voice is judged, and how often it is
+// judged again later (the child at the keyboard may change). One short phrase says little: いち
+// alone chose a warp of 1.64 for a grown-up voice.
+constexpr int kWarmUpPhrases = 4;
+constexpr int kRejudgeEvery = 10;
+}  // namespace
+
+bool SphinxDecoder::judgingVoice() const {
+    return m_phrasesHeard < kWarmUpPhrases || m_phrasesHeard % kRejudgeEvery == 0;
+}
+
+std::vector<std::size_t> SphinxDecoder::decodersToUse() const {
+    std::vector<std::size_t> use;
     for (std::size_t i = 0; i < m_impl->decoders.size(); ++i) {
+        const bool childWarp = m_impl->warps[i] >= m_childWarpFrom;
+        if (!m_perSpeaker || judgingVoice() || childWarp == m_childVoice) use.push_back(i);
+    }
+    return use;
+}
+
+SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& used, const std::int16_t* samples,
+                                              std::size_t count) {
+    std::vector<std::optional<int>> scores(m_impl->decoders.size());
+    int frames = 0;
+    for (std::size_t i : used) {
         int32 score = 0;
         const char* hyp = ps_get_hyp(m_impl->decoders[i], &score);
-        if (!hyp || !*hyp) continue;
-        if (best.words.isEmpty() || score > best.score) {
-            best.words = QString::fromUtf8(hyp).split(u' ', Qt::SkipEmptyParts);
-            best.score = score;
+        if (hyp && *hyp) scores[i] = score;
+        frames = std::max(frames, ps_get_n_frames(m_impl->decoders[i]));
+    }
+    std::vector<std::size_t> candidates = used;
+    if (m_perSpeaker && frames > 0) {
+        if (judgingVoice()) {
+            int top = std::numeric_limits<int>::min();
+            for (const auto& sc : scores)
+                if (sc) top = std::max(top, *sc);
+            // How far each warp fell behind the phrase's best, per frame, over the phrases heard
+            // with every warp (longer phrases weigh more; older ones fade).
+            for (std::size_t i : used) {
+                const double behind = scores[i] ? double(*scores[i] - top) : -5.0 * frames;
+                m_warpScores[i] = m_warpScores[i] * 0.8 + behind;
+                m_warpFrames[i] = m_warpFrames[i] * 0.8 + frames;
+            }
+            // A child's voice is told by the high warps explaining it clearly better than the
+            // ordinary ones; for grown-up voices the scores are flat and the high warps only
+            // add confusions.
+            double child = 0, adult = 0;
+            int nChild = 0, nAdult = 0;
+            for (std::size_t i = 0; i < m_warpScores.size(); ++i) {
+                const double average = m_warpScores[i] / std::max(m_warpFrames[i], 1.0);
+                if (m_impl->warps[i] >= m_childWarpFrom) child += average, ++nChild;
+                else adult += average, ++nAdult;
+            }
+            m_voiceLead = nChild && nAdult ? child / nChild - adult / nAdult : 0.0;
+            // Until the first phrases are all in, the voice is taken as grown-up: single phrases
+            // misjudged it often, and the high warps then heard wrong numbers.
+            m_childVoice = m_phrasesHeard + 1 >= kWarmUpPhrases && m_voiceLead > m_childMargin;
+            candidates.clear();
+            for (std::size_t i : used)
+                if ((m_impl->warps[i] >= m_childWarpFrom) == m_childVoice) candidates.push_back(i);
+        }
+        ++m_phrasesHeard;
+    }
+    Hypothesis best;
+    std::size_t winner = 0;
+    for (std::size_t i : candidates) {
+        if (!scores[i]) continue;
+        if (best.words.isEmpty() || *scores[i] > best.score) {
+            int32 score = 0;
+            best.words = QString::fromUtf8(ps_get_hyp(m_impl->decoders[i], &score)).split(u' ', Qt::SkipEmptyParts);
+            best.score = *scores[i];
             best.warp = m_impl->warps[i];
             best.frames = ps_get_n_frames(m_impl->decoders[i]);
             winner = i;
@@ -180,9 +259,9 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::int16_t* samples, std::
     }
     if (best.words.isEmpty()) return best;
     const QString first = best.words.join(u' ');
-    for (ps_decoder_t* d : m_impl->decoders) {
+    for (std::size_t i : used) {
         int32 score = 0;
-        const char* hyp = ps_get_hyp(d, &score);
+        const char* hyp = ps_get_hyp(m_impl->decoders[i], &score);
         if (hyp && QString::fromUtf8(hyp) == first) ++best.agreeing;
     }
     if (m_runnerUp && !m_impl->search.isEmpty()) {
@@ -219,14 +298,15 @@ std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& searc
 }
 
 SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {
-    for (std::size_t i = 0; i < m_impl->decoders.size(); ++i) {
+    const std::vector<std::size_t> used = decodersToUse();
+    for (std::size_t i : used) {
         applySearch(i);
         ps_decoder_t* d = m_impl->decoders[i];
         ps_start_utt(d);
         ps_process_raw(d, samples, count, FALSE, TRUE);
         ps_end_utt(d);
     }
-    return best(samples, count);
+    return best(used, samples, count);
 }
 
 SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {

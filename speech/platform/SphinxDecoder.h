@@ -23,6 +23,15 @@ struct DecoderConfig {
     // One decoder per frequency warp; the hypothesis with the best path score wins, which
     // adapts to the speaker's vocal tract without any training.
     std::vector<double> warps{1.0};
+    // When set, the warps are split in two groups, those of grown-up voices and, from
+    // childWarpFrom, those of higher, child-like voices, and the speaker's voice is judged over
+    // the first phrases of a session (decoded with every warp, and every tenth phrase again):
+    // when the high warps explain it better by more than childMargin per frame on average, the
+    // phrases are decoded with the high warps only, otherwise with the others. The best warp of
+    // one phrase is a noisy choice, and a child's voice does not change from phrase to phrase.
+    bool perSpeakerWarp = false;
+    double childWarpFrom = 1.4;
+    double childMargin = 0.4;
     double phoneInsertionPenalty = 3.0;
     double wordInsertionPenalty = 0.65;
     // A phrase whose confidence (see Hypothesis::confidence) is below this carries no command.
@@ -79,6 +88,12 @@ public:
     // for the phrase heard (the listening phrases without it; empty for none), which yields
     // Hypothesis::runnerUpScore. Grammars are made once per listening search and phrase.
     void setRunnerUpGrammar(std::function<QString(const QString& word)> f) { m_runnerUp = std::move(f); }
+    // Forgets what was learnt about the speaker's voice (a new speaker).
+    void resetSpeaker();
+    // Whether the speaker's phrases are decoded with the warps of a child's voice at present,
+    // and by how much per frame the high warps explained the voice better than the others.
+    bool childVoice() const { return m_childVoice; }
+    double voiceLead() const { return m_voiceLead; }
     // Drops a phrase being spoken and the audio before it.
     void reset() { endStream(); }
     // Called when a phrase has ended and is about to be decoded, in time to change the search.
@@ -97,7 +112,9 @@ public:
 private:
     struct Impl;
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
-    Hypothesis best(const std::int16_t* samples, std::size_t count);
+    std::vector<std::size_t> decodersToUse() const;
+    bool judgingVoice() const;
+    Hypothesis best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
     std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
                                std::size_t count);
     void applySearch(std::size_t decoder);
@@ -106,6 +123,14 @@ private:
     void endStream();
 
     std::unique_ptr<Impl> m_impl;
+    bool m_perSpeaker = false;
+    double m_childWarpFrom = 1.4;
+    double m_childMargin = 0.4;
+    bool m_childVoice = false;
+    double m_voiceLead = 0;
+    std::vector<double> m_warpScores;  // how far each warp fell behind the phrase's best, summed
+    std::vector<double> m_warpFrames;  // the frames of those phrases
+    int m_phrasesHeard = 0;
     std::function<void()> m_beforeDecode;
     std::function<QString(const QString&)> m_runnerUp;
     bool m_inSpeech = false;

@@ -43,8 +43,15 @@ int main(int argc, char** argv) {
                    QStringLiteral("file")});
     cli.addOption(
         {QStringLiteral("warps"),
-         QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.32 in steps of 0.08)."),
+         QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.76)."),
          QStringLiteral("list")});
+    cli.addOption({QStringLiteral("speaker-warp"),
+                   QStringLiteral("Judge over the files, as one speaker's phrases, whether the voice is a "
+                                  "child's (yes) or choose the warp per file from all (no)."),
+                   QStringLiteral("yes|no")});
+    cli.addOption({QStringLiteral("child-margin"),
+                   QStringLiteral("With --speaker-warp: how much better per frame the high warps must be."),
+                   QStringLiteral("x")});
     cli.addOption({QStringLiteral("pip"), QStringLiteral("Phone insertion penalty."), QStringLiteral("x")});
     cli.addOption({QStringLiteral("wip"), QStringLiteral("Word insertion penalty."), QStringLiteral("x")});
     cli.addOption({QStringLiteral("rules"),
@@ -70,6 +77,10 @@ int main(int argc, char** argv) {
         for (const QString& w : cli.value(QStringLiteral("warps")).split(u','))
             config.warps.push_back(w.toDouble());
     }
+    if (cli.isSet(QStringLiteral("speaker-warp")))
+        config.perSpeakerWarp = cli.value(QStringLiteral("speaker-warp")) != QStringLiteral("no");
+    if (cli.isSet(QStringLiteral("child-margin")))
+        config.childMargin = cli.value(QStringLiteral("child-margin")).toDouble();
     if (cli.isSet(QStringLiteral("pip")))
         config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
     if (cli.isSet(QStringLiteral("wip")))
@@ -126,6 +137,7 @@ int main(int argc, char** argv) {
         double confidence = 0;
         double margin = 0;
         int agreeing = 0;
+        double warp = 0;
         if (cli.isSet(QStringLiteral("stream"))) {
             // The first phrase heard, as the program would hand it on.
             auto find = [&](const RecoResult& r) -> std::optional<std::size_t> {
@@ -159,6 +171,7 @@ int main(int argc, char** argv) {
             confidence = heard->confidence;
             margin = heard->margin;
             agreeing = heard->agreeing;
+            warp = heard->warp;
             if (confidence >= context.minConfidence()) index = heard->index;
         }
         decodeNs += t.nsecsElapsed();
@@ -172,14 +185,15 @@ int main(int argc, char** argv) {
         };
         const int number = numberOf(index);
         const QString text = index ? context.grammar()->phrases()[*index].text : QString();
-        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\n")
                           .arg(file)
                           .arg(number)
                           .arg(text)
                           .arg(confidence, 0, 'f', 2)
                           .arg(numberOf(heardIndex))
                           .arg(margin, 0, 'f', 2)
-                          .arg(agreeing));
+                          .arg(agreeing)
+                          .arg(warp, 0, 'f', 2));
         std::fflush(stdout);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time)\n")
