@@ -10,7 +10,6 @@ for tool in Xvfb xdotool; do
 done
 
 work=$(mktemp -d)
-display=:$((200 + RANDOM % 300))
 first="" second="" third="" xvfb=""
 cleanup() { kill -9 $first $second $third $xvfb 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
@@ -19,17 +18,25 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # A copy of the program's folder, so its settings file lands here and not beside the build.
 mkdir -p "$work/app"
 cp -r "$(dirname "$program")"/. "$work/app/"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number once it is ready, so tests running side
+# by side never share one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -n 1 "$work/display")
 
 fail() { echo "FAIL: $*"; exit 1; }
 running() { kill -0 "$1" 2>/dev/null; }
-# Waits until a process has a visible window; prints its id.
+# Waits until a process has a visible window, whose title matches $2 when given (up to 30 s on a
+# busy machine); prints its id.
 window_of() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+  for _ in $(seq 300); do
+    if [ -n "${2:-}" ]; then
+      id=$(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -n 1)
+    else
+      id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+    fi
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
@@ -38,7 +45,7 @@ window_of() {
 
 "$work/app/rentabo" >"$work/first.log" 2>&1 &
 first=$!
-window_of "$first" >/dev/null || fail "the first copy shows no window: $(tail -n 5 "$work/first.log")"
+window_of "$first" Rentabo >/dev/null || fail "the first copy shows no window: $(tail -n 5 "$work/first.log")"
 
 "$work/app/rentabo" >"$work/second.log" 2>&1 &
 second=$!
@@ -58,9 +65,10 @@ running "$first" || fail "the first copy ended too"
 kill -9 "$first"
 wait "$first" 2>/dev/null
 first=""
-"$work/app/rentabo" >/dev/null 2>&1 &
+"$work/app/rentabo" >"$work/third.log" 2>&1 &
 third=$!
-window_of "$third" >/dev/null || fail "a start after a killed copy shows no window"
+window_of "$third" Rentabo >/dev/null ||
+  fail "a start after a killed copy shows no main window: $(tail -n 5 "$work/third.log")"
 sleep 1
 running "$third" || fail "a start after a killed copy did not stay up"
 echo "1 passed, 0 failed"
