@@ -56,6 +56,9 @@ public:
     };
     std::optional<Heard> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
+    bool accepted(const Heard& h) const {
+        return h.confidence >= m_config.minConfidence && h.margin >= m_config.minMargin;
+    }
 
     void setInputMuted(bool muted) override;
     // Audio ignored after unmuting, in 16 kHz samples.

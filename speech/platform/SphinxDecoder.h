@@ -31,11 +31,15 @@ struct DecoderConfig {
     // one phrase is a noisy choice, and a child's voice does not change from phrase to phrase.
     bool perSpeakerWarp = false;
     double childWarpFrom = 1.4;
-    double childMargin = 0.4;
+    // Measured leads: grown-up voices -1.8 to 0.8, voices pitched +500 cents 0.4 to 3.3; a
+    // grown-up voice taken for a child's loses more than the other way round.
+    double childMargin = 1.0;
     double phoneInsertionPenalty = 3.0;
     double wordInsertionPenalty = 0.65;
     // A phrase whose confidence (see Hypothesis::confidence) is below this carries no command.
     double minConfidence = -1e9;
+    // A phrase nearly tied with another phrase (Hypothesis::margin below this) carries none either.
+    double minMargin = -1e9;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
@@ -67,6 +71,10 @@ public:
         // small when two phrases were nearly tied (にじゅういち / にじゅうく). Large without a
         // runner-up.
         double margin() const;
+        // Whether the phrase is heard clearly enough to carry its command.
+        bool accepted(const DecoderConfig& config) const {
+            return confidence() >= config.minConfidence && margin() >= config.minMargin;
+        }
     };
 
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
@@ -125,7 +133,7 @@ private:
     std::unique_ptr<Impl> m_impl;
     bool m_perSpeaker = false;
     double m_childWarpFrom = 1.4;
-    double m_childMargin = 0.4;
+    double m_childMargin = 1.0;
     bool m_childVoice = false;
     double m_voiceLead = 0;
     std::vector<double> m_warpScores;  // how far each warp fell behind the phrase's best, summed

@@ -63,6 +63,9 @@ int main(int argc, char** argv) {
     cli.addOption({QStringLiteral("decoder-arg"),
                    QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
                    QStringLiteral("setting")});
+    cli.addOption({QStringLiteral("min-margin"),
+                   QStringLiteral("Reject phrases nearly tied with another (default: the program's)."),
+                   QStringLiteral("x")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
@@ -93,6 +96,8 @@ int main(int argc, char** argv) {
         }
         config.extraArgs.emplace_back(a.left(eq).toUtf8(), a.mid(eq + 1).toUtf8());
     }
+    if (cli.isSet(QStringLiteral("min-margin")))
+        config.minMargin = cli.value(QStringLiteral("min-margin")).toDouble();
     if (cli.isSet(QStringLiteral("min-confidence")))
         config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
 
@@ -172,7 +177,7 @@ int main(int argc, char** argv) {
             margin = heard->margin;
             agreeing = heard->agreeing;
             warp = heard->warp;
-            if (confidence >= context.minConfidence()) index = heard->index;
+            if (context.accepted(*heard)) index = heard->index;
         }
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();

@@ -1,0 +1,126 @@
+#include "SpeechSamples.h"
+
+#include "speech/platform/PocketSphinxContext.h"
+#include "speech/platform/SphinxDecoder.h"
+
+#include <gtest/gtest.h>
+
+using namespace rentabo;
+using namespace rentabo::testing;
+
+namespace {
+
+// Numbers a spoken answer may be, with the pairs that sound alike.
+const QString kNumbers[] = {
+    u"じゅうさん"_qs,     u"にじゅういち"_qs,   u"にじゅうく"_qs,     u"さんじゅうに"_qs,
+    u"よんじゅうご"_qs,   u"ごじゅうろく"_qs,   u"ろくじゅうさん"_qs, u"しちじゅうに"_qs,
+    u"はちじゅういち"_qs, u"きゅうじゅうろく"_qs,
+};
+
+QString jsgfOf(const QStringList& words) {
+    return QStringLiteral("#JSGF V1.0;\ngrammar t;\npublic <t> = %1 ;\n").arg(words.join(QStringLiteral(" | ")));
+}
+
+// A decoder whose words are the numbers above (w0, w1, ...) plus `extra` phrases, all listened for.
+std::unique_ptr<SphinxDecoder> numberDecoder(DecoderConfig config, const QStringList& extra = {}) {
+    std::vector<DecoderWord> words;
+    QStringList names;
+    QStringList texts(std::begin(kNumbers), std::end(kNumbers));
+    texts << extra;
+    for (const QString& t : texts) {
+        names << QStringLiteral("w%1").arg(names.size());
+        words.push_back({names.last(), PocketSphinxContext::phrasePronunciations(t)});
+    }
+    auto d = SphinxDecoder::create(config, words, nullptr);
+    if (!d || !d->setGrammar(QStringLiteral("numbers"), jsgfOf(names), nullptr)) return nullptr;
+    d->useGrammar(QStringLiteral("numbers"));
+    d->setRunnerUpGrammar([names](const QString& word) {
+        QStringList others = names;
+        others.removeAll(word);
+        return jsgfOf(others);
+    });
+    return d;
+}
+
+// The phrase as the benchmark's voice says it, pitched up by `cents` like a child's voice.
+std::optional<MonoAudio> say(const QString& text, SampleVoice voice, int cents, const QString& name) {
+    const auto audio = speak(text, voice, name);
+    if (!audio || cents == 0) return audio;
+    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav/");
+    if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-V1"), dir + name + QStringLiteral(".wav"),
+                                                  dir + name + QStringLiteral("-pitched.wav"),
+                                                  QStringLiteral("pitch"), QString::number(cents)}) != 0)
+        return std::nullopt;
+    return readWav(dir + name + QStringLiteral("-pitched.wav"), nullptr);
+}
+
+}  // namespace
+
+// A child's voice is recognised with the high warps once a few phrases have shown it; a grown-up
+// voice keeps the ordinary warps, where the high ones would only add confusions.
+TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
+    DecoderConfig config = PocketSphinxContext::defaultConfig();
+    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) GTEST_SKIP() << "acoustic model not installed";
+    config.perSpeakerWarp = true;
+    config.warps = {0.92, 1.0, 1.08, 1.16, 1.24, 1.32, 1.42, 1.52, 1.64, 1.76};
+    struct Case {
+        SampleVoice voice;
+        int cents;
+        bool child;
+        int atLeastRight;  // of the phrases after the voice was judged
+    };
+    const Case cases[] = {
+        {SampleVoice::Es1, 0, false, 6},
+        {SampleVoice::Oj1, 0, false, 5},
+        {SampleVoice::Es1, 500, true, 5},
+        {SampleVoice::Oj1, 500, true, 5},
+    };
+    for (const auto& k : cases) {
+        auto decoder = numberDecoder(config);
+        ASSERT_TRUE(decoder);
+        const QString label = QStringLiteral("%1 %2").arg(QString::fromLatin1(voiceName(k.voice))).arg(k.cents);
+        int right = 0;
+        for (int i = 0; i < 10; ++i) {
+            const auto audio =
+                say(kNumbers[i], k.voice, k.cents, QStringLiteral("warp-%1-%2-%3").arg(QString::fromLatin1(voiceName(k.voice))).arg(k.cents).arg(i));
+            if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
+            const MonoAudio in = resample(*audio, 16000);
+            const auto h = decoder->decodeUtterance(in.samples.data(), in.samples.size());
+            if (i >= 4 && h.words == QStringList{QStringLiteral("w%1").arg(i)}) ++right;
+        }
+        EXPECT_EQ(decoder->childVoice(), k.child) << label.toStdString() << " lead " << decoder->voiceLead();
+        EXPECT_GE(right, k.atLeastRight) << label.toStdString();
+        decoder->resetSpeaker();
+        EXPECT_FALSE(decoder->childVoice());
+    }
+}
+
+// The margin over the best other phrase: a phrase that another one explains as well is a toss-up
+// and carries no command, a clearly heard one does.
+TEST(RunnerUp, APhraseTiedWithAnotherIsNotAccepted) {
+    DecoderConfig config = PocketSphinxContext::defaultConfig();
+    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) GTEST_SKIP() << "acoustic model not installed";
+    config.perSpeakerWarp = false;
+    // The last word sounds exactly like にじゅういち (w1): hearing either is a tie.
+    auto decoder = numberDecoder(config, {u"にじゅういち"_qs});
+    ASSERT_TRUE(decoder);
+    struct Case {
+        QString text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {u"にじゅういち"_qs, false},
+        {u"さんじゅうに"_qs, true},
+        {u"よんじゅうご"_qs, true},
+    };
+    int i = 0;
+    for (const auto& k : cases) {
+        const auto audio = speak(k.text, SampleVoice::Es1, QStringLiteral("tie%1").arg(i++));
+        if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
+        const MonoAudio in = resample(*audio, 16000);
+        const auto h = decoder->decodeUtterance(in.samples.data(), in.samples.size());
+        ASSERT_FALSE(h.words.isEmpty()) << k.text.toStdString();
+        ASSERT_TRUE(h.runnerUpScore) << k.text.toStdString();
+        EXPECT_EQ(h.accepted(config), k.accepted) << k.text.toStdString() << " margin " << h.margin();
+    }
+}
