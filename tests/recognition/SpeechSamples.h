@@ -64,7 +64,10 @@ inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, co
         p.closeWriteChannel();
         if (!p.waitForFinished(20000) || p.exitCode() != 0) return std::nullopt;
     }
-    auto sox = [](const QStringList& args) { return QProcess::execute(QStringLiteral("sox"), args) == 0; };
+    // -R: the same noise and dither every run, so a result never hangs on the luck of the noise.
+    auto sox = [](const QStringList& args) {
+        return QProcess::execute(QStringLiteral("sox"), QStringList{QStringLiteral("-R")} + args) == 0;
+    };
     if (!sox({QStringLiteral("-V1"), raw, QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"),
               QStringLiteral("16"), clean, QStringLiteral("gain"), QStringLiteral("-n"), QStringLiteral("-3"),
               QStringLiteral("rate"), QStringLiteral("16000"), QStringLiteral("pad"), QStringLiteral("0.3"),
@@ -72,8 +75,7 @@ inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, co
         return std::nullopt;
     auto audio = readWav(clean, nullptr);
     if (!audio) return std::nullopt;
-    // -R: the same noise every run, so a test never hangs on the luck of the noise.
-    if (!sox({QStringLiteral("-V1"), QStringLiteral("-R"), QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("16000"),
+    if (!sox({QStringLiteral("-V1"), QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("16000"),
               QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"), noise,
               QStringLiteral("synth"), QString::number(audio->seconds(), 'f', 4),
               QStringLiteral("whitenoise"), QStringLiteral("vol"), QStringLiteral("0.003")}) ||
