@@ -225,6 +225,11 @@ void VoiceTests::askByKind(int k) {
     }
 }
 
+QString VoiceTests::judgedLogTail(int c) const {
+    return n2s(c) + QStringLiteral(":: cAnswer=") + n2s(kukuTables().kotae[m_state.kuku_n]) +
+           QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
+}
+
 bool VoiceTests::takeNumber(int cValue) {
     if (m_state.ans_way == 0 || m_state.AnsV_wait != 1) return false;
     JudgeOralAnswer(cValue);
@@ -233,9 +238,7 @@ bool VoiceTests::takeNumber(int cValue) {
 
 bool VoiceTests::takeReading(int cValue) {
     if (m_state.ans_way == 0 || (m_state.AnsV_wait != 2 && m_state.AnsV_wait != 3)) {
-        log(QStringLiteral(u"<★A&FullA:: cValue=") + n2s(cValue) + QStringLiteral(":: cAnswer=") +
-            n2s(kukuTables().kotae[m_state.kuku_n]) + QStringLiteral(":: ") + n2s(m_state.kaisuu) +
-            QStringLiteral(u"回>"));
+        log(QStringLiteral(u"<★A&FullA:: cValue=") + judgedLogTail(cValue));
         return false;
     }
     if (m_state.AnsV_wait == 2)
@@ -247,8 +250,7 @@ bool VoiceTests::takeReading(int cValue) {
 
 void VoiceTests::JudgeOralAnswer(int c) {
     const int product = kukuTables().kotae[m_state.kuku_n];
-    log(QStringLiteral(u"<★cValue=") + n2s(c) + QStringLiteral(":: cAnswer=") + n2s(product) +
-        QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>"));
+    log(QStringLiteral(u"<★cValue=") + judgedLogTail(c));
     const int n = c - 100;
     const int correct = product == n ? 1 : 0;
     if (!correct) m_lesson.ErrRec(m_state.kuku_n);
@@ -264,8 +266,7 @@ void VoiceTests::JudgeOralAnswer(int c) {
 
 void VoiceTests::JudgeRecitation(int c) {
     const auto& t = kukuTables();
-    const QString tail = n2s(c) + QStringLiteral(":: cAnswer=") + n2s(t.kotae[m_state.kuku_n]) +
-                         QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
+    const QString tail = judgedLogTail(c);
     log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
     log(QStringLiteral(u"<★A:: cValue=") + tail);
     const int correct = m_state.kuku_n + 1 == c - 200 ? 1 : 0;
@@ -334,8 +335,7 @@ void VoiceTests::advance(bool afterTimeOut) {
 
 void VoiceTests::JudgeFullRecitation(int c) {
     const auto& t = kukuTables();
-    const QString tail = n2s(c) + QStringLiteral(":: cAnswer=") + n2s(t.kotae[m_state.kuku_n]) +
-                         QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
+    const QString tail = judgedLogTail(c);
     log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
     log(QStringLiteral(u"<★FullA:: cValue=") + tail);
     if (m_state.kuku_n + 1 != c - 200) {
@@ -365,18 +365,9 @@ void VoiceTests::JudgeFullRecitation(int c) {
     clearQuestion();
     m_state.kuku_n = m_state.setList[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
 
-    auto finish = [this](bool row) {
-        m_state.AnsV_wait = 0;
-        m_kind = 0;
-        m_host.setSettingsChoicesEnabled(true);
-        if (row) {
-            m_board.CBoxDsp(1);
-            m_lesson.Kekka_Dsp(m_state);
-        } else {
-            m_state.qnum = m_state.setStart;
-            m_lesson.KekkaD_Dsp(m_state);
-            m_board.CBoxDsp(1);
-        }
+    // The end of a full recitation shows the lists before table I, then the normal expression.
+    auto finish = [this] {
+        endTest(true);
         m_host.setExpressionStyle(34, 212);
     };
     if (rowTest()) {
@@ -388,7 +379,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
             log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
                 n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
             if (m_state.kaisuu >= 2) {
-                finish(true);
+                finish();
                 return;
             }
             ShowRound(m_board, ++m_state.kaisuu);
@@ -396,7 +387,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
             m_state.qnum = -1;
         }
     } else if (m_state.qnum + m_state.setStart >= m_state.setEnd - 1) {
-        finish(false);
+        finish();
         return;
     }
     m_state.AnsV_wait = 0;

@@ -64,6 +64,8 @@ private:
     int firstRowOfSet() const;
     void clearQuestion();
     void log(const QString& text) { m_board.appendMemo(text); }
+    // "c:: cAnswer=product:: round回>", the end of the log line of a judged answer.
+    QString judgedLogTail(int c) const;
 
     KukuState& m_state;
     QuestionBoard& m_board;
