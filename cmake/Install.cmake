@@ -16,6 +16,10 @@ install(FILES
   DESTINATION ${RENTABO_INSTALL_DIR})
 # The help file is built; without chmcmd the install goes on and the program says it is missing.
 install(FILES ${RENTABO_HELP_FILE} DESTINATION ${RENTABO_INSTALL_DIR} OPTIONAL)
+# The acoustic model adapted at build time (tools/adapt-model), when the build could make it.
+if(TARGET acoustic-model)
+  install(DIRECTORY ${RENTABO_MODEL_DIR}/ DESTINATION ${RENTABO_INSTALL_DIR}/model)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/resources/homepage/index.html
   DESTINATION ${RENTABO_INSTALL_DIR}/homepage)
 install(FILES ${RENTABO_ICON_SVG} DESTINATION ${RENTABO_INSTALL_DIR}/homepage RENAME icon.svg)

@@ -22,6 +22,8 @@ packages=(
   libespeak-ng-dev espeak-ng espeak-ng-data
   libmecab-dev mecab mecab-ipadic-utf8
   libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us
+  # adapting the acoustic model to Japanese speech at build time
+  sphinxtrain sphinxbase-utils pocketsphinx
   # audio tools for the phrase recordings and the benchmarks; a display for headless runs
   sox xvfb xauth openbox xdotool
   # rendering printed pages in the tests

@@ -18,6 +18,8 @@
 #   RAW=DIR         keep the tool's raw output per condition in DIR (for offline analysis).
 #   SESSIONS=1      one tool run per voice and moment, as a child's session is one speaker (the
 #                   recogniser learns the speaker's warp over the phrases of a run).
+#   CHAT=1          also decode sentences of chat (made once into DIR/conditions/chat) with the
+#                   rules of each moment and count those taken for a command.
 #   SWEEP="-12 -10 -8"  also print correct / false accepts / rejections at each confidence
 #                   threshold, from the confidence the tool reports.
 # Usage: run-bench.sh DIR [kuku-recognize options]
@@ -121,6 +123,47 @@ for cond in $conditions; do
   if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.out" "$RAW/$cond.out"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
 done
 
+# Sentences of chat, outside the grammar, in the four voices of the phrase set: every number
+# heard in them is a false accept. Decoded with the rules of each moment.
+if [[ ${CHAT:-0} == 1 ]]; then
+  chat=$dir/conditions/chat
+  if [[ ! -f $chat/manifest.tsv ]]; then
+    mkdir -p "$chat"
+    dic=/var/lib/mecab/dic/open-jtalk/naist-jdic
+    nit=/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice
+    : >"$chat/manifest.tsv.new"
+    i=0
+    for text in きょうはいいてんきですね おなかがすいたよ あしたはがっこうがやすみです おかあさんどこにいるの \
+      いぬがほえている このほんおもしろいね ぼくはさっかーがすき しゅくだいがおわったよ あそびにいってもいい \
+      ねむくなってきた おやつはなにかな でんしゃにのりたいな; do
+      i=$((i + 1))
+      for v in es1 es2 oj1 oj2; do
+        f=$(printf '%s_c%02d.wav' "$v" "$i")
+        case $v in
+          es1) espeak-ng -v ja -s 140 -p 50 -w "$work/raw.wav" "$text" ;;
+          es2) espeak-ng -v ja -s 170 -p 75 -w "$work/raw.wav" "$text" ;;
+          oj1) echo "$text" | open_jtalk -x "$dic" -m "$nit" -r 1.0 -ow "$work/raw.wav" ;;
+          oj2) echo "$text" | open_jtalk -x "$dic" -m "$nit" -r 0.85 -fm 3 -ow "$work/raw.wav" ;;
+        esac
+        sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/c.wav" gain -n -3 rate 16000 pad 0.3 0.3
+        sox -V1 -R -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/c.wav")" whitenoise vol 0.003
+        sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$chat/$f"
+        printf '%s\t0\t%s\n' "$f" "$text" >>"$chat/manifest.tsv.new"
+      done
+    done
+    mv "$chat/manifest.tsv.new" "$chat/manifest.tsv"
+  fi
+  mapfile -t files < <(cut -f1 "$chat/manifest.tsv" | sed "s|^|$chat/|")
+  for rules in 1,2,3,6 2,3,4 2,3,5; do
+    "$tool" --rules "$rules" "$@" "${files[@]}" >"$work/chat-$rules.out" 2>>"$work/err" || true
+    awk -F'\t' -v rules="$rules" '
+      { n++; if ($2 != 0) { fa++; m = m sprintf("  %s\tgot %s %s (confidence %s, margin %s)\n", $1, $2, $3, $4, $6) } }
+      END { printf "chat with rules %-8s %3d sentences, %d taken for a command (%.1f%%)\n%s", rules, n, fa, 100 * fa / n, m }' \
+      "$work/chat-$rules.out"
+    if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/chat-$rules.out" "$RAW/chat-$rules.chat"; fi
+  done
+fi
+
 if [[ -n ${SWEEP:-} ]]; then
   echo "threshold sweep (all conditions): threshold, correct, false accepts, rejections"
   for t in $SWEEP; do
@@ -135,6 +178,6 @@ if [[ -n ${SWEEP:-} ]]; then
       "$work/manifest.tsv" "$work/all.out"
   done
 fi
-awk '/^load/ { load += $2; runs++; audio += $5; time += $10 }
-     END { if (runs) printf "decode time %.4f of the audio; model loading %.0f ms on average\n", time / audio, load / runs }' "$work/err"
+awk '/^load/ { load += $2; runs++; audio += $5; time += $10; model = $NF }
+     END { if (runs) printf "decode time %.4f of the audio; model loading %.0f ms on average; model %s\n", time / audio, load / runs, model }' "$work/err"
 grep -v '^load' "$work/err" | grep -v '^$' | tail -n 5 || true

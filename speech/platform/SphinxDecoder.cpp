@@ -4,6 +4,7 @@
 
 #include <pocketsphinx.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -25,8 +26,19 @@ double SphinxDecoder::Hypothesis::margin() const {
     return double(score - *runnerUpScore) / std::max(frames, 1);
 }
 
-QString defaultModelDir() {
+QString englishModelDir() {
     return QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
+}
+
+QString defaultModelDir() {
+    auto usable = [](const QString& dir) { return !dir.isEmpty() && QFile::exists(dir + QStringLiteral("/mdef")); };
+    const QString chosen = qEnvironmentVariable("RENTABO_MODEL_DIR");
+    if (usable(chosen)) return chosen;
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/model");
+        if (usable(beside)) return beside;
+    }
+    return englishModelDir();
 }
 
 struct SphinxDecoder::Impl {

@@ -44,7 +44,10 @@ struct DecoderConfig {
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
 
-// The acoustic model's default place on Debian.
+// PocketSphinx's English model on Debian.
+QString englishModelDir();
+// The model to listen with: the one RENTABO_MODEL_DIR names, else model/ beside the program (the
+// English model adapted to Japanese speech when the program was built), else the English model.
 QString defaultModelDir();
 
 // PocketSphinx decoders over one dictionary, searching finite-state grammars given as JSGF.

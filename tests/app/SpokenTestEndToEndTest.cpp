@@ -118,17 +118,21 @@ TEST(SpokenTestEndToEnd, AnswersSaidByTheProgramsVoiceFillTableOneWithCircles) {
 
     const auto& t = kukuTables();
     int answered = 0;
-    while (form.state().AnsV_wait == 1 && answered < 27) {
+    int saidAgain = 0;  // answers the recogniser was not sure of: the child says them again
+    while (form.state().AnsV_wait == 1 && answered < 27 && saidAgain <= 3) {
         const int k = form.state().kuku_n;
         const int asked = form.state().qCount;
         // The product as a child says it: digits are read out by the voice as a number.
         hear(QString::number(t.kotae[k]));
-        ++answered;
         // The phrase arrives as an event; the next question follows the mark.
-        waitFor([&] { return (form.state().AnsV_wait == 1 && form.state().qCount != asked) || tableOpened; },
-                5000);
+        if (waitFor([&] { return (form.state().AnsV_wait == 1 && form.state().qCount != asked) || tableOpened; },
+                    5000))
+            ++answered;
+        else
+            ++saidAgain;
     }
     EXPECT_EQ(answered, 27) << form.ui().msgText->toPlainText().left(3000).toStdString();
+    EXPECT_LE(saidAgain, 3);
     ASSERT_TRUE(tableOpened) << form.ui().msgText->toPlainText().toStdString();
     for (int cell = 0; cell < 27; ++cell) EXPECT_EQ(form.state().testRec[cell], 1) << "cell " << cell;
     // The answer cells: 27 circles and no cross (the expressions' "×" are not marks).

@@ -82,6 +82,10 @@ TEST_F(InstallTest, PutsTheProgramAndEverythingItOpensInOneFolder) {
         {QStringLiteral("lib/rentabo/Huseikai00.wav"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/Huseikai00.wav")},
         {QStringLiteral("lib/rentabo/promptA.wav"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/promptA.wav")},
         {QStringLiteral("lib/rentabo/kuku_V24.chm"), QStringLiteral(RENTABO_HELP_FILE)},
+        // The acoustic model the build adapted, which the program finds beside itself.
+        {QStringLiteral("lib/rentabo/model/means"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/means")},
+        {QStringLiteral("lib/rentabo/model/sendump"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/sendump")},
+        {QStringLiteral("lib/rentabo/model/mdef"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/mdef")},
         {QStringLiteral("lib/rentabo/homepage/index.html"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/homepage/index.html")},
         {QStringLiteral("lib/rentabo/homepage/icon.svg"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/desktop/") + kAppId + QStringLiteral(".svg")},
         {QStringLiteral("bin/rentabo"), {}},

@@ -164,6 +164,55 @@ TEST_F(SpokenPhrases, AFixedSetPerVoiceDecodesRight) {
     }
 }
 
+// Answers the English model took for other numbers or for ストップ under white noise at 15 dB
+// (Open JTalk's voice, which noise hurts most); the adapted model hears them right.
+TEST_F(SpokenPhrases, AnswersUnderNoiseDecodeRight) {
+    struct Case {
+        QString text;
+        QString call;
+    };
+    const Case cases[] = {
+        {u"にじゅうろく"_qs, u"number:126"_qs},   {u"さんじゅういち"_qs, u"number:131"_qs},
+        {u"さんじゅうなな"_qs, u"number:137"_qs}, {u"さんじゅうはち"_qs, u"number:138"_qs},
+        {u"よんじゅういち"_qs, u"number:141"_qs},
+    };
+    int i = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text.toStdString());
+        const QString name = QStringLiteral("noisy%1").arg(i++);
+        if (!speak(k.text, SampleVoice::Oj1, name)) GTEST_SKIP() << "open_jtalk or sox not available";
+        const auto audio = transformed(name, Condition::Noise15);
+        ASSERT_TRUE(audio);
+        rig->state.AnsV_wait = 1;
+        rig->sink.calls.clear();
+        hear(*context, *audio);
+        EXPECT_EQ(rig->sink.calls, QStringList{k.call});
+    }
+}
+
+// A child's session: espeak-ng's voice pitched up 500 cents. The English model heard most of
+// these as other numbers or as よーいどん.
+TEST_F(SpokenPhrases, AChildsAnswersDecodeRight) {
+    const std::pair<QString, QString> cases[] = {
+        {u"じゅうに"_qs, u"number:112"_qs},         {u"じゅうさん"_qs, u"number:113"_qs},
+        {u"にじゅう"_qs, u"number:120"_qs},         {u"にじゅうさん"_qs, u"number:123"_qs},
+        {u"にじゅうよん"_qs, u"number:124"_qs},     {u"さんじゅういち"_qs, u"number:131"_qs},
+        {u"さんじゅうろく"_qs, u"number:136"_qs},
+    };
+    int i = 0;
+    for (const auto& [text, call] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        const QString name = QStringLiteral("child%1").arg(i++);
+        if (!speak(text, SampleVoice::Es2, name)) GTEST_SKIP() << "espeak-ng or sox not available";
+        const auto audio = transformed(name, Condition::Pitch500);
+        ASSERT_TRUE(audio);
+        rig->state.AnsV_wait = 1;
+        rig->sink.calls.clear();
+        hear(*context, *audio);
+        EXPECT_EQ(rig->sink.calls, QStringList{call});
+    }
+}
+
 // Sentences of chat said in command listening: heard, and rejected for want of confidence.
 void SpokenPhrases::expectChatRejected(const std::vector<std::pair<QString, SampleVoice>>& samples) {
     int i = 0;
@@ -184,13 +233,8 @@ TEST_F(SpokenPhrases, ChatIsNotTakenForACommand) {
                         {u"きょうはいいてんきですね"_qs, SampleVoice::Oj1},
                         {u"おなかがすいたよ"_qs, SampleVoice::Es1},
                         {u"おなかがすいたよ"_qs, SampleVoice::Oj1},
-                        {u"あしたはがっこうがやすみです"_qs, SampleVoice::Oj1}});
-}
-
-// A known gap of the rejection: this sentence in espeak-ng's voice is taken for command 6 with
-// a confident score and a clear margin. Enable it when the rejection catches it.
-TEST_F(SpokenPhrases, DISABLED_ChatIsNotTakenForACommandInEveryVoice) {
-    expectChatRejected({{u"あしたはがっこうがやすみです"_qs, SampleVoice::Es1}});
+                        {u"あしたはがっこうがやすみです"_qs, SampleVoice::Oj1},
+                        {u"あしたはがっこうがやすみです"_qs, SampleVoice::Es1}});
 }
 
 TEST_F(SpokenPhrases, TheRulesOfTheMomentThePhraseEndsInDecideIt) {

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QString>
 
+#include <cmath>
 #include <optional>
 
 namespace rentabo::testing {
@@ -80,6 +81,40 @@ inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, co
               QStringLiteral("synth"), QString::number(audio->seconds(), 'f', 4),
               QStringLiteral("whitenoise"), QStringLiteral("vol"), QStringLiteral("0.003")}) ||
         !sox({QStringLiteral("-V1"), QStringLiteral("-m"), clean, noise, out}))
+        return std::nullopt;
+    return readWav(out, nullptr);
+}
+
+// The benchmark's harder conditions, made from a sample speak() wrote as `name`.
+enum class Condition { Noise15, Pitch500 };
+
+inline std::optional<MonoAudio> transformed(const QString& name, Condition condition) {
+    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav/");
+    const QString in = dir + name + QStringLiteral(".wav");
+    const QString out = dir + name + (condition == Condition::Noise15 ? QStringLiteral("-noise15.wav")
+                                                                       : QStringLiteral("-pitch500.wav"));
+    auto sox = [](const QStringList& args) {
+        return QProcess::execute(QStringLiteral("sox"), QStringList{QStringLiteral("-R"), QStringLiteral("-V1")} + args) ==
+               0;
+    };
+    if (condition == Condition::Pitch500) {
+        if (!sox({in, out, QStringLiteral("pitch"), QStringLiteral("500")})) return std::nullopt;
+        return readWav(out, nullptr);
+    }
+    // White noise 15 dB under the speech's RMS (the 0.3 s of quiet at each end left out);
+    // sox's white noise is uniform, its RMS is vol / sqrt(3).
+    const auto speech = readWav(in, nullptr);
+    if (!speech || speech->samples.size() <= 9600) return std::nullopt;
+    double sum = 0;
+    for (std::size_t i = 4800; i < speech->samples.size() - 4800; ++i) sum += double(speech->samples[i]) * speech->samples[i];
+    const double rms = std::sqrt(sum / double(speech->samples.size() - 9600)) / 32768.0;
+    const double vol = rms / std::pow(10.0, 15.0 / 20.0) * std::sqrt(3.0);
+    const QString noise = dir + name + QStringLiteral("-noise15-floor.wav");
+    if (!sox({QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("16000"), QStringLiteral("-c"),
+              QStringLiteral("1"), QStringLiteral("-b"), QStringLiteral("16"), noise, QStringLiteral("synth"),
+              QString::number(speech->seconds(), 'f', 4), QStringLiteral("whitenoise"), QStringLiteral("vol"),
+              QString::number(vol, 'f', 6)}) ||
+        !sox({QStringLiteral("-m"), in, noise, out}))
         return std::nullopt;
     return readWav(out, nullptr);
 }

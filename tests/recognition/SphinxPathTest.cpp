@@ -3,10 +3,12 @@
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -163,4 +165,40 @@ TEST(WavReading, ResamplingKeepsLengthAndLoudness) {
     for (std::size_t i = 100; i + 100 < out.samples.size(); ++i)
         peak = std::max(peak, std::abs(double(out.samples[i])));
     EXPECT_NEAR(peak, 10000, 300);
+}
+
+// The model folder: the one RENTABO_MODEL_DIR names when it holds a model, else model/ beside
+// the program, else the English one. A named folder without a model is passed over, not used.
+TEST(AcousticModel, TheFolderIsChosenInOrder) {
+    QTemporaryDir named;
+    QTemporaryDir empty;
+    ASSERT_TRUE(named.isValid() && empty.isValid());
+    QFile mdef(named.filePath(QStringLiteral("mdef")));
+    ASSERT_TRUE(mdef.open(QIODevice::WriteOnly));
+    mdef.close();
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/model");
+    ASSERT_FALSE(QFile::exists(beside + QStringLiteral("/mdef"))) << "no model beside the test program";
+    const QByteArray saved = qgetenv("RENTABO_MODEL_DIR");
+    const std::pair<QString, QString> cases[] = {
+        {named.path(), named.path()},
+        {empty.path(), englishModelDir()},
+        {QString(), englishModelDir()},
+    };
+    for (const auto& [env, expected] : cases) {
+        qputenv("RENTABO_MODEL_DIR", env.toUtf8());
+        EXPECT_EQ(defaultModelDir(), expected) << env.toStdString();
+    }
+    qputenv("RENTABO_MODEL_DIR", saved);
+}
+
+// The model the build adapted loads, and the program's settings choose it.
+TEST(AcousticModel, TheAdaptedModelIsWholeAndLoads) {
+    const QString dir = qEnvironmentVariable("RENTABO_MODEL_DIR");
+    if (!QFile::exists(dir + QStringLiteral("/mdef"))) GTEST_SKIP() << "no adapted model was built";
+    for (const char* file : {"mdef", "means", "variances", "sendump", "transition_matrices", "feat.params", "noisedict"})
+        EXPECT_TRUE(QFile::exists(dir + u'/' + QLatin1String(file))) << file;
+    EXPECT_EQ(PocketSphinxContext::defaultConfig().modelDir, dir);
+    PocketSphinxContext context;
+    QString error;
+    EXPECT_TRUE(context.loadModel(&error)) << error.toStdString();
 }

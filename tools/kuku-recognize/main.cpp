@@ -31,6 +31,31 @@ void print(FILE* out, const QString& text) {
     std::fwrite(utf8.constData(), 1, std::size_t(utf8.size()), out);
 }
 
+// Lines "id<TAB>kana" -> "id PHONES"; a line that cannot be pronounced is an error, since the
+// recording it names would be trained on a wrong transcript.
+int printDictionary(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        print(stderr, QStringLiteral("kuku-recognize: %1 を開けません\n").arg(path));
+        return 1;
+    }
+    int bad = 0;
+    for (const QByteArray& raw : in.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty()) continue;
+        const QStringList fields = line.split(u'\t');
+        const auto prons = fields.size() == 2 ? PocketSphinxContext::phrasePronunciations(fields[1])
+                                              : std::vector<QStringList>{};
+        if (prons.empty()) {
+            print(stderr, QStringLiteral("kuku-recognize: cannot pronounce: %1\n").arg(line));
+            ++bad;
+            continue;
+        }
+        print(stdout, fields[0] + u' ' + prons.front().join(u' ') + u'\n');
+    }
+    return bad ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,13 +93,25 @@ int main(int argc, char** argv) {
                    QStringLiteral("x")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
+    cli.addOption({QStringLiteral("model"),
+                   QStringLiteral("Acoustic model folder (default: the one the build adapted, else the English one)."),
+                   QStringLiteral("dir")});
+    cli.addOption({QStringLiteral("dictionary"),
+                   QStringLiteral("Print the first pronunciation of each line \"id<TAB>kana\" of the file as a "
+                                  "dictionary line \"id PHONES\" (for training the acoustic model) and end."),
+                   QStringLiteral("file")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
                               QStringLiteral("FILE.wav..."));
     cli.process(app);
+    if (cli.isSet(QStringLiteral("dictionary"))) return printDictionary(cli.value(QStringLiteral("dictionary")));
     const QStringList files = cli.positionalArguments();
     if (files.isEmpty()) cli.showHelp(2);
 
     DecoderConfig config = PocketSphinxContext::defaultConfig();
+    if (cli.isSet(QStringLiteral("model")))
+        config.modelDir = cli.value(QStringLiteral("model"));
+    else if (config.modelDir == englishModelDir() && QFile::exists(QStringLiteral(RENTABO_MODEL_FALLBACK "/mdef")))
+        config.modelDir = QStringLiteral(RENTABO_MODEL_FALLBACK);
     if (cli.isSet(QStringLiteral("warps"))) {
         config.warps.clear();
         for (const QString& w : cli.value(QStringLiteral("warps")).split(u','))
@@ -201,10 +238,11 @@ int main(int argc, char** argv) {
                           .arg(warp, 0, 'f', 2));
         std::fflush(stdout);
     }
-    print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time)\n")
+    print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time); model %5\n")
                       .arg(loadMs)
                       .arg(audioSeconds, 0, 'f', 1)
                       .arg(decodeNs / 1e9, 0, 'f', 2)
-                      .arg(audioSeconds > 0 ? decodeNs / 1e9 / audioSeconds : 0.0, 0, 'f', 4));
+                      .arg(audioSeconds > 0 ? decodeNs / 1e9 / audioSeconds : 0.0, 0, 'f', 4)
+                      .arg(config.modelDir));
     return failures ? 1 : 0;
 }

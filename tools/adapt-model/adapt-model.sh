@@ -1,0 +1,68 @@
+#!/bin/bash
+# Builds the acoustic model the recogniser listens with: the English model of PocketSphinx,
+# adapted (maximum a posteriori) to Japanese speech that this script synthesises itself with the
+# program's voices, Open JTalk and espeak-ng, at many speeds and pitches, some of it under noise
+# or pitched up like a child's voice. The words spoken are made up (make-texts.py), not the
+# program's phrases.
+#
+# Usage: adapt-model.sh KUKU_RECOGNIZE OUTDIR [COUNT]
+#   KUKU_RECOGNIZE  the built kuku-recognize (it writes the pronunciations, as the program makes them)
+#   OUTDIR          receives the model (mdef, feat.params, noisedict, means, variances, sendump,
+#                   transition_matrices); written whole or not at all
+#   COUNT           number of utterances (default 3000)
+# Needs: open_jtalk with naist-jdic and the NIT voice, espeak-ng, sox, sphinx_fe,
+# pocketsphinx_mdef_convert and SphinxTrain (bw, map_adapt, mk_s2sendump), python3.
+set -euo pipefail
+tool=${1:?usage: adapt-model.sh KUKU_RECOGNIZE OUTDIR [COUNT]}
+out=${2:?usage: adapt-model.sh KUKU_RECOGNIZE OUTDIR [COUNT]}
+count=${3:-3000}
+here=$(cd "$(dirname "$0")" && pwd)
+base=${BASE_MODEL:-/usr/share/pocketsphinx/model/en-us/en-us}
+st=${SPHINXTRAIN_DIR:-/usr/lib/sphinxtrain}
+for t in "$st/bw" "$st/map_adapt" "$st/mk_s2sendump"; do
+  [[ -x $t ]] || { echo "adapt-model: $t is missing (package sphinxtrain)" >&2; exit 1; }
+done
+for t in sphinx_fe pocketsphinx_mdef_convert open_jtalk espeak-ng sox python3; do
+  command -v "$t" >/dev/null || { echo "adapt-model: $t is missing" >&2; exit 1; }
+done
+
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/wav" "$work/mfc" "$work/acc" "$work/base" "$work/model"
+python3 "$here/make-texts.py" "$count" 1 >"$work/texts.tsv"
+cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
+"$tool" --dictionary "$work/kana.tsv" >"$work/words.dict"
+tr '\n' '\0' <"$work/texts.tsv" | xargs -0 -n1 -P"$(nproc)" "$here/synthesize.sh" "$work/wav"
+
+cut -f1 "$work/texts.tsv" >"$work/ids"
+awk '{ print "<s> " $1 " </s> (" $1 ")" }' "$work/words.dict" >"$work/transcription"
+sphinx_fe -argfile "$base/feat.params" -samprate 16000 -c "$work/ids" -di "$work/wav" -do "$work/mfc" \
+  -ei wav -eo mfc -mswav yes >"$work/fe.log" 2>&1 || { tail -5 "$work/fe.log" >&2; exit 1; }
+
+# The training tools read the model definition as text and the mixture weights expanded.
+cp "$base"/{means,variances,transition_matrices,noisedict} "$work/base/"
+pocketsphinx_mdef_convert -text "$base/mdef" "$work/base/mdef.txt" >/dev/null 2>&1
+python3 "$here/sendump-to-mixw.py" "$base/sendump" "$work/base/mixture_weights"
+
+# One pass of Baum-Welch counts over the speech, then MAP re-estimation of every parameter.
+features=(-feat 1s_c_d_dd -svspec 0-12/13-25/26-38 -cmn batch -agc none)
+"$st/bw" -hmmdir "$work/base" -moddeffn "$work/base/mdef.txt" -ts2cbfn .ptm. "${features[@]}" \
+  -dictfn "$work/words.dict" -fdictfn "$work/base/noisedict" -ctlfn "$work/ids" \
+  -lsnfn "$work/transcription" -cepdir "$work/mfc" -accumdir "$work/acc" >"$work/bw.log" 2>&1 ||
+  { tail -5 "$work/bw.log" >&2; exit 1; }
+ignored=$(grep -c 'ignored' "$work/bw.log" || true)
+"$st/map_adapt" -moddeffn "$work/base/mdef.txt" -ts2cbfn .ptm. -meanfn "$work/base/means" \
+  -varfn "$work/base/variances" -mixwfn "$work/base/mixture_weights" -tmatfn "$work/base/transition_matrices" \
+  -accumdir "$work/acc" -mapmeanfn "$work/model/means" -mapvarfn "$work/model/variances" \
+  -mapmixwfn "$work/mixture_weights" -maptmatfn "$work/model/transition_matrices" >"$work/map.log" 2>&1 ||
+  { tail -5 "$work/map.log" >&2; exit 1; }
+"$st/mk_s2sendump" -pocketsphinx yes -moddeffn "$work/base/mdef.txt" -mixwfn "$work/mixture_weights" \
+  -sendumpfn "$work/model/sendump" >"$work/s2.log" 2>&1 || { tail -5 "$work/s2.log" >&2; exit 1; }
+cp "$base"/{mdef,feat.params,noisedict} "$work/model/"
+
+# Replace the old model only once the new one is whole.
+rm -rf "$out.new"
+mkdir -p "$(dirname "$out")"
+cp -r "$work/model" "$out.new"
+rm -rf "$out"
+mv "$out.new" "$out"
+echo "adapt-model: $count utterances ($ignored not aligned) -> $out"
