@@ -20,6 +20,9 @@
 #                   recogniser learns the speaker's warp over the phrases of a run).
 #   CHAT=1          also decode sentences of chat (made once into DIR/conditions/chat) with the
 #                   rules of each moment and count those taken for a command.
+#   UNSEEN=1        also decode the numbers said by two voices the acoustic model was never
+#                   adapted to (espeak-ng's variants Andy and Annie; made once into
+#                   DIR/conditions/unseen).
 #   SWEEP="-12 -10 -8"  also print correct / false accepts / rejections at each confidence
 #                   threshold, from the confidence the tool reports.
 # Usage: run-bench.sh DIR [kuku-recognize options]
@@ -162,6 +165,38 @@ if [[ ${CHAT:-0} == 1 ]]; then
       "$work/chat-$rules.out"
     if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/chat-$rules.out" "$RAW/chat-$rules.chat"; fi
   done
+fi
+
+# The numbers in two voices the acoustic model was never adapted to: espeak-ng's variants Andy
+# (an) and Annie (ae), decoded with the rules of a spoken answer, one session per voice.
+if [[ ${UNSEEN:-0} == 1 ]]; then
+  unseen=$dir/conditions/unseen
+  if [[ ! -f $unseen/manifest.tsv ]]; then
+    mkdir -p "$unseen"
+    : >"$unseen/manifest.tsv.new"
+    awk -F'\t' '$2 >= 101 && $2 <= 181 && index($1, "es1_") == 1 { print $2 "\t" $3 }' "$dir/manifest.tsv" |
+      while IFS=$'\t' read -r cmd text; do
+        for v in an:Andy ae:Annie; do
+          f=${v%%:*}_${cmd}.wav
+          espeak-ng -v "ja+${v#*:}" -s 150 -w "$work/raw.wav" "$text"
+          sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/c.wav" gain -n -3 rate 16000 pad 0.3 0.3
+          sox -V1 -R -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/c.wav")" whitenoise vol 0.003
+          sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$unseen/$f"
+          printf '%s\t%s\t%s\n' "$f" "$cmd" "$text" >>"$unseen/manifest.tsv.new"
+        done
+      done
+    mv "$unseen/manifest.tsv.new" "$unseen/manifest.tsv"
+  fi
+  : >"$work/unseen.out"
+  for v in an ae; do
+    mapfile -t files < <(awk -F'\t' -v v="$v" 'index($1, v "_") == 1 { print $1 }' "$unseen/manifest.tsv" | sed "s|^|$unseen/|")
+    "$tool" --rules 2,3,4 "$@" "${files[@]}" >>"$work/unseen.out" 2>>"$work/err" || true
+  done
+  cp "$work/manifest.tsv" "$work/manifest.phrases"
+  cp "$unseen/manifest.tsv" "$work/manifest.tsv"
+  report unseen "$work/unseen.out" 0
+  cp "$work/manifest.phrases" "$work/manifest.tsv"
+  if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/unseen.out" "$RAW/unseen.voices"; fi
 fi
 
 if [[ -n ${SWEEP:-} ]]; then

@@ -11,7 +11,8 @@ Sequences a voice would not read as written are left out: おう and えい (rea
 Each word gets a voice setting, drawn so that every voice, speed, pitch and condition appears:
   engine  oj (Open JTalk, NIT voice) or es (espeak-ng)
   speed   oj: -r 0.8-1.25; es: -s 110-200 words per minute
-  pitch   oj: -fm -3..+6 semitones, all-pass -a 0.50-0.60 (vocal tract); es: -p 20-95
+  pitch   oj: -fm -3..+6 semitones, all-pass -a 0.50-0.60 (vocal tract); es: -p 20-95, and
+          for three in four of its words one of espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
 """
 import random
@@ -26,6 +27,11 @@ GLIDES = ["きゃ", "きゅ", "きょ", "しゃ", "しゅ", "しょ", "ちゃ", 
           "じょ", "にゃ", "にゅ", "にょ", "ひゃ", "ひょ", "りゃ", "りゅ", "りょ", "ぎょ", "びょ", "ぴょ"]
 PLAIN = [k for row in ROWS.values() for k in row]
 PARTICLE_LIKE = set("はへを")
+# espeak-ng's voice variants (other vocal tracts, breathiness, pitch ranges); Andy and Annie are
+# left out, so that the benchmark can try the model on voices it was not adapted to.
+VARIANTS = ["f1", "f3", "f4", "f5", "m1", "m2", "m4", "m5", "m6", "m7", "m8", "klatt", "klatt2",
+            "klatt3", "grandma", "grandpa", "steph", "linda", "max", "michel", "adam", "belinda",
+            "caleb", "john", "shelby", "zac"]
 
 
 def word(rng):
@@ -60,6 +66,8 @@ def voice(rng, i):
         setting = "oj r=%.2f fm=%d a=%.2f" % (rng.uniform(0.8, 1.25), rng.randint(-3, 6), rng.uniform(0.50, 0.60))
     else:
         setting = "es s=%d p=%d" % (rng.randint(110, 200), rng.randint(20, 95))
+        if rng.random() < 0.75:
+            setting += " v=%s" % rng.choice(VARIANTS)
     r = rng.random()
     if r < 0.25:
         setting += " snr=%d" % rng.randint(10, 25)

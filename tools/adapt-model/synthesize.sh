@@ -18,7 +18,7 @@ if [[ $engine == oj && ! -f $nit ]]; then
 fi
 case $engine in
   oj) echo "$kana" | open_jtalk -x "$dic" -m "$nit" -r "${s[r]}" -fm "${s[fm]}" -a "${s[a]}" -ow "$tmp/raw.wav" ;;
-  es) espeak-ng -v ja -s "${s[s]}" -p "${s[p]}" -w "$tmp/raw.wav" "$kana" ;;
+  es) espeak-ng -v "ja${s[v]:++${s[v]}}" -s "${s[s]}" -p "${s[p]}" -w "$tmp/raw.wav" "$kana" ;;
   *) echo "unknown engine in: $settings" >&2; exit 1 ;;
 esac
 effect=()
