@@ -123,6 +123,8 @@ protected:
     }
 
     void expectChatRejected(const std::vector<std::pair<QString, SampleVoice>>& samples);
+    void expectAnswersHeard(SampleVoice voice, Condition condition,
+                            const std::vector<std::pair<QString, QString>>& answers);
 
     std::unique_ptr<PocketSphinxContext> context;
     std::unique_ptr<RecognitionRig> rig;
@@ -164,53 +166,45 @@ TEST_F(SpokenPhrases, AFixedSetPerVoiceDecodesRight) {
     }
 }
 
-// Answers the English model took for other numbers or for ストップ under white noise at 15 dB
-// (Open JTalk's voice, which noise hurts most); the adapted model hears them right.
-TEST_F(SpokenPhrases, AnswersUnderNoiseDecodeRight) {
-    struct Case {
-        QString text;
-        QString call;
-    };
-    const Case cases[] = {
-        {u"にじゅうろく"_qs, u"number:126"_qs},   {u"さんじゅういち"_qs, u"number:131"_qs},
-        {u"さんじゅうなな"_qs, u"number:137"_qs}, {u"さんじゅうはち"_qs, u"number:138"_qs},
-        {u"よんじゅういち"_qs, u"number:141"_qs},
-    };
+// Answers said in one voice under a harder condition, one session, each heard as its number.
+void SpokenPhrases::expectAnswersHeard(SampleVoice voice, Condition condition,
+                                       const std::vector<std::pair<QString, QString>>& answers) {
     int i = 0;
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.text.toStdString());
-        const QString name = QStringLiteral("noisy%1").arg(i++);
-        if (!speak(k.text, SampleVoice::Oj1, name)) GTEST_SKIP() << "open_jtalk or sox not available";
-        const auto audio = transformed(name, Condition::Noise15);
-        ASSERT_TRUE(audio);
-        rig->state.AnsV_wait = 1;
-        rig->sink.calls.clear();
-        hear(*context, *audio);
-        EXPECT_EQ(rig->sink.calls, QStringList{k.call});
-    }
-}
-
-// A child's session: espeak-ng's voice pitched up 500 cents. The English model heard most of
-// these as other numbers or as よーいどん.
-TEST_F(SpokenPhrases, AChildsAnswersDecodeRight) {
-    const std::pair<QString, QString> cases[] = {
-        {u"じゅうに"_qs, u"number:112"_qs},         {u"じゅうさん"_qs, u"number:113"_qs},
-        {u"にじゅう"_qs, u"number:120"_qs},         {u"にじゅうさん"_qs, u"number:123"_qs},
-        {u"にじゅうよん"_qs, u"number:124"_qs},     {u"さんじゅういち"_qs, u"number:131"_qs},
-        {u"さんじゅうろく"_qs, u"number:136"_qs},
-    };
-    int i = 0;
-    for (const auto& [text, call] : cases) {
+    for (const auto& [text, call] : answers) {
         SCOPED_TRACE(text.toStdString());
-        const QString name = QStringLiteral("child%1").arg(i++);
-        if (!speak(text, SampleVoice::Es2, name)) GTEST_SKIP() << "espeak-ng or sox not available";
-        const auto audio = transformed(name, Condition::Pitch500);
+        const QString name = QStringLiteral("%1-%2-%3").arg(QLatin1String(voiceName(voice))).arg(int(condition)).arg(i++);
+        if (!speak(text, voice, name)) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
+        const auto audio = transformed(name, condition);
         ASSERT_TRUE(audio);
         rig->state.AnsV_wait = 1;
         rig->sink.calls.clear();
         hear(*context, *audio);
         EXPECT_EQ(rig->sink.calls, QStringList{call});
     }
+}
+
+// Answers the English model took for other numbers or for ストップ under white noise at 15 dB
+// (Open JTalk's voice, which noise hurts most); the adapted model hears them right.
+TEST_F(SpokenPhrases, AnswersUnderNoiseDecodeRight) {
+    expectAnswersHeard(SampleVoice::Oj1, Condition::Noise15,
+                       {{u"にじゅうろく"_qs, u"number:126"_qs},
+                        {u"さんじゅういち"_qs, u"number:131"_qs},
+                        {u"さんじゅうなな"_qs, u"number:137"_qs},
+                        {u"さんじゅうはち"_qs, u"number:138"_qs},
+                        {u"よんじゅういち"_qs, u"number:141"_qs}});
+}
+
+// A child's session: espeak-ng's voice pitched up 500 cents. The English model heard most of
+// these as other numbers or as よーいどん.
+TEST_F(SpokenPhrases, AChildsAnswersDecodeRight) {
+    expectAnswersHeard(SampleVoice::Es2, Condition::Pitch500,
+                       {{u"じゅうに"_qs, u"number:112"_qs},
+                        {u"じゅうさん"_qs, u"number:113"_qs},
+                        {u"にじゅう"_qs, u"number:120"_qs},
+                        {u"にじゅうさん"_qs, u"number:123"_qs},
+                        {u"にじゅうよん"_qs, u"number:124"_qs},
+                        {u"さんじゅういち"_qs, u"number:131"_qs},
+                        {u"さんじゅうろく"_qs, u"number:136"_qs}});
 }
 
 // Sentences of chat said in command listening: heard, and rejected for want of confidence.
