@@ -69,6 +69,14 @@ make_condition() {
 voices=all
 if [[ ${SESSIONS:-0} == 1 ]]; then voices=$(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); fi
 
+# Turns a synthesiser's $work/raw.wav into $1 as the phrase set has it: 16 kHz mono, 0.3 s of
+# quiet around the speech, over a faint noise floor.
+finish_speech() {
+  sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/c.wav" gain -n -3 rate 16000 pad 0.3 0.3
+  sox -V1 -R -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/c.wav")" whitenoise vol 0.003
+  sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$1"
+}
+
 # Decodes the files of $work/manifest.tsv found in folder $1; output lines to $2.
 decode() {
   local from=$1 to=$2
@@ -95,9 +103,10 @@ decode() {
   fi
 }
 
-# Prints the table of one run: voice -> files, correct, false accepts, rejections.
+# Prints the table of one run: voice -> files, correct, false accepts, rejections. The expected
+# numbers come from $4, the phrases' manifest by default.
 report() {
-  local cond=$1 out=$2 misses=$3
+  local cond=$1 out=$2 misses=$3 manifest=${4:-$work/manifest.tsv}
   awk -F'\t' -v cond="$cond" -v misses="$misses" '
     FNR == NR { expect[$1] = $2; text[$1] = $3; next }
     {
@@ -113,7 +122,7 @@ report() {
       for (v in n) printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, v, n[v], 100 * ok[v] / n[v], 100 * fa[v] / n[v], 100 * rej[v] / n[v]
       printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, "all", total, 100 * oks / total, 100 * fas / total, 100 * rejs / total
       if (misses == 1 && m != "") printf "misses:\n%s", m
-    }' "$work/manifest.tsv" "$out"
+    }' "$manifest" "$out"
 }
 
 printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
@@ -148,9 +157,7 @@ if [[ ${CHAT:-0} == 1 ]]; then
           oj1) echo "$text" | open_jtalk -x "$dic" -m "$nit" -r 1.0 -ow "$work/raw.wav" ;;
           oj2) echo "$text" | open_jtalk -x "$dic" -m "$nit" -r 0.85 -fm 3 -ow "$work/raw.wav" ;;
         esac
-        sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/c.wav" gain -n -3 rate 16000 pad 0.3 0.3
-        sox -V1 -R -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/c.wav")" whitenoise vol 0.003
-        sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$chat/$f"
+        finish_speech "$chat/$f"
         printf '%s\t0\t%s\n' "$f" "$text" >>"$chat/manifest.tsv.new"
       done
     done
@@ -179,9 +186,7 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
         for v in an:Andy ae:Annie; do
           f=${v%%:*}_${cmd}.wav
           espeak-ng -v "ja+${v#*:}" -s 150 -w "$work/raw.wav" "$text"
-          sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/c.wav" gain -n -3 rate 16000 pad 0.3 0.3
-          sox -V1 -R -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/c.wav")" whitenoise vol 0.003
-          sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$unseen/$f"
+          finish_speech "$unseen/$f"
           printf '%s\t%s\t%s\n' "$f" "$cmd" "$text" >>"$unseen/manifest.tsv.new"
         done
       done
@@ -192,10 +197,7 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
     mapfile -t files < <(awk -F'\t' -v v="$v" 'index($1, v "_") == 1 { print $1 }' "$unseen/manifest.tsv" | sed "s|^|$unseen/|")
     "$tool" --rules 2,3,4 "$@" "${files[@]}" >>"$work/unseen.out" 2>>"$work/err" || true
   done
-  cp "$work/manifest.tsv" "$work/manifest.phrases"
-  cp "$unseen/manifest.tsv" "$work/manifest.tsv"
-  report unseen "$work/unseen.out" 0
-  cp "$work/manifest.phrases" "$work/manifest.tsv"
+  report unseen "$work/unseen.out" 0 "$unseen/manifest.tsv"
   if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/unseen.out" "$RAW/unseen.voices"; fi
 fi
 
