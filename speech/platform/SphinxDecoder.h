@@ -58,7 +58,7 @@ public:
         QStringList words;  // empty when nothing was recognised
         int score = 0;
         double warp = 1.0;
-        int frames = 0;
+        int frames = 0;  // frames of speech in the phrase (silence around it not counted)
         // The path score of the free loop (see setRejectionLoop) over the same audio.
         std::optional<int> loopScore;
         // The best path score of any other phrase (see setRunnerUpGrammar), and how many warped
