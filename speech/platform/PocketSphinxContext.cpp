@@ -101,8 +101,8 @@ DecoderConfig PocketSphinxContext::defaultConfig() {
     // Both thresholds come from a sweep over 4224 utterances (six conditions) and 144 sentences
     // of chat, both measured per frame of speech: 139 of the chat sentences fall below -10
     // against the loop, and a margin of 2 over the best other phrase removes three more and the
-    // near ties (にじゅう / にじゅうに under noise) that the loop cannot see. Clean speech 99.6 % right, 0 %
-    // wrong; noise at 15 dB 93.3 / 1.8 %; pitched 97.4 / 0.3 %.
+    // near ties (にじゅう / にじゅうに under noise) that the loop cannot see. Clean speech 99.6 %
+    // right, 0 % wrong; noise at 15 dB 93.3 / 1.8 %; pitched 97.4 / 0.3 %.
     c.minConfidence = -10.0;
     c.minMargin = 2.0;
     return c;

@@ -141,10 +141,10 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     // rejection; pitched speech 98.2 -> 99.6 %). Only the detector of a stream uses it.
     auto init = [&](double warp, bool detector) -> ps_decoder_t* {
         const QByteArray warpText = QByteArray::number(warp);
-        cmd_ln_t* cfg = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dictPath.constData(),
-                                    "-pip", pip.constData(), "-wip", wip.constData(), "-logfn", "/dev/null",
-                                    "-warp_type", "inverse_linear", "-warp_params", warpText.constData(),
-                                    "-remove_silence", detector ? "yes" : "no", nullptr);
+        cmd_ln_t* cfg = cmd_ln_init(
+            nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dictPath.constData(), "-pip",
+            pip.constData(), "-wip", wip.constData(), "-logfn", "/dev/null", "-warp_type", "inverse_linear",
+            "-warp_params", warpText.constData(), "-remove_silence", detector ? "yes" : "no", nullptr);
         for (const auto& [name, value] : config.extraArgs) {
             if (detector && name == "-remove_silence") continue;
             if (cfg && !cmd_ln_init(cfg, ps_args(), FALSE, name.constData(), value.constData(), nullptr)) {
@@ -158,7 +158,8 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
         }
         ps_decoder_t* ps = ps_init(cfg);
         cmd_ln_free_r(cfg);
-        if (!ps) fail(error, QStringLiteral("認識エンジンを起動できません (音響モデル %1)").arg(config.modelDir));
+        if (!ps)
+            fail(error, QStringLiteral("認識エンジンを起動できません (音響モデル %1)").arg(config.modelDir));
         return ps;
     };
     for (double warp : impl->warps) {
@@ -172,8 +173,10 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     impl->detector = init(1.0, true);
     if (!impl->detector) return nullptr;
     if (!words.empty()) {
-        const QByteArray one = "#JSGF V1.0;\ngrammar one;\npublic <one> = " + words.front().name.toUtf8() + " ;\n";
-        if (ps_set_jsgf_string(impl->detector, "one", one.constData()) < 0 || ps_set_search(impl->detector, "one") < 0) {
+        const QByteArray one =
+            "#JSGF V1.0;\ngrammar one;\npublic <one> = " + words.front().name.toUtf8() + " ;\n";
+        if (ps_set_jsgf_string(impl->detector, "one", one.constData()) < 0 ||
+            ps_set_search(impl->detector, "one") < 0) {
             fail(error, QStringLiteral("文法を認識エンジンに渡せません"));
             return nullptr;
         }

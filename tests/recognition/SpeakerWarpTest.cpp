@@ -126,7 +126,8 @@ TEST(RunnerUp, APhraseTiedWithAnotherIsNotAccepted) {
 // frame, the margin would fall to a third.
 TEST(RunnerUp, QuietAroundAPhraseDoesNotThinTheMargin) {
     DecoderConfig config = PocketSphinxContext::defaultConfig();
-    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) GTEST_SKIP() << "acoustic model not installed";
+    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef")))
+        GTEST_SKIP() << "acoustic model not installed";
     config.perSpeakerWarp = false;
     auto decoder = numberDecoder(config);
     ASSERT_TRUE(decoder);
