@@ -23,8 +23,15 @@
 #   UNSEEN=1        also decode the numbers said by two voices the acoustic model was never
 #                   adapted to (espeak-ng's variants Andy and Annie; made once into
 #                   DIR/conditions/unseen).
-#   SWEEP="-12 -10 -8"  also print correct / false accepts / rejections at each confidence
-#                   threshold, from the confidence the tool reports.
+#   UNHEARD=1       also measure on voices the acoustic model never heard, the figures to trust:
+#                   each voice of the set is decoded with a model adapted without its engine
+#                   (Open JTalk's voices with a model adapted on espeak-ng alone, espeak-ng's with
+#                   one adapted on Open JTalk alone; made once into DIR/models/ by
+#                   tools/adapt-model/adapt-model.sh, about three minutes each), printed as a
+#                   second table per condition and voice. UNHEARD=only prints that table alone.
+#   SWEEP="-12 -10/2 -8/1"  also print correct / false accepts / rejections at each confidence
+#                   threshold (and margin after the slash), from the scores the tool reports;
+#                   with UNHEARD=1 for the unheard voices as well.
 # Usage: run-bench.sh DIR [kuku-recognize options]
 set -eu
 dir=${1:?usage: run-bench.sh DIR [kuku-recognize options]}
@@ -77,7 +84,9 @@ finish_speech() {
   sox -V1 -R -m "$work/c.wav" "$work/n.wav" "$1"
 }
 
-# Decodes the files of $work/manifest.tsv found in folder $1; output lines to $2.
+# Decodes the files of $work/manifest.tsv found in folder $1 (only those of the voices whose
+# name starts with $only, when set); output lines to $2.
+only=
 decode() {
   local from=$1 to=$2
   shift 2
@@ -87,16 +96,17 @@ decode() {
     for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
       read -r rules lo hi <<<"$moment"
       for voice in $voices; do
-        mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" \
-          '$2 >= lo && $2 <= hi && (v == "all" || index($1, v "_") == 1) { print d $1 }' "$work/manifest.tsv")
+        mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" -v o="$only" \
+          '$2 >= lo && $2 <= hi && (v == "all" || index($1, v "_") == 1) && (o == "" || index($1, o) == 1) { print d $1 }' \
+          "$work/manifest.tsv")
         ((${#files[@]})) || continue
         "$tool" --rules "$rules" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
       done
     done
   else
     for voice in $voices; do
-      mapfile -t files < <(awk -F'\t' -v d="$from/" -v v="$voice" \
-        'v == "all" || index($1, v "_") == 1 { print d $1 }' "$work/manifest.tsv")
+      mapfile -t files < <(awk -F'\t' -v d="$from/" -v v="$voice" -v o="$only" \
+        '(v == "all" || index($1, v "_") == 1) && (o == "" || index($1, o) == 1) { print d $1 }' "$work/manifest.tsv")
       ((${#files[@]})) || continue
       "$tool" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
     done
@@ -125,15 +135,52 @@ report() {
     }' "$manifest" "$out"
 }
 
+# The models adapted without one engine's speech, made once: without-oj has heard espeak-ng
+# alone, without-es Open JTalk alone.
+unheard_model() {
+  local engine=$1 model=$dir/models/without-$1 keep=es
+  [[ $engine == es ]] && keep=oj
+  if [[ ! -f $model/sendump ]]; then
+    echo "making the model adapted without $engine (about three minutes)" >&2
+    ENGINES=$keep "$here/../../tools/adapt-model/adapt-model.sh" "$tool" "$model" >&2
+  fi
+  echo "$model"
+}
+
+# Decodes the files of folder $1 into $2, each voice with the model that never heard its engine.
+decode_unheard() {
+  local from=$1 to=$2 engine
+  shift 2
+  : >"$to"
+  for engine in oj es; do
+    only=$engine decode "$from" "$to.$engine" --model "$(unheard_model "$engine")" "$@"
+    cat "$to.$engine" >>"$to"
+  done
+}
+
 printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
 conditions=${CONDITIONS:-clean}
+: >"$work/unheard.tables"
 for cond in $conditions; do
   if [[ $cond == clean ]]; then from=$dir; else make_condition "$cond"; from=$dir/conditions/$cond; fi
-  decode "$from" "$work/$cond.out" "$@"
-  report "$cond" "$work/$cond.out" "$([[ $conditions == clean ]] && echo 1 || echo 0)"
-  cat "$work/$cond.out" >>"$work/all.out"
-  if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.out" "$RAW/$cond.out"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
+  if [[ ${UNHEARD:-0} != only ]]; then
+    decode "$from" "$work/$cond.out" "$@"
+    report "$cond" "$work/$cond.out" "$([[ $conditions == clean ]] && echo 1 || echo 0)"
+    cat "$work/$cond.out" >>"$work/all.out"
+    if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.out" "$RAW/$cond.out"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
+  fi
+  if [[ ${UNHEARD:-0} != 0 ]]; then
+    decode_unheard "$from" "$work/$cond.unheard" "$@"
+    report "$cond" "$work/$cond.unheard" 0 >>"$work/unheard.tables"
+    cat "$work/$cond.unheard" >>"$work/unheard.out"
+    if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.unheard" "$RAW/$cond.unheard"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
+  fi
 done
+if [[ ${UNHEARD:-0} != 0 ]]; then
+  echo "unheard voices (each voice decoded with the model adapted without its engine):"
+  printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
+  cat "$work/unheard.tables"
+fi
 
 # Sentences of chat, outside the grammar, in the four voices of the phrase set: every number
 # heard in them is a false accept. Decoded with the rules of each moment.
@@ -199,21 +246,37 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
   done
   report unseen "$work/unseen.out" 0 "$unseen/manifest.tsv"
   if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/unseen.out" "$RAW/unseen.voices"; fi
+  if [[ ${UNHEARD:-0} != 0 ]]; then
+    # The same voices with the model that never heard espeak-ng at all.
+    : >"$work/unseen.unheard"
+    for v in an ae; do
+      mapfile -t files < <(awk -F'\t' -v v="$v" 'index($1, v "_") == 1 { print $1 }' "$unseen/manifest.tsv" | sed "s|^|$unseen/|")
+      "$tool" --rules 2,3,4 --model "$(unheard_model es)" "$@" "${files[@]}" >>"$work/unseen.unheard" 2>>"$work/err" || true
+    done
+    report unseen-unheard "$work/unseen.unheard" 0 "$unseen/manifest.tsv"
+  fi
 fi
 
-if [[ -n ${SWEEP:-} ]]; then
-  echo "threshold sweep (all conditions): threshold, correct, false accepts, rejections"
+# Correct / false accepts / rejections of the lines of $2 at each threshold of $SWEEP
+# ("confidence" or "confidence/margin").
+sweep() {
+  echo "threshold sweep ($1): confidence/margin, correct, false accepts, rejections"
   for t in $SWEEP; do
     awk -F'\t' -v t="$t" '
+      BEGIN { c = t; m = -1e9; if (index(t, "/")) { c = substr(t, 1, index(t, "/") - 1); m = substr(t, index(t, "/") + 1) } }
       FNR == NR { expect[$1] = $2; next }
       {
         f = $1; sub(".*/", "", f); n++
-        heard = ($4 >= t) ? $5 : 0
+        heard = ($4 >= c + 0 && $6 >= m + 0) ? $5 : 0
         if (heard == expect[f]) ok++; else if (heard == 0) rej++; else fa++
       }
       END { printf "%8s %7.1f%% %6.1f%% %6.1f%%\n", t, 100 * ok / n, 100 * fa / n, 100 * rej / n }' \
-      "$work/manifest.tsv" "$work/all.out"
+      "$work/manifest.tsv" "$2"
   done
+}
+if [[ -n ${SWEEP:-} ]]; then
+  if [[ ${UNHEARD:-0} != only ]]; then sweep "all conditions" "$work/all.out"; fi
+  if [[ ${UNHEARD:-0} != 0 ]]; then sweep "unheard voices, all conditions" "$work/unheard.out"; fi
 fi
 awk '/^load/ { load += $2; runs++; audio += $5; time += $10; model = $NF }
      END { if (runs) printf "decode time %.4f of the audio; model loading %.0f ms on average; model %s\n", time / audio, load / runs, model }' "$work/err"

@@ -77,7 +77,7 @@ QString moraWord(std::size_t i) {
 }  // namespace
 
 PocketSphinxContext::PocketSphinxContext(QObject* parent, DecoderConfig config)
-    : GrammarRecoContext(parent), m_config(std::move(config)) {}
+    : GrammarRecoContext(parent), m_config(config), m_programConfig(std::move(config)) {}
 
 PocketSphinxContext::~PocketSphinxContext() {
     stopMicrophone();
@@ -178,6 +178,28 @@ bool PocketSphinxContext::grammarLoaded() {
         Q_EMIT PhraseComplete(0, m_position);
         useActiveRules();
     });
+    return true;
+}
+
+bool PocketSphinxContext::useSpeakerModel(const std::optional<SpeakerModel>& speaker, QString* error) {
+    DecoderConfig config = m_programConfig;
+    if (speaker) {
+        // The learner's model was made from features at the learner's warp, and hears that
+        // voice best there; the other warps only add confusions.
+        config.modelDir = speaker->dir;
+        config.warps = {speaker->warp};
+        config.perSpeakerWarp = false;
+    }
+    const DecoderConfig was = std::exchange(m_config, config);
+    if (!grammar()) return true;
+    if (!grammarLoaded()) {
+        m_config = was;
+        grammarLoaded();
+        if (error) *error = QStringLiteral("声のモデルを読みこめません");
+        listeningChanged();
+        return false;
+    }
+    listeningChanged();
     return true;
 }
 

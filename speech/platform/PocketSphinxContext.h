@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speech/platform/GrammarRecoContext.h"
+#include "speech/platform/SpeakerModel.h"
 #include "speech/platform/SphinxDecoder.h"
 #include "speech/platform/WavAudio.h"
 
@@ -67,6 +68,12 @@ public:
     // The pronunciations given to the decoder for a phrase (empty when it has none).
     static std::vector<QStringList> phrasePronunciations(const QString& text);
 
+    // Listens with the learner's own model, at its warp alone (nullopt: the program's model and
+    // its warps again). Takes effect between phrases; false with a reason when it cannot load,
+    // and the context then listens as before.
+    bool useSpeakerModel(const std::optional<SpeakerModel>& speaker, QString* error);
+    const DecoderConfig& config() const { return m_config; }
+
 protected:
     bool grammarLoaded() override;
     void listeningChanged() override;
@@ -81,6 +88,7 @@ private:
     void useActiveRules();
 
     DecoderConfig m_config;
+    DecoderConfig m_programConfig;  // the configuration without the learner's model
     std::unique_ptr<SphinxDecoder> m_commands;
     std::unique_ptr<SphinxDecoder> m_dictation;
     std::vector<bool> m_pronounceable;  // by phrase index

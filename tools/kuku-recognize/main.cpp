@@ -2,18 +2,23 @@
 // command listening and prints "file<TAB>command number<TAB>phrase text" (0 and an empty text
 // when nothing was recognised or the phrase was rejected), then, for measurements, the phrase's
 // confidence and the number heard before the confidence was judged. Decoding and loading time go
-// to standard error.
+// to standard error. With --adapt-from MANIFEST it first adapts the model to one speaker from the
+// phrases MANIFEST lists (lines "file<TAB>command number", paths relative to its folder), as the
+// program adapts to its learner, and decodes with the speaker's model.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
+#include <map>
 
 using namespace rentabo;
 
@@ -56,6 +61,67 @@ int printDictionary(const QString& path) {
     return bad ? 1 : 0;
 }
 
+int commandNumber(const GrammarPhrase& p) {
+    return GetPropertyValue(RecoResult{p.text, p.properties}, QStringLiteral("chosencolour"),
+                            QStringLiteral("colourvalue"))
+        .toInt();
+}
+
+// Adapts the context's model to the speaker of the phrases MANIFEST lists, as the program does
+// with its learner's phrases: each phrase is heard first (for the warp that suits the voice and
+// the variant said, when it was heard right), and the model is re-estimated on them.
+bool adaptFrom(PocketSphinxContext& context, const QString& manifest, const QString& outDir, QString* error) {
+    QFile in(manifest);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1 を開けません").arg(manifest);
+        return false;
+    }
+    const QDir base = QFileInfo(manifest).dir();
+    const auto& phrases = context.grammar()->phrases();
+    std::vector<KnownPhrase> known;
+    std::map<double, int> warps;
+    for (const QByteArray& raw : in.readAll().split('\n')) {
+        const QStringList fields = QString::fromUtf8(raw).trimmed().split(u'\t');
+        if (fields.size() < 2 || fields[0].isEmpty()) continue;
+        const int expected = fields[1].toInt();
+        const auto audio = readWav(base.filePath(fields[0]), error);
+        if (!audio) return false;
+        const MonoAudio in16 = audio->rate == 16000 ? *audio : resample(*audio, 16000);
+        std::optional<std::size_t> said;
+        if (const auto heard = context.hearUtterance(in16);
+            heard && commandNumber(phrases[heard->index]) == expected) {
+            said = heard->index;
+            ++warps[heard->warp];
+        }
+        for (std::size_t i = 0; !said && i < phrases.size(); ++i)
+            if (commandNumber(phrases[i]) == expected &&
+                !PocketSphinxContext::phrasePronunciations(phrases[i].text).empty())
+                said = i;
+        if (!said) {
+            *error = QStringLiteral("%1: 番号 %2 の言葉が文法にありません").arg(fields[0]).arg(expected);
+            return false;
+        }
+        known.push_back(
+            {in16.samples, PocketSphinxContext::phrasePronunciations(phrases[*said].text).front()});
+    }
+    // The warp that won most of the phrases heard right.
+    double warp = 1.0;
+    int most = 0;
+    for (const auto& [w, n] : warps)
+        if (n > most) warp = w, most = n;
+    QElapsedTimer t;
+    t.start();
+    const QString learner = QStringLiteral("kuku-recognize");
+    if (!adaptToSpeaker(context.config().modelDir, warp, learner, known, outDir, error)) return false;
+    const auto speaker = loadSpeakerModel(outDir, context.config().modelDir, learner, error);
+    if (!speaker || !context.useSpeakerModel(speaker, error)) return false;
+    print(stderr, QStringLiteral("adapted to %1 phrases at warp %2 in %3 ms\n")
+                      .arg(known.size())
+                      .arg(warp, 0, 'f', 2)
+                      .arg(t.elapsed()));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,10 +132,9 @@ int main(int argc, char** argv) {
     cli.addHelpOption();
     cli.addOption({QStringLiteral("grammar"), QStringLiteral("Grammar file (default: KukuGrammar.xml)."),
                    QStringLiteral("file")});
-    cli.addOption(
-        {QStringLiteral("warps"),
-         QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.76)."),
-         QStringLiteral("list")});
+    cli.addOption({QStringLiteral("warps"),
+                   QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.76)."),
+                   QStringLiteral("list")});
     cli.addOption({QStringLiteral("speaker-warp"),
                    QStringLiteral("Judge over the files, as one speaker's phrases, whether the voice is a "
                                   "child's (yes) or choose the warp per file from all (no)."),
@@ -93,24 +158,33 @@ int main(int argc, char** argv) {
                    QStringLiteral("x")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
-    cli.addOption({QStringLiteral("model"),
-                   QStringLiteral("Acoustic model folder (default: the one the build adapted, else the English one)."),
-                   QStringLiteral("dir")});
-    cli.addOption({QStringLiteral("dictionary"),
-                   QStringLiteral("Print the first pronunciation of each line \"id<TAB>kana\" of the file as a "
-                                  "dictionary line \"id PHONES\" (for training the acoustic model) and end."),
-                   QStringLiteral("file")});
+    cli.addOption(
+        {QStringLiteral("model"),
+         QStringLiteral("Acoustic model folder (default: the one the build adapted, else the English one)."),
+         QStringLiteral("dir")});
+    cli.addOption(
+        {QStringLiteral("dictionary"),
+         QStringLiteral("Print the first pronunciation of each line \"id<TAB>kana\" of the file as a "
+                        "dictionary line \"id PHONES\" (for training the acoustic model) and end."),
+         QStringLiteral("file")});
+    cli.addOption(
+        {QStringLiteral("adapt-from"),
+         QStringLiteral("Adapt to one speaker from the phrases the file lists (lines \"file<TAB>command "
+                        "number\", paths relative to its folder), then decode with the adapted model."),
+         QStringLiteral("manifest")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
                               QStringLiteral("FILE.wav..."));
     cli.process(app);
-    if (cli.isSet(QStringLiteral("dictionary"))) return printDictionary(cli.value(QStringLiteral("dictionary")));
+    if (cli.isSet(QStringLiteral("dictionary")))
+        return printDictionary(cli.value(QStringLiteral("dictionary")));
     const QStringList files = cli.positionalArguments();
     if (files.isEmpty()) cli.showHelp(2);
 
     DecoderConfig config = PocketSphinxContext::defaultConfig();
     if (cli.isSet(QStringLiteral("model")))
         config.modelDir = cli.value(QStringLiteral("model"));
-    else if (config.modelDir == englishModelDir() && QFile::exists(QStringLiteral(RENTABO_MODEL_FALLBACK "/mdef")))
+    else if (config.modelDir == englishModelDir() &&
+             QFile::exists(QStringLiteral(RENTABO_MODEL_FALLBACK "/mdef")))
         config.modelDir = QStringLiteral(RENTABO_MODEL_FALLBACK);
     if (cli.isSet(QStringLiteral("warps"))) {
         config.warps.clear();
@@ -153,12 +227,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     context.DictationSetState(false);
+    context.CmdSetRuleIdState(0, true);
+    // The speaker's phrases are heard with every rule: they may be any phrase of the grammar.
+    QTemporaryDir speakerDir;
+    if (cli.isSet(QStringLiteral("adapt-from")) &&
+        !adaptFrom(context, cli.value(QStringLiteral("adapt-from")),
+                   speakerDir.filePath(QStringLiteral("speaker")), &error)) {
+        print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
+        return 1;
+    }
     if (cli.isSet(QStringLiteral("rules"))) {
         context.CmdSetRuleIdState(0, false);
         for (const QString& id : cli.value(QStringLiteral("rules")).split(u','))
             context.CmdSetRuleIdState(id.toInt(), true);
-    } else {
-        context.CmdSetRuleIdState(0, true);
     }
     const qint64 loadMs = loadTimer.elapsed();
 
@@ -219,11 +300,7 @@ int main(int argc, char** argv) {
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();
         auto numberOf = [&](std::optional<std::size_t> i) {
-            if (!i) return 0;
-            const GrammarPhrase& p = context.grammar()->phrases()[*i];
-            return GetPropertyValue(RecoResult{p.text, p.properties}, QStringLiteral("chosencolour"),
-                                    QStringLiteral("colourvalue"))
-                .toInt();
+            return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
         };
         const int number = numberOf(index);
         const QString text = index ? context.grammar()->phrases()[*index].text : QString();
