@@ -6,6 +6,9 @@
 
 #include <QAudioDevice>
 #include <QAudioSource>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMediaDevices>
 
 #include <cmath>
@@ -181,6 +184,103 @@ bool PocketSphinxContext::grammarLoaded() {
     return true;
 }
 
+namespace {
+// A phrase confirmed by what followed it (an answer judged right) teaches the voice only when it
+// was heard clearly as well: a right answer can be a lucky wrong hearing.
+constexpr double kConfirmConfidence = -6.0;
+// The phrases of a session kept for the learner's model, the latest ones.
+constexpr std::size_t kMaxKnownPhrases = 120;
+}  // namespace
+
+void PocketSphinxContext::setLearner(const QString& name, const QString& folder) {
+    if (name == m_learner && folder == m_learnerFolder) return;
+    m_learner = name;
+    m_learnerFolder = folder;
+    m_known.clear();
+    m_knownWarps.clear();
+    m_last.reset();
+    std::optional<SpeakerModel> model;
+    // The voice learnt belongs to the learner it was learnt from: a new name starts afresh.
+    if (const auto owner = speakerModelLearner(folder); owner && *owner != name) {
+        QDir(folder).removeRecursively();
+        Q_EMIT LearnerNote(QStringLiteral("<声のモデル: 名前が変わったので消しました>"));
+    } else if (!folder.isEmpty() && QFileInfo::exists(folder)) {
+        QString why;
+        model = loadSpeakerModel(folder, m_programConfig.modelDir, name, &why);
+        if (!model) Q_EMIT LearnerNote(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
+    }
+    QString error;
+    if (!useSpeakerModel(model, &error)) model.reset();
+    m_speaker = model;
+    if (m_speaker)
+        Q_EMIT LearnerNote(
+            QStringLiteral("<声のモデルで聞きます (%1 のことばから)>").arg(m_speaker->phrases));
+}
+
+void PocketSphinxContext::confirmLastPhrase(const QString& asked) {
+    if (!m_last || m_learnerFolder.isEmpty() || !grammar()) return;
+    const LastPhrase last = *std::exchange(m_last, std::nullopt);
+    std::size_t said = last.index;
+    if (!asked.isEmpty()) {
+        const auto shown = matchTyped(asked);
+        if (!shown) return;
+        said = *shown;
+    } else if (last.confidence < kConfirmConfidence) {
+        return;
+    }
+    const auto prons = phrasePronunciations(grammar()->phrases()[said].text);
+    if (prons.empty()) return;
+    m_known.push_back({last.samples, prons.front()});
+    m_knownWarps.push_back(last.warp);
+    if (m_known.size() > kMaxKnownPhrases) {
+        m_known.erase(m_known.begin());
+        m_knownWarps.erase(m_knownWarps.begin());
+    }
+    if (m_known.size() % kPhrasesToAdapt == 0) startAdaptation();
+}
+
+void PocketSphinxContext::startAdaptation() {
+    if (m_adapting) return;
+    // The warp the voice was heard with most often: the learner's model is made and heard there.
+    // Phrases heard with the learner's model all carry its warp, so it stays.
+    QHash<double, int> counts;
+    double warp = 1.0;
+    int most = 0;
+    for (double w : m_knownWarps)
+        if (++counts[w] > most) most = counts[w], warp = w;
+    m_adapting = true;
+    Q_EMIT LearnerNote(QStringLiteral("<声をおぼえています (%1 のことば)>").arg(m_known.size()));
+    m_worker = std::jthread([this, base = m_programConfig.modelDir, warp, learner = m_learner,
+                             phrases = m_known, folder = m_learnerFolder] {
+        QString error;
+        const bool ok = adaptToSpeaker(base, warp, learner, phrases, folder, &error);
+        QMetaObject::invokeMethod(
+            this, [this, ok, error] { adaptationFinished(ok, error); }, Qt::QueuedConnection);
+    });
+}
+
+void PocketSphinxContext::adaptationFinished(bool ok, const QString& error) {
+    m_adapting = false;
+    if (m_worker.joinable()) m_worker.join();
+    if (!ok) {
+        Q_EMIT LearnerNote(QStringLiteral("<声をおぼえられませんでした: %1>").arg(error));
+        return;
+    }
+    QString why;
+    auto model = loadSpeakerModel(m_learnerFolder, m_programConfig.modelDir, m_learner, &why);
+    if (!model || !useSpeakerModel(model, &why)) {
+        Q_EMIT LearnerNote(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
+        return;
+    }
+    m_speaker = model;
+    Q_EMIT LearnerNote(QStringLiteral("<声をおぼえました (%1 のことばから)>").arg(model->phrases));
+}
+
+void PocketSphinxContext::waitForAdaptation() {
+    if (m_worker.joinable()) m_worker.join();
+    QCoreApplication::sendPostedEvents(this);
+}
+
 bool PocketSphinxContext::useSpeakerModel(const std::optional<SpeakerModel>& speaker, QString* error) {
     DecoderConfig config = m_programConfig;
     if (speaker) {
@@ -252,11 +352,13 @@ SphinxDecoder* PocketSphinxContext::listeningDecoder() const {
 }
 
 void PocketSphinxContext::handle(const SphinxDecoder::Hypothesis& h) {
+    m_last.reset();
     if (h.words.isEmpty()) return;
     if (m_listening == Listening::Commands) {
         bool ok = false;
         const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
         if (!ok || !grammar() || i >= grammar()->phrases().size()) return;
+        m_last = LastPhrase{m_commands->lastPhrase(), i, h.confidence(), h.warp};
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
         if (!h.accepted(m_config))
             deliverNothing(grammar()->phrases()[i].text);

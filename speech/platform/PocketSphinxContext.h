@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <memory>
+#include <thread>
 
 class QAudioSource;
 class QIODevice;
@@ -74,6 +75,18 @@ public:
     bool useSpeakerModel(const std::optional<SpeakerModel>& speaker, QString* error);
     const DecoderConfig& config() const { return m_config; }
 
+    // Learning the learner's voice: every kPhrasesToAdapt phrases of known content (confirmed
+    // and heard with enough confidence, or asked for) the learner's model is made anew in the background
+    // from the phrases of the session, kept in the learner's folder and listened with.
+    static constexpr std::size_t kPhrasesToAdapt = 30;
+    void setLearner(const QString& name, const QString& folder) override;
+    void confirmLastPhrase(const QString& asked = {}) override;
+    std::size_t knownPhrases() const { return m_known.size(); }
+    const std::optional<SpeakerModel>& speakerModel() const { return m_speaker; }
+    bool adapting() const { return m_adapting; }
+    // Waits until a model being made is made and listened with (the tools and tests).
+    void waitForAdaptation();
+
 protected:
     bool grammarLoaded() override;
     void listeningChanged() override;
@@ -86,6 +99,9 @@ private:
     void emitLevel(const std::int16_t* samples, std::size_t count);
     SphinxDecoder* listeningDecoder() const;
     void useActiveRules();
+
+    void startAdaptation();
+    void adaptationFinished(bool ok, const QString& error);
 
     DecoderConfig m_config;
     DecoderConfig m_programConfig;  // the configuration without the learner's model
@@ -103,6 +119,22 @@ private:
     QAudioFormat m_format;
     std::vector<std::int16_t> m_levelWindow;
     qint64 m_position = 0;
+
+    // The phrase delivered last, kept until the next one in case it is confirmed.
+    struct LastPhrase {
+        std::vector<std::int16_t> samples;
+        std::size_t index = 0;
+        double confidence = 0;
+        double warp = 1.0;
+    };
+    std::optional<LastPhrase> m_last;
+    QString m_learner;
+    QString m_learnerFolder;
+    std::vector<KnownPhrase> m_known;
+    std::vector<double> m_knownWarps;
+    std::optional<SpeakerModel> m_speaker;
+    bool m_adapting = false;
+    std::jthread m_worker;  // last: joined before the rest is torn down
 };
 
 // The recognition context for the program: PocketSphinx with the microphone when the model

@@ -57,6 +57,17 @@ public:
     virtual void setInputMuted(bool muted) { m_inputMuted = muted; }
     bool inputMuted() const { return m_inputMuted; }
 
+    // The learner whose voice the recogniser learns, and the folder where it keeps what it
+    // learnt about that voice. A folder of another learner's voice is dropped.
+    virtual void setLearner(const QString& name, const QString& folder) {
+        Q_UNUSED(name);
+        Q_UNUSED(folder);
+    }
+    // The phrase heard last was what the learner meant (an answer judged right, a command acted
+    // on): the recogniser may learn the voice from it. `asked` is the text of the phrase the
+    // learner was shown and asked to say, when so: whatever it was heard as, that was said.
+    virtual void confirmLastPhrase(const QString& asked = {}) { Q_UNUSED(asked); }
+
 Q_SIGNALS:
     void Recognition(int streamNumber, qint64 streamPosition, int recognitionType,
                      const rentabo::RecoResult& result);
@@ -66,6 +77,8 @@ Q_SIGNALS:
     // A phrase, spoken or typed, is complete and about to be matched against the active rules:
     // the last moment to choose which rules listen.
     void PhraseComplete(int streamNumber, qint64 streamPosition);
+    // A Japanese line for the information memo about what the recogniser learnt of the voice.
+    void LearnerNote(const QString& text);
 
 private:
     bool m_inputMuted = false;

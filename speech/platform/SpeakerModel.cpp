@@ -292,6 +292,14 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
     return replaceFolder(model, outDir, error);
 }
 
+std::optional<QString> speakerModelLearner(const QString& dir) {
+    QFile infoFile(dir + u'/' + kInfoFile);
+    if (!infoFile.open(QIODevice::ReadOnly)) return std::nullopt;
+    for (const QByteArray& line : infoFile.read(64 * 1024).split('\n'))
+        if (line.startsWith("learner ")) return QString::fromUtf8(QByteArray::fromBase64(line.mid(8)));
+    return std::nullopt;
+}
+
 std::optional<SpeakerModel> loadSpeakerModel(const QString& dir, const QString& baseModelDir,
                                              const QString& learner, QString* why) {
     auto refuse = [&](const QString& reason) -> std::optional<SpeakerModel> {

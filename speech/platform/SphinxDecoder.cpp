@@ -33,7 +33,9 @@ QString englishModelDir() {
 }
 
 QString defaultModelDir() {
-    auto usable = [](const QString& dir) { return !dir.isEmpty() && QFile::exists(dir + QStringLiteral("/mdef")); };
+    auto usable = [](const QString& dir) {
+        return !dir.isEmpty() && QFile::exists(dir + QStringLiteral("/mdef"));
+    };
     const QString chosen = qEnvironmentVariable("RENTABO_MODEL_DIR");
     if (usable(chosen)) return chosen;
     if (QCoreApplication::instance()) {
@@ -49,12 +51,13 @@ struct SphinxDecoder::Impl {
     std::vector<double> warps;
     Dither dither;
     std::vector<std::int16_t> buffer;
-    std::vector<std::int16_t> history;  // the latest audio before speech began
-    std::vector<std::int16_t> segment;  // the phrase being spoken
-    QByteArray search;                  // the search that should listen
-    std::vector<QByteArray> active;     // the search each decoder has
+    std::vector<std::int16_t> history;        // the latest audio before speech began
+    std::vector<std::int16_t> segment;        // the phrase being spoken
+    std::vector<std::int16_t> last;           // the phrase decoded last
+    QByteArray search;                        // the search that should listen
+    std::vector<QByteArray> active;           // the search each decoder has
     std::vector<QSet<QByteArray>> runnerUps;  // the runner-up searches each decoder holds
-    QStringList names;                  // every search added
+    QStringList names;                        // every search added
     bool loop = false;
 
     ~Impl() {
@@ -202,7 +205,8 @@ bool SphinxDecoder::setGrammar(const QString& name, const QString& jsgf, QString
             return fail(error, QStringLiteral("文法 %1 を認識エンジンに渡せません").arg(name));
     if (replacing) {
         const QByteArray prefix = "ru:" + n + ':';
-        for (auto& held : m_impl->runnerUps) held.removeIf([&](const QByteArray& r) { return r.startsWith(prefix); });
+        for (auto& held : m_impl->runnerUps)
+            held.removeIf([&](const QByteArray& r) { return r.startsWith(prefix); });
         for (std::size_t i = 0; i < m_impl->decoders.size(); ++i)
             if (m_impl->active[i] == n) ps_set_search(m_impl->decoders[i], n.constData());
     } else {
@@ -263,8 +267,8 @@ std::vector<std::size_t> SphinxDecoder::decodersToUse() const {
     return use;
 }
 
-SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& used, const std::int16_t* samples,
-                                              std::size_t count) {
+SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& used,
+                                              const std::int16_t* samples, std::size_t count) {
     std::vector<std::optional<int>> scores(m_impl->decoders.size());
     int frames = 0;
     for (std::size_t i : used) {
@@ -293,8 +297,10 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
             int nChild = 0, nAdult = 0;
             for (std::size_t i = 0; i < m_warpScores.size(); ++i) {
                 const double average = m_warpScores[i] / std::max(m_warpFrames[i], 1.0);
-                if (m_impl->warps[i] >= m_childWarpFrom) child += average, ++nChild;
-                else adult += average, ++nAdult;
+                if (m_impl->warps[i] >= m_childWarpFrom)
+                    child += average, ++nChild;
+                else
+                    adult += average, ++nAdult;
             }
             m_voiceLead = nChild && nAdult ? child / nChild - adult / nAdult : 0.0;
             // Until the first phrases are all in, the voice is taken as grown-up: single phrases
@@ -312,7 +318,8 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         if (!scores[i]) continue;
         if (best.words.isEmpty() || *scores[i] > best.score) {
             int32 score = 0;
-            best.words = QString::fromUtf8(ps_get_hyp(m_impl->decoders[i], &score)).split(u' ', Qt::SkipEmptyParts);
+            best.words =
+                QString::fromUtf8(ps_get_hyp(m_impl->decoders[i], &score)).split(u' ', Qt::SkipEmptyParts);
             best.score = *scores[i];
             best.warp = m_impl->warps[i];
             winner = i;
@@ -331,8 +338,8 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         bool ready = m_impl->runnerUps[winner].contains(name);
         if (!ready) {
             const QString jsgf = m_runnerUp(best.words.first());
-            ready = !jsgf.isEmpty() &&
-                    ps_set_jsgf_string(m_impl->decoders[winner], name.constData(), jsgf.toUtf8().constData()) >= 0;
+            ready = !jsgf.isEmpty() && ps_set_jsgf_string(m_impl->decoders[winner], name.constData(),
+                                                          jsgf.toUtf8().constData()) >= 0;
             if (ready) m_impl->runnerUps[winner].insert(name);
         }
         if (ready) best.runnerUpScore = rescore(winner, name, samples, count);
@@ -343,8 +350,8 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
 }
 
 // Decodes the audio again with another search of one decoder, then gives it its search back.
-std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& search, const std::int16_t* samples,
-                                          std::size_t count) {
+std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& search,
+                                          const std::int16_t* samples, std::size_t count) {
     ps_decoder_t* d = m_impl->decoders[i];
     if (ps_set_search(d, search.constData()) < 0) return std::nullopt;
     m_impl->active[i].clear();
@@ -359,7 +366,12 @@ std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& searc
     return result;
 }
 
+const std::vector<std::int16_t>& SphinxDecoder::lastPhrase() const {
+    return m_impl->last;
+}
+
 SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {
+    m_impl->last.assign(samples, samples + count);
     const std::vector<std::size_t> used = decodersToUse();
     for (std::size_t i : used) applySearch(i);
     forEachInParallel(used, [&](std::size_t i) {

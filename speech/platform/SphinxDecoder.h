@@ -119,6 +119,9 @@ public:
     // Ends an utterance in progress (end of a file or of the stream).
     std::optional<Hypothesis> flush();
     bool inSpeech() const { return m_inSpeech; }
+    // The audio of the phrase decoded last (as decoded: with the faint dither), for learning the
+    // speaker's voice once its content is known.
+    const std::vector<std::int16_t>& lastPhrase() const;
 
 private:
     struct Impl;

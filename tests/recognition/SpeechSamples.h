@@ -14,8 +14,9 @@
 namespace rentabo::testing {
 
 // The four voices of the phrase benchmark: espeak-ng at two speeds and pitches, Open JTalk's
-// NIT voice at two speeds and pitches.
-enum class SampleVoice { Es1, Es2, Oj1, Oj2 };
+// NIT voice at two speeds and pitches; and two of espeak-ng's voice variants that the acoustic
+// model is never adapted on, Andy and Annie: voices it has not heard.
+enum class SampleVoice { Es1, Es2, Oj1, Oj2, Andy, Annie };
 
 inline const char* voiceName(SampleVoice v) {
     switch (v) {
@@ -25,8 +26,12 @@ inline const char* voiceName(SampleVoice v) {
             return "es2";
         case SampleVoice::Oj1:
             return "oj1";
-        default:
+        case SampleVoice::Oj2:
             return "oj2";
+        case SampleVoice::Andy:
+            return "an";
+        default:
+            return "ae";
     }
 }
 
@@ -40,7 +45,15 @@ inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, co
     const QString noise = dir + u'/' + name + QStringLiteral("-noise.wav");
     const QString out = dir + u'/' + name + QStringLiteral(".wav");
     if (QStandardPaths::findExecutable(QStringLiteral("sox")).isEmpty()) return std::nullopt;
-    if (voice == SampleVoice::Es1 || voice == SampleVoice::Es2) {
+    if (voice == SampleVoice::Andy || voice == SampleVoice::Annie) {
+        if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) return std::nullopt;
+        const QString variant =
+            voice == SampleVoice::Andy ? QStringLiteral("ja+Andy") : QStringLiteral("ja+Annie");
+        if (QProcess::execute(QStringLiteral("espeak-ng"),
+                              {QStringLiteral("-v"), variant, QStringLiteral("-s"), QStringLiteral("150"),
+                               QStringLiteral("-w"), raw, text}) != 0)
+            return std::nullopt;
+    } else if (voice == SampleVoice::Es1 || voice == SampleVoice::Es2) {
         if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) return std::nullopt;
         const bool fast = voice == SampleVoice::Es2;
         if (QProcess::execute(
@@ -91,11 +104,12 @@ enum class Condition { Noise15, Pitch500 };
 inline std::optional<MonoAudio> transformed(const QString& name, Condition condition) {
     const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav/");
     const QString in = dir + name + QStringLiteral(".wav");
-    const QString out = dir + name + (condition == Condition::Noise15 ? QStringLiteral("-noise15.wav")
-                                                                       : QStringLiteral("-pitch500.wav"));
+    const QString out =
+        dir + name +
+        (condition == Condition::Noise15 ? QStringLiteral("-noise15.wav") : QStringLiteral("-pitch500.wav"));
     auto sox = [](const QStringList& args) {
-        return QProcess::execute(QStringLiteral("sox"), QStringList{QStringLiteral("-R"), QStringLiteral("-V1")} + args) ==
-               0;
+        return QProcess::execute(QStringLiteral("sox"),
+                                 QStringList{QStringLiteral("-R"), QStringLiteral("-V1")} + args) == 0;
     };
     if (condition == Condition::Pitch500) {
         if (!sox({in, out, QStringLiteral("pitch"), QStringLiteral("500")})) return std::nullopt;
@@ -106,7 +120,8 @@ inline std::optional<MonoAudio> transformed(const QString& name, Condition condi
     const auto speech = readWav(in, nullptr);
     if (!speech || speech->samples.size() <= 9600) return std::nullopt;
     double sum = 0;
-    for (std::size_t i = 4800; i < speech->samples.size() - 4800; ++i) sum += double(speech->samples[i]) * speech->samples[i];
+    for (std::size_t i = 4800; i < speech->samples.size() - 4800; ++i)
+        sum += double(speech->samples[i]) * speech->samples[i];
     const double rms = std::sqrt(sum / double(speech->samples.size() - 9600)) / 32768.0;
     const double vol = rms / std::pow(10.0, 15.0 / 20.0) * std::sqrt(3.0);
     const QString noise = dir + name + QStringLiteral("-noise15-floor.wav");
