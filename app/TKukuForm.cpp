@@ -560,7 +560,7 @@ void TKukuForm::hearCommand(int cValue) {
                 m_pacer.stopHeard();
                 return;
             case DuringRun::Drop:
-                appendMemo(droppedPhraseLine(cValue));
+                appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(cValue)));
                 return;
             case DuringRun::Take:
                 break;
@@ -590,7 +590,7 @@ void TKukuForm::onCommand(int cValue, const QString&) {
 
 void TKukuForm::onChat(const QString& astr) {
     if (m_pacer.runActive()) {
-        appendMemo(droppedPhraseLine(0));
+        appendMemo(droppedPhraseLine(astr));
         return;
     }
     m_commands->handleChat(astr);

@@ -116,8 +116,8 @@ DuringRun phraseDuringRun(const KukuState& state, int c) {
     return DuringRun::Drop;
 }
 
-QString droppedPhraseLine(int c) {
-    return QStringLiteral(u"<◆cV=%1 は実行中なので使いません>\n").arg(c);
+QString droppedPhraseLine(const QString& phrase) {
+    return QStringLiteral(u"<◆%1 は実行中なので使いません>\n").arg(phrase);
 }
 
 QString timeText(const QDateTime& now) {
@@ -167,7 +167,7 @@ void VoiceCommands::handleCommand(int c) {
             return;
         }
         if (m_state.AnsV_wait != 0 && disturbsVoiceTest(c)) {
-            m_board.appendMemo(droppedPhraseLine(c));
+            m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
             return;
         }
         m_state.cValue = c;

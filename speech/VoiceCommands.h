@@ -27,8 +27,9 @@ QString dateText(const QDateTime& now);
 // (the result table, a new lesson); dropped, the child simply says it again.
 enum class DuringRun { Stop, Take, Drop };
 DuringRun phraseDuringRun(const KukuState& state, int cValue);
-// The memo line of a phrase dropped during a run or a voice test.
-QString droppedPhraseLine(int cValue);
+// The memo line of a phrase dropped during a run or a voice test: its command number, or its
+// text when it was heard in chat listening.
+QString droppedPhraseLine(const QString& phrase);
 
 // What a phrase heard in listening does: command numbers in command listening (rows, answers of
 // the voice tests, then the command switch) and keywords in chat listening.
