@@ -26,7 +26,6 @@ public:
     // wait knows it must not wait.
     void Pause();
     void Resume();
-    bool paused() const { return m_paused; }
 
     SpVoice& voice() { return m_voice; }
 
