@@ -178,6 +178,30 @@ TEST(NothingChangesBeneathARun, AClickInTheWeakPointWindowStartsNothing) {
     }
 }
 
+// Whoever asks for a speak-and-wait while the reading's voice is paused gets it queued, not a
+// wait that only the paused reading, further down the stack, could end.
+TEST(NothingChangesBeneathARun, ASpeakAndWaitNeverWaitsOnAPausedVoice) {
+    Rig rig;
+    Speaker& speaker = rig.form->speaker();
+    RunScope run(rig.form->qtPacer());
+    bool waitedOnPause = false;
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    QObject::connect(&rescue, &QTimer::timeout, rig.form.get(), [&] {
+        waitedOnPause = true;
+        speaker.voice().Resume();
+    });
+    rescue.start(3000);
+    speaker.Pause();
+    speaker.SpeakWait(q(u"さんいちがさん"));
+    rescue.stop();
+    EXPECT_FALSE(waitedOnPause);
+    EXPECT_TRUE(rig.form->voice().isSpeaking());  // still to be said, not lost
+    speaker.Resume();
+    speaker.WaitUntilDone();
+    EXPECT_FALSE(rig.form->voice().isSpeaking());
+}
+
 // A stop heard during a practice or a keyboard test stops that run as Esc does: once, with the
 // run's own message, and nothing is scored after it.
 TEST(NothingChangesBeneathARun, AStopHeardStopsTheRunAsEscDoes) {
