@@ -36,11 +36,25 @@ void QtPacer::sleep(int ms) {
 }
 
 bool QtPacer::keyDown(int key) {
+    if (key == vk::Escape && m_stopHeard) {
+        // Read once, like a press that was let go: the next poll finds Esc up again.
+        m_stopHeard = false;
+        return true;
+    }
     return m_down.contains(key);
 }
 
 bool QtPacer::keyPressedSince(int key) {
+    if (key == vk::Escape && m_stopHeard) {
+        m_stopHeard = false;
+        m_pressedSince.remove(key);
+        return true;
+    }
     return m_pressedSince.remove(key);
+}
+
+void QtPacer::stopHeard() {
+    if (m_runDepth > 0) m_stopHeard = true;
 }
 
 void QtPacer::processPendingMessages() {
@@ -77,6 +91,14 @@ void QtPacer::endRun() {
 void QtPacer::clearKeys() {
     m_down.clear();
     m_pressedSince.clear();
+    m_stopHeard = false;
+}
+
+bool QtPacer::waitingInModalWindow() {
+    // No run can start while a modal window is up (it blocks the start button), so a modal
+    // window seen during a run is one the run opened and now waits on: its result table, the
+    // chart of mode 1. The window's own modality then decides what else takes input.
+    return QApplication::activeModalWidget() != nullptr;
 }
 
 int QtPacer::keyCodeOf(int qtKey, bool keypad) {
@@ -105,9 +127,16 @@ int QtPacer::keyCodeOf(int qtKey, bool keypad) {
 bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
     if (m_modalDepth > 0 || !m_guarded) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != m_guarded->window()) return false;
-    // The key state is kept at all times (a voice test polls Esc between runs); input is only
-    // held back from the controls while a run is active.
+    if (!widget) return false;
+    // The key state of the main window is kept at all times (a voice test polls Esc between
+    // runs); while a run is active every window of the program feeds it and input is held back
+    // from the controls, except in the windows the run opened.
+    const bool guardedWindow = widget->window() == m_guarded->window();
+    if (m_runDepth > 0) {
+        if (waitingInModalWindow()) return false;
+    } else if (!guardedWindow) {
+        return false;
+    }
     const bool swallow = m_runDepth > 0;
     switch (event->type()) {
         case QEvent::KeyPress: {

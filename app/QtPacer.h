@@ -17,8 +17,11 @@ class SpVoice;
 
 // The pacer of the running program. Sleeping runs a nested event loop, so the window keeps
 // painting and speech events keep arriving. While a run is active the pacer is also the input
-// guard: keys and the right mouse button of the guarded window go into its key-state table and
-// reach no control, so a run cannot be started twice and no menu opens underneath it.
+// guard: keys and the right mouse button of every window of the program go into its key-state
+// table and reach no control, so a run cannot be started twice, no menu opens underneath it and
+// no other window (the weak-point list, the settings, the typed phrases) starts anything inside
+// the run's wait. While the run waits in a modal window it opened (its result table, the chart
+// of mode 1), that window's modality decides instead.
 class QtPacer final : public QObject, public Pacer {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(QtPacer)
@@ -42,6 +45,9 @@ public:
     void beginRun();
     void endRun();
     bool runActive() const { return m_runDepth > 0; }
+    // A stop heard while a run is active (a spoken 「ストップ」): the run sees one press of Esc
+    // at its next poll and stops through its own Esc path.
+    void stopHeard();
 
     // The key code a key event stands for, or 0 for keys no run reads.
     static int keyCodeOf(int qtKey, bool keypad);
@@ -51,6 +57,8 @@ protected:
 
 private:
     void clearKeys();
+    // The run waits in a modal window it opened itself.
+    static bool waitingInModalWindow();
 
     QPointer<QWidget> m_guarded;
     SpVoice* m_voice = nullptr;
@@ -59,6 +67,7 @@ private:
     QSet<int> m_pressedSince;
     int m_runDepth = 0;
     int m_modalDepth = 0;
+    bool m_stopHeard = false;
 };
 
 // Marks a run for as long as it lives.

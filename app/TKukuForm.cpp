@@ -348,6 +348,13 @@ void TKukuForm::setMemoWarning(bool red) {
 }
 
 void TKukuForm::CBoxDsp(int show) {
+    // The lists always show the choice in force, however it was made (a phrase, a command).
+    {
+        const QSignalBlocker b1(m_ui->ComboBox1);
+        const QSignalBlocker b2(m_ui->ComboBox2);
+        m_ui->ComboBox1->setCurrentIndex(std::clamp(m_state.mokuji_n, 0, 12));
+        m_ui->ComboBox2->setCurrentIndex(std::clamp(m_state.menu_n, 0, 9));
+    }
     m_ui->ComboBox1->setVisible(show == 1);
     m_ui->ComboBox2->setVisible(show == 1);
     m_ui->Label1->setText(m_ui->ComboBox2->itemText(m_state.menu_n));
@@ -544,26 +551,48 @@ void TKukuForm::showMemoLineCount(int lines) {
 
 // ---- CommandSink: every number goes through the command hand-off, which falls through itself ----
 
-bool TKukuForm::onRowChoice(int cValue) {
+void TKukuForm::hearCommand(int cValue) {
+    // A phrase arrives inside the nested loop of a run that may be waiting: it must not change
+    // the run's state beneath it.
+    if (m_pacer.runActive()) {
+        switch (phraseDuringRun(m_state, cValue)) {
+            case DuringRun::Stop:
+                m_pacer.stopHeard();
+                return;
+            case DuringRun::Drop:
+                appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(cValue)));
+                return;
+            case DuringRun::Take:
+                break;
+        }
+    }
     m_commands->handleCommand(cValue);
+}
+
+bool TKukuForm::onRowChoice(int cValue) {
+    hearCommand(cValue);
     return true;
 }
 
 bool TKukuForm::onNumber(int cValue) {
-    m_commands->handleCommand(cValue);
+    hearCommand(cValue);
     return true;
 }
 
 bool TKukuForm::onReading(int cValue) {
-    m_commands->handleCommand(cValue);
+    hearCommand(cValue);
     return true;
 }
 
 void TKukuForm::onCommand(int cValue, const QString&) {
-    m_commands->handleCommand(cValue);
+    hearCommand(cValue);
 }
 
 void TKukuForm::onChat(const QString& astr) {
+    if (m_pacer.runActive()) {
+        appendMemo(droppedPhraseLine(astr));
+        return;
+    }
     m_commands->handleChat(astr);
 }
 

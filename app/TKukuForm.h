@@ -183,6 +183,7 @@ private:
     void X1Click();
     void FormActivate();
     void reloadEffects(int volume);
+    void hearCommand(int cValue);
     void showSaveResult(bool ok, const QString& error, const QString& notice);
 
     std::unique_ptr<Ui::KukuForm> m_ui;

@@ -1,7 +1,7 @@
 // The keyboard-answer tests of modes 4 and 5.
 #include "lessons/Board.h"
-#include "lessons/MakeOrder.h"
 #include "lessons/LessonEngine.h"
+#include "lessons/MakeOrder.h"
 #include "lessons/WaitWithStops.h"
 #include "speech/Speaking.h"
 
@@ -57,6 +57,7 @@ int LessonEngine::stopKeyTest(const QString& message, bool speak) {
     ShowMessageLine(m_board, message);
     if (speak) m_speaker.SpeakAsync(message);
     m_state.testAborted = 1;
+    m_state.testUnderway = false;
     openResultTable();
     m_board.CBoxDsp(1);
     return -1;
@@ -135,6 +136,7 @@ int LessonEngine::RunKeyTest() {
     m_pacer.processPendingMessages();
     forgetEarlierPresses(m_pacer);
     s.testAborted = 0;
+    s.testUnderway = true;
     const QString intro = setName() + QStringLiteral(u"のテストです。キーで答えてね。");
     m_speaker.SpeakMsg(intro);
     ShowMessageLine(m_board, intro);
@@ -168,7 +170,7 @@ int LessonEngine::RunKeyTest() {
             int score = 0;
             switch (awaitAnswer(score)) {
                 case Answer::StopA:
-                    m_speaker.voice().Resume();
+                    m_speaker.Resume();
                     return stopKeyTest(QStringLiteral(u"テストを中止しました。"), true);
                 case Answer::StopB:
                     return stopKeyTest(QStringLiteral(u"テストを中止しました"), false);
@@ -183,6 +185,7 @@ int LessonEngine::RunKeyTest() {
         m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
         --s.setRounds;
     }
+    s.testUnderway = false;
     m_board.CBoxDsp(1);
     SetProgress(m_board, s.qCount);
     openResultTable();

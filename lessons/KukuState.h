@@ -75,7 +75,13 @@ struct KukuState {
     // Records of the current test.
     TestRec testRec{};
     int testAborted = 0;
+    // A test has started and neither ended nor been stopped: a result table opened now shows
+    // an unfinished test.
+    bool testUnderway = false;
     int certKind = 0;
+    // The row or level (a mokuji_n) a row or level certificate is drawn for; the lesson choice
+    // itself stays as the learner left it.
+    int certChoice = 0;
 
     // Voice tests and listening.
     int AnsV_wait = 0;

@@ -26,6 +26,14 @@ QString withoutMenuNumber(const QString& item) {
 
 }  // namespace
 
+void takeChoice(KukuState& state, int mokuji_n) {
+    state.mokuji_n = mokuji_n;
+    state.dan = DanOfChoice[static_cast<std::size_t>(mokuji_n)];
+    state.qnum = 0;
+    state.kyuuSet = mokuji_n - 9;
+    state.testKaisuuMax = mokuji_n < 9 ? 3 : 2;
+}
+
 LessonEngine::LessonEngine(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
                            EffectPlayer* effects, LessonHost& host)
     : m_state(state),
@@ -46,11 +54,8 @@ void LessonEngine::ComboBox1Change(int index) {
         m_host.setChoiceIndex(m_state.mokuji_n);
         return;
     }
-    m_state.mokuji_n = index;
+    takeChoice(m_state, index);
     m_host.enableResultMenus(m_state.mokuji_n<9, m_state.mokuji_n> 8);
-    m_state.dan = DanOfChoice[static_cast<std::size_t>(m_state.mokuji_n)];
-    m_state.qnum = 0;
-    m_state.kyuuSet = m_state.mokuji_n - 9;
     AnnounceChoice();
     m_host.focusStartButton();
 }
@@ -230,6 +235,7 @@ int LessonEngine::Timer1Timer() {
             m_board.CBoxDsp(1);
             s.AnsV_wait = 0;
             s.testAborted = 1;
+            s.testUnderway = false;
             m_pacer.processPendingMessages();
             return kTickMs;
         }
@@ -254,6 +260,7 @@ void LessonEngine::EscKeyDown() {
         m_board.CBoxDsp(1);
         s.AnsV_wait = 0;
         s.testAborted = 1;
+        s.testUnderway = false;
         m_host.restoreExpressionFont();
         m_pacer.processPendingMessages();
         return;

@@ -15,6 +15,11 @@ namespace rentabo {
 
 class Speaker;
 
+// Makes `mokuji_n` (0..12) the row/level choice, with everything that follows from it: the row
+// code, the level, the first question and the number of test rounds (3 for a row, 2 for a
+// level), however the choice was made.
+void takeChoice(KukuState& state, int mokuji_n);
+
 // The lesson menu and the runs it starts: the two choice lists, the start button's dispatch to
 // the ten modes, the practice of modes 2 and 3, the keyboard tests of modes 4 and 5, and the
 // lesson timer's idle duty. The runs are blocking procedural loops against the pacer: in the

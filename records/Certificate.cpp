@@ -30,7 +30,7 @@ CertTexts MakeCertTexts(const KukuState& state) {
         default: {
             t.title = QStringLiteral(u"九九術 段級位認定書");
             t.achievement = QStringLiteral(u"　達成したことを");
-            const int m = state.mokuji_n;
+            const int m = state.certChoice;
             if (m >= 0 && m <= 8) {
                 t.subject = QStringLiteral(u"九九術 ") + kukuTables().danName[DanOfChoice[m] - 1] + u'を' +
                             QChar(0x3000) + QChar(0x3000);

@@ -11,6 +11,7 @@ namespace rentabo {
 namespace {
 
 const QString kAbortedVerdict = QStringLiteral(u"残念！まだとちゅうだったね。");
+const QString kUnderwayVerdict = QStringLiteral(u"まだテストのとちゅうだよ。さいごまでがんばろう!!");
 
 bool isAsked(int value) {
     return value == 0 || value == 1;
@@ -98,8 +99,12 @@ ResultTable BuildResultTable1(KukuState& state) {
         }
     }
 
+    table.cell = registrationCell(state.menu_n, state.dan);
+    table.underway = state.testUnderway;
     if (state.testAborted == 1) {
         table.verdict = kAbortedVerdict;
+    } else if (table.underway) {
+        table.verdict = kUnderwayVerdict;
     } else if (table.askedCount == 0) {
         table.verdict = QStringLiteral(u"まだ１つもやってないよ。テストしよう!!");
     } else if (table.wrongCount > 0) {
@@ -143,12 +148,17 @@ ResultTable BuildResultTable2(KukuState& state) {
             }
         }
         rowAllRight[d] = all;
-        if (state.testAborted == 0) table.cells[10][d] = all ? QStringLiteral(u"◎") : QStringLiteral(u"×");
+        if (state.testAborted == 0 && !state.testUnderway)
+            table.cells[10][d] = all ? QStringLiteral(u"◎") : QStringLiteral(u"×");
     }
 
+    table.cell = registrationCell(state.menu_n, state.dan);
+    table.underway = state.testUnderway;
     bool levelRule = false;
     if (state.testAborted == 1) {
         table.verdict = kAbortedVerdict;
+    } else if (table.underway) {
+        table.verdict = kUnderwayVerdict;
     } else if (table.askedCount == 0) {
         table.verdict = QStringLiteral(u"まだ１つもできてないよ。チャレンジ。がんぼ！");
     } else if (table.wrongCount > 0) {
@@ -197,13 +207,16 @@ bool RegisterResult(KukuState& state, const ResultTable& table, RecordsHost& hos
         host.message(QStringLiteral(u"全問正解でないと，登録はできません。"), QStringLiteral(u"ご確認!!"));
         return false;
     }
-    const RecCell cell = registrationCell(state.menu_n, state.dan);
+    if (!table.registrationEnabled) return false;
+    const RecCell cell = table.cell;
     if (cell.row < 0) return false;
     state.recCheck[cell.row][cell.column] = 1;
     return true;
 }
 
 bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard& board, Pacer& pacer) {
+    // A test that goes on keeps its screen, its record and its hidden lists.
+    if (table.underway) return true;
     board.CBoxDsp(1);
     if (table.perfect &&
         !pacer.askOkCancel(

@@ -15,6 +15,14 @@ class RecordsHost;
 // The two result tables: I after a test of one row, II after a test of a level or of all rows.
 enum class ResultKind { Rows, Levels };
 
+// The cell of recCheck a passed test is registered in, or {-1, -1} when the mode is no test
+// or the choice is unknown.
+struct RecCell {
+    int row;
+    int column;
+};
+RecCell registrationCell(int menu_n, int dan);
+
 // Everything a result table shows, built from the answer record when the table opens.
 struct ResultTable {
     ResultKind kind = ResultKind::Rows;
@@ -29,6 +37,11 @@ struct ResultTable {
     int askedCount = 0;
     // Facts taken off the weak-point list, right in every round.
     std::vector<int> pruned;
+    // The test the table shows, taken when it opened: registering records that test, whatever
+    // the lists say by then.
+    RecCell cell{-1, -1};
+    // Opened on a test that goes on: it never registers, and closing it leaves the test alone.
+    bool underway = false;
 };
 
 // "○", "×" or "－" for an answer cell.
@@ -44,14 +57,6 @@ ResultTable BuildResultTable2(KukuState& state);
 // The checks before a table opens (Kekka_Dsp / KekkaD_Dsp): true when it may open. Tells the
 // learner why not, except when the choice belongs to the other table.
 bool KekkaOpenCheck(const KukuState& state, ResultKind kind, RecordsHost& host);
-
-// The cell of recCheck a passed test is registered in, or {-1, -1} when the mode is no test
-// or the choice is unknown.
-struct RecCell {
-    int row;
-    int column;
-};
-RecCell registrationCell(int menu_n, int dan);
 
 // The registration handler: marks the cell of the current test in recCheck. Table I refuses
 // without a perfect result, with a message. True when a cell was marked.

@@ -97,9 +97,9 @@ bool DankyuCertificate(KukuState& state, const SikakuGrid& grid, int r, RecordsH
         host.message(QStringLiteral(u"まだ，条件がたりません。"), kCheckCaption);
         return false;
     }
-    state.mokuji_n = ChoiceOfDan[r - 1];
-    // The row code follows the choice everywhere else; a certificate must not leave them apart.
-    state.dan = DanOfChoice[state.mokuji_n];
+    // Only the certificate takes the row: the lesson choice, its list and its round count stay as
+    // the learner left them, and a result table still open registers the test it shows.
+    state.certChoice = ChoiceOfDan[r - 1];
     state.certKind = -1;
     return true;
 }

@@ -40,8 +40,8 @@ SikakuVerdict SikakuCheck(SikakuGrid& grid);
 
 // The row/level certificate rule for grid row r (1..12): a 順 and a 乱 way, or 完全暗唱.
 bool rowQualifies(const SikakuGrid& grid, int r);
-// The "段級認定書(&D)" handler: true when the certificate may open, with mokuji_n set to the row's
-// choice and certKind to −1; otherwise the learner is told why and nothing changes.
+// The "段級認定書(&D)" handler: true when the certificate may open, with certChoice set to the
+// row's choice and certKind to −1; otherwise the learner is told why and nothing changes.
 bool DankyuCertificate(KukuState& state, const SikakuGrid& grid, int r, RecordsHost& host);
 
 // The write-back on closing: a cell counts as 1 when it shows "○" or "◎".

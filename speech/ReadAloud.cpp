@@ -26,7 +26,6 @@ void announceStop(QuestionBoard& board, Speaker& speaker) {
 int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::mt19937& rng) {
     const KukuTables& t = kukuTables();
     const auto setList = BuildSetList();
-    SpVoice& voice = speaker.voice();
 
     pacer.processPendingMessages();
     forgetEarlierPresses(pacer);
@@ -72,7 +71,7 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
                 ShowExpression(board, t.shikiStr[k] + u'＝');
                 speaker.SpeakAsync(MakeYomi(s.kuku_n, 0));
                 speaker.WaitUntilDone();
-                voice.Pause();
+                speaker.Pause();
                 s.waitLimit = kStepThinkMs;
                 end = waitWithStops(pacer, kStepThinkMs, false, stopQuestion);
             } else {
@@ -82,7 +81,7 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
                 ShowAnswer(board, t.ansStr[k], 0);
                 speaker.SpeakAsync(MakeYomi(s.kuku_n, 1));
                 speaker.WaitUntilDone();
-                voice.Pause();
+                speaker.Pause();
                 s.waitLimit = s.pacing.speedWait - kThinkShortenMs;
                 end = waitWithStops(pacer, s.waitLimit, true, stopQuestion);
             }
@@ -91,14 +90,14 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
                 pacer.processPendingMessages();
                 if (!step) ShowHintText(board, s.kuku_n);
                 announceStop(board, speaker);
-                voice.Resume();
+                speaker.Resume();
                 board.CBoxDsp(1);
                 if (!step) s.testAborted = 1;
                 return -1;
             }
             if (end == WaitEnd::Confirmed) {
                 announceStop(board, speaker);
-                voice.Resume();
+                speaker.Resume();
                 board.CBoxDsp(1);
                 s.testAborted = 1;
                 return -1;
@@ -107,12 +106,12 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
             if (step) {
                 ShowReading(board, t.yomiFull[k], 0);
                 ShowAnswer(board, QStringLiteral(u"　") + t.ansStr[k], 0);
-                voice.Resume();
+                speaker.Resume();
                 speaker.SpeakAsync(t.ansYomi[k]);
                 speaker.WaitUntilDone();
                 pacer.sleep(1000);
             }
-            voice.Resume();
+            speaker.Resume();
         }
         if (rounds > 1) {
             --rounds;

@@ -19,8 +19,13 @@ public:
     void SpeakAsync(const QString& text);
     // Always; returns when the voice has finished everything queued.
     void SpeakWait(const QString& text);
-    // Waits, without a limit, until all queued speech is done.
+    // Waits until all queued speech is done; never while the voice is paused, since nothing
+    // would play until the one who paused it resumes it.
     void WaitUntilDone();
+    // The reading's thinking pause. The voice is paused and resumed only through here, so a
+    // wait knows it must not wait.
+    void Pause();
+    void Resume();
 
     SpVoice& voice() { return m_voice; }
 
@@ -28,6 +33,7 @@ private:
     const KukuState& m_state;
     SpVoice& m_voice;
     Pacer& m_pacer;
+    bool m_paused = false;
 };
 
 }  // namespace rentabo

@@ -2,6 +2,7 @@
 
 #include "lessons/Board.h"
 #include "lessons/KukuTables.h"
+#include "lessons/LessonEngine.h"
 #include "speech/Speaking.h"
 
 #include <QStringList>
@@ -94,7 +95,30 @@ const std::vector<ChatRow>& chatTable() {
     return rows;
 }
 
+constexpr int kStopTest = 71;
+constexpr int kStopTestToo = 86;
+
+bool isAnswer(int c) {
+    return (c >= 100 && c <= 199) || (c >= 201 && c <= 281);
+}
+
+// Commands that would start another test over the running one, clear its screen and record, or
+// stop listening for its answers.
+bool disturbsVoiceTest(int c) {
+    return c == 70 || c == 72 || c == 73 || c == 85 || c == 98;
+}
+
 }  // namespace
+
+DuringRun phraseDuringRun(const KukuState& state, int c) {
+    if (state.chartOpen == 1) return c >= 301 && c <= 310 ? DuringRun::Take : DuringRun::Drop;
+    if (c == kStopTest || c == kStopTestToo) return DuringRun::Stop;
+    return DuringRun::Drop;
+}
+
+QString droppedPhraseLine(const QString& phrase) {
+    return QStringLiteral(u"<◆%1 は実行中なので使いません>\n").arg(phrase);
+}
 
 QString timeText(const QDateTime& now) {
     const QTime t = now.time();
@@ -134,7 +158,18 @@ void VoiceCommands::guarded(std::function<void()> work) {
 }
 
 void VoiceCommands::handleCommand(int c) {
-    guarded([this, c] {
+    // Phrases that arrive while a handler waits are handled later; what counts is the question
+    // that stood when the phrase was heard.
+    const int heardAt = m_tests.questionsAsked();
+    guarded([this, c, heardAt] {
+        if (isAnswer(c) && heardAt != m_tests.questionsAsked()) {
+            m_board.appendMemo(QStringLiteral(u"<◆cV=%1 は問題の前に聞いた答えなので使いません>\n").arg(c));
+            return;
+        }
+        if (m_state.AnsV_wait != 0 && disturbsVoiceTest(c)) {
+            m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
+            return;
+        }
         m_state.cValue = c;
         if (c >= 61 && c <= 69) {
             rowChoice(c);
@@ -159,13 +194,14 @@ bool VoiceCommands::tick() {
 }
 
 void VoiceCommands::rowChoice(int c) {
-    if (m_state.AnsV_wait == 1) {
+    // Any voice test: a recitation judges against the row it was started with.
+    if (m_state.AnsV_wait != 0) {
         m_speaker.SpeakAsync(QStringLiteral(u"テストを終えてから，段を変えてね。"));
         return;
     }
-    m_state.dan = c - 60;
-    m_state.mokuji_n = ChoiceOfDan[m_state.dan - 1];
+    takeChoice(m_state, ChoiceOfDan[c - 61]);
     m_lesson.setChoiceIndex(m_state.mokuji_n);
+    m_lesson.enableResultMenus(true, false);
     m_speaker.SpeakAsync(danYomi()[m_state.dan] + QStringLiteral(u"にしました。"));
     m_state.kuku_n = m_state.dan * 9 - 9;
 }
@@ -188,6 +224,16 @@ void VoiceCommands::startByMode() {
     }
 }
 
+void VoiceCommands::startRecitationWhateverTheMode() {
+    // Outside the recitation modes it runs shuffled; the mode follows, so the lists show the
+    // test that runs and its record goes to the recitation column.
+    if (m_state.ans_way != 0 && m_state.AnsV_wait == 0 && m_state.menu_n != 7 && m_state.menu_n != 8) {
+        m_state.menu_n = 8;
+        m_lesson.setChoiceIndex(m_state.mokuji_n);
+    }
+    m_tests.StartRecitationTest();
+}
+
 void VoiceCommands::stopTest() {
     const QString text = QStringLiteral(u"テストを中止しました。");
     m_speaker.SpeakMsg(text);
@@ -195,6 +241,7 @@ void VoiceCommands::stopTest() {
     m_host.setSettingsChoicesEnabled(true);
     m_state.AnsV_wait = 0;
     m_state.testAborted = 1;
+    m_state.testUnderway = false;
     m_board.CBoxDsp(1);
     if (m_state.mokuji_n < 9)
         m_lesson.Kekka_Dsp(m_state);
@@ -226,10 +273,11 @@ void VoiceCommands::RunVoiceCommand(int c) {
             m_host.enterDicMode();
             return;
         case 73:
-            m_tests.StartRecitationTest();
+            startRecitationWhateverTheMode();
             return;
         case 74:
-            m_board.CBoxDsp(1);
+            // The lists stay hidden under a test that goes on: a choice made there would change it.
+            if (!m_state.testUnderway) m_board.CBoxDsp(1);
             if (m_state.mokuji_n < 9)
                 m_lesson.Kekka_Dsp(m_state);
             else

@@ -20,12 +20,25 @@ class Speaker;
 QString timeText(const QDateTime& now);
 QString dateText(const QDateTime& now);
 
+// What becomes of a phrase heard while a run (practice, keyboard test, reading aloud, the chart
+// of mode 1) waits in its loop. A stop stops the run through its own Esc path; the chart takes
+// its own commands; anything else is dropped with a line in the memo. Held back until the run
+// had ended, a row, a colour or 「せいせき」 would act on a screen the child no longer looks at
+// (the result table, a new lesson); dropped, the child simply says it again.
+enum class DuringRun { Stop, Take, Drop };
+DuringRun phraseDuringRun(const KukuState& state, int cValue);
+// The memo line of a phrase dropped during a run or a voice test: its command number, or its
+// text when it was heard in chat listening.
+QString droppedPhraseLine(const QString& phrase);
+
 // What a phrase heard in listening does: command numbers in command listening (rows, answers of
 // the voice tests, then the command switch) and keywords in chat listening.
 //
 // A handler that waits (a question being spoken, the pause after a judged answer) lets events
 // run meanwhile; phrases and timer ticks that arrive then are held back and handled afterwards,
-// in order, so an answer is never judged twice or against the wrong question.
+// in order, so an answer is never judged twice; an answer heard before the present question was
+// asked is dropped, never judged against it. While a voice test awaits answers, the commands that
+// would start another test, clear the screen or stop listening for answers are dropped.
 class VoiceCommands final {
     Q_DISABLE_COPY_MOVE(VoiceCommands)
 public:
@@ -48,6 +61,7 @@ public:
 private:
     void rowChoice(int cValue);
     void startByMode();
+    void startRecitationWhateverTheMode();
     void stopTest();
     void defaultStep();
     void guarded(std::function<void()> work);

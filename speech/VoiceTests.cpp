@@ -119,6 +119,7 @@ void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, co
     ResetResults(m_state);
     m_pacer.beep();
     m_state.testAborted = 0;
+    m_state.testUnderway = true;
     m_kind = kind;
     if (kind == 1)
         AskOralQuestion(m_state.kuku_n);
@@ -163,6 +164,7 @@ void VoiceTests::StartFullRecitation() {
     SetProgress(m_board, 1);
     ResetResults(m_state);
     m_state.testAborted = 0;
+    m_state.testUnderway = true;
     m_kind = 3;
     m_state.kuku_n = m_state.setList[m_state.setStart];
     AskFullRecitation(m_state.kuku_n);
@@ -181,6 +183,7 @@ void VoiceTests::AskOralQuestion(int k) {
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
     m_state.AnsV_wait = 1;
+    ++m_questionsAsked;
 }
 
 void VoiceTests::AskRecitation(int k) {
@@ -195,6 +198,7 @@ void VoiceTests::AskRecitation(int k) {
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
     m_state.AnsV_wait = 2;
+    ++m_questionsAsked;
 }
 
 void VoiceTests::AskFullRecitation(int k) {
@@ -207,6 +211,7 @@ void VoiceTests::AskFullRecitation(int k) {
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
     m_state.AnsV_wait = 3;
+    ++m_questionsAsked;
 }
 
 void VoiceTests::askByKind(int k) {
@@ -284,6 +289,7 @@ void VoiceTests::JudgeRecitation(int c) {
 
 void VoiceTests::endTest(bool showListsFirst) {
     m_state.AnsV_wait = 0;
+    m_state.testUnderway = false;
     m_kind = 0;
     m_host.setSettingsChoicesEnabled(true);
     if (rowTest()) {

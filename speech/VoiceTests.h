@@ -44,6 +44,9 @@ public:
     int voiceTestKind() const { return m_kind; }
     std::int64_t answerWaitMs() const { return m_answerWaitMs; }
     int recitedDan() const { return m_recitedDan; }
+    // Counts the questions asked so far, each from the moment it awaits its answer: a phrase
+    // heard while an earlier count stood was said before the present question was asked.
+    int questionsAsked() const { return m_questionsAsked; }
 
 private:
     void startCommon(int kind, int randomWhenMenu, const QString& shown, const QString& spoken);
@@ -78,6 +81,7 @@ private:
     int m_kind = 0;
     std::int64_t m_answerWaitMs = 0;
     int m_recitedDan = 1;
+    int m_questionsAsked = 0;
 };
 
 }  // namespace rentabo

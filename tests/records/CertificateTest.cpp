@@ -49,7 +49,7 @@ TEST(Certificate, TextsByKind) {
         s.studentName = q(u"くく はじめ");
         s.indivNum = 1234567;
         s.certKind = c.certKind;
-        s.mokuji_n = c.mokuji_n;
+        s.certChoice = c.mokuji_n;
         const CertTexts t = MakeCertTexts(s);
         EXPECT_EQ(t.title, c.title) << c.name;
         EXPECT_EQ(t.subject, c.subject) << c.name;

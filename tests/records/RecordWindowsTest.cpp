@@ -230,7 +230,7 @@ TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
     form.Button3Click();
     EXPECT_EQ(f.host.modals.last(), q(u"証明書フォーマット"));
     EXPECT_EQ(subject, q(u"九九術 七の段を　　"));
-    EXPECT_EQ(f.state.mokuji_n, 7);
+    EXPECT_EQ(f.state.certChoice, 7);
     EXPECT_EQ(f.state.certKind, -1);
     // Row 4, recited in order only, does not.
     form.selectRow(4);
@@ -295,7 +295,7 @@ TEST(CertWindow, ThreeKindsRenderWithTheirTexts) {
     for (const auto& c : cases) {
         Fixture f;
         f.state.certKind = c.kind;
-        f.state.mokuji_n = c.mokuji_n;
+        f.state.certChoice = c.mokuji_n;
         TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
         form.show();
         EXPECT_EQ(form.dateLine(), q(u"令和1(2019)年01月1日"));

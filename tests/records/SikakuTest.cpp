@@ -148,16 +148,18 @@ TEST(Sikaku, RowCertificateRule) {
     for (const auto& c : cases) {
         KukuState s;
         s.mokuji_n = 1;
+        s.dan = 2;
+        s.certChoice = 1;
         s.certKind = 1;
         RecordingHost host;
         const SikakuGrid grid = MakeSikakuGrid(c.rec);
         EXPECT_EQ(DankyuCertificate(s, grid, c.row, host), c.opens) << c.name;
         EXPECT_EQ(host.messages, c.messages) << c.name;
-        EXPECT_EQ(s.mokuji_n, c.mokuji_n) << c.name;
+        EXPECT_EQ(s.certChoice, c.mokuji_n) << c.name;
         EXPECT_EQ(s.certKind, c.opens ? -1 : 1) << c.name;
-        if (c.opens) {
-            EXPECT_EQ(s.dan, c.row) << c.name;
-        }
+        // The lesson choice is the learner's: a certificate never changes it.
+        EXPECT_EQ(s.mokuji_n, 1) << c.name;
+        EXPECT_EQ(s.dan, 2) << c.name;
     }
 }
 

@@ -112,15 +112,16 @@ TEST_F(VoiceTestsTest, TimeOutOnTheLastQuestionShowsTheListsBeforeTableOne) {
     EXPECT_EQ(rig.board.comboShown, 1);
 }
 
-TEST_F(VoiceTestsTest, AnAnswerSaidDuringThePauseAfterAMarkIsJudgedAgainstTheNextQuestion) {
+TEST_F(VoiceTestsTest, AnAnswerSaidDuringThePauseAfterAMarkIsNoAnswerToTheNextQuestion) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
     const auto t = rig.pacer.now();
-    rig.say(t + 200, numberOf(6));  // arrives while 3×1 is still being marked
+    rig.say(t + 200, numberOf(6));  // arrives while 3×1 is still being marked, before 3×2 is asked
     rig.commands.handleCommand(numberOf(3));
     rig.pacer.advanceBy(100);
-    EXPECT_EQ(rig.cells(0, 2), (std::vector<int>{1, 1}));
+    EXPECT_EQ(rig.cells(0, 2), (std::vector<int>{1, 2}));
+    EXPECT_EQ(rig.state.kuku_n, 19);
     EXPECT_TRUE(rig.host.weak.empty());
 }
 
