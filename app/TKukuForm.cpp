@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -190,6 +191,17 @@ void TKukuForm::connectSpeechEvents() {
         m_ui->msgText->insertPlainText(QStringLiteral(u"■"));
     });
     // The recognition context's events reach m_recognition, which connects itself.
+    connect(m_services.reco.get(), &SpSharedRecoContext::LearnerNote, this,
+            [this](const QString& note) { appendMemo(note + u'\n'); });
+}
+
+// The learner's voice is kept beside the settings file, or in the fallback folder when the
+// program's folder cannot be written.
+QString TKukuForm::learnerVoiceFolder() const {
+    const SettingsLocation where = settingsLocationFor(m_state.exeDir);
+    const QString beside = QFileInfo(where.primary).absolutePath();
+    const QString dir = QFileInfo(beside).isWritable() ? beside : QFileInfo(where.fallback).absolutePath();
+    return dir + QStringLiteral("/RentaboVoice");
 }
 
 void TKukuForm::FormCreate() {
@@ -220,6 +232,7 @@ void TKukuForm::FormCreate() {
     }
     m_engine->SetAnswerWay();
     m_ui->Edit2->setText(m_state.studentName);
+    m_services.reco->setLearner(m_state.studentName, learnerVoiceFolder());
 
     DrawBoard();
     m_engine->AnnounceChoice();
@@ -725,6 +738,10 @@ void TKukuForm::N3Click() {
                        u"その他は、ふつうの、ヘルプを、ご利用ください。"));
 }
 
+void TKukuForm::answerHeardRight() {
+    m_services.reco->confirmLastPhrase();
+}
+
 void TKukuForm::SpeedButton1Click() {
     const QString oldName = m_state.studentName;
     const QString newName = m_ui->Edit2->text();
@@ -742,6 +759,7 @@ void TKukuForm::SpeedButton1Click() {
     }
     ResetResults(m_state);
     for (auto& row : m_state.recCheck) row.fill(0);
+    m_services.reco->setLearner(newName, learnerVoiceFolder());
     m_state.indivNum = indivNumOf(newName);
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
 }

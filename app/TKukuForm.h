@@ -96,6 +96,7 @@ public:
     void setWindowColour(int bgr) override;
     int windowColour() const override { return m_windowColour; }
     void restoreWindow() override;
+    void answerHeardRight() override;
     void closeMainWindow() override;
     void enterCcMode() override;
     void enterDicMode() override;
@@ -173,6 +174,7 @@ protected:
 
 private:
     void FormCreate();
+    QString learnerVoiceFolder() const;
     void buildMenuAndLists();
     void connectSpeechEvents();
     bool FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modifiers);

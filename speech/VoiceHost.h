@@ -27,6 +27,9 @@ public:
     // Reading on the chart window while it is open: a row 1..9, or the weak facts.
     virtual void chartDanRead(int row) = 0;
     virtual void chartReadWeak() = 0;
+    // A spoken answer was judged right: what was heard is what the learner said, and the
+    // recogniser may learn the learner's voice from it.
+    virtual void answerHeardRight() {}
     // The wall clock, for the time and date the master tells.
     virtual QDateTime currentDateTime() const = 0;
 };

@@ -65,6 +65,7 @@ int VoiceTests::factOf(int qnum) const {
 }
 
 void VoiceTests::writeCell(int correct) {
+    if (correct) m_host.answerHeardRight();
     const int k = m_state.kuku_n;
     const int cell = rowTest() ? (m_state.kaisuu - 1) * 9 + k % 9 : (m_state.kaisuu - 1) * 81 + k;
     if (cell >= 0 && cell < static_cast<int>(m_state.testRec.size())) m_state.testRec[cell] = correct;

@@ -29,6 +29,9 @@
 #                   one adapted on Open JTalk alone; made once into DIR/models/ by
 #                   tools/adapt-model/adapt-model.sh, about three minutes each), printed as a
 #                   second table per condition and voice. UNHEARD=only prints that table alone.
+#   ADAPT=1         with UNHEARD: also adapt to each voice as the program adapts to its learner
+#                   (kuku-recognize --adapt-from with every sixth of the voice's phrases, 30 of
+#                   them) and decode its other phrases with the model adapted to it.
 #   SWEEP="-12 -10/2 -8/1"  also print correct / false accepts / rejections at each confidence
 #                   threshold (and margin after the slash), from the scores the tool reports;
 #                   with UNHEARD=1 for the unheard voices as well.
@@ -158,8 +161,32 @@ decode_unheard() {
   done
 }
 
+# Adapts to each voice with every sixth of its phrases of folder $1, as the program adapts to its
+# learner, starting from the model that never heard its engine, and decodes the voice's other
+# phrases with the rules of each moment into $2.
+decode_adapted() {
+  local from=$1 to=$2 voice rules lo hi
+  shift 2
+  : >"$to"
+  for voice in $(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); do
+    awk -F'\t' -v v="$voice" -v d="$from/" 'index($1, v "_") == 1 && n++ % 6 == 0 { print d $1 "\t" $2 }' \
+      "$work/manifest.tsv" >"$work/adapt-$voice.tsv"
+    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+      read -r rules lo hi <<<"$moment"
+      mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" '
+        FNR == NR { asked[$1] = 1; next }
+        $2 >= lo && $2 <= hi && index($1, v "_") == 1 && !((d $1) in asked) { print d $1 }' \
+        "$work/adapt-$voice.tsv" "$work/manifest.tsv")
+      ((${#files[@]})) || continue
+      "$tool" --rules "$rules" --model "$(unheard_model "${voice:0:2}")" --adapt-from "$work/adapt-$voice.tsv" \
+        "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+    done
+  done
+}
+
 printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
 conditions=${CONDITIONS:-clean}
+: >"$work/adapted.tables"
 : >"$work/unheard.tables"
 for cond in $conditions; do
   if [[ $cond == clean ]]; then from=$dir; else make_condition "$cond"; from=$dir/conditions/$cond; fi
@@ -172,6 +199,11 @@ for cond in $conditions; do
   if [[ ${UNHEARD:-0} != 0 ]]; then
     decode_unheard "$from" "$work/$cond.unheard" "$@"
     report "$cond" "$work/$cond.unheard" 0 >>"$work/unheard.tables"
+    if [[ ${ADAPT:-0} == 1 ]]; then
+      decode_adapted "$from" "$work/$cond.adapted" "$@"
+      report "$cond" "$work/$cond.adapted" 0 >>"$work/adapted.tables"
+      if [[ -n ${RAW:-} ]]; then cp "$work/$cond.adapted" "$RAW/$cond.adapted"; fi
+    fi
     cat "$work/$cond.unheard" >>"$work/unheard.out"
     if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.unheard" "$RAW/$cond.unheard"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
   fi
@@ -180,6 +212,11 @@ if [[ ${UNHEARD:-0} != 0 ]]; then
   echo "unheard voices (each voice decoded with the model adapted without its engine):"
   printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
   cat "$work/unheard.tables"
+  if [[ ${ADAPT:-0} == 1 ]]; then
+    echo "unheard voices after adapting to each with 30 of its phrases (its other phrases):"
+    printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
+    cat "$work/adapted.tables"
+  fi
 fi
 
 # Sentences of chat, outside the grammar, in the four voices of the phrase set: every number

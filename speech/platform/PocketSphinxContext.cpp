@@ -239,6 +239,11 @@ void PocketSphinxContext::confirmLastPhrase(const QString& asked) {
     if (m_known.size() % kPhrasesToAdapt == 0) startAdaptation();
 }
 
+void PocketSphinxContext::acceptTypedPhrase(const QString& text) {
+    m_last.reset();
+    GrammarRecoContext::acceptTypedPhrase(text);
+}
+
 void PocketSphinxContext::startAdaptation() {
     if (m_adapting) return;
     // The warp the voice was heard with most often: the learner's model is made and heard there.

@@ -81,6 +81,8 @@ public:
     static constexpr std::size_t kPhrasesToAdapt = 30;
     void setLearner(const QString& name, const QString& folder) override;
     void confirmLastPhrase(const QString& asked = {}) override;
+    // A typed phrase is confirmed as nothing the voice said.
+    void acceptTypedPhrase(const QString& text) override;
     std::size_t knownPhrases() const { return m_known.size(); }
     const std::optional<SpeakerModel>& speakerModel() const { return m_speaker; }
     bool adapting() const { return m_adapting; }

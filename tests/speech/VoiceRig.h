@@ -22,6 +22,7 @@ struct FakeVoiceHost final : VoiceHost {
     void chartDanRead(int row) override { chartRows.push_back(row); }
     void chartReadWeak() override { ++chartWeak; }
     QDateTime currentDateTime() const override { return now; }
+    void answerHeardRight() override { ++heardRight; }
 
     std::vector<bool> choicesEnabled;
     std::pair<int, int> expressionStyle{34, 212};
@@ -32,6 +33,7 @@ struct FakeVoiceHost final : VoiceHost {
     int dicModes = 0;
     std::vector<int> chartRows;
     int chartWeak = 0;
+    int heardRight = 0;  // answers the recogniser may learn the voice from
     QDateTime now{QDate(2019, 1, 1), QTime(0, 5, 9)};
 };
 

@@ -44,6 +44,7 @@ TEST_F(VoiceTestsTest, SpokenAnswerRightShowsTheMarkAndMovesOnAfterHalfASecond) 
         }
     }
     EXPECT_EQ(rig.cells(0, 6), (std::vector<int>{1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(rig.voiceHost.heardRight, 6);  // each right answer may teach the learner's voice
     EXPECT_TRUE(rig.host.weak.empty());
     // The question was spoken before the answer was awaited.
     EXPECT_TRUE(rig.voice.texts().contains(q(u"さぶろく")));
@@ -57,6 +58,7 @@ TEST_F(VoiceTestsTest, AWrongNumberIsMarkedAndBecomesAWeakPoint) {
     EXPECT_EQ(rig.board.history(BoardText::Mark).filter(q(u"×")).size(), 1);
     EXPECT_EQ(rig.host.weak, (std::vector<int>{18}));
     EXPECT_EQ(rig.state.testRec[0], 0);
+    EXPECT_EQ(rig.voiceHost.heardRight, 0);  // a wrong number may be a wrong hearing
 }
 
 TEST_F(VoiceTestsTest, SilenceTimesOutAsWrongButNotWeak) {
@@ -77,6 +79,7 @@ TEST_F(VoiceTestsTest, SilenceTimesOutAsWrongButNotWeak) {
     EXPECT_EQ(rig.effects.played.front(), 1);
     EXPECT_EQ(rig.state.testRec[0], 0);
     EXPECT_TRUE(rig.host.weak.empty());
+    EXPECT_EQ(rig.voiceHost.heardRight, 0);
 }
 
 TEST_F(VoiceTestsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden) {
