@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
 #include "app/TSplashFForm.h"
+#include "app/TerminationSignals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,7 +28,14 @@ int main(int argc, char** argv) {
         splash->show();
         QApplication::processEvents();
         auto program = rentabo::startProgram(rentabo::StartOptions{});
-        splash->raise();
+        // Shut down from outside (power off, log-out, kill): the records are saved first.
+        rentabo::TerminationSignals termination;
+        QObject::connect(&termination, &rentabo::TerminationSignals::terminationRequested, program.form.get(),
+                         [&program] {
+                             program.form->saveBeforeTermination();
+                             QApplication::quit();
+                         });
+        if (splash->isVisible()) splash->raise();
         splash->enableTimer();
         return app.exec();
     } catch (const std::exception& e) {
