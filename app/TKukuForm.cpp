@@ -277,6 +277,13 @@ void TKukuForm::keepOnAScreen() {
     for (const QScreen* screen : QGuiApplication::screens())
         if (screen->availableGeometry().intersects(titleBar)) return;
     placeOnScreen(*this, pos());
+    m_refitWhenShown = true;
+}
+
+void TKukuForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A window brought back onto a screen is fitted again with its frame, known only now.
+    if (std::exchange(m_refitWhenShown, false)) placeOnScreen(*this, pos());
 }
 
 void TKukuForm::reloadEffects(int volume) {
@@ -677,6 +684,7 @@ void TKukuForm::ExecButtonClick() {
 void TKukuForm::C1Click() {
     m_jouken->placeBeside(frameGeometry());
     m_jouken->show();
+    m_jouken->placeBeside(frameGeometry());  // with its frame, now that it is known
     m_jouken->raise();
 }
 
@@ -714,7 +722,7 @@ void TKukuForm::SaveSettings() {
     if (!m_startupComplete) return;
     const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
     if (saved.ok) m_savedContent = writeSettings(m_state, QByteArray());
-    m_saveMessage.clear();
+    m_saveMessage = {};
     showSaveResult(saved.ok, saved.error, saved.notice);
 }
 

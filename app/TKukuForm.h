@@ -178,6 +178,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
@@ -211,6 +212,7 @@ private:
     QPointer<TDanCalcForm> m_chart;
     std::unique_ptr<TTypedPhraseForm> m_typed;
     bool m_startupComplete = false;
+    bool m_refitWhenShown = false;
     QByteArray m_savedContent;  // the keys as last written (or read)
     bool m_saveFailureShown = false;
     std::pair<QString, QString> m_saveMessage;  // text and caption waiting to be shown

@@ -31,7 +31,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;
-        if (::read(g_pipe[0], &byte, 1) == 1) emit terminationRequested(byte);
+        if (::read(g_pipe[0], &byte, 1) == 1) Q_EMIT terminationRequested(byte);
     });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;

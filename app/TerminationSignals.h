@@ -18,7 +18,7 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
-signals:
+Q_SIGNALS:
     void terminationRequested(int signalNumber);
 
 private:

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -145,16 +146,25 @@ bool TCertForm2::printTo(QPrinter& printer) {
 void TCertForm2::renderCertificate(QPainter& painter, const QRect& page) {
     // The certificate is drawn again at the device's own resolution (texts as texts, pictures at
     // their full size), with the window's layout scaled to the page: a screen grab of 402 pixels
-    // stretched over A4 would print at about 49 dots per inch.
+    // stretched over A4 would print at about 49 dots per inch. The window is recorded as drawing
+    // commands first: drawn straight onto a printer, Qt would rasterise the whole page instead.
     QWidget* client = m_ui->client;
+    QPicture drawing;
+    {
+        QPainter recorder(&drawing);
+        client->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
     QSizeF size = client->size();
     size.scale(page.size(), Qt::KeepAspectRatio);
-    const double scale = size.width() / client->width();
+    // A picture plays back scaled by the device's resolution over its own; the rest of the scale
+    // is ours.
+    const double dpiRatio = double(painter.device()->logicalDpiX()) / drawing.logicalDpiX();
+    const double scale = size.width() / client->width() / dpiRatio;
     painter.save();
     painter.translate(page.x() + (page.width() - size.width()) / 2, page.y());
     painter.scale(scale, scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    client->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    painter.drawPicture(0, 0, drawing);
     painter.restore();
 }
 

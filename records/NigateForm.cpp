@@ -44,8 +44,11 @@ int TNigateForm::heightFor(int entries) {
 void TNigateForm::showBeside(const QRect& mainFrame) {
     const int entries = static_cast<int>(weakFacts(m_state.errorsStr).size());
     resize(380, heightFor(entries));
-    placeOnScreen(*this, QPoint(mainFrame.left() + mainFrame.width() + 300, mainFrame.top()), mainFrame);
+    const QPoint wanted(mainFrame.left() + mainFrame.width() + 300, mainFrame.top());
+    placeOnScreen(*this, wanted, mainFrame);
     show();
+    // Once shown its frame is known, and the frame too must stay on the screen.
+    placeOnScreen(*this, wanted, mainFrame);
     raise();
 }
 

@@ -249,7 +249,9 @@ TEST(MainWindowBoard, TheExpressionShowsTheSizeItIsGiven) {
         ASSERT_FALSE(ink.isEmpty());
         // Drawn at that size: the glyphs are nearly as tall as the font's pixels.
         EXPECT_NEAR(ink.height(), c.pixels * 0.8, c.pixels * 0.2) << c.points;
-        if (c.points == 24) EXPECT_LT(ink.right(), expression->width() - 1) << "the row name is cut off";
+        if (c.points == 24) {
+            EXPECT_LT(ink.right(), expression->width() - 1) << "the row name is cut off";
+        }
     }
 }
 
@@ -316,9 +318,9 @@ TEST(MainWindowRecords, ANewNameAndChangedRecordsReachTheFileWithoutClosing) {
 }
 
 TEST(MainWindowRecords, ATerminationSignalIsDeliveredThroughTheEventLoop) {
-    TerminationSignals signals;
+    TerminationSignals termination;
     std::vector<int> received;
-    QObject::connect(&signals, &TerminationSignals::terminationRequested,
+    QObject::connect(&termination, &TerminationSignals::terminationRequested,
                      [&](int sig) { received.push_back(sig); });
     ::raise(SIGTERM);
     QTRY_COMPARE_WITH_TIMEOUT(received.size(), std::size_t(1), 10000);

@@ -377,7 +377,7 @@ TEST(NigateWindow, DrawsTheListAndReadsItAloud) {
     TNigateForm form(state, speaker, pacer);
     form.showBeside(QRect(100, 50, 600, 700));
     EXPECT_EQ(form.windowTitle(), q(u"にが手な九九"));
-    EXPECT_EQ(form.geometry().left(), 100 + 600 + 300);
+    EXPECT_EQ(form.frameGeometry().left(), 100 + 600 + 300);
     EXPECT_EQ(form.width(), 380);
     EXPECT_EQ(form.height(), 320);  // four entries
     saveGrab(form, QStringLiteral("nigate"));
@@ -500,7 +500,9 @@ TEST(CertWindow, ALongNameShrinksToFitItsField) {
         EXPECT_GT(left, 0);
         EXPECT_LT(right, drawn.width() - 1);
         EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(q(name)), field->width());
-        if (QString::fromUtf16(name).size() < 8) EXPECT_EQ(field->font().pixelSize(), 24);
+        if (QString::fromUtf16(name).size() < 8) {
+            EXPECT_EQ(field->font().pixelSize(), 24);
+        }
         if (QString::fromUtf16(name) == q(u"わたなべ ゆういちろう"))
             saveGrab(form, QStringLiteral("certificate-long-name"));
     }
