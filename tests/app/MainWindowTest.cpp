@@ -14,11 +14,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -310,7 +312,7 @@ TEST(MainWindowRecords, ANewNameAndChangedRecordsReachTheFileWithoutClosing) {
     // A finished test leaves a weak point and a registration a pass: the lesson tick saves them.
     form.state().errorsStr = QStringLiteral("40:");
     form.state().recCheck[0][3] = 1;
-    QTRY_VERIFY_WITH_TIMEOUT(w.iniFile().contains("ERRORS=40:"), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.iniFile().contains("ERRORS=40:"); }, 10000));
     KukuState reread;
     LoadSettings(reread, w.dir.filePath(QStringLiteral("RentaboV24.ini")));
     EXPECT_EQ(reread.recCheck[0][3], 1);
@@ -323,7 +325,7 @@ TEST(MainWindowRecords, ATerminationSignalIsDeliveredThroughTheEventLoop) {
     QObject::connect(&termination, &TerminationSignals::terminationRequested,
                      [&](int sig) { received.push_back(sig); });
     ::raise(SIGTERM);
-    QTRY_COMPARE_WITH_TIMEOUT(received.size(), std::size_t(1), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 10000));
     EXPECT_EQ(received[0], SIGTERM);
 }
 
@@ -364,5 +366,79 @@ TEST(StartUpMessages, AMessageRaisedWhileTheSplashIsUpIsNotCoveredByIt) {
     // It goes away by itself as before, and a later window does not bring it back.
     splash->enableTimer();
     QPointer<TSplashFForm> watched(splash);
-    QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 10000));
+}
+
+namespace {
+
+// Types a phrase into the typed-phrase window and ends it with the Enter keys, the way keys from
+// the keyboard arrive: through the window, so every filter of the program sees them first.
+void sayWithEnter(TKukuForm& form) {
+    form.showTypedPhraseWindow();
+    QWidget* typed = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle() == q(u"文字で話しかける")) typed = top;
+    ASSERT_NE(typed, nullptr);
+    auto* edit = typed->findChild<QLineEdit*>(QStringLiteral("PhraseEdit"));
+    ASSERT_NE(edit, nullptr);
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        form.ui().ComboBox1->setCurrentIndex(0);
+        typed->activateWindow();
+        edit->setFocus();
+        edit->setText(q(u"さんのだん"));
+        QTest::keyClick(typed->windowHandle(), enter,
+                        enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.ui().ComboBox1->currentIndex() == 3; }, 5000)) << enter;
+        EXPECT_TRUE(edit->text().isEmpty());
+    }
+}
+
+}  // namespace
+
+TEST(MainWindowListeningModes, EnterInTheTypedPhraseWindowSaysThePhrase) {
+    ListeningWindow w;
+    sayWithEnter(*w.form);
+    // Also while the chart, opened from the menu, keeps the main window waiting.
+    bool chartShown = false;
+    w.form->modalHook = [&](QDialog& chart) {
+        QTimer::singleShot(0, &chart, [&] {
+            chartShown = true;
+            sayWithEnter(*w.form);
+            chart.reject();
+        });
+        chart.exec();
+    };
+    w.form->A1Click();
+    EXPECT_TRUE(chartShown);
+}
+
+namespace {
+
+struct PaintCounter final : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(MainWindowWeakPoints, TheOpenListIsDrawnAgainAfterTestSortsIt) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    form.state().errorsStr = QStringLiteral("40:13:7:");
+    form.ui().NigateShow->trigger();
+    QWidget* list = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle() == q(u"にが手な九九")) list = top;
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    PaintCounter counter;
+    list->installEventFilter(&counter);
+    QTest::qWait(100);
+    ASSERT_EQ(counter.paints, 0) << "the list is drawn again without a reason";
+    form.ui().TestT1->trigger();
+    EXPECT_EQ(form.state().errorsStr, QStringLiteral("7:13:40:"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
 }
