@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
         QObject::connect(&termination, &rentabo::TerminationSignals::terminationRequested, program.form.get(),
                          [&program] {
                              program.form->saveBeforeTermination();
-                             QApplication::quit();
+                             // exit, not quit: quit would close the windows, and the main window
+                             // would ask whether to end, with no one there to answer.
+                             QApplication::exit(0);
                          });
         if (splash->isVisible()) splash->raise();
         splash->enableTimer();
