@@ -13,10 +13,12 @@ display=${RENTABO_DISPLAY:-:$((90 + RANDOM % 9))}
 Xvfb "$display" -screen 0 1024x1000x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 home=$(mktemp -d)
+# The program saves when it is ended; its fallback folder must not be the user's own.
+export XDG_CONFIG_HOME=$home/config
 cp -r "$build/app/." "$home/"
 [ -n "${RENTABO_SETTINGS:-}" ] && cp "$RENTABO_SETTINGS" "$home/RentaboV24.ini"
 prog=""; wm=""
-trap 'kill $prog $wm $xvfb 2>/dev/null; rm -rf "$home"' EXIT
+trap 'kill $prog 2>/dev/null; wait $prog 2>/dev/null; kill $wm $xvfb 2>/dev/null; rm -rf "$home"' EXIT
 sleep 1
 # A window manager draws the title bar with the caption.
 DISPLAY=$display openbox >/dev/null 2>&1 &

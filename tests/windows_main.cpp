@@ -19,6 +19,10 @@ int main(int argc, char** argv) {
         std::fclose(f);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + file);
+    // A settings file the user's own runs left in the fallback folder must not reach the tests
+    // (a test that runs a child of its own passes it a folder of its own).
+    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+        qputenv("XDG_CONFIG_HOME", config.filePath(QStringLiteral("config")).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR"))
         qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);
