@@ -729,7 +729,10 @@ void TKukuForm::SaveSettings() {
 bool TKukuForm::saveIfChanged() {
     if (!m_startupComplete) return false;
     const QByteArray content = writeSettings(m_state, QByteArray());
-    if (content == m_savedContent) return false;
+    if (content == m_savedContent) {
+        showPendingSaveMessage();
+        return false;
+    }
     const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
     if (saved.ok) {
         m_savedContent = content;
