@@ -210,6 +210,7 @@ void TKukuForm::FormCreate() {
     const LoadResult loaded = LoadSettings(m_state, chooseSettingsPath(m_state.exeDir));
     if (!loaded.error.isEmpty()) showMessage(loaded.error, QStringLiteral(u"ご確認!!"));
     move(m_state.winLeft, m_state.winTop);
+    keepOnAScreen();
     setWindowColour(m_state.orgColor);
     setWindowTitle(caption());
     for (const QString& note : m_services.notes) appendMemo(note + u'\n');
@@ -256,7 +257,6 @@ void TKukuForm::FormCreate() {
 
     DrawStopHint();
     ShowInfoPanel(m_state.infoDsp);
-    keepOnAScreen();
     restoreExpressionFont();
 
     setWindowColour(m_state.orgColor);
