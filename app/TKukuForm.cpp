@@ -4,6 +4,7 @@
 #include "lessons/Board.h"
 #include "lessons/KukuTables.h"
 #include "lessons/TDanCalcForm.h"
+#include "lessons/WindowPlacement.h"
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
@@ -15,6 +16,7 @@
 #include "speech/platform/SpeechFailure.h"
 #include "ui_KukuForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -24,7 +26,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QSignalBlocker>
 #include <QUrl>
 
@@ -162,7 +166,14 @@ void TKukuForm::buildMenuAndLists() {
     connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::N1Click);
     connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
     connect(m_ui->TypedPhrase, &QAction::triggered, this, &TKukuForm::showTypedPhraseWindow);
-    connect(m_ui->TestT1, &QAction::triggered, this, [this] { ErrSort(m_state.errorsStr); });
+    // The way back from chat listening for a child whose spoken mode change is not heard.
+    connect(m_ui->CcModeBack, &QAction::triggered, this, [this] {
+        if (m_state.cc_mode == 0) enterCcMode();
+    });
+    connect(m_ui->TestT1, &QAction::triggered, this, [this] {
+        ErrSort(m_state.errorsStr);
+        m_nigate->update();
+    });
     connect(m_ui->Button1, &QPushButton::clicked, this, &TKukuForm::ExecButtonClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TKukuForm::GamenClear);
     connect(m_ui->Button3, &QPushButton::clicked, this,
@@ -187,8 +198,10 @@ void TKukuForm::connectSpeechEvents() {
         m_ui->LabelVU->setText(QString::number(level));
     });
     connect(&voice, &SpVoice::Sentence, this, [this](int, int, int) {
-        // Every spoken sentence leaves one mark at the memo's caret.
+        // Every spoken sentence leaves one mark at the memo's caret; a mark that starts a line
+        // makes a line the counter must show.
         m_ui->msgText->insertPlainText(QStringLiteral(u"■"));
+        m_ui->StaticText21->setText(QString::number(memoLineCount()));
     });
     // The recognition context's events reach m_recognition, which connects itself.
     connect(m_services.reco.get(), &SpSharedRecoContext::LearnerNote, this,
@@ -209,6 +222,7 @@ void TKukuForm::FormCreate() {
     const LoadResult loaded = LoadSettings(m_state, chooseSettingsPath(m_state.exeDir));
     if (!loaded.error.isEmpty()) showMessage(loaded.error, QStringLiteral(u"ご確認!!"));
     move(m_state.winLeft, m_state.winTop);
+    keepOnAScreen();
     setWindowColour(m_state.orgColor);
     setWindowTitle(caption());
     for (const QString& note : m_services.notes) appendMemo(note + u'\n');
@@ -263,7 +277,26 @@ void TKukuForm::FormCreate() {
     m_state.idleMs = 0;
     CBoxDsp(1);
     m_startupComplete = true;
+    m_savedContent = writeSettings(m_state, QByteArray());
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { saveBeforeTermination(); });
     if (m_state.msgSpeakFlag > 0) m_speaker.SpeakMsg(QStringLiteral(u"Rentaboをオープンします。"));
+}
+
+void TKukuForm::keepOnAScreen() {
+    // A position stored on a screen that is gone (or hand-edited) must not hide the window: when
+    // no screen shows its title bar, it opens on the screen nearest to where it was asked for.
+    const QRect titleBar(pos(), QSize(width(), 30));
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(titleBar)) return;
+    placeOnScreen(*this, pos());
+    m_refitWhenShown = true;
+}
+
+void TKukuForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A window brought back onto a screen is fitted again with its frame, known only now.
+    if (std::exchange(m_refitWhenShown, false)) placeOnScreen(*this, pos());
 }
 
 void TKukuForm::reloadEffects(int volume) {
@@ -343,6 +376,11 @@ void TKukuForm::appendMemo(const QString& text) {
     m_ui->StaticText21->setText(QString::number(memoLineCount()));
 }
 
+void TKukuForm::appendMemoLine(const QString& line) {
+    const QString text = m_ui->msgText->toPlainText();
+    appendMemo((text.isEmpty() || text.endsWith(u'\n') ? QString() : QStringLiteral("\n")) + line + u'\n');
+}
+
 void TKukuForm::clearMemo() {
     m_ui->msgText->clear();
     m_ui->StaticText21->setText(QStringLiteral("0"));
@@ -388,6 +426,9 @@ void TKukuForm::DrawStopHint() {
 
 void TKukuForm::paintBoard(QWidget* canvas) {
     QPainter p(canvas);
+    // The whole board is a yellow label: the message line and the round counter stand on it, not
+    // on the window colour the child may have changed.
+    p.fillRect(canvas->rect(), Qt::yellow);
     p.setPen(QPen(Qt::blue, 1));
     p.setBrush(Qt::yellow);
     p.drawRect(QRect(QPoint(10, 50), QPoint(465, 250)));
@@ -495,9 +536,9 @@ void TKukuForm::setSettingsChoicesEnabled(bool enabled) {
     if (m_jouken) m_jouken->setChoicesEnabled(enabled);
 }
 
-void TKukuForm::setExpressionStyle(int fontPx, int top) {
+void TKukuForm::setExpressionStyle(int fontPt, int top) {
     QFont expression = m_ui->StaticText11->font();
-    expression.setPixelSize(fontPx);
+    expression.setPointSize(fontPt);
     m_ui->StaticText11->setFont(expression);
     m_ui->StaticText11->move(m_ui->StaticText11->x(), top);
 }
@@ -523,10 +564,19 @@ void TKukuForm::closeMainWindow() {
 
 void TKukuForm::enterCcMode() {
     m_recognition->EnterCcMode();
+    m_ui->CcModeBack->setEnabled(m_state.cc_mode == 0);
 }
 
 void TKukuForm::enterDicMode() {
+    // Chat listening would leave a running test without its answers.
+    if (m_state.AnsV_wait != 0 || m_voiceTests->voiceTestKind() != 0 || m_pacer.runActive()) {
+        const QString text = QStringLiteral(u"テストのとちゅうなので、おはなしモードにはなれません。");
+        ShowMessageLine(*this, text);
+        m_speaker.SpeakAsync(text);
+        return;
+    }
     m_recognition->EnterDicMode();
+    m_ui->CcModeBack->setEnabled(m_state.cc_mode == 0);
 }
 
 TDanCalcForm* TKukuForm::chart() {
@@ -628,6 +678,8 @@ void TKukuForm::runModal(QDialog& dialog) {
         modalHook(dialog);
     else
         dialog.exec();
+    // A result table or the qualification table may have registered or cleared records.
+    saveIfChanged();
 }
 
 // ---- Shell ----
@@ -674,6 +726,7 @@ void TKukuForm::ExecButtonClick() {
 void TKukuForm::C1Click() {
     m_jouken->placeBeside(frameGeometry());
     m_jouken->show();
+    m_jouken->placeBeside(frameGeometry());  // with its frame, now that it is known
     m_jouken->raise();
 }
 
@@ -710,7 +763,47 @@ void TKukuForm::SaveSettings() {
     // A window that did not finish starting has nothing worth writing over the learner's file.
     if (!m_startupComplete) return;
     const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
+    if (saved.ok) m_savedContent = writeSettings(m_state, QByteArray());
+    m_saveMessage = {};
     showSaveResult(saved.ok, saved.error, saved.notice);
+}
+
+bool TKukuForm::saveIfChanged() {
+    if (!m_startupComplete) return false;
+    const QByteArray content = writeSettings(m_state, QByteArray());
+    if (content == m_savedContent) {
+        showPendingSaveMessage();
+        return false;
+    }
+    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
+    if (saved.ok) {
+        m_savedContent = content;
+        m_saveFailureShown = false;
+        if (!saved.notice.isEmpty()) m_saveMessage = {saved.notice, QStringLiteral(u"お知らせ")};
+    } else if (!m_saveFailureShown) {
+        // Told once, not at every try; the next change and the close try again.
+        m_saveFailureShown = true;
+        m_saveMessage = {saved.error, QStringLiteral(u"ご確認!!")};
+    }
+    showPendingSaveMessage();
+    return saved.ok;
+}
+
+void TKukuForm::showPendingSaveMessage() {
+    // Not in the middle of a test or over another box: the message waits for a quiet moment.
+    if (m_saveMessage.first.isEmpty() || m_pacer.runActive() || QApplication::activeModalWidget()) return;
+    const auto [text, caption] = std::exchange(m_saveMessage, {});
+    showMessage(text, caption);
+}
+
+void TKukuForm::saveBeforeTermination() {
+    // No one may be there to answer a box: the result goes to the error output only.
+    if (!m_startupComplete) return;
+    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
+    if (saved.ok)
+        m_savedContent = writeSettings(m_state, QByteArray());
+    else
+        qWarning("%s", qPrintable(saved.error));
 }
 
 void TKukuForm::X1Click() {
@@ -762,6 +855,7 @@ void TKukuForm::SpeedButton1Click() {
     m_services.reco->setLearner(newName, learnerVoiceFolder());
     m_state.indivNum = indivNumOf(newName);
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
+    saveIfChanged();
 }
 
 bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modifiers) {
@@ -793,6 +887,9 @@ bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modi
 
 void TKukuForm::Timer1Timer() {
     m_timer1.setInterval(m_engine->Timer1Timer());
+    // Records and settings reach the file soon after they change (a registration, a finished
+    // test, a new name), so switching the computer off loses nothing.
+    saveIfChanged();
     // A voice test stopped with Esc leaves nothing running: the settings' presentation and speed
     // may change again (between two questions a handler is still busy, so they stay locked).
     if (m_state.AnsV_wait == 0 && !m_commands->busy()) setSettingsChoicesEnabled(true);

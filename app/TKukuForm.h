@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace Ui {
 class KukuForm;
@@ -68,6 +69,7 @@ public:
     void setAnswerRed(bool red) override;
     void setProgressBar(int position) override;
     void appendMemo(const QString& text) override;
+    void appendMemoLine(const QString& line) override;
     void clearMemo() override;
     int memoLineCount() const override;
     void setMemoWarning(bool red) override;
@@ -92,7 +94,7 @@ public:
 
     // VoiceHost
     void setSettingsChoicesEnabled(bool enabled) override;
-    void setExpressionStyle(int fontPx, int top) override;
+    void setExpressionStyle(int fontPt, int top) override;
     void setWindowColour(int bgr) override;
     int windowColour() const override { return m_windowColour; }
     void restoreWindow() override;
@@ -156,6 +158,12 @@ public:
     void V1Click();
     void showTypedPhraseWindow();
     void SaveSettings();
+    // Writes the settings file when what it would hold has changed since the last write; true
+    // when it was written. Runs on every lesson tick and after records change.
+    bool saveIfChanged();
+    // The save when the program is being ended from outside (SIGTERM, the session's log-out): no
+    // question, no box.
+    void saveBeforeTermination();
 
     // Replaceable in tests: the close question, the name-change question, message boxes and the
     // desktop's opener. Unset, real boxes ask and the desktop opens files.
@@ -171,6 +179,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
@@ -187,6 +196,8 @@ private:
     void reloadEffects(int volume);
     void hearCommand(int cValue);
     void showSaveResult(bool ok, const QString& error, const QString& notice);
+    void showPendingSaveMessage();
+    void keepOnAScreen();
 
     std::unique_ptr<Ui::KukuForm> m_ui;
     KukuServices m_services;
@@ -204,6 +215,10 @@ private:
     QPointer<TDanCalcForm> m_chart;
     std::unique_ptr<TTypedPhraseForm> m_typed;
     bool m_startupComplete = false;
+    bool m_refitWhenShown = false;
+    QByteArray m_savedContent;  // the keys as last written (or read)
+    bool m_saveFailureShown = false;
+    std::pair<QString, QString> m_saveMessage;  // text and caption waiting to be shown
 };
 
 }  // namespace rentabo

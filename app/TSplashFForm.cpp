@@ -3,6 +3,9 @@
 #include "settings/AuxPictures.h"
 #include "ui_SplashFForm.h"
 
+#include <QApplication>
+#include <QDialog>
+
 namespace rentabo {
 
 TSplashFForm::TSplashFForm(QWidget* parent)
@@ -29,9 +32,25 @@ TSplashFForm::TSplashFForm(QWidget* parent)
     m_timer1.setInterval(2000);
     m_timer1.setSingleShot(true);
     connect(&m_timer1, &QTimer::timeout, this, &TSplashFForm::Timer1Timer);
+    // A message raised while the program starts (a missing sound, an unreadable settings file)
+    // must not open beneath a window that stays on top and covers its OK button.
+    qApp->installEventFilter(this);
 }
 
-TSplashFForm::~TSplashFForm() = default;
+bool TSplashFForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched != this) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->isWindow() && (qobject_cast<QDialog*>(w) || w->isModal())) {
+            qApp->removeEventFilter(this);
+            hide();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+TSplashFForm::~TSplashFForm() {
+    qApp->removeEventFilter(this);
+}
 
 void TSplashFForm::enableTimer() {
     m_timer1.start();

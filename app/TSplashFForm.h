@@ -29,6 +29,10 @@ public:
     QTimer& timer() { return m_timer1; }
     void Timer1Timer();
 
+protected:
+    // Steps aside for a message box or dialog opened while it is up.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::unique_ptr<Ui::SplashFForm> m_ui;
     QTimer m_timer1;

@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
 #include "app/TSplashFForm.h"
+#include "app/TerminationSignals.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,7 +28,16 @@ int main(int argc, char** argv) {
         splash->show();
         QApplication::processEvents();
         auto program = rentabo::startProgram(rentabo::StartOptions{});
-        splash->raise();
+        // Shut down from outside (power off, log-out, kill): the records are saved first.
+        rentabo::TerminationSignals termination;
+        QObject::connect(&termination, &rentabo::TerminationSignals::terminationRequested, program.form.get(),
+                         [&program] {
+                             program.form->saveBeforeTermination();
+                             // exit, not quit: quit would close the windows, and the main window
+                             // would ask whether to end, with no one there to answer.
+                             QApplication::exit(0);
+                         });
+        if (splash->isVisible()) splash->raise();
         splash->enableTimer();
         return app.exec();
     } catch (const std::exception& e) {

@@ -28,6 +28,9 @@ public:
     virtual void setProgressBar(int position) = 0;
     // Appends text at the end of the information memo (no line break is added).
     virtual void appendMemo(const QString& text) = 0;
+    // Adds `line` as a line of its own: a line break comes first when the memo's last line has
+    // text (the "■" marks of spoken sentences are left on a line without one).
+    virtual void appendMemoLine(const QString& line) { appendMemo(line + u'\n'); }
     virtual void clearMemo() = 0;
     virtual int memoLineCount() const = 0;
     virtual void setMemoWarning(bool red) = 0;

@@ -16,6 +16,11 @@ void RecordingBoard::appendMemo(const QString& text) {
     memo += text;
 }
 
+void RecordingBoard::appendMemoLine(const QString& line) {
+    if (!memo.isEmpty() && !memo.endsWith(u'\n')) memo += u'\n';
+    memo += line + u'\n';
+}
+
 int RecordingBoard::memoLineCount() const {
     if (memo.isEmpty()) return 0;
     // Lines as a memo counts them: a text ending in a line break has no extra empty line.

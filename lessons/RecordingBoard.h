@@ -26,6 +26,7 @@ public:
     void setAnswerRed(bool red) override { answerRed = red; }
     void setProgressBar(int position) override { progress = position; }
     void appendMemo(const QString& text) override;
+    void appendMemoLine(const QString& line) override;
     void clearMemo() override { memo.clear(); }
     int memoLineCount() const override;
     void setMemoWarning(bool red) override { memoRed = red; }

@@ -3,6 +3,7 @@
 #include "lessons/KukuTables.h"
 #include "lessons/Pacer.h"
 #include "lessons/QuestionBoard.h"
+#include "lessons/WindowPlacement.h"
 #include "speech/Speaking.h"
 #include "ui_DanCalcForm.h"
 
@@ -137,7 +138,9 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
     layout->addWidget(m_ui->client);
     m_menuBar = new QMenuBar(this);
     QMenu* view = m_menuBar->addMenu(QStringLiteral(u"表示(&V)"));
-    if (m_callbacks.openWeakPoints)
+    // The weak points stay out of the chart opened for lesson mode 1, as its にが手 reading does.
+    const bool weakPointsOffered = m_callbacks.openWeakPoints && m_state.chartFromLesson != 1;
+    if (weakPointsOffered)
         view->addAction(QStringLiteral(u"にが手リスト(&L)"), this, [this] {
             if (!m_reading) liftAboveChart(m_callbacks.openWeakPoints());
         });
@@ -192,7 +195,7 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
         if (!m_reading && m_callbacks.openSettings) liftAboveChart(m_callbacks.openSettings());
     });
     connect(m_ui->Button1, &QPushButton::clicked, this, [this] { reject(); });
-    m_ui->WeakListButton->setVisible(static_cast<bool>(m_callbacks.openWeakPoints));
+    m_ui->WeakListButton->setVisible(weakPointsOffered);
     connect(m_ui->WeakListButton, &QPushButton::clicked, this, [this] {
         if (!m_reading && m_callbacks.openWeakPoints) liftAboveChart(m_callbacks.openWeakPoints());
     });
@@ -244,7 +247,7 @@ ChartGrid& TDanCalcForm::grid() {
 }
 
 void TDanCalcForm::placeBeside(const QRect& mainFrame) {
-    move(mainFrame.left() + 60, mainFrame.top());
+    placeOnScreen(*this, QPoint(mainFrame.left() + 60, mainFrame.top()), mainFrame);
 }
 
 void TDanCalcForm::setRepeatOn(bool on) {

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -17,6 +18,8 @@ namespace {
 
 const QString kBrush = QStringLiteral("AoyagiKouzanFontT");
 const QString kMincho = QStringLiteral("IPAMincho");
+constexpr int kNamePx = 24;
+constexpr int kMinNamePx = 8;
 
 QFont face(const QString& family, int px) {
     QFont f(family);
@@ -59,7 +62,7 @@ TCertForm2::TCertForm2(const KukuState& state, const QDate& date, RecordsHost& h
     setColours(m_ui->TitleDankyu, QColor(0xFF, 0xFB, 0xF0), Qt::black);
     m_ui->TitleMaster->setFont(face(kMincho, 33));
     setColours(m_ui->TitleMaster, QColor(0xF1, 0xEE, 0x76), Qt::black);
-    m_ui->NameLabel->setFont(face(kMincho, 24));
+    m_ui->NameLabel->setFont(face(kMincho, kNamePx));
     m_ui->HonorificLabel->setFont(face(kMincho, 24));
     setColours(m_ui->NameRule, QColor(0x00, 0x80, 0x80), Qt::black);
     m_ui->NumberBox->setFont(face(kMincho, 16));
@@ -94,12 +97,23 @@ void TCertForm2::showTexts() {
     m_ui->TitleMaster->setText(QStringLiteral(u"九九術 マスター認定書"));
     m_ui->TitleDankyu->setText(QStringLiteral(u"九九術 段級位認定書"));
     m_ui->NameLabel->setText(t.name);
+    fitNameToField();
     m_ui->NumberBox->setText(QStringLiteral("<span style=\"color:#ff0000\">No.</span>"
                                             "<span style=\"color:#0000ff\">&nbsp;") +
                              t.number.toHtmlEscaped() + QStringLiteral("</span>"));
     m_ui->SubjectLabel->setText(t.subject);
     m_ui->AchievementLabel->setText(t.achievement);
     m_ui->ClosingLabel->setText(t.closing);
+}
+
+void TCertForm2::fitNameToField() {
+    // A long name shrinks until it fits between the field's ends instead of losing both.
+    QLabel* field = m_ui->NameLabel;
+    QFont f = face(kMincho, kNamePx);
+    const int room = field->contentsRect().width() - 2;
+    while (f.pixelSize() > kMinNamePx && QFontMetrics(f).horizontalAdvance(field->text()) > room)
+        f.setPixelSize(f.pixelSize() - 1);
+    if (field->font() != f) field->setFont(f);
 }
 
 void TCertForm2::paintEvent(QPaintEvent* event) {
@@ -122,16 +136,36 @@ QImage TCertForm2::certificateImage() {
 }
 
 bool TCertForm2::printTo(QPrinter& printer) {
-    const QImage image = certificateImage();
+    showTexts();
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    const QRect page = painter.viewport();
-    QSize size = image.size();
-    size.scale(page.size(), Qt::KeepAspectRatio);
-    const QRect target(page.x() + (page.width() - size.width()) / 2, page.y(), size.width(), size.height());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image);
+    renderCertificate(painter, painter.viewport());
     return painter.end();
+}
+
+void TCertForm2::renderCertificate(QPainter& painter, const QRect& page) {
+    // The certificate is drawn again at the device's own resolution (texts as texts, pictures at
+    // their full size), with the window's layout scaled to the page: a screen grab of 402 pixels
+    // stretched over A4 would print at about 49 dots per inch. The window is recorded as drawing
+    // commands first: drawn straight onto a printer, Qt would rasterise the whole page instead.
+    QWidget* client = m_ui->client;
+    QPicture drawing;
+    {
+        QPainter recorder(&drawing);
+        client->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    QSizeF size = client->size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    // A picture plays back scaled by the device's resolution over its own; the rest of the scale
+    // is ours.
+    const double dpiRatio = double(painter.device()->logicalDpiX()) / drawing.logicalDpiX();
+    const double scale = size.width() / client->width() / dpiRatio;
+    painter.save();
+    painter.translate(page.x() + (page.width() - size.width()) / 2, page.y());
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPicture(0, 0, drawing);
+    painter.restore();
 }
 
 void TCertForm2::Print() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class QPainter;
 class QPrinter;
 
 namespace Ui {
@@ -32,8 +33,11 @@ public:
     void Print();
     // Draws the certificate on one page of `printer`, scaled in proportion and centred.
     bool printTo(QPrinter& printer);
-    // The image that is printed: the window's client area.
+    // The window's client area as it shows on screen.
     QImage certificateImage();
+    // Draws the certificate into `page` of any device at that device's resolution, in
+    // proportion and centred at the top.
+    void renderCertificate(QPainter& painter, const QRect& page);
     // Whether the machine has a printer; tests replace it.
     std::function<bool()> printerAvailable;
 
@@ -46,6 +50,7 @@ protected:
 
 private:
     void showTexts();
+    void fitNameToField();
 
     const KukuState& m_state;
     RecordsHost& m_host;

@@ -1,6 +1,7 @@
 #include "records/NigateForm.h"
 
 #include "lessons/Pacer.h"
+#include "lessons/WindowPlacement.h"
 #include "records/WeakPoints.h"
 #include "speech/Speaking.h"
 #include "ui_NigateForm.h"
@@ -42,8 +43,12 @@ int TNigateForm::heightFor(int entries) {
 
 void TNigateForm::showBeside(const QRect& mainFrame) {
     const int entries = static_cast<int>(weakFacts(m_state.errorsStr).size());
-    setGeometry(mainFrame.left() + mainFrame.width() + 300, mainFrame.top(), 380, heightFor(entries));
+    resize(380, heightFor(entries));
+    const QPoint wanted(mainFrame.left() + mainFrame.width() + 300, mainFrame.top());
+    placeOnScreen(*this, wanted, mainFrame);
     show();
+    // Once shown its frame is known, and the frame too must stay on the screen.
+    placeOnScreen(*this, wanted, mainFrame);
     raise();
 }
 

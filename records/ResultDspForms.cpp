@@ -72,8 +72,10 @@ void ResultDspWindow::bindWidgets(QWidget* client, QLabel* title, QLineEdit* nam
     QFont bold = font();
     bold.setBold(true);
     m_register->setFont(bold);
+    // Red only while it can be pressed: a disabled button keeps the grey that says so.
     QPalette red = m_register->palette();
-    red.setColor(QPalette::ButtonText, Qt::red);
+    red.setColor(QPalette::Active, QPalette::ButtonText, Qt::red);
+    red.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::red);
     m_register->setPalette(red);
     QPalette verdictPal = m_verdict->palette();
     verdictPal.setColor(QPalette::WindowText, Qt::red);
@@ -132,6 +134,10 @@ void ResultDspWindow::showTable(const QColor& titleColour, int firstColumnWidth,
 void ResultDspWindow::RegisterResult() {
     if (!rentabo::RegisterResult(m_state, m_table, m_host)) return;
     ShowSikakuCheck(m_state, m_host, m_pacer, this, m_table.kind == ResultKind::Rows);
+    // Back to this table, so C and Delete close it again without a click first.
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void ResultDspWindow::keyPressEvent(QKeyEvent* event) {

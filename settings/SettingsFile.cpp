@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -58,9 +59,13 @@ const QByteArray kRecDefault = QByteArrayLiteral("00000000000000");
 }  // namespace
 
 int recCheckOffset(int indivNum, int r, int c) {
-    // In 64 bits: a learner number near the 32-bit limit must not overflow. C++'s % keeps the
-    // dividend's sign, as the stored files expect.
-    return static_cast<int>((static_cast<std::int64_t>(indivNum) + c + r + 2) % 7);
+    // In 64 bits: a learner number near the 32-bit limit must not overflow. Every number the sum
+    // of a name's bytes gives in practice is positive, and for those this is the stored files'
+    // remainder. A negative one (a hand-edited file, a name of tens of thousands of characters)
+    // would make offsets below 0, written as "-3" and read back shifted into passes never
+    // earned; its offsets are brought into 0..6 instead, so every cell stays one digit.
+    const int k = static_cast<int>((static_cast<std::int64_t>(indivNum) + c + r + 2) % 7);
+    return k < 0 ? k + 7 : k;
 }
 
 QByteArray encodeRecCheck(const RecCheck& rec, int indivNum) {
@@ -103,6 +108,18 @@ int parseProfileInt(const QByteArray& text, int fallback) {
     return ok ? v : fallback;
 }
 
+namespace {
+
+// Keys whose value picks an item must pick one that exists: a hand-edited or damaged value would
+// otherwise show one choice while another runs, or stick a toggle.
+void bringIntoRange(KukuState& state) {
+    state.mokuji_n = std::clamp(state.mokuji_n, 0, 12);
+    state.menu_n = std::clamp(state.menu_n, 0, 9);
+    state.infoDsp = state.infoDsp != 0 ? 1 : 0;
+}
+
+}  // namespace
+
 void readSettings(KukuState& state, const QByteArray& content) {
     const ProfileFile file(content);
     const KukuState defaults;
@@ -122,6 +139,7 @@ void readSettings(KukuState& state, const QByteArray& content) {
             break;
         }
     }
+    bringIntoRange(state);
 }
 
 QByteArray writeSettings(const KukuState& state, const QByteArray& content) {

@@ -1,5 +1,6 @@
 #include "settings/TJoukenSetForm.h"
 
+#include "lessons/WindowPlacement.h"
 #include "settings/AuxPictures.h"
 #include "ui_JoukenSetForm.h"
 
@@ -119,7 +120,7 @@ void TJoukenSetForm::connectControls() {
 }
 
 void TJoukenSetForm::placeBeside(const QRect& mainFrame) {
-    move(mainFrame.x() + mainFrame.width(), mainFrame.y() + 50);
+    placeOnScreen(*this, QPoint(mainFrame.x() + mainFrame.width(), mainFrame.y() + 50), mainFrame);
 }
 
 void TJoukenSetForm::keyPressEvent(QKeyEvent* event) {

@@ -54,19 +54,47 @@ void Recognition::followMoment() {
     m_listeningRules = rules;
 }
 
+namespace {
+
+// What a failed call of the recognition context could not do, for the failure box.
+QString failureText(const QString& operation, bool active = false) {
+    if (operation == QLatin1String("CreateGrammar"))
+        return QStringLiteral(u"音声認識の文法を用意できませんでした。");
+    if (operation == QLatin1String("DictationSetState"))
+        return active ? QStringLiteral(u"おはなしモードの聞き取りを始められませんでした。")
+                      : QStringLiteral(u"おはなしモードの聞き取りを止められませんでした。");
+    if (operation == QLatin1String("CmdSetRuleIdState"))
+        return active ? QStringLiteral(u"練習・テストの言葉の聞き取りを始められませんでした。")
+                      : QStringLiteral(u"練習・テストの言葉の聞き取りを止められませんでした。");
+    return QStringLiteral(u"音声認識の処理ができませんでした。");
+}
+
+void check(bool ok, const QString& operation, bool active = false) {
+    if (!ok) reportSpeechFailure(operation, failureText(operation, active));
+}
+
+}  // namespace
+
 bool Recognition::setUp(const QString& grammarPath) {
     if (!m_context.setEventInterests(SREAllEvents)) return false;
-    if (!m_context.CreateGrammar(0))
-        reportSpeechFailure(QStringLiteral("CreateGrammar"), m_context.engineName());
-    m_context.DictationLoad();
-    m_context.DictationSetState(false);
-    if (!m_context.CmdLoadFromFile(grammarPath))
-        m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
-    m_context.CmdSetRuleIdState(0, false);
-    if (!m_context.DictationSetState(true)) m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
-    m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
-    m_context.DictationSetState(false);
-    m_context.CmdSetRuleIdState(0, true);
+    try {
+        check(m_context.CreateGrammar(0), QStringLiteral("CreateGrammar"));
+        // Without dictation the activation below fails too, and the memo says so; a machine
+        // without it still practises and tests by voice.
+        m_context.DictationLoad();
+        check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
+        if (!m_context.CmdLoadFromFile(grammarPath))
+            m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
+        check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false);
+        if (!m_context.DictationSetState(true))
+            m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
+        m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
+        check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
+        check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true);
+    } catch (const SpeechAbandoned&) {
+        // The learner chose to stop: listening is not set up, as when the recogniser is missing.
+        return false;
+    }
     m_listeningRules.clear();
     m_state.cc_mode = 1;
     followMoment();
@@ -77,10 +105,8 @@ void Recognition::EnterCcMode() {
     m_pacer.beep();
     m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
     m_speaker.SpeakAsync(QStringLiteral(u"練習・テストモード 受け付けました。"));
-    if (!m_context.DictationSetState(false))
-        reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
-    if (!m_context.CmdSetRuleIdState(0, true))
-        reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
+    check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true);
     m_listeningRules.clear();
     m_state.cc_mode = 1;
     followMoment();
@@ -93,21 +119,19 @@ void Recognition::EnterDicMode() {
     m_board.appendMemo(QStringLiteral(u"<★DicMode Entered★>"));
     m_view.showModeLabel(dicModeLabel(), kModeLabelBlue);
     m_speaker.SpeakAsync(QStringLiteral(u"おはなしモード 受け付けました。"));
-    if (!m_context.CmdSetRuleIdState(0, false))
-        reportSpeechFailure(QStringLiteral("CmdSetRuleIdState"), m_context.engineName());
+    check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false);
     m_listeningRules.clear();
-    if (!m_context.DictationSetState(true))
-        reportSpeechFailure(QStringLiteral("DictationSetState"), m_context.engineName());
+    check(m_context.DictationSetState(true), QStringLiteral("DictationSetState"), true);
     m_state.cc_mode = 0;
 }
 
 void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoResult& result) {
     m_state.waitLimit = 6000;
     m_astr = result.text;
-    m_board.appendMemo(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>\n")
-                           .arg(m_astr)
-                           .arg(m_state.cc_mode)
-                           .arg(m_state.AnsV_wait));
+    m_board.appendMemoLine(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>")
+                               .arg(m_astr)
+                               .arg(m_state.cc_mode)
+                               .arg(m_state.AnsV_wait));
     m_view.showMemoLineCount(m_board.memoLineCount());
     checkMemoLimits(m_board);
     // A cleared memo shows its new count at once rather than the stale one.

@@ -12,8 +12,9 @@ public:
 
     // The settings dialog's presentation and speed choices, locked while a voice test runs.
     virtual void setSettingsChoicesEnabled(bool enabled) = 0;
-    // The expression line's font size and top (34/212 normally, 24/218 in a full recitation).
-    virtual void setExpressionStyle(int fontPx, int top) = 0;
+    // The expression line's font size in points and its top (34/212 normally, 24/218 in a full
+    // recitation).
+    virtual void setExpressionStyle(int fontPt, int top) = 0;
     // The window background only (the saved colour is the state's orgColor).
     virtual void setWindowColour(int bgr) = 0;
     virtual int windowColour() const = 0;

@@ -1,11 +1,30 @@
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// Window tests need an application object; they run offscreen.
+#include <cstdio>
+
+// Window tests need an application object; they run offscreen, on two screens side by side: a
+// large one where windows open by default and, to its right, a 1280 × 1024 one.
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR")) qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
+    QTemporaryDir config;
+    const QByteArray file = config.filePath(QStringLiteral("screens.json")).toLocal8Bit();
+    if (FILE* f = std::fopen(file.constData(), "w")) {
+        std::fputs(R"({"screens": [
+  {"name": "main", "x": 0, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+  {"name": "small", "x": 1920, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}
+]})",
+                   f);
+        std::fclose(f);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + file);
+    // A settings file the user's own runs left in the fallback folder must not reach the tests
+    // (a test that runs a child of its own passes it a folder of its own).
+    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+        qputenv("XDG_CONFIG_HOME", config.filePath(QStringLiteral("config")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR"))
+        qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,16 +1,31 @@
 #include "app/TKukuForm.h"
+#include "app/TSplashFForm.h"
+#include "app/TerminationSignals.h"
 #include "lessons/KukuTables.h"
 #include "lessons/VirtualPacer.h"
+#include "settings/Cp932.h"
+#include "settings/SettingsFile.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/SpeechFailure.h"
 #include "speech/platform/TypedPhraseContext.h"
 #include "ui_KukuForm.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
 
 using namespace rentabo;
 
@@ -153,4 +168,277 @@ TEST_F(MainWindowFixture, AFailedSpeechCallAsksAndCanAbandonTheAction) {
     EXPECT_THROW(reportSpeechFailure(QStringLiteral("Speak"), QStringLiteral("no device")), SpeechAbandoned);
     ASSERT_EQ(asked.size(), 2);
     EXPECT_TRUE(asked[0].contains(q(u"音声の処理「Speak」に失敗しました。")));
+}
+
+// ---- What the child sees on the main window ----
+
+namespace {
+
+// A main window whose folder holds the grammar file, so typed phrases are understood.
+struct ListeningWindow {
+    QTemporaryDir dir;
+    std::unique_ptr<TKukuForm> form;
+    QStringList messages;
+
+    explicit ListeningWindow(const QByteArray& ini = {}) {
+        QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
+                    dir.filePath(QStringLiteral("KukuGrammar.xml")));
+        if (!ini.isEmpty()) {
+            QFile f(dir.filePath(QStringLiteral("RentaboV24.ini")));
+            f.open(QIODevice::WriteOnly);
+            f.write(ini);
+        }
+        KukuServices services;
+        services.voice = std::make_unique<SilentVoice>();
+        services.reco = std::make_unique<TypedPhraseContext>();
+        form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
+        form->confirmClose = [] { return true; };
+        form->messageHook = [this](const QString& text, const QString& caption) {
+            messages << caption + u'|' + text;
+        };
+        form->show();
+    }
+    QByteArray iniFile() const {
+        QFile f(dir.filePath(QStringLiteral("RentaboV24.ini")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+// The part of `image` where `text`'s glyphs are drawn: pixels darker than the background.
+QRect inkOf(const QImage& image) {
+    const QRgb background = image.pixel(0, 0);
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAbs(qGray(image.pixel(x, y)) - qGray(background)) > 80) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+}  // namespace
+
+TEST(MainWindowBoard, TheMessageLineAndRoundCounterStandOnYellowWhateverTheWindowColour) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    for (const int colour : {0x000000, 0x0000FF, 0x808000}) {
+        form.setWindowColour(colour);
+        const QImage shot = form.ui().central->grab().toImage();
+        // Beside the message line's text, under the round counter, and the board's corners.
+        for (const QPoint at : {QPoint(20, 104), QPoint(470, 120), QPoint(30, 380), QPoint(480, 370)})
+            EXPECT_EQ(QColor(shot.pixel(at)), QColor(Qt::yellow))
+                << colour << " at " << at.x() << "," << at.y();
+        // The window colour itself is still shown around the board.
+        EXPECT_EQ(shot.pixel(8, 200),
+                  QColor::fromRgb(colour & 0xFF, (colour >> 8) & 0xFF, colour >> 16).rgb());
+    }
+}
+
+TEST(MainWindowBoard, TheExpressionShowsTheSizeItIsGiven) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    QLabel* expression = form.ui().StaticText11;
+    struct Case {
+        const char16_t* text;
+        int points, top, pixels;
+    };
+    // 34 points at start and after Esc, 24 for the full recitation's row name.
+    const Case cases[] = {{u"９×９＝", 34, 212, 45}, {u"三の段≫", 24, 218, 32}, {u"９×９＝", 34, 212, 45}};
+    for (const Case& c : cases) {
+        form.setExpressionStyle(c.points, c.top);
+        form.setBoardText(BoardText::Expression, q(c.text));
+        EXPECT_EQ(expression->y(), c.top);
+        EXPECT_EQ(QFontInfo(expression->font()).pixelSize(), c.pixels) << c.points;
+        const QRect ink = inkOf(expression->grab().toImage());
+        ASSERT_FALSE(ink.isEmpty());
+        // Drawn at that size: the glyphs are nearly as tall as the font's pixels.
+        EXPECT_NEAR(ink.height(), c.pixels * 0.8, c.pixels * 0.2) << c.points;
+        if (c.points == 24) {
+            EXPECT_LT(ink.right(), expression->width() - 1) << "the row name is cut off";
+        }
+    }
+}
+
+TEST(MainWindowMemo, SpokenMarksAndRecognisedPhrasesEachCountAsLines) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    form.clearMemo();
+    form.appendMemo(QStringLiteral("a\n"));
+    form.speaker().SpeakAsync(q(u"九九をものにしちゃおうね。"));
+    form.speaker().WaitUntilDone();
+    EXPECT_EQ(form.ui().StaticText21->text(), QStringLiteral("2"));  // "a" and "■"
+    form.reco().acceptTypedPhrase(q(u"あか"));
+    form.reco().acceptTypedPhrase(q(u"あお"));
+    const QStringList lines = form.ui().msgText->toPlainText().split(u'\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], QStringLiteral("a"));
+    EXPECT_EQ(lines[1], q(u"■"));
+    EXPECT_TRUE(lines[2].startsWith(q(u"<◆astr=あか>"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(q(u"<◆cV=")));
+    EXPECT_TRUE(lines[4].startsWith(q(u"<◆astr=あお>"))) << lines[4].toStdString();
+    EXPECT_EQ(form.ui().StaticText21->text(), QString::number(form.memoLineCount()));
+}
+
+TEST(MainWindowListeningModes, ChatListeningHasAWayBackAndIsRefusedDuringATest) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    EXPECT_FALSE(form.ui().CcModeBack->isEnabled());
+
+    form.state().AnsV_wait = 1;  // a spoken answer is awaited
+    form.enterDicMode();
+    EXPECT_EQ(form.state().cc_mode, 1);
+    EXPECT_TRUE(form.ui().StaticText3->text().contains(q(u"おはなしモードにはなれません")));
+    form.state().AnsV_wait = 0;
+
+    form.enterDicMode();
+    EXPECT_EQ(form.state().cc_mode, 0);
+    ASSERT_TRUE(form.ui().CcModeBack->isEnabled());
+    form.ui().CcModeBack->trigger();
+    EXPECT_EQ(form.state().cc_mode, 1);
+    EXPECT_EQ(form.ui().Label3->text(), q(u"☆練習・テストモード"));
+    EXPECT_FALSE(form.ui().CcModeBack->isEnabled());
+    form.reco().acceptTypedPhrase(q(u"さんのだん"));  // commands are heard again
+    EXPECT_EQ(form.ui().ComboBox1->currentIndex(), 3);
+}
+
+// ---- What is kept ----
+
+TEST(MainWindowRecords, ANewNameAndChangedRecordsReachTheFileWithoutClosing) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    form.confirmNameChange = [](const QString&) { return true; };
+    form.ui().Edit2->setText(q(u"たろう"));
+    form.SpeedButton1Click();
+    EXPECT_TRUE(w.iniFile().contains("STUDENTNAME=" + toCp932(q(u"たろう"))));
+
+    // A finished test leaves a weak point and a registration a pass: the lesson tick saves them.
+    form.state().errorsStr = QStringLiteral("40:");
+    form.state().recCheck[0][3] = 1;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.iniFile().contains("ERRORS=40:"); }, 10000));
+    KukuState reread;
+    LoadSettings(reread, w.dir.filePath(QStringLiteral("RentaboV24.ini")));
+    EXPECT_EQ(reread.recCheck[0][3], 1);
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join(u'/').toStdString();
+}
+
+TEST(MainWindowRecords, ATerminationSignalIsDeliveredThroughTheEventLoop) {
+    TerminationSignals termination;
+    std::vector<int> received;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested,
+                     [&](int sig) { received.push_back(sig); });
+    ::raise(SIGTERM);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, 10000));
+    EXPECT_EQ(received[0], SIGTERM);
+}
+
+TEST(MainWindowRecords, AStoredPositionOffEveryScreenOpensOnAScreen) {
+    struct Case {
+        const char* left;
+        const char* top;
+        bool moved;
+    };
+    const Case cases[] = {{"-5000", "200", true},
+                          {"200", "9000", true},
+                          {"4000", "100", true},
+                          {"300", "100", false},
+                          {"2000", "50", false}};
+    for (const Case& c : cases) {
+        ListeningWindow w(QByteArray("[POSITION]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top + "\r\n");
+        const QRect frame = w.form->frameGeometry();
+        bool onAScreen = false;
+        for (const QScreen* s : QGuiApplication::screens())
+            onAScreen |= s->availableGeometry().contains(frame.topLeft()) &&
+                         s->availableGeometry().contains(frame.topRight());
+        EXPECT_TRUE(onAScreen) << c.left << "," << c.top;
+        EXPECT_EQ(w.form->pos() != QPoint(atoi(c.left), atoi(c.top)), c.moved) << c.left << "," << c.top;
+        // The file keeps the position as it was read.
+        EXPECT_EQ(w.form->state().winLeft, atoi(c.left));
+    }
+}
+
+TEST(StartUpMessages, AMessageRaisedWhileTheSplashIsUpIsNotCoveredByIt) {
+    auto* splash = new TSplashFForm;
+    splash->show();
+    QMessageBox box(QMessageBox::Information, q(u"ご確認"), q(u"Seikai00.wav が見つかりません。"));
+    box.open();
+    QApplication::processEvents();
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_FALSE(splash->isVisible());
+    box.accept();
+    // It goes away by itself as before, and a later window does not bring it back.
+    splash->enableTimer();
+    QPointer<TSplashFForm> watched(splash);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 10000));
+}
+
+namespace {
+
+// Types a phrase into the typed-phrase window and ends it with the Enter keys, the way keys from
+// the keyboard arrive: through the window, so every filter of the program sees them first.
+void sayWithEnter(TKukuForm& form) {
+    form.showTypedPhraseWindow();
+    QWidget* typed = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle() == q(u"文字で話しかける")) typed = top;
+    ASSERT_NE(typed, nullptr);
+    auto* edit = typed->findChild<QLineEdit*>(QStringLiteral("PhraseEdit"));
+    ASSERT_NE(edit, nullptr);
+    for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        form.ui().ComboBox1->setCurrentIndex(0);
+        typed->activateWindow();
+        edit->setFocus();
+        edit->setText(q(u"さんのだん"));
+        QTest::keyClick(typed->windowHandle(), enter,
+                        enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.ui().ComboBox1->currentIndex() == 3; }, 5000)) << enter;
+        EXPECT_TRUE(edit->text().isEmpty());
+    }
+}
+
+}  // namespace
+
+TEST(MainWindowListeningModes, EnterInTheTypedPhraseWindowSaysThePhrase) {
+    ListeningWindow w;
+    sayWithEnter(*w.form);
+    // Also while the chart, opened from the menu, keeps the main window waiting.
+    bool chartShown = false;
+    w.form->modalHook = [&](QDialog& chart) {
+        QTimer::singleShot(0, &chart, [&] {
+            chartShown = true;
+            sayWithEnter(*w.form);
+            chart.reject();
+        });
+        chart.exec();
+    };
+    w.form->A1Click();
+    EXPECT_TRUE(chartShown);
+}
+
+namespace {
+
+struct PaintCounter final : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(MainWindowWeakPoints, TheOpenListIsDrawnAgainAfterTestSortsIt) {
+    ListeningWindow w;
+    TKukuForm& form = *w.form;
+    form.state().errorsStr = QStringLiteral("40:13:7:");
+    form.ui().NigateShow->trigger();
+    QWidget* list = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle() == q(u"にが手な九九")) list = top;
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
+    PaintCounter counter;
+    list->installEventFilter(&counter);
+    QTest::qWait(100);
+    ASSERT_EQ(counter.paints, 0) << "the list is drawn again without a reason";
+    form.ui().TestT1->trigger();
+    EXPECT_EQ(form.state().errorsStr, QStringLiteral("7:13:40:"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
 }

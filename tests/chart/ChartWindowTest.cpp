@@ -6,6 +6,8 @@
 #include "lessons/VirtualVoice.h"
 #include "speech/Speaking.h"
 
+#include "tests/TestOutput.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -156,13 +158,18 @@ TEST(ChartWindow, OffersTheWeakReadingOnlyWhenOpenedFromTheMenu) {
         bool weakListShown;
     };
     const Case cases[] = {
-        {0, false, true, false}, {1, false, false, false}, {1, true, false, true}, {0, true, true, true}};
+        {0, false, true, false}, {1, false, false, false}, {1, true, false, false}, {0, true, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.chartFromLesson * 10 + c.weakCallback);
         ChartRig rig(c.chartFromLesson, 10, QString(), c.weakCallback);
         rig.form->show();
         EXPECT_EQ(rig.child<QPushButton>("SpeedButton11")->isVisible(), c.weakReadingShown);
         EXPECT_EQ(rig.child<QPushButton>("WeakListButton")->isVisible(), c.weakListShown);
+        // Mode 1 hides the weak points in the menu too.
+        bool listInMenu = false;
+        for (const QAction* a : rig.form->findChildren<QAction*>())
+            listInMenu |= a->text() == QStringLiteral(u"にが手リスト(&L)");
+        EXPECT_EQ(listInMenu, c.weakListShown);
         if (c.weakListShown) {
             rig.child<QPushButton>("WeakListButton")->click();
             EXPECT_EQ(rig.weakPointsOpened, 1);
@@ -350,7 +357,7 @@ TEST(ChartWindow, GrabShowsTheTitleTheGridAndItsJapaneseText) {
     ChartRig rig(1, 10, QStringLiteral("13:14:15:16:"));
     rig.form->show();
     const QImage shot = rig.form->grab().toImage();
-    shot.save(QStringLiteral("/tmp/chart.png"));
+    shot.save(testOutputPath(QStringLiteral("chart.png")));
     const QImage grid = rig.gridImage();
     // White text is drawn in each coloured cell and dark text in each header.
     for (int fact : {18, 27, 45}) {

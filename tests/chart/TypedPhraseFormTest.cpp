@@ -1,6 +1,8 @@
 #include "speech/TypedPhraseForm.h"
 #include "speech/platform/TypedPhraseContext.h"
 
+#include "tests/TestOutput.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -132,5 +134,5 @@ TEST(TypedPhraseForm, TellsTheChildWhetherThePhraseWasUnderstood) {
     EXPECT_TRUE(status->text().contains(QStringLiteral(u"わかりませんでした")))
         << status->text().toStdString();
     rig.form.show();
-    rig.form.grab().save(QStringLiteral("/tmp/typed-phrase.png"));
+    rig.form.grab().save(testOutputPath(QStringLiteral("typed-phrase.png")));
 }

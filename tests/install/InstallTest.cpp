@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -216,3 +217,20 @@ TEST_F(ReadOnlyInstallTest, TheProgramSavesElsewhereAndReadsItBackAtTheNextStart
 
 }  // namespace
 }  // namespace rentabo
+
+// Two test runs side by side (two worktrees, ctest -j) must not overwrite each other's pictures
+// and documents: no test writes to a fixed path of the shared temporary folder.
+TEST(TestSources, WriteOnlyIntoFoldersOfTheirOwn) {
+    // Built in two pieces so that this file does not match itself.
+    const QString fixedTmp = QStringLiteral("\"/tm") + QStringLiteral("p/");
+    QDirIterator it(QStringLiteral(RENTABO_SOURCE_DIR "/tests"),
+                    {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    QStringList offenders;
+    while (it.hasNext()) {
+        QFile f(it.next());
+        if (f.open(QIODevice::ReadOnly) && QString::fromUtf8(f.readAll()).contains(fixedTmp))
+            offenders << f.fileName();
+    }
+    EXPECT_TRUE(offenders.isEmpty()) << offenders.join(u' ').toStdString();
+}

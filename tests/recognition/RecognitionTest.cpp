@@ -1,5 +1,6 @@
 #include "RecognitionRig.h"
 
+#include "speech/platform/SpeechFailure.h"
 #include "speech/platform/TypedPhraseContext.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,11 @@ class BrokenContext final : public GrammarRecoContext {
 public:
     bool reachable = true;
     bool dictation = true;
+    bool rulesSwitch = true;
     bool setEventInterests(int i) override { return reachable && GrammarRecoContext::setEventInterests(i); }
+    bool CmdSetRuleIdState(int id, bool active) override {
+        return rulesSwitch && GrammarRecoContext::CmdSetRuleIdState(id, active);
+    }
     QString engineName() const override { return QStringLiteral("broken"); }
 
 protected:
@@ -68,6 +73,26 @@ TEST(RecognitionSetUp, AnUnreachableRecogniserStopsTheSetUp) {
     EXPECT_FALSE(rig.recognition.setUp(kGrammarPath));
     EXPECT_TRUE(rig.view.label.isEmpty());
     EXPECT_EQ(rig.state.cc_mode, 0);
+}
+
+TEST(RecognitionSetUp, AFailedRuleSwitchAsksWithWhatFailedAndCanStopTheSetUp) {
+    for (const bool goOn : {true, false}) {
+        BrokenContext c;
+        c.rulesSwitch = false;
+        RecognitionRig rig(c);
+        QStringList asked;
+        setSpeechFailureHandler([&](const QString& operation, const QString& error) {
+            asked << operation + u'|' + error;
+            return goOn;
+        });
+        EXPECT_EQ(rig.recognition.setUp(kGrammarPath), goOn);
+        setSpeechFailureHandler({});
+        ASSERT_FALSE(asked.isEmpty());
+        // The learner is told what could not be done, in Japanese, not which engine runs.
+        EXPECT_EQ(asked[0], u"CmdSetRuleIdState|練習・テストの言葉の聞き取りを止められませんでした。"_qs);
+        for (const QString& a : asked) EXPECT_FALSE(a.contains(u"broken"_qs)) << a.toStdString();
+        EXPECT_EQ(asked.size(), goOn ? 2 : 1);
+    }
 }
 
 TEST(RecognitionEvent, LogsThePhraseBeforeAnythingElse) {

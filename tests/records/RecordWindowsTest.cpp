@@ -10,6 +10,8 @@
 #include "records/WeakPoints.h"
 #include "speech/Speaking.h"
 
+#include "tests/TestOutput.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,7 +81,7 @@ struct Fixture {
 };
 
 void saveGrab(QWidget& w, const QString& name) {
-    w.grab().save(QStringLiteral("/tmp/") + name + QStringLiteral(".png"));
+    w.grab().save(testOutputPath(name + QStringLiteral(".png")));
 }
 
 // A finished row test of row `dan` in mode `menu_n`, every answer `value`.
@@ -331,7 +333,7 @@ TEST(CertWindow, PrintsTheWholeCertificateOnOnePage) {
     printer.setPageSize(QPageSize(QPageSize::A4));
     ASSERT_TRUE(form.printTo(printer));
     const QImage shown = form.certificateImage();
-    QFile::copy(pdf, QStringLiteral("/tmp/certificate-printed.pdf"));
+    QFile::copy(pdf, testOutputPath(QStringLiteral("certificate-printed.pdf")));
 
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {pdf});
@@ -347,7 +349,7 @@ TEST(CertWindow, PrintsTheWholeCertificateOnOnePage) {
     ASSERT_TRUE(render.waitForFinished(30000));
     QImage page(stem + QStringLiteral(".png"));
     ASSERT_FALSE(page.isNull());
-    page.save(QStringLiteral("/tmp/certificate-printed.png"));
+    page.save(testOutputPath(QStringLiteral("certificate-printed.png")));
     // The inked area is the certificate: inside the page, and in the window's proportions.
     QRect ink;
     for (int y = 0; y < page.height(); ++y)
@@ -375,7 +377,7 @@ TEST(NigateWindow, DrawsTheListAndReadsItAloud) {
     TNigateForm form(state, speaker, pacer);
     form.showBeside(QRect(100, 50, 600, 700));
     EXPECT_EQ(form.windowTitle(), q(u"にが手な九九"));
-    EXPECT_EQ(form.geometry().left(), 100 + 600 + 300);
+    EXPECT_EQ(form.frameGeometry().left(), 100 + 600 + 300);
     EXPECT_EQ(form.width(), 380);
     EXPECT_EQ(form.height(), 320);  // four entries
     saveGrab(form, QStringLiteral("nigate"));
@@ -399,4 +401,130 @@ TEST(NigateWindow, HeightFollowsTheListWithinTheScreen) {
         int height;
     } cases[] = {{0, 303}, {3, 303}, {4, 320}, {11, 880}, {81, 900}};
     for (const auto& c : cases) EXPECT_EQ(TNigateForm::heightFor(c.entries), c.height) << c.entries;
+}
+
+// ---- Result table I after registering, and the look of its registration ----
+
+namespace {
+
+int redPixels(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c.red() > 180 && c.green() < 90 && c.blue() < 90) ++n;
+        }
+    return n;
+}
+
+}  // namespace
+
+TEST(ResultDsp1Window, AfterTheQualificationTableClosesTheKeysReachTheTableAgain) {
+    Fixture f;
+    finishRowTest(f.state, 5, 3, 1);
+    TResultDsp1Form form(f.state, f.board, f.host, f.pacer);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    f.pacer.answers = {true};  // the qualification table's closing question
+    form.registerButton()->click();
+    ASSERT_EQ(f.host.modals, QStringList{q(u"資格チェック表")});
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &form);
+    // C now asks to close the table, without a click on it first.
+    f.pacer.answers = {true};
+    QWidget* target =
+        QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_C);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(ResultDsp1Window, TheRegisterButtonIsRedOnlyWhileItCanBePressed) {
+    for (const int value : {1, 0}) {
+        Fixture f;
+        finishRowTest(f.state, 3, 4, value);
+        TResultDsp1Form form(f.state, f.board, f.host, f.pacer);
+        form.show();
+        QPushButton* button = form.registerButton();
+        EXPECT_EQ(button->isEnabled(), value == 1);
+        const int red = redPixels(button->grab().toImage());
+        if (value == 1)
+            EXPECT_GT(red, 20) << "an enabled button has red text";
+        else
+            EXPECT_EQ(red, 0) << "a disabled button looks disabled";
+    }
+}
+
+// ---- The weak-point window on a small screen ----
+
+TEST(NigateWindow, OpensWhollyOnTheScreenOfTheMainWindow) {
+    KukuState state;
+    VirtualPacer pacer;
+    VirtualVoice voice(pacer);
+    Speaker speaker(state, voice, pacer);
+    TNigateForm form(state, speaker, pacer);
+    // The second test screen is 1280 × 1024 at x = 1920; the main window stands at its left.
+    const QRect smallScreen(1920, 0, 1280, 1024);
+    for (const QRect main : {QRect(1920 + 200, 100, 618, 790), QRect(1920 + 600, 300, 618, 790)}) {
+        form.showBeside(main);
+        EXPECT_TRUE(smallScreen.contains(form.frameGeometry())) << main.x() << "," << main.y();
+        // As far right as the screen allows, at the main window's top.
+        EXPECT_EQ(form.frameGeometry().right(), smallScreen.right());
+        EXPECT_EQ(form.y(), main.y());
+        form.hide();
+    }
+}
+
+// ---- Certificates ----
+
+TEST(CertWindow, ALongNameShrinksToFitItsField) {
+    for (const char16_t* name :
+         {u"くく はじめ", u"わたなべ ゆういちろう", u"ながいながい なまえの ひとりの こども"}) {
+        Fixture f;
+        f.state.certKind = -1;
+        f.state.studentName = q(name);
+        TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+        form.show();
+        auto* field = form.findChild<QLabel*>(QStringLiteral("NameLabel"));
+        const QImage drawn = field->grab().toImage();
+        int left = drawn.width(), right = -1;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qGray(drawn.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << "no name drawn";
+        // Both ends of the name are inside the field, not cut at its edges.
+        EXPECT_GT(left, 0);
+        EXPECT_LT(right, drawn.width() - 1);
+        EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(q(name)), field->width());
+        if (QString::fromUtf16(name).size() < 8) {
+            EXPECT_EQ(field->font().pixelSize(), 24);
+        }
+        if (QString::fromUtf16(name) == q(u"わたなべ ゆういちろう"))
+            saveGrab(form, QStringLiteral("certificate-long-name"));
+    }
+}
+
+TEST(CertWindow, PrintsItsTextsAsTextsAtThePrintersResolution) {
+    Fixture f;
+    f.state.certKind = -1;
+    f.state.studentName = q(u"わたなべ ゆういちろう");
+    TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+    form.show();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    ASSERT_TRUE(form.printTo(printer));
+    QProcess fonts;
+    fonts.start(QStringLiteral("pdffonts"), {pdf});
+    ASSERT_TRUE(fonts.waitForFinished(30000));
+    // A screen grab on the page would carry no fonts; the drawn certificate carries the Mincho
+    // of its texts.
+    EXPECT_TRUE(QString::fromLocal8Bit(fonts.readAllStandardOutput()).contains(QStringLiteral("Mincho")));
 }

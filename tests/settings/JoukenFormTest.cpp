@@ -5,6 +5,8 @@
 #include "settings/ArrowSpinBox.h"
 #include "settings/TJoukenSetForm.h"
 
+#include "tests/TestOutput.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -184,7 +186,7 @@ TEST(TJoukenSetForm, RendersItsJapaneseCaptions) {
     form->show();
     const QImage image = form->grab().toImage();
     ASSERT_EQ(image.size(), QSize(259, 511));
-    image.save(QStringLiteral("/tmp/rentabo-jouken.png"));
+    image.save(testOutputPath(QStringLiteral("rentabo-jouken.png")));
     // The money green shows in a corner away from every control.
     EXPECT_EQ(image.pixelColor(255, 508), QColor(192, 220, 192));
     EXPECT_FALSE(child<QLabel>(*form, "Image1")->pixmap().isNull());
@@ -203,7 +205,7 @@ TEST(TSplashFForm, WaitsForTheProgramThenClosesAndFreesItself) {
     splash->centreOn(QRect(0, 0, 1025, 769));
     EXPECT_EQ(splash->pos(), QPoint(315, 281));
     splash->show();
-    splash->grab().save(QStringLiteral("/tmp/rentabo-splash.png"));
+    splash->grab().save(testOutputPath(QStringLiteral("rentabo-splash.png")));
     splash->enableTimer();
     EXPECT_TRUE(splash->timer().isActive());
     splash->Timer1Timer();  // what the timer does when it fires
@@ -226,7 +228,7 @@ TEST(TAboutForm, ShowsTheSameVersionEveryTimeAndClosesWithOk) {
         EXPECT_TRUE(ok->isDefault());
         EXPECT_FALSE(child<QLabel>(about, "Image2")->pixmap().isNull());
         about.show();
-        if (i == 0) about.grab().save(QStringLiteral("/tmp/rentabo-about.png"));
+        if (i == 0) about.grab().save(testOutputPath(QStringLiteral("rentabo-about.png")));
         ok->click();
         EXPECT_FALSE(about.isVisible());
         EXPECT_EQ(about.result(), QDialog::Accepted);

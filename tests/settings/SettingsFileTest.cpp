@@ -65,11 +65,26 @@ TEST(RecCheckCodec, RowZeroOffsetsForTheDefaultLearnerNumber) {
     EXPECT_EQ(recCheckOffset(1234567, 1, 0), 1);
 }
 
-TEST(RecCheckCodec, OffsetsKeepTheSignOfTheDividendAndDoNotOverflow) {
-    EXPECT_EQ(recCheckOffset(-9, 0, 0), -0);     // -7 % 7
-    EXPECT_EQ(recCheckOffset(-10, 0, 0), -1);    // -8 % 7
+TEST(RecCheckCodec, OffsetsStayWithinOneDigitAndDoNotOverflow) {
+    EXPECT_EQ(recCheckOffset(-9, 0, 0), 0);   // -7
+    EXPECT_EQ(recCheckOffset(-10, 0, 0), 6);  // -8: one below a multiple of 7
     EXPECT_EQ(recCheckOffset(INT_MAX, 6, 13), static_cast<int>((2147483647LL + 21) % 7));
-    EXPECT_EQ(recCheckOffset(INT_MIN, 0, 0), static_cast<int>((-2147483648LL + 2) % 7));
+    EXPECT_EQ(recCheckOffset(INT_MIN, 1, 0), static_cast<int>((-2147483648LL + 3) % 7 + 7));
+}
+
+TEST(RecCheckCodec, ANegativeLearnerNumberStillWritesNinetyEightDigitsThatReadBackTheSame) {
+    std::mt19937 random(11);
+    for (const int indivNum : {-1, -8, -1234567, INT_MIN, INT_MIN + 5}) {
+        RecCheck rec{};
+        for (auto& row : rec)
+            for (int& cell : row) cell = static_cast<int>(random() % 2);
+        const QByteArray text = encodeRecCheck(rec, indivNum);
+        EXPECT_EQ(text.size(), 98) << indivNum;
+        EXPECT_EQ(decodeRecCheck(text, indivNum), rec) << indivNum;
+        // The file's own default (no record yet) still counts as nothing passed.
+        for (const auto& row : decodeRecCheck("00000000000000", indivNum))
+            for (int cell : row) EXPECT_LE(cell, 0) << indivNum;
+    }
 }
 
 TEST(RecCheckCodec, AnAllZeroRecordIsWrittenAsNinetyEightDigits) {
@@ -190,11 +205,37 @@ TEST_F(SettingsFileTest, ANewNameWithAZeroedRecordReadsBackAllZero) {
     EXPECT_TRUE(allZero(reread.recCheck));
 }
 
+TEST(SettingsRead, ChoicesOutsideTheListsAreBroughtIntoRange) {
+    struct Case {
+        const char* key;
+        const char* value;
+        int KukuState::*field;
+        int expected;
+    };
+    const Case cases[] = {
+        {"MOKUJIN", "-1", &KukuState::mokuji_n, 0},  {"MOKUJIN", "13", &KukuState::mokuji_n, 12},
+        {"MOKUJIN", "12", &KukuState::mokuji_n, 12}, {"MENUN", "-3", &KukuState::menu_n, 0},
+        {"MENUN", "10", &KukuState::menu_n, 9},      {"MENUN", "9", &KukuState::menu_n, 9},
+        {"INFODSP", "2", &KukuState::infoDsp, 1},    {"INFODSP", "-1", &KukuState::infoDsp, 1},
+        {"INFODSP", "0", &KukuState::infoDsp, 0},
+    };
+    for (const Case& c : cases) {
+        const char* section = std::string(c.key) == "INFODSP" ? "POSITION" : "JOUKEN";
+        KukuState state;
+        readSettings(state, QByteArray("[") + section + "]\r\n" + c.key + "=" + c.value + "\r\n");
+        EXPECT_EQ(state.*c.field, c.expected) << c.key << "=" << c.value;
+    }
+}
+
 TEST_F(SettingsFileTest, EveryStoredValueSurvivesSaveAndLoad) {
     KukuState state;
     int n = 1;
     for (const SettingKey& k : kSettingKeys)
         if (k.kind == SettingKey::Kind::Int && std::string(k.key) != "INDIVNUM") state.*k.intField = 1000 + n++;
+    // The keys that pick an item keep a value that picks one (others are brought into range).
+    state.mokuji_n = 12;
+    state.menu_n = 9;
+    state.infoDsp = 0;
     state.studentName = QStringLiteral(u" 表 ソ \"名\" ");
     state.userSyobina = QStringLiteral(u"はじめちゃん");
     state.errorsStr = QString();
