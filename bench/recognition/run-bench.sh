@@ -179,7 +179,7 @@ decode_adapted() {
         "$work/adapt-$voice.tsv" "$work/manifest.tsv")
       ((${#files[@]})) || continue
       "$tool" --rules "$rules" --model "$(unheard_model "${voice:0:2}")" --adapt-from "$work/adapt-$voice.tsv" \
-        "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+        --speaker-dir "$to.$voice" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
     done
   done
 }

@@ -172,6 +172,11 @@ int main(int argc, char** argv) {
          QStringLiteral("Adapt to one speaker from the phrases the file lists (lines \"file<TAB>command "
                         "number\", paths relative to its folder), then decode with the adapted model."),
          QStringLiteral("manifest")});
+    cli.addOption(
+        {QStringLiteral("speaker-dir"),
+         QStringLiteral("With --adapt-from: where the speaker's model is kept; one made there before "
+                        "from the same phrases is used again."),
+         QStringLiteral("dir")});
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
                               QStringLiteral("FILE.wav..."));
     cli.process(app);
@@ -230,11 +235,18 @@ int main(int argc, char** argv) {
     context.CmdSetRuleIdState(0, true);
     // The speaker's phrases are heard with every rule: they may be any phrase of the grammar.
     QTemporaryDir speakerDir;
-    if (cli.isSet(QStringLiteral("adapt-from")) &&
-        !adaptFrom(context, cli.value(QStringLiteral("adapt-from")),
-                   speakerDir.filePath(QStringLiteral("speaker")), &error)) {
-        print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
-        return 1;
+    const QString speakerModelDir = cli.isSet(QStringLiteral("speaker-dir"))
+                                        ? cli.value(QStringLiteral("speaker-dir"))
+                                        : speakerDir.filePath(QStringLiteral("speaker"));
+    if (cli.isSet(QStringLiteral("adapt-from"))) {
+        // A model adapted before from the same phrases is listened with again.
+        const auto made = loadSpeakerModel(speakerModelDir, context.config().modelDir,
+                                           QStringLiteral("kuku-recognize"), nullptr);
+        if (made ? !context.useSpeakerModel(made, &error)
+                 : !adaptFrom(context, cli.value(QStringLiteral("adapt-from")), speakerModelDir, &error)) {
+            print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
+            return 1;
+        }
     }
     if (cli.isSet(QStringLiteral("rules"))) {
         context.CmdSetRuleIdState(0, false);
