@@ -17,6 +17,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import zlib
 
 RATE = 16000  # the microphone: 16 kHz mono, 16-bit
 FRAME = 320  # 20 ms
@@ -66,7 +67,7 @@ def child_phrases(source_dir, cache_dir, commands):
     with open(os.path.join(cache_dir, ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         wanted = sorted(set(str(c) for c in commands))
-        out = os.path.join(cache_dir, "-".join(wanted[:1] + [str(len(wanted)), str(abs(hash(tuple(wanted))) % 10**8)]))
+        out = os.path.join(cache_dir, "%d-%08x" % (len(wanted), zlib.crc32(" ".join(wanted).encode())))
         if os.path.isfile(os.path.join(out, "manifest.tsv")):
             return out
         # make-phrases.sh reads phrases.tsv beside itself: a copy with only the needed lines.
