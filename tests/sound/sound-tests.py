@@ -59,12 +59,16 @@ class Run:
         """Answers the question asked at memo position `pos` once the master has asked it and
         the prompt has sounded; says it again when it was not heard. Returns when judged or when
         the next question came instead."""
+        next_question = lambda: re.search(r"<◆(A:: )?qnum=", self.p.memo()[pos:])
         for _ in range(tries):
             self.c.wait_master_done(asked_at)
+            # Too late: the question timed out and the next one is asked (or being asked).
+            if next_question():
+                return
             before = judged_now()
             self.c.say(command)
             try:
-                wait_until(lambda: judged_now() > before or re.search(r"<◆(A:: )?qnum=", self.p.memo()[pos:]),
+                wait_until(lambda: judged_now() > before or next_question(),
                            6, 0.01, "the answer to be judged")
                 return
             except Failure:
