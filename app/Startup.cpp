@@ -5,9 +5,13 @@
 #include "lessons/EffectSounds.h"
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/VoiceFactory.h"
+#include "ui_KukuForm.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace rentabo {
 
@@ -19,6 +23,28 @@ KukuServices createServices(const QString& exeDir) {
     return services;
 }
 
+namespace {
+
+// With RENTABO_MEMO_LOG naming a file, every text added to the information memo is also
+// appended there as it appears, so a run driven from outside (the sound tests) can follow it.
+void mirrorMemo(TKukuForm& form) {
+    const QString path = qEnvironmentVariable("RENTABO_MEMO_LOG");
+    if (path.isEmpty()) return;
+    auto* log = new QFile(path, &form);
+    if (!log->open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    QTextDocument* memo = form.ui().msgText->document();
+    QObject::connect(memo, &QTextDocument::contentsChange, log, [memo, log](int at, int, int added) {
+        if (added <= 0) return;
+        QTextCursor span(memo);
+        span.setPosition(std::min(at, memo->characterCount() - 1));
+        span.setPosition(std::min(at + added, memo->characterCount() - 1), QTextCursor::KeepAnchor);
+        log->write(span.selectedText().replace(QChar::ParagraphSeparator, u'\n').toUtf8());
+        log->flush();
+    });
+}
+
+}  // namespace
+
 Program startProgram(const StartOptions& options) {
     installJapaneseFonts();
     QString exeDir = options.exeDir.isEmpty() ? QCoreApplication::applicationDirPath() : options.exeDir;
@@ -27,6 +53,7 @@ Program startProgram(const StartOptions& options) {
     Program program;
     program.form = std::make_unique<TKukuForm>(createServices(exeDir), exeDir);
     program.form->show();
+    mirrorMemo(*program.form);
     return program;
 }
 

@@ -26,6 +26,8 @@ packages=(
   sphinxtrain sphinxbase-utils pocketsphinx
   # audio tools for the phrase recordings and the benchmarks; a display for headless runs
   sox xvfb xauth openbox xdotool
+  # a private sound server for the spoken tests through a real speaker and microphone path
+  pulseaudio pulseaudio-utils
   # rendering printed pages in the tests
   poppler-utils
   # help file and desktop integration

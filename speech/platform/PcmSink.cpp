@@ -94,6 +94,14 @@ public:
         QMutexLocker lock(&m_mutex);
         m_taken += n;
     }
+    // Samples taken that have been heard, given how many samples the device still holds. The
+    // device's buffer also holds the silence handed out after the queue ran dry, which is no
+    // part of what was written: once only that silence is left, everything has been heard.
+    std::int64_t heard(std::int64_t queued) const {
+        QMutexLocker lock(&m_mutex);
+        const std::int64_t behind = std::max<std::int64_t>(m_realEnd - (m_handed - queued), 0);
+        return m_taken - behind;
+    }
 
 protected:
     qint64 readData(char* out, qint64 max) override {
@@ -105,6 +113,8 @@ protected:
         m_data.erase(m_data.begin(), m_data.begin() + real);
         std::fill(dst + real, dst + want, std::int16_t(0));
         m_taken += real;
+        if (real > 0) m_realEnd = m_handed + real;
+        m_handed += want;
         return want * 2;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -113,6 +123,8 @@ private:
     mutable QMutex m_mutex;
     std::deque<std::int16_t> m_data;
     std::int64_t m_taken = 0;
+    std::int64_t m_handed = 0;   // samples handed to the device, the silence included
+    std::int64_t m_realEnd = 0;  // m_handed just after the last written sample handed out
 };
 
 class SpeakerSink final : public PcmSink {
@@ -142,7 +154,7 @@ public:
         if (!healthy()) return m_clock.playedSamples();
         // Samples handed to the device are heard once the device's own buffer has drained.
         const qint64 queuedBytes = std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0);
-        const std::int64_t p = m_buffer.taken() - queuedBytes / 2;
+        const std::int64_t p = m_buffer.heard(queuedBytes / 2);
         return std::clamp<std::int64_t>(p, m_floor, writtenSamples());
     }
     void suspend() override {

@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""Spoken tests of the real program through a real sound server, answered by a simulated child.
+
+Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR
+Scenarios: oral, leak, silent, restart, recitation. Exit code 77 when something the rig needs is
+missing (CTest counts it as skipped)."""
+
+import re
+import sys
+import time
+
+from soundrig import Failure, Rig, Skip, wait_until
+
+ROW = 3  # 三の段
+FACTS = range((ROW - 1) * 9, ROW * 9)  # fact indices 18..26: 3x1 .. 3x9
+
+
+def product(k):
+    return (k // 9 + 1) * (k % 9 + 1)
+
+
+def settings(**jouken):
+    keys = {"MOKUJIN": 1, "MENUN": 5, "PROCFLAG": 0, "YOMIWAY": 1}
+    keys.update(jouken)
+    return {
+        # Effects on: the marks sound, and the prompt tells the child the microphone is open.
+        "SPEAK": {"SIKISPRATE": 10, "SIKISPVOLUME": 80, "EFFECTVOLUME": 50, "PINPONFLAG": 1, "MSGSPEAKFLAG": 0},
+        "JOUKEN": keys,
+        # Two facts of the row among the weak points: an all-right test takes them off.
+        "TESTDATA": {"ERRORS": "19:22:40:"},
+    }
+
+
+class Run:
+    def __init__(self, rig):
+        self.rig = rig
+        self.p = rig.program
+        self.c = rig.child
+
+    def command(self, number, heard, tries=3):
+        """Says a command once the master is quiet, again when it is not heard (a child does)."""
+        for _ in range(tries):
+            start = len(self.p.memo())
+            wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
+            self.c.say(number)
+            try:
+                end = self.p.wait_memo(heard, start, 8)
+                # The master answers a command; the next one waits until he has.
+                try:
+                    self.c.wait_master_done(time.monotonic() - 0.1, 0.6, 5)
+                except Failure:
+                    pass
+                return end
+            except Failure:
+                pass
+        raise Failure(f"command {number} was not heard ({heard!r}): " + self.p.tail())
+
+    def answer(self, command, asked_at, pos, judged_now, tries=3):
+        """Answers the question asked at memo position `pos` once the master has asked it and
+        the prompt has sounded; says it again when it was not heard. Returns when judged or when
+        the next question came instead."""
+        next_question = lambda: re.search(r"<◆(A:: )?qnum=", self.p.memo()[pos:])
+        for _ in range(tries):
+            self.c.wait_master_done(asked_at)
+            # Too late: the question timed out and the next one is asked (or being asked).
+            if next_question():
+                return
+            before = judged_now()
+            self.c.say(command)
+            try:
+                wait_until(lambda: judged_now() > before or next_question(),
+                           6, 0.01, "the answer to be judged")
+                return
+            except Failure:
+                asked_at = time.monotonic() - 0.1
+
+    def start_test(self, start_command=70, question="<◆qnum="):
+        self.command(60 + ROW, f"<◆cV={60 + ROW}>")
+        return self.command(start_command, question)
+
+    def next_question(self, start, pattern, timeout=40):
+        """The fact of the next question asked after memo position `start`."""
+        rx = re.compile(pattern)
+
+        def asked():
+            if not self.p.running():
+                raise Failure("the program ended: " + self.p.tail())
+            m = rx.search(self.p.memo(), start)
+            return m
+        m = wait_until(asked, timeout, 0.01, f"a question after {start}")
+        return int(m.group(1)), m.end()
+
+
+def judged(memo):
+    return [(int(a), int(b)) for a, b in re.findall(r"<★cValue=(\d+):: cAnswer=(\d+)", memo)]
+
+
+def oral(rig):
+    """三の段, spoken answers, three rounds of nine: every answer right, table I all ○."""
+    run = Run(rig)
+    pos = run.start_test()
+    test_start = run.p.memo().rfind("<◆qnum=")
+    answered = 0
+    while answered < 27:
+        k, pos = run.next_question(test_start if answered == 0 else pos, r"<◆qnum=(\d+)>")
+        if k not in FACTS:
+            raise Failure(f"asked fact {k}, not of the row")
+        # The question is spoken and the prompt sounds; the child answers after it.
+        run.answer(100 + product(k), time.monotonic() - 0.1, pos, lambda: len(judged(run.p.memo())))
+        answered = len(judged(run.p.memo()))
+    table = run.p.wait_window("結果", 30)
+    marks = judged(run.p.memo())
+    wrong = [(c, a) for c, a in marks if c - 100 != a]
+    if len(marks) != 27 or wrong:
+        raise Failure(f"{len(marks)} answers judged, wrong: {wrong}")
+    # Closing the table, then the program the way a user does: the records are saved.
+    run.p.key(table, "c")
+    wait_until(lambda: not run.p.windows("結果"), 20, 0.1, "the result table to close")
+    run.p.key(run.p.window, "alt+F4")
+    box = run.p.wait_window("ご確認", 20)
+    run.p.key(box, "Return")
+    wait_until(lambda: not run.p.running(), 30, 0.1, "the program to end")
+    errors = run.p.settings().get(("TESTDATA", "ERRORS"))
+    if errors != "40:":
+        raise Failure(f"weak points saved as {errors!r}, expected the row's facts taken off: '40:'")
+    print("27 answers judged, all right; weak points saved as", errors)
+
+
+def quiet_questions(rig, leak_db):
+    """A child who says nothing: the questions time out one after another and nothing is judged,
+    even with the master's voice leaking into the microphone."""
+    run = Run(rig)
+    run.start_test()
+    if leak_db is not None:
+        run.c.set_leak(leak_db)
+    start = run.p.memo().rfind("<◆qnum=")
+    seen = []
+    pos = start
+    for _ in range(4):
+        k, pos = run.next_question(pos, r"<◆qnum=(\d+)>")
+        seen.append(k)
+    run.c.set_leak(None)
+    memo = run.p.memo()[start:]
+    if judged(memo):
+        raise Failure(f"answers judged from a silent child: {judged(memo)}")
+    if seen != [18, 19, 20, 21]:
+        raise Failure(f"questions after time-outs were {seen}, expected 3x1 to 3x4 in order")
+    heard = re.findall(r"<◆astr=([^>]*)>", memo)
+    # Stopping by voice still works afterwards.
+    run.command(71, "<◆cV=71>")
+    print("3 time-outs in order, nothing judged; heard meanwhile:", heard)
+
+
+def restart(rig):
+    """The sound server dies during a spoken test and comes back: no hang, no crash; once back
+    the program hears and speaks again."""
+    run = Run(rig)
+    run.start_test()
+    k, pos = run.next_question(run.p.memo().rfind("<◆qnum="), r"<◆qnum=(\d+)>")
+    run.c.wait_master_done(time.monotonic() - 0.2)
+    rig.server.kill()
+    # Meanwhile the test goes on silently: the questions keep timing out.
+    k2, pos = run.next_question(pos, r"<◆qnum=(\d+)>", 60)
+    if not run.p.running():
+        raise Failure("the program ended when the server went away")
+    rig.server.start()
+    # The program opens the microphone again on the new server...
+    wait_until(rig.server.recording_clients, 60, 0.1, "the microphone to be opened again")
+    # ... and after its next question it hears the answer.
+    k3, pos = run.next_question(pos, r"<◆qnum=(\d+)>", 60)
+    before = len(judged(run.p.memo()))
+    heard_from = time.monotonic()
+    for _ in range(3):
+        run.c.wait_master_done(heard_from - 5, timeout=60)
+        run.c.say(100 + product(k3))
+        try:
+            wait_until(lambda: len(judged(run.p.memo())) > before, 8, 0.01, "an answer after the restart")
+            break
+        except Failure:
+            k3, pos = run.next_question(pos, r"<◆qnum=(\d+)>", 60)
+    marks = judged(run.p.memo())[before:]
+    if not marks:
+        raise Failure("nothing heard after the server came back: " + run.p.tail())
+    run.command(71, "<◆cV=71>")
+    print("server killed after question", k, "; test went on to", k2, "; answer after restart:", marks)
+
+
+def recitation(rig):
+    """三の段 recited: the whole reading of each fact, every one right, for the first round."""
+    run = Run(rig)
+    run.start_test(question="<◆A:: qnum=")
+    pos = run.p.memo().rfind("<◆A:: qnum=")
+    rx = r"<◆A:: qnum=(\d+)>"
+    judged_a = lambda: re.findall(r"<★A:: cValue=(\d+):: cAnswer=(\d+)", run.p.memo())
+    for _ in range(9):
+        k, pos = run.next_question(pos, rx)
+        run.answer(201 + k, time.monotonic() - 0.1, pos, lambda: len(judged_a()))
+    marks = re.findall(r"<★A:: cValue=(\d+)", run.p.memo())
+    asked = re.findall(r"<◆A:: qnum=(\d+)>", run.p.memo())
+    expected = [str(201 + int(k)) for k in asked[:len(marks)]]
+    if len(marks) < 9 or marks != expected:
+        raise Failure(f"readings judged {marks}, expected {expected}")
+    run.command(71, "<◆cV=71>")
+    print("9 facts recited and judged right")
+
+
+ROW_COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS]
+SCENARIOS = {
+    "oral": (oral, {}, ROW_COMMANDS),
+    "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3}, ROW_COMMANDS),
+    "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3}, ROW_COMMANDS),
+    "restart": (restart, {"PROCFLAG": 3}, ROW_COMMANDS),
+    "recitation": (recitation, {"MENUN": 7}, ROW_COMMANDS + [201 + k for k in FACTS]),
+}
+
+
+def main():
+    name, program, source_dir, cache_dir = sys.argv[1:5]
+    scenario, jouken, commands = SCENARIOS[name]
+    try:
+        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands)
+    except Skip as why:
+        print("SKIP:", why)
+        return 77
+    ok = False
+    try:
+        scenario(rig)
+        ok = True
+    except Failure as why:
+        print("FAIL:", why)
+        print("memo:", rig.program.memo()[-3000:] if rig.program else "")
+    finally:
+        rig.close(keep=not ok)
+        if not ok:
+            print("files kept in", rig.work)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

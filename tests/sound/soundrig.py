@@ -1,0 +1,483 @@
+"""The rig of the sound tests: a private PulseAudio server (a null sink as the speaker, a pipe
+source as the microphone), a virtual display, the real program, and a simulated child who listens
+to the master through the speaker's monitor and answers into the microphone.
+
+Everything is started in a temporary folder and stopped again by Rig.close(), which the tests call
+from a finally block, so nothing is left running when a test fails.
+"""
+
+import array
+import fcntl
+import math
+import os
+import random
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+import zlib
+
+RATE = 16000  # the microphone: 16 kHz mono, 16-bit
+FRAME = 320  # 20 ms
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_until(what, timeout, step=0.05, why="condition"):
+    """Waits for an event that is seen by looking (a file, a log line, a server answering)."""
+    end = time.monotonic() + timeout
+    while True:
+        value = what()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure(f"timed out waiting for {why}")
+        time.sleep(step)
+
+
+# ---- phrases ----------------------------------------------------------------------------------
+
+
+def phrase_script(source_dir):
+    """Where make-phrases.sh is: $RENTABO_MAKE_PHRASES, or the shared folder beside the clone."""
+    candidates = [os.environ.get("RENTABO_MAKE_PHRASES", ""),
+                  os.path.join(source_dir, "..", "shared", "data", "phrases", "make-phrases.sh"),
+                  "/work/shared/data/phrases/make-phrases.sh"]
+    for c in candidates:
+        if c and os.path.isfile(c):
+            return os.path.abspath(c)
+    return None
+
+
+def child_phrases(source_dir, cache_dir, commands):
+    """The folder of the child's recorded phrases: $RENTABO_CHILD_PHRASES when set, else the
+    phrases make-phrases.sh makes for the given command numbers, made once into cache_dir (a build
+    folder, never the source tree) under a lock, since the tests run side by side."""
+    chosen = os.environ.get("RENTABO_CHILD_PHRASES")
+    if chosen:
+        return chosen
+    script = phrase_script(source_dir)
+    if not script:
+        return None
+    os.makedirs(cache_dir, exist_ok=True)
+    with open(os.path.join(cache_dir, ".lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        wanted = sorted(set(str(c) for c in commands))
+        out = os.path.join(cache_dir, "%d-%08x" % (len(wanted), zlib.crc32(" ".join(wanted).encode())))
+        if os.path.isfile(os.path.join(out, "manifest.tsv")):
+            return out
+        # make-phrases.sh reads phrases.tsv beside itself: a copy with only the needed lines.
+        with tempfile.TemporaryDirectory() as tmp:
+            shutil.copy(script, os.path.join(tmp, "make-phrases.sh"))
+            with open(os.path.join(os.path.dirname(script), "phrases.tsv"), encoding="utf-8") as src, \
+                    open(os.path.join(tmp, "phrases.tsv"), "w", encoding="utf-8") as dst:
+                for line in src:
+                    if line.split("\t")[0] in wanted:
+                        dst.write(line)
+            part = out + ".part"
+            shutil.rmtree(part, ignore_errors=True)
+            subprocess.run(["bash", os.path.join(tmp, "make-phrases.sh"), part], check=True,
+                           stdout=subprocess.DEVNULL)
+            os.rename(part, out)
+        return out
+
+
+def read_wav(path):
+    """Samples of a 16 kHz mono 16-bit WAV file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos = 12
+    fmt = None
+    while pos + 8 <= len(data):
+        tag, size = data[pos:pos + 4], int.from_bytes(data[pos + 4:pos + 8], "little")
+        body = data[pos + 8:pos + 8 + size]
+        if tag == b"fmt ":
+            fmt = (int.from_bytes(body[2:4], "little"), int.from_bytes(body[4:8], "little"),
+                   int.from_bytes(body[14:16], "little"))
+        elif tag == b"data":
+            if fmt != (1, RATE, 16):
+                raise Failure(f"{path}: not 16 kHz mono 16-bit ({fmt})")
+            samples = array.array("h")
+            samples.frombytes(body[:len(body) // 2 * 2])
+            return samples
+        pos += 8 + size + (size & 1)
+    raise Failure(f"{path}: no audio")
+
+
+class Phrases:
+    """manifest.tsv: file <TAB> command number [<TAB> text]. Several recordings of one command are
+    said in turn, so a phrase said again sounds a little different, as a child's does."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.by_command = {}
+        with open(os.path.join(folder, "manifest.tsv"), encoding="utf-8") as f:
+            for line in f:
+                cols = line.rstrip("\n").split("\t")
+                if len(cols) >= 2 and cols[1].isdigit():
+                    self.by_command.setdefault(int(cols[1]), []).append(cols[0])
+        for files in self.by_command.values():
+            # Open JTalk's voice first: it is the nearest to a person of the four.
+            files.sort(key=lambda n: (not n.startswith("oj1"), not n.startswith("oj"), n))
+        self.turn = {}
+
+    def has(self, command):
+        return command in self.by_command
+
+    def samples(self, command):
+        files = self.by_command.get(command)
+        if not files:
+            raise Failure(f"no recorded phrase for command {command} in {self.folder}")
+        i = self.turn.get(command, 0)
+        self.turn[command] = i + 1
+        return read_wav(os.path.join(self.folder, files[i % len(files)]))
+
+
+# ---- the sound server ---------------------------------------------------------------------------
+
+
+class SoundServer:
+    """A private PulseAudio server in work/pulse: sink "speaker" (null), source "microphone"
+    (a pipe, 16 kHz mono) as the defaults."""
+
+    def __init__(self, work):
+        self.work = work
+        self.runtime = os.path.join(work, "run")
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        os.chmod(self.runtime, 0o700)
+        self.fifo = os.path.join(work, "microphone.fifo")
+        self.config = os.path.join(work, "pulse.pa")
+        with open(self.config, "w") as f:
+            f.write("load-module module-native-protocol-unix\n"
+                    "load-module module-null-sink sink_name=speaker rate=48000 channels=2\n"
+                    f"load-module module-pipe-source source_name=microphone file={self.fifo} "
+                    "format=s16le rate=16000 channels=1\n"
+                    "set-default-sink speaker\nset-default-source microphone\n")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work,
+                        PULSE_SERVER="unix:" + os.path.join(self.runtime, "pulse", "native"))
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.proc = None
+        self.starts = 0
+
+    def start(self):
+        self.starts += 1
+        log = open(os.path.join(self.work, f"pulse-{self.starts}.log"), "w")
+        self.proc = subprocess.Popen(
+            ["pulseaudio", "-n", "-F", self.config, "--daemonize=no", "--exit-idle-time=-1",
+             "--use-pid-file=no", "--log-target=stderr", "--log-level=warning"],
+            env=self.env, stdout=log, stderr=log, start_new_session=True)
+        wait_until(lambda: self.proc.poll() is not None or self.answers(), 20, 0.1, "the sound server")
+        if self.proc.poll() is not None:
+            raise Failure("the sound server did not start: " + open(log.name).read()[-500:])
+
+    def answers(self):
+        return subprocess.run(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    def recording_clients(self):
+        out = subprocess.run(["pactl", "list", "short", "source-outputs"], env=self.env,
+                             capture_output=True, text=True).stdout
+        return [line for line in out.splitlines() if line.strip()]
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+# ---- the simulated child --------------------------------------------------------------------------
+
+
+class Child:
+    """Listens to the speaker's monitor and talks into the microphone pipe.
+
+    The pipe gets a steady noise floor (about -50 dBFS) at real-time pace, with a phrase mixed in
+    when the child says one and, when asked, the monitor itself mixed in at a given level (the
+    master's voice leaking from the loudspeaker into the microphone)."""
+
+    SPEAKING_RMS = 300  # monitor level above which the master is heard
+
+    def __init__(self, server, phrases):
+        self.server = server
+        self.phrases = phrases
+        self.lock = threading.Condition()
+        self.queue = array.array("h")  # phrase samples not yet written
+        self.leak_gain = 0.0
+        self.leak = array.array("h")  # monitor samples waiting to leak into the microphone
+        self.heard_loud = 0.0  # monotonic time of the last loud monitor frame
+        self.sound_onsets = []  # monotonic times a sound began on the monitor after quiet
+        self.phrase_ends = []  # monotonic times the last sample of a phrase entered the pipe
+        self.stop = False
+        self.noise = random.Random(18)
+        self.threads = [threading.Thread(target=self._write, daemon=True),
+                        threading.Thread(target=self._listen, daemon=True)]
+        for t in self.threads:
+            t.start()
+
+    # What the tests call.
+
+    def master_quiet_for(self, seconds):
+        with self.lock:
+            return time.monotonic() - self.heard_loud >= seconds
+
+    def wait_master_done(self, after, quiet=0.5, timeout=30):
+        """Waits until the master has said something since `after` and then kept quiet."""
+        def done():
+            with self.lock:
+                return self.heard_loud > after and time.monotonic() - self.heard_loud >= quiet
+        wait_until(done, timeout, 0.02, "the master to finish speaking")
+        with self.lock:
+            return self.heard_loud
+
+    def say(self, command):
+        samples = self.phrases.samples(command)
+        with self.lock:
+            self.queue.extend(samples)
+            while self.queue and not self.stop:
+                self.lock.wait(0.1)
+            return self.phrase_ends[-1] if self.phrase_ends else time.monotonic()
+
+    def set_leak(self, decibels):
+        with self.lock:
+            self.leak_gain = 0.0 if decibels is None else 10 ** (decibels / 20)
+
+    def close(self):
+        self.stop = True
+        for t in self.threads:
+            t.join(3)
+
+    # The microphone.
+
+    def _open_pipe(self):
+        while not self.stop:
+            try:
+                return os.open(self.server.fifo, os.O_WRONLY | os.O_NONBLOCK)
+            except OSError:
+                time.sleep(0.05)  # no server reading the pipe yet
+        return None
+
+    def _write(self):
+        fd = self._open_pipe()
+        start = time.monotonic()
+        written = 0
+        while not self.stop:
+            due = int((time.monotonic() - start) * RATE) + FRAME  # keep 20 ms ahead
+            if written >= due:
+                time.sleep(0.005)
+                continue
+            frame = array.array("h", (int(self.noise.gauss(0, 100)) for _ in range(FRAME)))
+            with self.lock:
+                n = min(FRAME, len(self.queue))
+                for i in range(n):
+                    frame[i] = max(-32768, min(32767, frame[i] + self.queue[i]))
+                if n:
+                    del self.queue[:n]
+                    if not self.queue:
+                        self.phrase_ends.append(start + (written + n) / RATE)
+                        self.lock.notify_all()
+                m = min(FRAME, len(self.leak))
+                if self.leak_gain and m:
+                    for i in range(m):
+                        frame[i] = max(-32768, min(32767, frame[i] + int(self.leak[i] * self.leak_gain)))
+                del self.leak[:m]
+            try:
+                if fd is None:
+                    raise OSError
+                os.write(fd, frame.tobytes())
+            except OSError:
+                # The server went away (or its pipe is full): start again once it reads again.
+                if fd is not None:
+                    os.close(fd)
+                fd = self._open_pipe()
+                start, written = time.monotonic(), 0
+                continue
+            written += FRAME
+        if fd is not None:
+            os.close(fd)
+
+    # The ears.
+
+    def _listen(self):
+        while not self.stop:
+            proc = subprocess.Popen(
+                ["parec", "--device=speaker.monitor", "--rate=16000", "--channels=1", "--format=s16le",
+                 "--raw", "--latency-msec=20"],
+                env=self.server.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            try:
+                while not self.stop:
+                    data = proc.stdout.read(FRAME * 2)
+                    if not data:
+                        break
+                    frame = array.array("h")
+                    frame.frombytes(data[:len(data) // 2 * 2])
+                    rms = math.sqrt(sum(s * s for s in frame) / max(1, len(frame)))
+                    now = time.monotonic()
+                    with self.lock:
+                        if self.leak_gain:
+                            self.leak.extend(frame)
+                        if rms >= self.SPEAKING_RMS:
+                            if now - self.heard_loud > 0.3:
+                                self.sound_onsets.append(now - len(frame) / RATE)
+                            self.heard_loud = now
+            finally:
+                proc.kill()
+                proc.wait()
+            time.sleep(0.1)  # the server is gone: listen again when it is back
+
+
+# ---- the program -------------------------------------------------------------------------------------
+
+
+class Program:
+    """The built program, run from a copy of its folder (its settings file lands there) on a
+    private display, with its memo mirrored into a file."""
+
+    def __init__(self, work, program, server, settings):
+        self.work = work
+        self.dir = os.path.join(work, "app")
+        shutil.copytree(os.path.dirname(os.path.abspath(program)), self.dir, symlinks=True,
+                        ignore=shutil.ignore_patterns("CMakeFiles", "*_autogen", "*.cmake"))
+        self.ini = os.path.join(self.dir, "RentaboV24.ini")
+        with open(self.ini, "w", encoding="cp932", newline="\r\n") as f:
+            for section, keys in settings.items():
+                f.write(f"[{section}]\n")
+                for k, v in keys.items():
+                    f.write(f"{k}={v}\n")
+        self.memo_path = os.path.join(work, "memo.log")
+        self.env = dict(server.env, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                        RENTABO_MEMO_LOG=self.memo_path)
+        self.env.pop("QT_QPA_PLATFORM", None)  # a real window on the private display
+        self.xvfb = None
+        self.wm = None
+        self.proc = None
+        self.log = os.path.join(work, "program.log")
+
+    def start(self):
+        display_file = os.path.join(self.work, "display")
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, start_new_session=True)
+        os.close(w)
+        with os.fdopen(r) as f:
+            number = f.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        with open(display_file, "w") as f:
+            f.write(number)
+        self.env["DISPLAY"] = ":" + number
+        # A window manager, so a window can be closed the way a user closes it.
+        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
+        self.proc = subprocess.Popen([os.path.join(self.dir, "rentabo")], env=self.env,
+                                     stdout=open(self.log, "w"), stderr=subprocess.STDOUT,
+                                     start_new_session=True)
+        self.window = self.wait_window("Rentabo|九九|くく|道場", 60)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def memo(self):
+        try:
+            with open(self.memo_path, encoding="utf-8", errors="replace") as f:
+                return f.read()
+        except FileNotFoundError:
+            return ""
+
+    def wait_memo(self, needle, start=0, timeout=20):
+        """Waits for a text to appear in the memo after position `start`; returns its end."""
+        def seen():
+            if not self.running():
+                raise Failure("the program ended: " + self.tail())
+            i = self.memo().find(needle, start)
+            return i + len(needle) if i >= 0 else None
+        return wait_until(seen, timeout, 0.01, f"{needle!r} in the memo")
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True).stdout
+
+    def windows(self, name=None):
+        args = ["search", "--all", "--onlyvisible", "--pid", str(self.proc.pid)]
+        if name:
+            args += ["--name", name]
+        return self.xdotool(*args).split()
+
+    def wait_window(self, name, timeout):
+        def found():
+            if not self.running():
+                raise Failure("the program ended: " + self.tail())
+            w = self.windows(name)
+            return w[0] if w else None
+        return wait_until(found, timeout, 0.1, f"a window named {name!r}")
+
+    def key(self, window, keys):
+        self.xdotool("windowactivate", "--sync", window)
+        self.xdotool("key", "--window", window, "--clearmodifiers", keys)
+
+    def close(self):
+        for p in (self.proc, self.wm, self.xvfb):
+            if p and p.poll() is None:
+                p.kill()
+                p.wait()
+
+    def tail(self):
+        try:
+            return open(self.log, errors="replace").read()[-1500:] + "\nmemo: " + self.memo()[-1500:]
+        except OSError:
+            return ""
+
+    def settings(self):
+        values = {}
+        section = ""
+        with open(self.ini, encoding="cp932", errors="replace") as f:
+            for line in f:
+                line = line.strip()
+                if line.startswith("["):
+                    section = line.strip("[]")
+                elif "=" in line:
+                    k, v = line.split("=", 1)
+                    values[(section, k)] = v
+        return values
+
+
+class Rig:
+    """Server, child and program together; close() stops all of them."""
+
+    def __init__(self, program, source_dir, cache_dir, settings, commands):
+        for tool in ("pulseaudio", "pactl", "parec", "Xvfb", "xdotool", "openbox", "sox"):
+            if not shutil.which(tool):
+                raise Skip(f"{tool} is not installed")
+        folder = child_phrases(source_dir, cache_dir, commands)
+        if not folder:
+            raise Skip("no child phrases: set RENTABO_CHILD_PHRASES or put the shared folder beside the clone")
+        self.work = tempfile.mkdtemp(prefix="rentabo-sound-")
+        self.server = SoundServer(self.work)
+        self.child = None
+        self.program = None
+        try:
+            self.server.start()
+            self.child = Child(self.server, Phrases(folder))
+            self.program = Program(self.work, program, self.server, settings)
+            self.program.start()
+            # The program listens once it has opened the microphone on the server.
+            wait_until(self.server.recording_clients, 30, 0.1, "the program to open the microphone")
+        except BaseException:
+            self.close()
+            raise
+
+    def close(self, keep=False):
+        if self.program:
+            self.program.close()
+        if self.child:
+            self.child.close()
+        self.server.kill()
+        if not keep:
+            shutil.rmtree(self.work, ignore_errors=True)
+
+
+class Skip(Exception):
+    pass
