@@ -399,8 +399,8 @@ void PocketSphinxContext::setInputMuted(bool muted) {
     if (muted == inputMuted()) return;
     GrammarRecoContext::setInputMuted(muted);
     if (muted) {
-        if (m_commands) m_commands->reset();
-        if (m_dictation) m_dictation->reset();
+        if (m_commands) m_commands->dropPhrase();
+        if (m_dictation) m_dictation->dropPhrase();
     } else {
         m_tailToSkip = kMuteTailSamples;
     }
@@ -411,14 +411,15 @@ void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t c
     m_position += qint64(count) * 2;
     if (inputMuted()) return;
     // The echo of the program's last words may still be in the room (or in the sound buffers):
-    // it is heard as quiet, so the recogniser keeps its sense of time and of the room's noise.
-    std::vector<std::int16_t> quietened;
+    // it is not listened to at all. Heard as digital silence instead, it taught the speech
+    // detector a quiet the room does not have, and the room's own noise floor coming back after
+    // it was then taken for speech (and heard as く).
     if (m_tailToSkip > 0) {
         const std::size_t skip = std::min(m_tailToSkip, count);
         m_tailToSkip -= skip;
-        quietened.assign(samples, samples + count);
-        std::fill(quietened.begin(), quietened.begin() + std::ptrdiff_t(skip), std::int16_t(0));
-        samples = quietened.data();
+        samples += skip;
+        count -= skip;
+        if (count == 0) return;
     }
     useActiveRules();
     SphinxDecoder* d = listeningDecoder();

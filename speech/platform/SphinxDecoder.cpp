@@ -390,10 +390,19 @@ SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* sam
     return decodeDithered(m_impl->buffer.data(), count);
 }
 
+void SphinxDecoder::dropPhrase() {
+    if (!m_uttStarted) return;
+    m_inSpeech = false;
+    m_waitForQuiet = true;
+    m_impl->history.clear();
+    m_impl->segment.clear();
+}
+
 void SphinxDecoder::endStream() {
     if (m_uttStarted) ps_end_utt(m_impl->detector);
     m_uttStarted = false;
     m_inSpeech = false;
+    m_waitForQuiet = false;
     m_impl->history.clear();
     m_impl->segment.clear();
     m_uttSamples = 0;
@@ -416,6 +425,10 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
     ps_process_raw(detector, chunk.data(), count, FALSE, FALSE);
     m_uttSamples += count;
     const bool speech = ps_get_in_speech(detector) != 0;
+    if (m_waitForQuiet) {
+        if (speech) return std::nullopt;
+        m_waitForQuiet = false;
+    }
     auto& history = m_impl->history;
     auto& segment = m_impl->segment;
     if (speech && !m_inSpeech) {

@@ -107,6 +107,10 @@ public:
     double voiceLead() const { return m_voiceLead; }
     // Drops a phrase being spoken and the audio before it.
     void reset() { endStream(); }
+    // Drops a phrase being spoken but keeps listening to the room: the speech detector keeps
+    // what it learnt of the room's noise, and nothing counts as speech again until it has heard
+    // quiet (the microphone muted while the program speaks).
+    void dropPhrase();
     // Called when a phrase has ended and is about to be decoded, in time to change the search.
     void setBeforeDecode(std::function<void()> f) { m_beforeDecode = std::move(f); }
 
@@ -149,6 +153,7 @@ private:
     std::function<QString(const QString&)> m_runnerUp;
     bool m_inSpeech = false;
     bool m_uttStarted = false;
+    bool m_waitForQuiet = false;
     std::size_t m_uttSamples = 0;
 };
 
