@@ -202,7 +202,7 @@ for cond in $conditions; do
     if [[ ${ADAPT:-0} == 1 ]]; then
       decode_adapted "$from" "$work/$cond.adapted" "$@"
       report "$cond" "$work/$cond.adapted" 0 >>"$work/adapted.tables"
-      if [[ -n ${RAW:-} ]]; then cp "$work/$cond.adapted" "$RAW/$cond.adapted"; fi
+      if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.adapted" "$RAW/$cond.adapted"; fi
     fi
     cat "$work/$cond.unheard" >>"$work/unheard.out"
     if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.unheard" "$RAW/$cond.unheard"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
