@@ -295,6 +295,11 @@ bool PocketSphinxContext::useSpeakerModel(const std::optional<SpeakerModel>& spe
         config.warps = {speaker->warp};
         config.perSpeakerWarp = false;
     }
+    // Nothing to load again when the decoders already listen this way (a learner without a
+    // model of their own, at start-up).
+    if (config.modelDir == m_config.modelDir && config.warps == m_config.warps &&
+        config.perSpeakerWarp == m_config.perSpeakerWarp)
+        return true;
     const DecoderConfig was = std::exchange(m_config, config);
     if (!grammar()) return true;
     if (!grammarLoaded()) {
@@ -363,7 +368,9 @@ void PocketSphinxContext::handle(const SphinxDecoder::Hypothesis& h) {
         bool ok = false;
         const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
         if (!ok || !grammar() || i >= grammar()->phrases().size()) return;
-        m_last = LastPhrase{m_commands->lastPhrase(), i, h.confidence(), h.warp};
+        // Kept only while a learner's voice is being learnt: a copy of every phrase otherwise.
+        if (!m_learnerFolder.isEmpty())
+            m_last = LastPhrase{m_commands->lastPhrase(), i, h.confidence(), h.warp};
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
         if (!h.accepted(m_config))
             deliverNothing(grammar()->phrases()[i].text);

@@ -292,11 +292,19 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
     return replaceFolder(model, outDir, error);
 }
 
-std::optional<QString> speakerModelLearner(const QString& dir) {
+namespace {
+// The lines of a model folder's description (nullopt when there is none to read).
+std::optional<QList<QByteArray>> infoLines(const QString& dir) {
     QFile infoFile(dir + u'/' + kInfoFile);
-    if (!infoFile.open(QIODevice::ReadOnly)) return std::nullopt;
-    for (const QByteArray& line : infoFile.read(64 * 1024).split('\n'))
-        if (line.startsWith("learner ")) return QString::fromUtf8(QByteArray::fromBase64(line.mid(8)));
+    if (dir.isEmpty() || !infoFile.open(QIODevice::ReadOnly)) return std::nullopt;
+    return infoFile.read(64 * 1024).split('\n');
+}
+}  // namespace
+
+std::optional<QString> speakerModelLearner(const QString& dir) {
+    if (const auto lines = infoLines(dir))
+        for (const QByteArray& line : *lines)
+            if (line.startsWith("learner ")) return QString::fromUtf8(QByteArray::fromBase64(line.mid(8)));
     return std::nullopt;
 }
 
@@ -306,9 +314,9 @@ std::optional<SpeakerModel> loadSpeakerModel(const QString& dir, const QString& 
         if (why) *why = reason;
         return std::nullopt;
     };
-    QFile infoFile(dir + u'/' + kInfoFile);
-    if (!infoFile.open(QIODevice::ReadOnly)) return refuse(QStringLiteral("声のモデルがありません"));
-    const QList<QByteArray> lines = infoFile.read(64 * 1024).split('\n');
+    const auto read = infoLines(dir);
+    if (!read) return refuse(QStringLiteral("声のモデルがありません"));
+    const QList<QByteArray>& lines = *read;
     if (lines.isEmpty() || lines.front() != "rentabo-speaker 1")
         return refuse(QStringLiteral("声のモデルの形式が違います"));
     SpeakerModel m;
