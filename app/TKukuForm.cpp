@@ -13,6 +13,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/TJoukenSetForm.h"
 #include "speech/TypedPhraseForm.h"
+#include "speech/VoiceEnrolmentForm.h"
 #include "speech/platform/SpeechFailure.h"
 #include "ui_KukuForm.h"
 
@@ -166,6 +167,7 @@ void TKukuForm::buildMenuAndLists() {
     connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::N1Click);
     connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
     connect(m_ui->TypedPhrase, &QAction::triggered, this, &TKukuForm::showTypedPhraseWindow);
+    connect(m_ui->VoiceEnrolment, &QAction::triggered, this, &TKukuForm::showVoiceEnrolment);
     // The way back from chat listening for a child whose spoken mode change is not heard.
     connect(m_ui->CcModeBack, &QAction::triggered, this, [this] {
         if (m_state.cc_mode == 0) enterCcMode();
@@ -745,6 +747,22 @@ void TKukuForm::showTypedPhraseWindow() {
     m_typed->show();
     m_typed->raise();
     m_typed->activateWindow();
+}
+
+void TKukuForm::showVoiceEnrolment() {
+    if (!m_services.reco->hasMicrophone()) {
+        showMessage(QStringLiteral(u"マイクが見つからないので、声をおぼえることはできません。"),
+                    QStringLiteral(u"お知らせ"));
+        return;
+    }
+    // Phrases said for the voice are no answers and no commands: not in the middle of a run.
+    if (m_pacer.runActive() || m_state.testUnderway || m_state.AnsV_wait != 0 || m_commands->busy()) {
+        showMessage(QStringLiteral(u"練習やテストが終わってから使ってください。"),
+                    QStringLiteral(u"お知らせ"));
+        return;
+    }
+    TVoiceEnrolmentForm enrolment(*m_services.reco, this);
+    enrolment.exec();
 }
 
 void TKukuForm::V1Click() {

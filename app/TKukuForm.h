@@ -157,6 +157,7 @@ public:
     void D1Click();
     void V1Click();
     void showTypedPhraseWindow();
+    void showVoiceEnrolment();
     void SaveSettings();
     // Writes the settings file when what it would hold has changed since the last write; true
     // when it was written. Runs on every lesson tick and after records change.

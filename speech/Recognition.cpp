@@ -1,6 +1,7 @@
 #include "speech/Recognition.h"
 
 #include "lessons/Board.h"
+#include "lessons/KukuTables.h"
 #include "speech/platform/SpeechFailure.h"
 
 #include <algorithm>
@@ -18,6 +19,13 @@ std::vector<int> momentRules(const KukuState& state) {
     if (state.AnsV_wait == 1) return {kRuleRows, kRuleCommands, kRuleNumbers};
     if (state.AnsV_wait == 2 || state.AnsV_wait == 3) return {kRuleRows, kRuleCommands, kRuleReadings};
     return {kRuleColours, kRuleRows, kRuleCommands, kRuleChart};
+}
+
+int expectedCommand(const KukuState& state) {
+    if (state.kuku_n < 0 || state.kuku_n >= 81) return 0;
+    if (state.AnsV_wait == 1) return 100 + kukuTables().kotae[state.kuku_n];
+    if (state.AnsV_wait == 2 || state.AnsV_wait == 3) return 201 + state.kuku_n;
+    return 0;
 }
 
 Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
@@ -47,6 +55,7 @@ void Recognition::followVoice(bool speaking) {
 
 void Recognition::followMoment() {
     if (m_state.cc_mode != 1) return;
+    m_context.expectCommand(expectedCommand(m_state));
     const std::vector<int> rules = momentRules(m_state);
     if (rules == m_listeningRules) return;
     for (int id : {kRuleColours, kRuleRows, kRuleCommands, kRuleNumbers, kRuleReadings, kRuleChart})
@@ -126,6 +135,9 @@ void Recognition::EnterDicMode() {
 }
 
 void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoResult& result) {
+    // A phrase the learner was shown and asked to say, for the recogniser to learn the voice:
+    // the window that asked takes it, and the program does nothing with it.
+    if (!m_context.listeningFor().isEmpty()) return;
     m_state.waitLimit = 6000;
     m_astr = result.text;
     m_board.appendMemoLine(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>")

@@ -58,6 +58,10 @@ inline constexpr int kRuleChart = 6;
 // among fewer phrases confuses fewer of them (にじゅうに with みどり, しちにじゅうし with
 // きゅうじゅうし).
 std::vector<int> momentRules(const KukuState& state);
+// The command the present moment expects as the right answer: the product of the fact asked
+// (100 + n) while a spoken answer is awaited, the fact's reading (201 + fact) during a
+// recitation, otherwise none (0).
+int expectedCommand(const KukuState& state);
 
 // The recogniser's set-up, the two listening modes and the first stage of every recognition:
 // the log line, the command number and the hand-off.
@@ -81,9 +85,10 @@ public:
                                          const RecoResult& result);
     void SpSharedRecoContext1AudioLevel(int streamNumber, qint64 streamPosition, int level);
 
-    // Narrows command listening to the rules of the present moment (momentRules). Called before
-    // every phrase is matched, so the rules follow AnsV_wait without anyone telling; callers that
-    // change the moment may call it too.
+    // Narrows command listening to the rules of the present moment (momentRules) and tells the
+    // recogniser the answer it expects (expectedCommand). Called before every phrase is matched,
+    // so the rules follow AnsV_wait without anyone telling; callers that change the moment may
+    // call it too.
     void followMoment();
 
     // The phrase being handled.

@@ -32,6 +32,11 @@
 #   ADAPT=1         with UNHEARD: also adapt to each voice as the program adapts to its learner
 #                   (kuku-recognize --adapt-from with every sixth of the voice's phrases, 30 of
 #                   them) and decode its other phrases with the model adapted to it.
+#   ANSWERS=right   with MOMENTS: hear each number and reading as the answer to a question whose
+#                   right answer it is (a child answering right); ANSWERS=wrong: as the answer to
+#                   a question whose right answer is another number or reading (the next product,
+#                   the next fact), a child answering wrong. The program asks again when another
+#                   phrase is not clearly better than the right answer.
 #   SWEEP="-12 -10/2 -8/1"  also print correct / false accepts / rejections at each confidence
 #                   threshold (and margin after the slash), from the scores the tool reports;
 #                   with UNHEARD=1 for the unheard voices as well.
@@ -76,6 +81,20 @@ make_condition() {
   cp "$dir/manifest.tsv" "$out/manifest.tsv"
 }
 
+# The answer each number and reading is heard as answering (ANSWERS): lines file, command.
+expect_args=()
+case ${ANSWERS:-} in
+  right) awk -F'\t' '$2 >= 100 && $2 <= 281 { print $1 "\t" $2 }' "$work/manifest.tsv" >"$work/expect.tsv" ;;
+  wrong)
+    awk -F'\t' 'BEGIN { for (a = 1; a <= 9; a++) for (b = 1; b <= 9; b++) is[a * b] = 1
+                         for (p = 1; p <= 81; p++) if (is[p]) list[n++] = p }
+      $2 >= 101 && $2 <= 181 { for (i = 0; i < n; i++) if (list[i] == $2 - 100) print $1 "\t" 100 + list[(i + 1) % n] }
+      $2 >= 201 && $2 <= 281 { print $1 "\t" 201 + ($2 - 200) % 81 }' "$work/manifest.tsv" >"$work/expect.tsv" ;;
+  "") ;;
+  *) echo "ANSWERS is right or wrong" >&2; exit 1 ;;
+esac
+[[ -n ${ANSWERS:-} ]] && expect_args=(--expect-from "$work/expect.tsv")
+
 voices=all
 if [[ ${SESSIONS:-0} == 1 ]]; then voices=$(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); fi
 
@@ -103,7 +122,7 @@ decode() {
           '$2 >= lo && $2 <= hi && (v == "all" || index($1, v "_") == 1) && (o == "" || index($1, o) == 1) { print d $1 }' \
           "$work/manifest.tsv")
         ((${#files[@]})) || continue
-        "$tool" --rules "$rules" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+        "$tool" --rules "$rules" "${expect_args[@]}" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
       done
     done
   else
@@ -179,7 +198,7 @@ decode_adapted() {
         "$work/adapt-$voice.tsv" "$work/manifest.tsv")
       ((${#files[@]})) || continue
       "$tool" --rules "$rules" --model "$(unheard_model "${voice:0:2}")" --adapt-from "$work/adapt-$voice.tsv" \
-        --speaker-dir "$to.$voice" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+        --speaker-dir "$to.$voice" "${expect_args[@]}" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
     done
   done
 }
@@ -295,16 +314,17 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
 fi
 
 # Correct / false accepts / rejections of the lines of $2 at each threshold of $SWEEP
-# ("confidence" or "confidence/margin").
+# ("confidence", "confidence/margin" or "confidence/margin/lead over the expected answer").
 sweep() {
   echo "threshold sweep ($1): confidence/margin, correct, false accepts, rejections"
   for t in $SWEEP; do
     awk -F'\t' -v t="$t" '
-      BEGIN { c = t; m = -1e9; if (index(t, "/")) { c = substr(t, 1, index(t, "/") - 1); m = substr(t, index(t, "/") + 1) } }
+      BEGIN { k = split(t, p, "/"); c = p[1]; m = k > 1 ? p[2] : -1e9; l = k > 2 ? p[3] : -1e9 }
       FNR == NR { expect[$1] = $2; next }
       {
         f = $1; sub(".*/", "", f); n++
-        heard = ($4 >= c + 0 && $6 >= m + 0) ? $5 : 0
+        # While an answer is expected the lead over it replaces the margin, as in the program.
+        heard = ($4 >= c + 0 && ($10 == 1 ? $9 >= l + 0 : $6 >= m + 0)) ? $5 : 0
         if (heard == expect[f]) ok++; else if (heard == 0) rej++; else fa++
       }
       END { printf "%8s %7.1f%% %6.1f%% %6.1f%%\n", t, 100 * ok / n, 100 * fa / n, 100 * rej / n }' \

@@ -12,6 +12,12 @@ RecoResult commandResult(const QString& text, int command) {
     return r;
 }
 
+int commandNumber(const GrammarPhrase& phrase) {
+    return GetPropertyValue(RecoResult{phrase.text, phrase.properties}, QStringLiteral("chosencolour"),
+                            QStringLiteral("colourvalue"))
+        .toInt();
+}
+
 bool GrammarRecoContext::setEventInterests(int interests) {
     m_eventInterests = interests;
     return true;
@@ -31,6 +37,7 @@ bool GrammarRecoContext::installGrammar(std::optional<CommandGrammar> grammar, c
     m_grammarError = error;
     m_ruleActive.clear();
     m_normalised.clear();
+    m_only.reset();
     if (m_grammar) {
         for (const auto& r : m_grammar->rules()) m_ruleActive.push_back(r.topLevel && r.initiallyActive);
         for (const auto& p : m_grammar->phrases()) m_normalised.push_back(normalisePhrase(p.text));
@@ -79,7 +86,20 @@ bool GrammarRecoContext::DictationSetState(bool active) {
     return true;
 }
 
+void GrammarRecoContext::listenFor(const QString& text) {
+    SpSharedRecoContext::listenFor(text);
+    m_only.reset();
+    const QString key = normalisePhrase(text);
+    for (std::size_t i = 0; m_grammar && !key.isEmpty() && i < m_normalised.size(); ++i)
+        if (m_normalised[i] == key) {
+            m_only = i;
+            break;
+        }
+    listeningChanged();
+}
+
 bool GrammarRecoContext::commandsActive() const {
+    if (!listeningFor().isEmpty()) return m_only.has_value();
     for (bool a : m_ruleActive)
         if (a) return true;
     return false;
@@ -88,6 +108,10 @@ bool GrammarRecoContext::commandsActive() const {
 std::vector<std::size_t> GrammarRecoContext::activePhrases() const {
     std::vector<std::size_t> out;
     if (!m_grammar) return out;
+    if (!listeningFor().isEmpty()) {
+        if (m_only) out.push_back(*m_only);
+        return out;
+    }
     const auto& phrases = m_grammar->phrases();
     for (std::size_t i = 0; i < phrases.size(); ++i)
         if (m_ruleActive[phrases[i].ruleIndex]) out.push_back(i);
@@ -125,7 +149,7 @@ void GrammarRecoContext::acceptTypedPhrase(const QString& typed) {
             return;
         }
     }
-    if (m_dictationActive) {
+    if (m_dictationActive && listeningFor().isEmpty()) {
         deliverDictation(text);
         return;
     }

@@ -22,6 +22,7 @@ public:
     bool CmdSetRuleIdState(int ruleId, bool active) override;
     bool DictationSetState(bool active) override;
     void acceptTypedPhrase(const QString& text) override;
+    void listenFor(const QString& text) override;
 
     // Loads a grammar given as text (the tools and tests use it; CmdLoadFromFile reads a file).
     bool loadGrammarXml(const QByteArray& xml);
@@ -55,6 +56,7 @@ private:
     std::optional<CommandGrammar> m_grammar;
     std::vector<bool> m_ruleActive;     // by index into grammar()->rules()
     std::vector<QString> m_normalised;  // by phrase index
+    std::optional<std::size_t> m_only;  // the phrase listened for alone (listenFor)
     QString m_grammarError;
     bool m_dictationActive = false;
     bool m_dictationLoaded = false;
@@ -64,5 +66,7 @@ private:
 
 // The result a command phrase yields: its text and the command number as a property.
 RecoResult commandResult(const QString& text, int command);
+// The command number a phrase of the grammar carries (0 when none).
+int commandNumber(const GrammarPhrase& phrase);
 
 }  // namespace rentabo

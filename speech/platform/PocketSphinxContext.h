@@ -55,14 +55,18 @@ public:
         double warp = 1.0;
         double margin = 0;  // per frame over the runner-up phrase; 1e9 when there is none
         int agreeing = 0;
+        double lead = 1e9;  // per frame over the expected phrase; 1e9 when it was heard or none
+        bool answerExpected = false;
     };
     std::optional<Heard> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
     bool accepted(const Heard& h) const {
-        return h.confidence >= m_config.minConfidence && h.margin >= m_config.minMargin;
+        if (h.confidence < m_config.minConfidence) return false;
+        return h.answerExpected ? h.lead >= m_config.minLeadOverExpected : h.margin >= m_config.minMargin;
     }
 
     void setInputMuted(bool muted) override;
+    void expectCommand(int command) override { m_expectedCommand = command; }
     // Audio ignored after unmuting, in 16 kHz samples.
     static constexpr std::size_t kMuteTailSamples = 16000 * 3 / 10;
 
@@ -79,8 +83,11 @@ public:
     // and heard with enough confidence, or asked for) the learner's model is made anew in the background
     // from the phrases of the session, kept in the learner's folder and listened with.
     static constexpr std::size_t kPhrasesToAdapt = 30;
+    // The fewest phrases a model is made from when asked at once (the end of an enrolment).
+    static constexpr std::size_t kFewestPhrasesToAdapt = 8;
     void setLearner(const QString& name, const QString& folder) override;
     void confirmLastPhrase(const QString& asked = {}) override;
+    bool learnVoiceNow() override;
     // A typed phrase is confirmed as nothing the voice said.
     void acceptTypedPhrase(const QString& text) override;
     std::size_t knownPhrases() const { return m_known.size(); }
@@ -101,6 +108,7 @@ private:
     void emitLevel(const std::int16_t* samples, std::size_t count);
     SphinxDecoder* listeningDecoder() const;
     void useActiveRules();
+    void useExpectation();
 
     void startAdaptation();
     void adaptationFinished(bool ok, const QString& error);
@@ -115,6 +123,7 @@ private:
     bool m_rulesChanged = false;
     QHash<QString, QString> m_searchNames;  // search name by grammar text
     QStringList m_listeningWords;           // the words of the search in use
+    int m_expectedCommand = 0;
     std::size_t m_tailToSkip = 0;
     QAudioSource* m_source = nullptr;  // owned through the Qt parent
     QIODevice* m_input = nullptr;

@@ -57,6 +57,21 @@ public:
     virtual void setInputMuted(bool muted) { m_inputMuted = muted; }
     bool inputMuted() const { return m_inputMuted; }
 
+    // The command number the moment expects as the right answer (0: none), set at the latest
+    // when a phrase is complete. Another phrase must then explain the audio clearly better than
+    // the expected one to carry its command: a right answer that sounded nearly like another one
+    // is taken as nothing heard (the child may say it again) rather than marked wrong. A typed phrase is taken as it is.
+    virtual void expectCommand(int command) { Q_UNUSED(command); }
+
+    // Learning the voice from phrases shown on the screen: while `text` is set the context
+    // listens for that phrase alone, whatever the rules, and nothing heard is a command of the
+    // program (the window that asks takes it). Empty: the rules listen again.
+    virtual void listenFor(const QString& text) { m_listeningFor = text; }
+    const QString& listeningFor() const { return m_listeningFor; }
+    // Makes the learner's own model now from the phrases known so far (the end of a short
+    // enrolment); false when too few are known or this recogniser learns no voice.
+    virtual bool learnVoiceNow() { return false; }
+
     // The learner whose voice the recogniser learns, and the folder where it keeps what it
     // learnt about that voice. A folder of another learner's voice is dropped.
     virtual void setLearner(const QString& name, const QString& folder) {
@@ -82,6 +97,7 @@ Q_SIGNALS:
 
 private:
     bool m_inputMuted = false;
+    QString m_listeningFor;
 };
 
 // The value of the first property named `name` (without regard to case), or of its first child

@@ -28,6 +28,11 @@ double SphinxDecoder::Hypothesis::margin() const {
     return double(score - *runnerUpScore) / std::max(frames, 1);
 }
 
+double SphinxDecoder::Hypothesis::leadOverExpected() const {
+    if (!expectedScore || words.isEmpty()) return 1e9;
+    return double(score - *expectedScore) / std::max(frames, 1);
+}
+
 QString englishModelDir() {
     return QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
 }
@@ -344,6 +349,19 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         }
         if (ready) best.runnerUpScore = rescore(winner, name, samples, count);
     }
+    best.answerExpected = !m_expected.isEmpty();
+    if (best.answerExpected && !m_expected.contains(first)) {
+        const QByteArray name = "ex:" + m_expected.join(u',').toUtf8();
+        bool ready = m_impl->runnerUps[winner].contains(name);
+        if (!ready) {
+            const QString jsgf = QStringLiteral("#JSGF V1.0;\ngrammar expected;\npublic <expected> = %1 ;\n")
+                                     .arg(m_expected.join(QStringLiteral(" | ")));
+            ready = ps_set_jsgf_string(m_impl->decoders[winner], name.constData(),
+                                       jsgf.toUtf8().constData()) >= 0;
+            if (ready) m_impl->runnerUps[winner].insert(name);
+        }
+        if (ready) best.expectedScore = rescore(winner, name, samples, count);
+    }
     // The loop listens with the warp that suited the speaker, so the two scores compare.
     if (m_impl->loop) best.loopScore = rescore(winner, "loop", samples, count);
     return best;
@@ -364,6 +382,11 @@ std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& searc
     if (hyp && *hyp) result = score;
     applySearch(i);
     return result;
+}
+
+void SphinxDecoder::setExpected(QStringList words) {
+    words.sort();
+    m_expected = std::move(words);
 }
 
 const std::vector<std::int16_t>& SphinxDecoder::lastPhrase() const {

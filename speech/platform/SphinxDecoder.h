@@ -40,6 +40,9 @@ struct DecoderConfig {
     double minConfidence = -1e9;
     // A phrase nearly tied with another phrase (Hypothesis::margin below this) carries none either.
     double minMargin = -1e9;
+    // When the moment expects a phrase (the right answer), a different phrase must explain the
+    // audio better than the expected one by this much per frame (Hypothesis::leadOverExpected).
+    double minLeadOverExpected = -1e9;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
@@ -65,6 +68,8 @@ public:
         // decoders chose this one.
         std::optional<int> runnerUpScore;
         int agreeing = 0;
+        // The path score of the expected phrases (see setExpected) when another was heard.
+        std::optional<int> expectedScore;
 
         // How much worse, per 10 ms frame, the grammar's best phrase explains the audio than the
         // free loop of sounds does: near 0 when the phrase was said, far below 0 when something
@@ -74,9 +79,20 @@ public:
         // small when two phrases were nearly tied (にじゅういち / にじゅうく). Large without a
         // runner-up.
         double margin() const;
-        // Whether the phrase is heard clearly enough to carry its command.
+        // How much better, per frame, the phrase explains the audio than the phrase the moment
+        // expected: large when the expected phrase was heard, or none was expected, or it cannot
+        // explain the audio at all.
+        double leadOverExpected() const;
+        // Whether a phrase was expected (see setExpected) when this one was heard.
+        bool answerExpected = false;
+        // Whether the phrase is heard clearly enough to carry its command. While an answer is
+        // expected, the near tie that matters is the one with that answer, measured exactly
+        // (its phrases alone decoded again); the runner-up among all phrases is only as good as
+        // a search over many and is not asked.
         bool accepted(const DecoderConfig& config) const {
-            return confidence() >= config.minConfidence && margin() >= config.minMargin;
+            if (confidence() < config.minConfidence) return false;
+            return answerExpected ? leadOverExpected() >= config.minLeadOverExpected
+                                  : margin() >= config.minMargin;
         }
     };
 
@@ -99,6 +115,10 @@ public:
     // for the phrase heard (the listening phrases without it; empty for none), which yields
     // Hypothesis::runnerUpScore. Grammars are made once per listening search and phrase.
     void setRunnerUpGrammar(std::function<QString(const QString& word)> f) { m_runnerUp = std::move(f); }
+    // The words of the phrases the moment expects (the right answer; empty for none). When the
+    // winning decoder hears another phrase, it decodes the audio again with the expected ones
+    // alone, which yields Hypothesis::expectedScore.
+    void setExpected(QStringList words);
     // Forgets what was learnt about the speaker's voice (a new speaker).
     void resetSpeaker();
     // Whether the speaker's phrases are decoded with the warps of a child's voice at present,
@@ -151,6 +171,7 @@ private:
     int m_phrasesHeard = 0;
     std::function<void()> m_beforeDecode;
     std::function<QString(const QString&)> m_runnerUp;
+    QStringList m_expected;
     bool m_inSpeech = false;
     bool m_uttStarted = false;
     bool m_waitForQuiet = false;

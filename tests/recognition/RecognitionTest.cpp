@@ -208,3 +208,24 @@ TEST(ListeningModes, TheMicrophoneLevelReachesTheMeter) {
     Q_EMIT c.AudioLevel(0, 0, 140);
     EXPECT_EQ(rig.view.levels, (std::vector<int>{42, 100}));
 }
+
+// While the learner says phrases shown for the recogniser to learn the voice, it listens for the
+// phrase shown alone, and nothing said (not even that phrase) is a command of the program.
+TEST(RecognitionEvent, PhrasesSaidForTheVoiceToLearnAreNoCommands) {
+    TypedPhraseContext c;
+    RecognitionRig rig(c);
+    rig.recognition.setUp(kGrammarPath);
+    QStringList heard;
+    QObject::connect(&c, &SpSharedRecoContext::Recognition, &c,
+                     [&](int, qint64, int, const RecoResult& r) { heard << r.text; });
+    rig.recognition.EnterDicMode();  // in chat listening too
+    c.listenFor(u"テストはじめ"_qs);
+    for (const QString& said : {u"テストはじめ"_qs, u"ストップ"_qs, u"じゅうはち"_qs})
+        c.acceptTypedPhrase(said);
+    EXPECT_EQ(heard, QStringList{u"テストはじめ"_qs});
+    EXPECT_TRUE(rig.sink.calls.isEmpty()) << rig.sink.calls.join(u' ').toStdString();
+    c.listenFor({});
+    rig.recognition.EnterCcMode();
+    c.acceptTypedPhrase(u"テストはじめ"_qs);
+    EXPECT_EQ(rig.sink.calls, QStringList{u"command:70"_qs});
+}
