@@ -5,8 +5,10 @@
 #include <pocketsphinx.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QTemporaryFile>
 
@@ -110,12 +112,43 @@ SphinxDecoder::SphinxDecoder(std::unique_ptr<Impl> impl) : m_impl(std::move(impl
 
 SphinxDecoder::~SphinxDecoder() = default;
 
+bool checkModelManifest(const QString& dir, QString* why) {
+    QFile manifest(dir + QStringLiteral("/manifest.txt"));
+    if (!manifest.exists()) return true;
+    const QList<QByteArray> lines =
+        manifest.open(QIODevice::ReadOnly) ? manifest.read(64 * 1024).split('\n') : QList<QByteArray>{};
+    if (lines.isEmpty() || lines.front() != "rentabo-model 1") {
+        fail(why, QStringLiteral("音響モデルの目録 %1 が壊れています").arg(manifest.fileName()));
+        return false;
+    }
+    for (const QByteArray& line : lines.mid(1)) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() != 4 || f[0] != "file") continue;
+        const QString path = dir + u'/' + QString::fromUtf8(f[1]);
+        QFile file(path);
+        bool whole =
+            QFileInfo(path).isFile() && file.size() == f[2].toLongLong() && file.open(QIODevice::ReadOnly);
+        if (whole) {
+            QCryptographicHash sha1(QCryptographicHash::Sha1);
+            whole = sha1.addData(&file) && sha1.result().toHex() == f[3];
+        }
+        if (!whole) {
+            fail(why, QStringLiteral("音響モデルのファイル %1 が壊れています").arg(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config,
                                                      const std::vector<DecoderWord>& words, QString* error) {
-    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) {
+    if (!QFileInfo(config.modelDir + QStringLiteral("/mdef")).isFile()) {
         fail(error, QStringLiteral("音響モデルが見つかりません: %1").arg(config.modelDir));
         return nullptr;
     }
+    // PocketSphinx ends the whole program on a model file it cannot read: the build's model is
+    // checked against its manifest first.
+    if (!checkModelManifest(config.modelDir, error)) return nullptr;
     QTemporaryFile dict(QDir::tempPath() + QStringLiteral("/rentabo-dict-XXXXXX.dict"));
     if (!dict.open()) {
         fail(error, QStringLiteral("辞書の一時ファイルを作れません"));
