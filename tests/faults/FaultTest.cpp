@@ -304,8 +304,8 @@ TEST(DamagedFiles, TheProgramStartsSaysOnceWhatIsWrongAndKeepsTheRestWorking) {
         {QStringLiteral("model/means"), QStringLiteral(u"音響モデル"), false},
         {QStringLiteral("model/feat.params"), QStringLiteral(u"音響モデル"), false},
         {QStringLiteral("model/noisedict"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("model/manifest.txt"), QStringLiteral(u"音響モデル"), true},
-        {QStringLiteral("RentaboVoice/speaker.txt"), QStringLiteral(u"声のモデルを使いません"), false},
+        {QStringLiteral("model/manifest.txt"), QStringLiteral(u"音響モデル"), false},
+        {QStringLiteral("RentaboVoice/speaker.txt"), QStringLiteral(u"声のモデル"), false},
     };
     std::mt19937 random(21);
     for (const auto& f : files)
@@ -345,7 +345,9 @@ TEST(DamagedFileChild, StartsAndTellsOnce) {
 
     EXPECT_TRUE(form.isVisible());
     EXPECT_LE(boxes.size(), 1) << boxes.join(u'\n').toStdString();
-    const int mentions = static_cast<int>(boxes.join(u'\n').count(told) + memo.count(told));
+    // Told once: one box or one memo line says it.
+    int mentions = 0;
+    for (const QString& line : boxes + memo.split(u'\n')) mentions += line.contains(told) ? 1 : 0;
     EXPECT_EQ(mentions, toldTimes) << "boxes:\n"
                                    << boxes.join(u'\n').toStdString() << "\nmemo:\n"
                                    << memo.toStdString();
