@@ -28,20 +28,26 @@ fi
 echo "test-deb: apt-get install ./$(basename "$deb")"
 (cd "$work" && "${sudo[@]}" apt-get install -y -qq "./$(basename "$deb")")
 
-# Started as the menu starts it, in a fresh user's session of its own.
+# Started as the menu starts it, in a fresh session of its own, by an ordinary user: root could
+# write beside the program, where a family's account cannot.
 entry=/usr/share/applications/org.rentabo.Rentabo.desktop
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 home=$work/home
 mkdir -p "$home/run" && chmod 700 "$home/run"
-export HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/.config
-unset RENTABO_MODEL_DIR
-xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  chmod 755 "$work"
+  chown -R nobody "$home"
+  as_user=(runuser -u nobody --)
+fi
+"${as_user[@]}" env HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_CONFIG_HOME="$home/.config" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "
   $exec_line & pid=\$!
   timeout 60 xdotool search --sync --onlyvisible --name 'Speak&Hear' > /dev/null || { kill \$pid; exit 3; }
   kill -0 \$pid || exit 4
   # Ended from outside (a log-out): the program saves the records before it goes.
   kill -TERM \$pid; wait \$pid" || { echo "test-deb: the installed program did not start" >&2; exit 1; }
-records=$XDG_CONFIG_HOME/rentabo/RentaboV24.ini
+records=$home/.config/rentabo/RentaboV24.ini
 [ -s "$records" ] || { echo "test-deb: no records in $records" >&2; exit 1; }
 
 echo "test-deb: apt-get remove rentabo"
