@@ -12,7 +12,9 @@ rentabo=${1:-$here/build/app/rentabo}
 runs=${2:-5}
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 
-if ! command -v gcompris-qt > /dev/null; then
+# Debian puts it in /usr/games, which root's PATH leaves out.
+gcompris=$(command -v gcompris-qt || echo /usr/games/gcompris-qt)
+if [ ! -x "$gcompris" ]; then
   echo "compare: installing gcompris-qt to compare with"
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq gcompris-qt > /dev/null
 fi
@@ -52,10 +54,10 @@ measure() {
     "$@" > /dev/null 2>&1 &
   pid=$!
   if [ "${search[0]}" = pid ]; then
-    timeout 120 xdotool search --sync --onlyvisible --pid "$pid" > /dev/null
+    timeout 60 xdotool search --sync --onlyvisible --pid "$pid" > /dev/null
   else
-    timeout 120 xdotool search --sync --onlyvisible --name "${search[0]}" > /dev/null
-  fi
+    timeout 60 xdotool search --sync --onlyvisible --name "${search[0]}" > /dev/null
+  fi || { echo "compare: no window from $* within 60 s" >&2; kill "$pid" 2> /dev/null; exit 1; }
   end=$(date +%s.%N)
   kill "$pid" 2> /dev/null || true
   wait "$pid" 2> /dev/null || true
@@ -67,7 +69,8 @@ median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2
 r=() g=()
 for i in $(seq "$runs"); do
   r+=("$(measure 'Speak&Hear' "$rentabo")")
-  g+=("$(measure pid gcompris-qt)")
+  g+=("$(measure pid "$gcompris")")
+  [ -n "${r[-1]}" ] && [ -n "${g[-1]}" ] || exit 1
   echo "run $i: rentabo main window ${r[-1]} s, gcompris-qt window ${g[-1]} s"
 done
 mr=$(printf '%s\n' "${r[@]}" | median)
