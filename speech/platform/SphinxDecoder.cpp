@@ -66,7 +66,12 @@ struct SphinxDecoder::Impl {
     bool loop = false;
 
     ~Impl() {
-        if (detector) ps_free(detector);
+        // The detector is always in an utterance; PocketSphinx frees a grammar search's list of
+        // active nodes only when the utterance ends, not with the decoder.
+        if (detector) {
+            ps_end_utt(detector);
+            ps_free(detector);
+        }
         for (ps_decoder_t* d : decoders) ps_free(d);
     }
 };
