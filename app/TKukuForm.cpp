@@ -303,8 +303,13 @@ void TKukuForm::showEvent(QShowEvent* event) {
 
 void TKukuForm::reloadEffects(int volume) {
     if (!m_services.effects) return;
-    for (const QString& error : m_services.effects->LoadSounds(volume))
+    // The sounds are loaded again whenever the volume is set (the settings dialog sets it as it
+    // is filled at start-up): a missing or broken file is told once, not at every load.
+    for (const QString& error : m_services.effects->LoadSounds(volume)) {
+        if (m_effectErrorsShown.contains(error)) continue;
+        m_effectErrorsShown.insert(error);
         showMessage(error, QStringLiteral(u"ご確認"));
+    }
 }
 
 // ---- QuestionBoard ----

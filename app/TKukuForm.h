@@ -17,6 +17,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -219,6 +220,7 @@ private:
     bool m_refitWhenShown = false;
     QByteArray m_savedContent;  // the keys as last written (or read)
     bool m_saveFailureShown = false;
+    QSet<QString> m_effectErrorsShown;
     std::pair<QString, QString> m_saveMessage;  // text and caption waiting to be shown
 };
 

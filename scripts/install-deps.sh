@@ -10,6 +10,8 @@ packages=(
   # build and test
   build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # the Debian package and its check
+  debhelper dpkg-dev lintian
   # Qt 6 widgets, multimedia, SVG, printing
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libqt6svg6 libgl-dev libxkbcommon-dev

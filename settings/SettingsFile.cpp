@@ -208,6 +208,39 @@ QString chooseSettingsPath(const QString& exeDir) {
     return chooseSettingsPath(settingsLocationFor(exeDir));
 }
 
+namespace {
+
+// An emptied or overwritten file holds no key at all; one cut short by a failing disk or an
+// unfinished copy ends in the middle of a line, before the end of the records the program writes
+// near the end.
+// (Files written by hand may lack keys and are read as they are.) Either damage is said, and the
+// damaged file is kept beside the settings, since the next save replaces it.
+QString damageNotice(const QString& path, const QByteArray& content) {
+    const ProfileFile file(content);
+    bool anyKey = false;
+    for (const SettingKey& k : kSettingKeys) {
+        bool found = false;
+        file.value(k.section, k.key, &found);
+        anyKey = anyKey || found;
+    }
+    bool found = false;
+    const bool records = file.value("TESTDATA", "RECCHECKARRAY", &found).size() >= kRecLength;
+    const bool cutShort = !content.endsWith('\n') && !content.endsWith('\r');
+    if (anyKey && (records || !cutShort)) return {};
+    QString kept;
+    const QString copy = path + QStringLiteral(".damaged");
+    if (!content.trimmed().isEmpty() && (QFile::remove(copy) || !QFileInfo::exists(copy)) &&
+        QFile::copy(path, copy))
+        kept = QStringLiteral(u"\n元のファイルは %1 として残しました。").arg(QDir::toNativeSeparators(copy));
+    return (anyKey ? QStringLiteral(u"設定ファイルの後ろが欠けていて、成績の記録がありませんでした。\n%1\n"
+                                    u"読めた設定だけで始めます。%2")
+                   : QStringLiteral(
+                         u"設定ファイルが壊れていて読めませんでした。\n%1\nはじめの設定で始めます。%2"))
+        .arg(QDir::toNativeSeparators(path), kept);
+}
+
+}  // namespace
+
 LoadResult LoadSettings(KukuState& state, const QString& path) {
     LoadResult result;
     QByteArray content;
@@ -221,6 +254,7 @@ LoadResult LoadSettings(KukuState& state, const QString& path) {
         }
     }
     readSettings(state, content);
+    if (result.found) result.error = damageNotice(path, content);
     return result;
 }
 
@@ -285,6 +319,12 @@ bool writeFileAtomically(const QString& path, const QByteArray& content, QString
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    // A save cut short by a power cut or a kill leaves its temporary file behind; only one copy
+    // of the program runs, so every other one is such a leftover, and the next save clears them.
+    const QDir dir = info.absoluteDir();
+    for (const QString& leftover :
+         dir.entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden))
+        QFile::remove(dir.filePath(leftover));
     return true;
 }
 

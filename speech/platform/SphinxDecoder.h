@@ -53,6 +53,11 @@ QString englishModelDir();
 // English model adapted to Japanese speech when the program was built), else the English model.
 QString defaultModelDir();
 
+// Whether every file `manifest.txt` in a model folder lists (written by the build with the model's
+// sizes and SHA-1 sums) is whole; true for a folder without one (Debian's English model). False
+// with the damaged file named in `why`.
+bool checkModelManifest(const QString& dir, QString* why);
+
 // PocketSphinx decoders over one dictionary, searching finite-state grammars given as JSGF.
 // Audio is 16 kHz mono 16-bit; a faint dither is added to everything fed in.
 class SphinxDecoder final {

@@ -24,7 +24,10 @@ std::optional<MonoAudio> readWav(const QString& path, QString* error) {
     if (!f.open(QIODevice::ReadOnly))
         return fail(error, QStringLiteral("%1 を開けません: %2").arg(path, f.errorString()));
     if (f.size() > 512 * 1024 * 1024) return fail(error, QStringLiteral("%1 が大きすぎます").arg(path));
-    const QByteArray data = f.readAll();
+    return parseWavAudio(f.readAll(), path, error);
+}
+
+std::optional<MonoAudio> parseWavAudio(const QByteArray& data, const QString& path, QString* error) {
     if (data.size() < 12 || std::memcmp(data.constData(), "RIFF", 4) != 0 ||
         std::memcmp(data.constData() + 8, "WAVE", 4) != 0)
         return fail(error, QStringLiteral("%1 は WAV ファイルではありません").arg(path));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +19,8 @@ struct MonoAudio {
 // Reads a RIFF WAV file: PCM 8, 16, 24 or 32 bit or 32-bit float, any rate and channel count;
 // channels are mixed to mono. Nullopt with a Japanese reason in `error` otherwise.
 std::optional<MonoAudio> readWav(const QString& path, QString* error);
+// The same for a file's bytes already read; `path` only names it in the reason.
+std::optional<MonoAudio> parseWavAudio(const QByteArray& data, const QString& path, QString* error);
 
 // The same audio at `rate` (windowed-sinc interpolation with the cut-off below both Nyquist rates).
 MonoAudio resample(const MonoAudio& in, int rate);

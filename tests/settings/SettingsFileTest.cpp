@@ -390,5 +390,44 @@ TEST_F(SettingsFileTest, AnUnreadableFileGivesDefaultsAndAMessage) {
     EXPECT_EQ(state.winLeft, 200);
 }
 
+TEST_F(SettingsFileTest, ADamagedFileIsSaidAndKeptButAHandWrittenOneIsReadQuietly) {
+    KukuState learner;
+    learner.studentName = QStringLiteral(u"やまだ はなこ");
+    learner.winLeft = 321;
+    const QByteArray whole = writeSettings(learner, {});
+    const qsizetype recordsAt = whole.indexOf("RECCHECKARRAY");
+    const struct {
+        const char* what;
+        QByteArray content;
+        const char* said;  // nullptr: read without a word
+        bool kept;
+        int winLeft;
+    } cases[] = {
+        {"as the program wrote it", whole, nullptr, false, 321},
+        {"written by hand, without records", "[POSITION]\r\nLEFT=5\r\n", nullptr, false, 5},
+        {"cut in the middle of the records", whole.left(recordsAt + 20), "後ろが欠けて", true, 321},
+        {"cut in the middle of a line before them", whole.left(recordsAt - 3), "後ろが欠けて", true, 321},
+        {"emptied", "", "壊れていて", false, 200},
+        {"overwritten with noise", QByteArray("\x9f\x00\xffPK\x03\x04", 8).repeated(40), "壊れていて", true,
+         200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(iniPath() + QStringLiteral(".damaged"));
+        writeAll(iniPath(), c.content);
+        KukuState state;
+        const LoadResult result = LoadSettings(state, iniPath());
+        EXPECT_TRUE(result.found);
+        EXPECT_EQ(state.winLeft, c.winLeft);
+        if (c.said) {
+            EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.said))) << result.error.toStdString();
+        } else {
+            EXPECT_EQ(result.error, QString());
+        }
+        EXPECT_EQ(readAll(iniPath() + QStringLiteral(".damaged")), c.kept ? c.content : QByteArray());
+        EXPECT_EQ(result.error.contains(QStringLiteral("RentaboV24.ini.damaged")), c.kept);
+    }
+}
+
 }  // namespace
 }  // namespace rentabo

@@ -1,0 +1,16 @@
+# cmake -DMODEL_DIR=dir -P write-manifest.cmake: lists every file of the model folder with its size
+# and SHA-1 in manifest.txt, which the program checks before handing the files to PocketSphinx.
+file(GLOB files RELATIVE ${MODEL_DIR} ${MODEL_DIR}/*)
+list(REMOVE_ITEM files manifest.txt manifest.txt.new)
+list(SORT files)
+set(text "rentabo-model 1\n")
+foreach(f IN LISTS files)
+  if(IS_DIRECTORY ${MODEL_DIR}/${f})
+    continue()
+  endif()
+  file(SIZE ${MODEL_DIR}/${f} size)
+  file(SHA1 ${MODEL_DIR}/${f} sum)
+  string(APPEND text "file ${f} ${size} ${sum}\n")
+endforeach()
+file(WRITE ${MODEL_DIR}/manifest.txt.new "${text}")
+file(RENAME ${MODEL_DIR}/manifest.txt.new ${MODEL_DIR}/manifest.txt)
