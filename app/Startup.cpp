@@ -13,6 +13,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <chrono>
+
 namespace rentabo {
 
 KukuServices createServices(const QString& exeDir) {
@@ -43,6 +45,23 @@ void mirrorMemo(TKukuForm& form) {
     });
 }
 
+// With RENTABO_VOICE_LOG naming a file, the moments the master's voice starts and stops being
+// heard are appended there, in seconds on the monotonic clock, for the latency benchmark.
+void traceVoice(TKukuForm& form) {
+    const QString path = qEnvironmentVariable("RENTABO_VOICE_LOG");
+    if (path.isEmpty()) return;
+    auto* log = new QFile(path, &form);
+    if (!log->open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    auto note = [log](const char* what) {
+        const double now =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        log->write(QByteArray::number(now, 'f', 4) + ' ' + what + '\n');
+        log->flush();
+    };
+    QObject::connect(&form.voice(), &SpVoice::StartStream, log, [note] { note("start"); });
+    QObject::connect(&form.voice(), &SpVoice::EndStream, log, [note] { note("end"); });
+}
+
 }  // namespace
 
 Program startProgram(const StartOptions& options) {
@@ -54,6 +73,7 @@ Program startProgram(const StartOptions& options) {
     program.form = std::make_unique<TKukuForm>(createServices(exeDir), exeDir);
     program.form->show();
     mirrorMemo(*program.form);
+    traceVoice(*program.form);
     return program;
 }
 

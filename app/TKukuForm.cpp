@@ -208,6 +208,8 @@ void TKukuForm::connectSpeechEvents() {
     // The recognition context's events reach m_recognition, which connects itself.
     connect(m_services.reco.get(), &SpSharedRecoContext::LearnerNote, this,
             [this](const QString& note) { appendMemo(note + u'\n'); });
+    connect(m_services.reco.get(), &SpSharedRecoContext::DeviceNote, this,
+            [this](const QString& note) { appendMemo(note + u'\n'); });
 }
 
 // The learner's voice is kept beside the settings file, or in the fallback folder when the

@@ -1,16 +1,16 @@
 #include "speech/platform/PcmSink.h"
 
+#include "speech/platform/PullBuffer.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QIODevice>
 #include <QMediaDevices>
-#include <QMutex>
 #include <QMutexLocker>
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 
 namespace rentabo {
 
@@ -68,75 +68,55 @@ void CaptureSink::discard() {
     NullSink::discard();
 }
 
+void PullBuffer::append(const std::int16_t* s, std::size_t n) {
+    QMutexLocker lock(&m_mutex);
+    m_data.insert(m_data.end(), s, s + n);
+}
+
+void PullBuffer::clear() {
+    QMutexLocker lock(&m_mutex);
+    m_data.clear();
+}
+
+std::int64_t PullBuffer::taken() const {
+    QMutexLocker lock(&m_mutex);
+    return m_taken;
+}
+
+void PullBuffer::skip(std::int64_t n) {
+    QMutexLocker lock(&m_mutex);
+    m_taken += n;
+}
+
+std::int64_t PullBuffer::heard(std::int64_t queued) const {
+    QMutexLocker lock(&m_mutex);
+    const std::int64_t behind = std::max<std::int64_t>(m_realEnd - (m_handed - queued), 0);
+    return m_taken - behind;
+}
+
+qint64 PullBuffer::readData(char* out, qint64 max) {
+    QMutexLocker lock(&m_mutex);
+    const qint64 want = max / 2;
+    const qint64 real = std::min<qint64>(want, qint64(m_data.size()));
+    auto* dst = reinterpret_cast<std::int16_t*>(out);
+    std::copy(m_data.begin(), m_data.begin() + real, dst);
+    m_data.erase(m_data.begin(), m_data.begin() + real);
+    std::fill(dst + real, dst + want, std::int16_t(0));
+    m_taken += real;
+    if (real > 0) m_realEnd = m_handed + real;
+    m_handed += want;
+    return want * 2;
+}
+
 namespace {
-
-// What the device pulls from: queued samples, then silence, so the stream never starves and
-// a new utterance starts without reopening the device.
-class PullBuffer final : public QIODevice {
-public:
-    PullBuffer() { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return 1 << 20; }
-
-    void append(const std::int16_t* s, std::size_t n) {
-        QMutexLocker lock(&m_mutex);
-        m_data.insert(m_data.end(), s, s + n);
-    }
-    void clear() {
-        QMutexLocker lock(&m_mutex);
-        m_data.clear();
-    }
-    std::int64_t taken() const {
-        QMutexLocker lock(&m_mutex);
-        return m_taken;
-    }
-    void skip(std::int64_t n) {
-        QMutexLocker lock(&m_mutex);
-        m_taken += n;
-    }
-    // Samples taken that have been heard, given how many samples the device still holds. The
-    // device's buffer also holds the silence handed out after the queue ran dry, which is no
-    // part of what was written: once only that silence is left, everything has been heard.
-    std::int64_t heard(std::int64_t queued) const {
-        QMutexLocker lock(&m_mutex);
-        const std::int64_t behind = std::max<std::int64_t>(m_realEnd - (m_handed - queued), 0);
-        return m_taken - behind;
-    }
-
-protected:
-    qint64 readData(char* out, qint64 max) override {
-        QMutexLocker lock(&m_mutex);
-        const qint64 want = max / 2;
-        const qint64 real = std::min<qint64>(want, qint64(m_data.size()));
-        auto* dst = reinterpret_cast<std::int16_t*>(out);
-        std::copy(m_data.begin(), m_data.begin() + real, dst);
-        m_data.erase(m_data.begin(), m_data.begin() + real);
-        std::fill(dst + real, dst + want, std::int16_t(0));
-        m_taken += real;
-        if (real > 0) m_realEnd = m_handed + real;
-        m_handed += want;
-        return want * 2;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    mutable QMutex m_mutex;
-    std::deque<std::int16_t> m_data;
-    std::int64_t m_taken = 0;
-    std::int64_t m_handed = 0;   // samples handed to the device, the silence included
-    std::int64_t m_realEnd = 0;  // m_handed just after the last written sample handed out
-};
 
 class SpeakerSink final : public PcmSink {
 public:
     SpeakerSink(const QAudioDevice& device, int rate) : m_rate(rate), m_clock(rate) {
-        QAudioFormat format;
-        format.setSampleRate(rate);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        m_sink = std::make_unique<QAudioSink>(device, format);
-        m_sink->setBufferSize(rate / 10 * 2);  // about 100 ms: levels stay close to the sound
-        m_sink->start(&m_buffer);
+        m_format.setSampleRate(rate);
+        m_format.setChannelCount(1);
+        m_format.setSampleFormat(QAudioFormat::Int16);
+        m_sink = open(device);
     }
     ~SpeakerSink() override { m_sink->stop(); }
 
@@ -176,7 +156,14 @@ public:
     QString kind() const override { return QStringLiteral("speaker"); }
 
 private:
+    std::unique_ptr<QAudioSink> open(const QAudioDevice& device) {
+        auto sink = std::make_unique<QAudioSink>(device, m_format);
+        sink->setBufferSize(m_rate / 10 * 2);  // about 100 ms: levels stay close to the sound
+        sink->start(&m_buffer);
+        return sink;
+    }
     int m_rate;
+    QAudioFormat m_format;
     PullBuffer m_buffer;
     NullSink m_clock;  // counts what was written, and plays in its place if the device fails
     std::unique_ptr<QAudioSink> m_sink;

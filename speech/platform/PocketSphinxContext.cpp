@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMediaDevices>
+#include <QTimer>
 
 #include <cmath>
 
@@ -509,7 +510,35 @@ bool PocketSphinxContext::startMicrophone(QString* error) {
         return false;
     }
     connect(m_input, &QIODevice::readyRead, this, &PocketSphinxContext::readMicrophone);
+    // The sound server going away (restarted, or the user's session changing) stops the source
+    // with an error; nothing else would ever open it again.
+    connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
+        if (state == QAudio::StoppedState && m_source && m_source->error() != QAudio::NoError)
+            QMetaObject::invokeMethod(this, &PocketSphinxContext::microphoneLost, Qt::QueuedConnection);
+    });
     return true;
+}
+
+void PocketSphinxContext::microphoneLost() {
+    if (!m_source || m_source->error() == QAudio::NoError) return;
+    stopMicrophone();
+    // Half a phrase cut off by the loss is no phrase.
+    if (m_commands) m_commands->dropPhrase();
+    if (m_dictation) m_dictation->dropPhrase();
+    if (!m_microphoneLost)
+        Q_EMIT DeviceNote(QStringLiteral("<マイクが使えなくなりました。もどるのを待っています>"));
+    m_microphoneLost = true;
+    if (!m_reopen) {
+        m_reopen = new QTimer(this);
+        // Qt's sound server connection itself tries again every three seconds.
+        m_reopen->setInterval(2000);
+        connect(m_reopen, &QTimer::timeout, this, &PocketSphinxContext::reopenMicrophone);
+    }
+    m_reopen->start();
+}
+
+void PocketSphinxContext::reopenMicrophone() {
+    if (startMicrophone(nullptr)) m_reopen->stop();
 }
 
 void PocketSphinxContext::stopMicrophone() {
@@ -523,6 +552,10 @@ void PocketSphinxContext::stopMicrophone() {
 void PocketSphinxContext::readMicrophone() {
     if (!m_input) return;
     const QByteArray data = m_input->readAll();
+    if (m_microphoneLost && !data.isEmpty()) {
+        m_microphoneLost = false;
+        Q_EMIT DeviceNote(QStringLiteral("<マイクがもどりました>"));
+    }
     const int channels = std::max(1, m_format.channelCount());
     const int bytes = m_format.bytesPerSample();
     if (bytes <= 0 || data.isEmpty()) return;

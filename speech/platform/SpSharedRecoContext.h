@@ -94,6 +94,8 @@ Q_SIGNALS:
     void PhraseComplete(int streamNumber, qint64 streamPosition);
     // A Japanese line for the information memo about what the recogniser learnt of the voice.
     void LearnerNote(const QString& text);
+    // A Japanese line for the information memo about the microphone (lost, back again).
+    void DeviceNote(const QString& text);
 
 private:
     bool m_inputMuted = false;

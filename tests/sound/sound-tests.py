@@ -2,14 +2,17 @@
 """Spoken tests of the real program through a real sound server, answered by a simulated child.
 
 Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR
-Scenarios: oral, leak, silent, restart, recitation. Exit code 77 when something the rig needs is
+Scenarios: oral, leak, silent, restart, recitation; `phrases` only makes the child's phrases. Exit code 77 when something the rig needs is
 missing (CTest counts it as skipped)."""
 
+import json
+import os
 import re
+import statistics
 import sys
 import time
 
-from soundrig import Failure, Rig, Skip, wait_until
+from soundrig import Failure, Rig, Skip, child_phrases, wait_until
 
 ROW = 3  # 三の段
 FACTS = range((ROW - 1) * 9, ROW * 9)  # fact indices 18..26: 3x1 .. 3x9
@@ -58,7 +61,7 @@ class Run:
     def answer(self, command, asked_at, pos, judged_now, tries=3):
         """Answers the question asked at memo position `pos` once the master has asked it and
         the prompt has sounded; says it again when it was not heard. Returns when judged or when
-        the next question came instead."""
+        the next question came instead: the end of the phrase that was judged, or None."""
         next_question = lambda: re.search(r"<◆(A:: )?qnum=", self.p.memo()[pos:])
         for _ in range(tries):
             self.c.wait_master_done(asked_at)
@@ -66,11 +69,11 @@ class Run:
             if next_question():
                 return
             before = judged_now()
-            self.c.say(command)
+            said = self.c.say(command)
             try:
                 wait_until(lambda: judged_now() > before or next_question(),
                            6, 0.01, "the answer to be judged")
-                return
+                return said if judged_now() > before else None
             except Failure:
                 asked_at = time.monotonic() - 0.1
 
@@ -101,13 +104,16 @@ def oral(rig):
     pos = run.start_test()
     test_start = run.p.memo().rfind("<◆qnum=")
     answered = 0
+    phrase_ends = []
     while answered < 27:
         k, pos = run.next_question(test_start if answered == 0 else pos, r"<◆qnum=(\d+)>")
         if k not in FACTS:
             raise Failure(f"asked fact {k}, not of the row")
         # The question is spoken and the prompt sounds; the child answers after it.
-        run.answer(100 + product(k), time.monotonic() - 0.1, pos, lambda: len(judged(run.p.memo())))
+        said = run.answer(100 + product(k), time.monotonic() - 0.1, pos, lambda: len(judged(run.p.memo())))
         answered = len(judged(run.p.memo()))
+        if said:
+            phrase_ends.append(said)
     table = run.p.wait_window("結果", 30)
     marks = judged(run.p.memo())
     wrong = [(c, a) for c, a in marks if c - 100 != a]
@@ -124,6 +130,46 @@ def oral(rig):
     if errors != "40:":
         raise Failure(f"weak points saved as {errors!r}, expected the row's facts taken off: '40:'")
     print("27 answers judged, all right; weak points saved as", errors)
+    latency(rig, phrase_ends)
+
+
+def spread(values):
+    values = sorted(values)
+    if not values:
+        return "none measured"
+    return f"median {statistics.median(values) * 1000:.0f} ms, worst {values[-1] * 1000:.0f} ms ({len(values)})"
+
+
+def latency(rig, phrase_ends):
+    """The figures of the latency benchmark, over the whole test: end of the child's phrase ->
+    mark shown and mark sound heard; end of the master's question -> microphone open again."""
+    memo = rig.program.memo()
+    shown = [m.start() for m in re.finditer(r"<★cValue=", memo)]
+    marks, sounds = [], []
+    for end in phrase_ends:
+        at = [rig.program.shown_at(p) for p in shown]
+        after = [t for t in at if t and t > end]
+        if after:
+            marks.append(after[0] - end)
+        heard = [t for t in rig.child.sound_onsets if t > end]
+        if heard:
+            sounds.append(heard[0] - end)
+    # The microphone listens again 0.3 s of audio after the voice has ended (its echo skipped).
+    opens = []
+    offsets = rig.child.sound_offsets
+    for t, what in rig.program.voice_events():
+        before = [o for o in offsets if o <= t + 0.05]
+        if what == "end" and before and t - before[-1] < 2:
+            opens.append(t + 0.3 - before[-1])
+    figures = {"mark": marks, "sound": sounds, "microphone": opens}
+    print("latency through the sound server:")
+    print("  end of phrase -> mark shown:      ", spread(marks))
+    print("  end of phrase -> mark sound heard:", spread(sounds))
+    print("  end of question -> microphone open:", spread(opens))
+    out = os.environ.get("RENTABO_LATENCY_OUT")
+    if out:
+        with open(out, "w") as f:
+            json.dump(figures, f)
 
 
 def quiet_questions(rig, leak_db):
@@ -204,19 +250,27 @@ def recitation(rig):
     print("9 facts recited and judged right")
 
 
-ROW_COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS]
+# Every phrase a scenario says, made once for all of them.
+COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS] + [201 + k for k in FACTS]
 SCENARIOS = {
-    "oral": (oral, {}, ROW_COMMANDS),
-    "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3}, ROW_COMMANDS),
-    "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3}, ROW_COMMANDS),
-    "restart": (restart, {"PROCFLAG": 3}, ROW_COMMANDS),
-    "recitation": (recitation, {"MENUN": 7}, ROW_COMMANDS + [201 + k for k in FACTS]),
+    "oral": (oral, {}),
+    "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3}),
+    "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3}),
+    "restart": (restart, {"PROCFLAG": 3}),
+    "recitation": (recitation, {"MENUN": 7}),
 }
 
 
 def main():
     name, program, source_dir, cache_dir = sys.argv[1:5]
-    scenario, jouken, commands = SCENARIOS[name]
+    if name == "phrases":
+        try:
+            print("phrases in", child_phrases(source_dir, cache_dir, COMMANDS) or "(none: the tests skip)")
+        except Exception as why:  # a missing synthesiser: the scenarios say so and skip
+            print("no phrases made:", why)
+        return 0
+    scenario, jouken = SCENARIOS[name]
+    commands = COMMANDS
     try:
         rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands)
     except Skip as why:

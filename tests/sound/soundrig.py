@@ -157,7 +157,11 @@ class SoundServer:
                     f"load-module module-pipe-source source_name=microphone file={self.fifo} "
                     "format=s16le rate=16000 channels=1\n"
                     "set-default-sink speaker\nset-default-source microphone\n")
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work,
+        # No client may start a server of its own while this one is away (the restart test).
+        client = os.path.join(work, "client.conf")
+        with open(client, "w") as f:
+            f.write("autospawn = no\n")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work, PULSE_CLIENTCONFIG=client,
                         PULSE_SERVER="unix:" + os.path.join(self.runtime, "pulse", "native"))
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.proc = None
@@ -210,6 +214,7 @@ class Child:
         self.leak = array.array("h")  # monitor samples waiting to leak into the microphone
         self.heard_loud = 0.0  # monotonic time of the last loud monitor frame
         self.sound_onsets = []  # monotonic times a sound began on the monitor after quiet
+        self.sound_offsets = []  # monotonic times of the last loud frame before quiet
         self.phrase_ends = []  # monotonic times the last sample of a phrase entered the pipe
         self.stop = False
         self.noise = random.Random(18)
@@ -302,6 +307,7 @@ class Child:
     # The ears.
 
     def _listen(self):
+        was_loud = False
         while not self.stop:
             proc = subprocess.Popen(
                 ["parec", "--device=speaker.monitor", "--rate=16000", "--channels=1", "--format=s16le",
@@ -323,6 +329,10 @@ class Child:
                             if now - self.heard_loud > 0.3:
                                 self.sound_onsets.append(now - len(frame) / RATE)
                             self.heard_loud = now
+                            was_loud = True
+                        elif was_loud:
+                            self.sound_offsets.append(self.heard_loud)
+                            was_loud = False
             finally:
                 proc.kill()
                 proc.wait()
@@ -348,8 +358,12 @@ class Program:
                 for k, v in keys.items():
                     f.write(f"{k}={v}\n")
         self.memo_path = os.path.join(work, "memo.log")
+        self.voice_log = os.path.join(work, "voice.log")
         self.env = dict(server.env, XDG_CONFIG_HOME=os.path.join(work, "config"),
-                        RENTABO_MEMO_LOG=self.memo_path)
+                        RENTABO_MEMO_LOG=self.memo_path, RENTABO_VOICE_LOG=self.voice_log)
+        # When the memo grew: (monotonic time, length), for the latency figures.
+        self.growth = [(time.monotonic(), 0)]
+        self.watching = True
         self.env.pop("QT_QPA_PLATFORM", None)  # a real window on the private display
         self.xvfb = None
         self.wm = None
@@ -376,10 +390,33 @@ class Program:
         self.proc = subprocess.Popen([os.path.join(self.dir, "rentabo")], env=self.env,
                                      stdout=open(self.log, "w"), stderr=subprocess.STDOUT,
                                      start_new_session=True)
+        threading.Thread(target=self._watch_memo, daemon=True).start()
         self.window = self.wait_window("Rentabo|九九|くく|道場", 60)
 
     def running(self):
         return self.proc.poll() is None
+
+    def _watch_memo(self):
+        while self.watching:
+            n = len(self.memo())
+            if n > self.growth[-1][1]:
+                self.growth.append((time.monotonic(), n))
+            time.sleep(0.005)
+
+    def shown_at(self, position):
+        """When the memo first held the text at `position` (to 5 ms)."""
+        for t, n in self.growth:
+            if n > position:
+                return t
+        return None
+
+    def voice_events(self):
+        """(monotonic time, "start" or "end") of the master's utterances."""
+        try:
+            with open(self.voice_log) as f:
+                return [(float(t), what) for t, what in (line.split() for line in f if line.strip())]
+        except FileNotFoundError:
+            return []
 
     def memo(self):
         try:
@@ -419,6 +456,7 @@ class Program:
         self.xdotool("key", "--window", window, "--clearmodifiers", keys)
 
     def close(self):
+        self.watching = False
         for p in (self.proc, self.wm, self.xvfb):
             if p and p.poll() is None:
                 p.kill()
