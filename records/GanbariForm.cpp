@@ -131,8 +131,9 @@ void FactHeatMap::paintEvent(QPaintEvent*) {
             if (f.right > 0)
                 p.drawText(cell.adjusted(0, 0, 0, -3), Qt::AlignHCenter | Qt::AlignBottom,
                            seconds(f.meanRightMs));
+            // The mark says it without the colour, in a corner the texts leave free.
             p.setFont(uiFont(12, true));
-            p.drawText(cell.adjusted(3, 1, -3, 0), Qt::AlignLeft | Qt::AlignTop,
+            p.drawText(cell.adjusted(4, 0, -3, -3), Qt::AlignLeft | Qt::AlignBottom,
                        QString::fromUtf16(gradeMark(g)));
         }
     }

@@ -18,13 +18,13 @@ FactGrade gradeOf(const FactProgress& p) {
 QString gradeLabel(FactGrade grade) {
     switch (grade) {
         case FactGrade::Mastered:
-            return QStringLiteral(u"よくできる（9割より多く正かい、3秒以内）");
+            return QStringLiteral(u"よくできる（9割以上 正かい、3秒以内）");
         case FactGrade::Nearly:
-            return QStringLiteral(u"もう少し（7割より多く正かい、または ゆっくり）");
+            return QStringLiteral(u"もう少し（7割以上 正かい、または ゆっくり）");
         case FactGrade::Practise:
-            return QStringLiteral(u"れんしゅうしよう（半分より多く正かい）");
+            return QStringLiteral(u"れんしゅうしよう（半分以上 正かい）");
         case FactGrade::Weak:
-            return QStringLiteral(u"にがて（半分より少ない）");
+            return QStringLiteral(u"にがて（正かいが半分より少ない）");
         case FactGrade::NotYet:
             return QStringLiteral(u"まだ答えていない");
     }

@@ -208,6 +208,17 @@ void VoiceTests::endReview() {
     m_board.CBoxDsp(1);
 }
 
+void VoiceTests::stopReview() {
+    const QString text = QStringLiteral(u"復習を中止しました。");
+    m_speaker.SpeakMsg(text);
+    ShowMessageLine(m_board, text);
+    m_review.clear();
+    m_state.AnsV_wait = 0;
+    m_kind = 0;
+    m_host.setSettingsChoicesEnabled(true);
+    m_board.CBoxDsp(1);
+}
+
 void VoiceTests::StartFullRecitation() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == 3) return;
     m_review.clear();

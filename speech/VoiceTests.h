@@ -37,6 +37,8 @@ public:
     // logged like a test; no result table opens and the last test's answer record stays.
     void StartReview(const std::vector<int>& facts);
     bool reviewing() const { return !m_review.empty(); }
+    // The spoken stop command during the review: no result table opens.
+    void stopReview();
 
     // A spoken number (100..199); false when no spoken answer is awaited, so the caller passes
     // it on to the command switch.

@@ -360,6 +360,18 @@ TEST(Review, ByVoiceAsksTheFactsAndEndsWithoutAResultTable) {
         std::all_of(rig.state.testRec.begin(), rig.state.testRec.end(), [](int c) { return c == 1; }));
 }
 
+TEST(Review, ASpokenStopEndsTheReviewWithoutOpeningTheLastTestsResultTable) {
+    VoiceRig rig;
+    rig.chooseVoice(3, 5);
+    rig.tests.StartReview({23, 61});
+    ASSERT_TRUE(rig.untilAwaiting());
+    rig.commands.handleCommand(71);  // テストおわり
+    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_FALSE(rig.tests.reviewing());
+    EXPECT_TRUE(rig.host.tables.empty());
+    EXPECT_TRUE(rig.board.history(BoardText::MessageLine).back().endsWith(q(u"復習を中止しました。")));
+}
+
 TEST(Progress, GradesAFactByItsRecentShareOfRightAnswersAndTheirSpeed) {
     struct Case {
         FactProgress p;
