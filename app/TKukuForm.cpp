@@ -168,6 +168,7 @@ void TKukuForm::buildMenuAndLists() {
     connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
     connect(m_ui->TypedPhrase, &QAction::triggered, this, &TKukuForm::showTypedPhraseWindow);
     connect(m_ui->VoiceEnrolment, &QAction::triggered, this, &TKukuForm::showVoiceEnrolment);
+    connect(m_ui->Ganbari, &QAction::triggered, this, &TKukuForm::showProgress);
     // The way back from chat listening for a child whose spoken mode change is not heard.
     connect(m_ui->CcModeBack, &QAction::triggered, this, [this] {
         if (m_state.cc_mode == 0) enterCcMode();
@@ -225,6 +226,15 @@ void TKukuForm::FormCreate() {
     m_state.formReady = 0;
     const LoadResult loaded = LoadSettings(m_state, chooseSettingsPath(m_state.exeDir));
     if (!loaded.error.isEmpty()) showMessage(loaded.error, QStringLiteral(u"ご確認!!"));
+    // The answer history: an addition, so nothing here can keep the program from starting.
+    m_history = std::make_unique<HistoryKeeper>(m_state, *this);
+    m_history->laterNotice = [this](const QString& text) {
+        m_saveMessage = {text, QStringLiteral(u"お知らせ")};
+    };
+    const QString historyNotice = m_history->open(HistoryKeeper::pathFor(m_state.exeDir));
+    if (!historyNotice.isEmpty()) showMessage(historyNotice, QStringLiteral(u"お知らせ"));
+    m_engine->setAnswerLog(m_history->answerLog());
+    m_voiceTests->setAnswerLog(m_history->answerLog());
     move(m_state.winLeft, m_state.winTop);
     keepOnAScreen();
     setWindowColour(m_state.orgColor);
@@ -770,6 +780,18 @@ void TKukuForm::showVoiceEnrolment() {
     }
     TVoiceEnrolmentForm enrolment(*m_services.reco, this);
     enrolment.exec();
+}
+
+void TKukuForm::showProgress() {
+    if (m_pacer.runActive() || m_state.AnsV_wait != 0) return;
+    const HistoryKeeper::Review review = m_history->showProgress(this, m_services.reco->hasMicrophone());
+    if (review.how == TGanbariForm::Review::Keyboard) {
+        RunScope run(m_pacer);
+        m_engine->RunReviewTest(review.facts);
+    } else if (review.how == TGanbariForm::Review::Voice) {
+        if (m_state.cc_mode == 0) enterCcMode();
+        m_voiceTests->StartReview(review.facts);
+    }
 }
 
 void TKukuForm::V1Click() {

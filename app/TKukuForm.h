@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HistoryKeeper.h"
 #include "app/QtPacer.h"
 #include "lessons/EffectSounds.h"
 #include "lessons/KukuState.h"
@@ -159,6 +160,9 @@ public:
     void V1Click();
     void showTypedPhraseWindow();
     void showVoiceEnrolment();
+    // がんばりの記録, and today's review when the learner starts it there.
+    void showProgress();
+    HistoryKeeper& history() { return *m_history; }
     void SaveSettings();
     // Writes the settings file when what it would hold has changed since the last write; true
     // when it was written. Runs on every lesson tick and after records change.
@@ -216,6 +220,7 @@ private:
     std::unique_ptr<TNigateForm> m_nigate;
     QPointer<TDanCalcForm> m_chart;
     std::unique_ptr<TTypedPhraseForm> m_typed;
+    std::unique_ptr<HistoryKeeper> m_history;
     bool m_startupComplete = false;
     bool m_refitWhenShown = false;
     QByteArray m_savedContent;  // the keys as last written (or read)

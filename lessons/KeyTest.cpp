@@ -63,7 +63,7 @@ int LessonEngine::stopKeyTest(const QString& message, bool speak) {
     return -1;
 }
 
-LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
+LessonEngine::Answer LessonEngine::awaitAnswer(JudgedAnswer& judged) {
     KukuState& s = m_state;
     const int product = kukuTables().kotae[static_cast<std::size_t>(s.kuku_n)];
     const std::int64_t limit = s.procFlag == 0 ? kStepAnswerMs : s.pacing.speedWait;
@@ -72,6 +72,17 @@ LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
     int typed = -1;
     int phase = 1;
     bool rightArmed = true;
+    judged = JudgedAnswer{};
+    judged.kuku_n = s.kuku_n;
+    judged.channel = AnswerChannel::Keyboard;
+    judged.review = m_reviewing;
+    // The answer's time is the poll that found its key: the key repeat sleeps after it.
+    auto answered = [&](int given, std::int64_t at) {
+        judged.given = given;
+        judged.outcome = given == product ? AnswerOutcome::Right : AnswerOutcome::Wrong;
+        judged.answerMs = at - start;
+        return Answer::Judged;
+    };
     while (m_pacer.now() - start <= limit) {
         if (!m_pacer.rightButtonDown()) {
             rightArmed = true;
@@ -80,6 +91,7 @@ LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
                 return Answer::StopA;
             rightArmed = false;
         }
+        const std::int64_t pollAt = m_pacer.now();
         const int key = ReadKey();
         if (key == -3) {
             ShowAnswer(m_board, passText(), 0);
@@ -87,20 +99,19 @@ LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
         }
         if (key == -1) {
             if (typed < 0) continue;
-            score = typed == product ? 1 : 0;
-            return Answer::Judged;
+            return answered(typed, pollAt);
         }
         if (key == -5) {
-            score = 0;
             ShowAnswer(m_board, passText(), 0);
             m_pacer.beep();
+            judged.outcome = AnswerOutcome::Wrong;
+            judged.answerMs = pollAt - start;
             return Answer::Judged;
         }
         if (key >= 0) {
             if (product < 10) {
-                score = key == product ? 1 : 0;
-                ShowAnswer(m_board, QString::number(key), score == 1 ? 1 : 0);
-                return Answer::Judged;
+                ShowAnswer(m_board, QString::number(key), key == product ? 1 : 0);
+                return answered(key, pollAt);
             }
             if (phase == 1) {
                 typed = key;
@@ -109,25 +120,28 @@ LessonEngine::Answer LessonEngine::awaitAnswer(int& score) {
                 continue;
             }
             typed = 10 * typed + key;
-            score = typed == product ? 1 : 0;
-            ShowAnswer(m_board, QString::number(typed), score == 1 ? 1 : 0);
-            return Answer::Judged;
+            ShowAnswer(m_board, QString::number(typed), typed == product ? 1 : 0);
+            return answered(typed, pollAt);
         }
         sleepOnePoll(m_pacer, start, limit);
     }
-    score = 0;
     ShowAnswer(m_board, passText(), 0);
+    judged.outcome = AnswerOutcome::TimedOut;
+    judged.answerMs = m_pacer.now() - start;
     return Answer::Judged;
 }
 
-void LessonEngine::judge(int score) {
+int LessonEngine::judge(const JudgedAnswer& judged) {
     KukuState& s = m_state;
+    const int score = judged.outcome == AnswerOutcome::Right ? 1 : 0;
+    if (m_answerLog) m_answerLog->answerJudged(judged);
     if (score == 0) m_host.ErrRec(s.kuku_n);
     ShowMark(m_board, m_effects, score, s.pinponFlag);
     m_pacer.sleep(kMarkMs);
     const int cell = s.mokuji_n < 9 ? (s.kaisuu - 1) * 9 + (s.kuku_n % 9) : (s.kaisuu - 1) * 81 + s.kuku_n;
-    if (cell >= 0 && cell < static_cast<int>(s.testRec.size()))
+    if (!m_reviewing && cell >= 0 && cell < static_cast<int>(s.testRec.size()))
         s.testRec[static_cast<std::size_t>(cell)] = score;
+    return score;
 }
 
 int LessonEngine::RunKeyTest() {
@@ -167,8 +181,8 @@ int LessonEngine::RunKeyTest() {
             if (s.yomiWay != 0) m_speaker.SpeakWait(MakeYomi(s.kuku_n, 0));
             if (s.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
 
-            int score = 0;
-            switch (awaitAnswer(score)) {
+            JudgedAnswer judged;
+            switch (awaitAnswer(judged)) {
                 case Answer::StopA:
                     m_speaker.Resume();
                     return stopKeyTest(QStringLiteral(u"テストを中止しました。"), true);
@@ -177,7 +191,7 @@ int LessonEngine::RunKeyTest() {
                 case Answer::Judged:
                     break;
             }
-            judge(score);
+            judge(judged);
             if (ReadKey() == -3) return stopKeyTest(QStringLiteral(u"テストを中止しました。"), false);
         }
         ShowRound(m_board, s.kaisuu);

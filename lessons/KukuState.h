@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace rentabo {
 
@@ -86,6 +87,8 @@ struct KukuState {
     // Voice tests and listening.
     int AnsV_wait = 0;
     int cValue = 0;
+    // How sure the recogniser was of the phrase being handled; none for a typed phrase.
+    std::optional<double> heardConfidence;
     int cc_mode = 1;
 
     // Shell.

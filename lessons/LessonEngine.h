@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lessons/AnswerLog.h"
 #include "lessons/KukuState.h"
 #include "lessons/KukuTables.h"
 #include "lessons/LessonHost.h"
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <random>
+#include <vector>
 
 namespace rentabo {
 
@@ -43,6 +45,9 @@ public:
     int RunPractice();
     // Keyboard-answer test in set order (randomFlag 0) or shuffled. 0 finished, −1 stopped.
     int RunKeyTest();
+    // Today's review at the keyboard: each fact once, in the order given, judged and logged like a
+    // test, but the last test's answer record stays as it was. 0 finished, −1 stopped.
+    int RunReviewTest(const std::vector<int>& facts);
     // One poll of the run keys: a digit 0-9, −5 for G, −1 Enter, −3 Esc, −9 nothing.
     // A key found costs 300 ms, so a held key repeats at that pace.
     int ReadKey();
@@ -57,11 +62,14 @@ public:
     void EscKeyDown();
 
     const std::array<int, kFacts>& setList() const { return m_setList; }
+    // Where every judged answer of the keyboard tests is reported; may be null.
+    void setAnswerLog(AnswerLog* log) { m_answerLog = log; }
 
 private:
     enum class Answer { Judged, StopA, StopB };
-    Answer awaitAnswer(int& score);
-    void judge(int score);
+    Answer awaitAnswer(JudgedAnswer& judged);
+    // Marks, logs and records the answer; returns its score (1 right, 0 not).
+    int judge(const JudgedAnswer& judged);
     int stopKeyTest(const QString& message, bool speak);
     void openResultTable();
     QString setName() const;
@@ -74,6 +82,8 @@ private:
     LessonHost& m_host;
     std::mt19937 m_rng;
     const std::array<int, kFacts> m_setList;
+    AnswerLog* m_answerLog = nullptr;
+    bool m_reviewing = false;  // the daily review: the last test's result table is not touched
 };
 
 }  // namespace rentabo

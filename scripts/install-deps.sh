@@ -15,6 +15,8 @@ packages=(
   # Qt 6 widgets, multimedia, SVG, printing
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libqt6svg6 libgl-dev libxkbcommon-dev
+  # the learner's answer history (SQLite through Qt SQL)
+  libqt6sql6-sqlite
   # pictures, text and settings
   libjpeg62-turbo-dev libsimpleini-dev libexpat1-dev
   # Japanese fonts for the captions, titles and certificates

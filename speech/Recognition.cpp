@@ -140,6 +140,7 @@ void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoRe
     if (!m_context.listeningFor().isEmpty()) return;
     m_state.waitLimit = 6000;
     m_astr = result.text;
+    m_state.heardConfidence = result.confidence;
     m_board.appendMemoLine(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>")
                                .arg(m_astr)
                                .arg(m_state.cc_mode)

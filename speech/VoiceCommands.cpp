@@ -235,6 +235,11 @@ void VoiceCommands::startRecitationWhateverTheMode() {
 }
 
 void VoiceCommands::stopTest() {
+    if (m_tests.reviewing()) {
+        // Today's review has no result table, and the last test's record is not its own.
+        m_tests.stopReview();
+        return;
+    }
     const QString text = QStringLiteral(u"テストを中止しました。");
     m_speaker.SpeakMsg(text);
     ShowMessageLine(m_board, text);

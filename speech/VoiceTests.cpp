@@ -61,14 +61,42 @@ void VoiceTests::setRange(bool shuffle) {
 }
 
 int VoiceTests::factOf(int qnum) const {
+    if (!m_review.empty())
+        return m_review[static_cast<std::size_t>(std::clamp(qnum, 0, int(m_review.size()) - 1))];
     return factOfPosition(m_state, m_state.setList, qnum);
 }
 
 void VoiceTests::writeCell(int correct) {
     if (correct) m_host.answerHeardRight();
+    if (!m_review.empty()) {
+        m_reviewRight += correct;
+        return;
+    }
     const int k = m_state.kuku_n;
     const int cell = rowTest() ? (m_state.kaisuu - 1) * 9 + k % 9 : (m_state.kaisuu - 1) * 81 + k;
     if (cell >= 0 && cell < static_cast<int>(m_state.testRec.size())) m_state.testRec[cell] = correct;
+}
+
+void VoiceTests::logAnswer(AnswerOutcome outcome, int said) {
+    if (!m_answerLog) return;
+    JudgedAnswer a;
+    a.kuku_n = m_state.kuku_n;
+    if (said >= 100 && said <= 199)
+        a.given = said - 100;
+    else if (said >= 201 && said <= 281)
+        a.given = kukuTables().kotae[said - 201];
+    a.outcome = outcome;
+    a.answerMs = m_pacer.now() - m_askedAt;
+    a.channel = AnswerChannel::Voice;
+    a.review = !m_review.empty();
+    if (outcome != AnswerOutcome::TimedOut) a.confidence = m_state.heardConfidence;
+    m_answerLog->answerJudged(a);
+}
+
+void VoiceTests::questionAsked(int awaited) {
+    m_state.AnsV_wait = awaited;
+    m_askedAt = m_pacer.now();
+    ++m_questionsAsked;
 }
 
 void VoiceTests::clearQuestion() {
@@ -93,6 +121,7 @@ int VoiceTests::firstRowOfSet() const {
 }
 
 void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, const QString& spoken) {
+    m_review.clear();
     // The presentation and speed must not change under a running voice test.
     m_host.setSettingsChoicesEnabled(false);
     m_state.testAborted = 0;
@@ -141,8 +170,58 @@ void VoiceTests::StartRecitationTest() {
                 QStringLiteral(u"の暗唱テストを始めます。"));
 }
 
+void VoiceTests::StartReview(const std::vector<int>& facts) {
+    if (facts.empty() || m_state.AnsV_wait != 0) return;
+    m_review = facts;
+    m_reviewRight = 0;
+    m_host.setSettingsChoicesEnabled(false);
+    const QString text = QStringLiteral(u"今日の復習です。%1問、マイクで答えてね。").arg(facts.size());
+    ShowMessageLine(m_board, text);
+    m_speaker.SpeakMsg(text);
+    m_state.qCount = 0;
+    m_state.qnum = 0;
+    m_state.kaisuu = 1;
+    ShowMark(m_board, nullptr, -1, 0);
+    ShowRound(m_board, 1);
+    SetProgress(m_board, 1);
+    ClearExpression(m_board);
+    ClearReading(m_board);
+    m_pacer.beep();
+    m_kind = 1;
+    m_state.kuku_n = factOf(0);
+    AskOralQuestion(m_state.kuku_n);
+    m_answerWaitMs = 0;
+}
+
+void VoiceTests::endReview() {
+    const int asked = static_cast<int>(m_review.size());
+    m_review.clear();
+    m_state.AnsV_wait = 0;
+    m_kind = 0;
+    m_host.setSettingsChoicesEnabled(true);
+    const QString done =
+        m_reviewRight == asked
+            ? QStringLiteral(u"今日の復習はおしまい。%1問ぜんぶ正かい！").arg(asked)
+            : QStringLiteral(u"今日の復習はおしまい。%1問中%2問 正かい。").arg(asked).arg(m_reviewRight);
+    ShowMessageLine(m_board, done);
+    m_speaker.SpeakMsg(done);
+    m_board.CBoxDsp(1);
+}
+
+void VoiceTests::stopReview() {
+    const QString text = QStringLiteral(u"復習を中止しました。");
+    m_speaker.SpeakMsg(text);
+    ShowMessageLine(m_board, text);
+    m_review.clear();
+    m_state.AnsV_wait = 0;
+    m_kind = 0;
+    m_host.setSettingsChoicesEnabled(true);
+    m_board.CBoxDsp(1);
+}
+
 void VoiceTests::StartFullRecitation() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == 3) return;
+    m_review.clear();
     m_host.setSettingsChoicesEnabled(false);
     m_state.randomFlag = 0;
     m_pacer.sleep(300);
@@ -183,8 +262,7 @@ void VoiceTests::AskOralQuestion(int k) {
     }
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    m_state.AnsV_wait = 1;
-    ++m_questionsAsked;
+    questionAsked(1);
 }
 
 void VoiceTests::AskRecitation(int k) {
@@ -198,8 +276,7 @@ void VoiceTests::AskRecitation(int k) {
     }
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    m_state.AnsV_wait = 2;
-    ++m_questionsAsked;
+    questionAsked(2);
 }
 
 void VoiceTests::AskFullRecitation(int k) {
@@ -211,8 +288,7 @@ void VoiceTests::AskFullRecitation(int k) {
     ShowExpression(m_board, QStringLiteral(u"　") + kukuTables().danName[m_recitedDan - 1] + u'≫');
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    m_state.AnsV_wait = 3;
-    ++m_questionsAsked;
+    questionAsked(3);
 }
 
 void VoiceTests::askByKind(int k) {
@@ -237,7 +313,8 @@ QString VoiceTests::judgedLogTail(int c) const {
 }
 
 bool VoiceTests::takeNumber(int cValue) {
-    if (m_state.ans_way == 0 || m_state.AnsV_wait != 1) return false;
+    // The review listens whatever way of answering the lesson list was left on.
+    if ((m_state.ans_way == 0 && m_review.empty()) || m_state.AnsV_wait != 1) return false;
     JudgeOralAnswer(cValue);
     return true;
 }
@@ -259,6 +336,7 @@ void VoiceTests::JudgeOralAnswer(int c) {
     log(QStringLiteral(u"<★cValue=") + judgedLogTail(c));
     const int n = c - 100;
     const int correct = product == n ? 1 : 0;
+    logAnswer(correct ? AnswerOutcome::Right : AnswerOutcome::Wrong, c);
     if (!correct) m_lesson.ErrRec(m_state.kuku_n);
     ShowAnswer(m_board, n2s(n), correct);
     ShowMark(m_board, m_effects, correct, m_state.pinponFlag);
@@ -276,6 +354,7 @@ void VoiceTests::JudgeRecitation(int c) {
     log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
     log(QStringLiteral(u"<★A:: cValue=") + tail);
     const int correct = m_state.kuku_n + 1 == c - 200 ? 1 : 0;
+    logAnswer(correct ? AnswerOutcome::Right : AnswerOutcome::Wrong, c);
     if (!correct) m_lesson.ErrRec(m_state.kuku_n);
     ShowMark(m_board, m_effects, correct, m_state.pinponFlag);
     ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
@@ -304,8 +383,13 @@ void VoiceTests::endTest(bool showListsFirst) {
 }
 
 void VoiceTests::advance(bool afterTimeOut) {
-    bool roundDone;
-    if (rowTest()) {
+    if (!m_review.empty() && m_state.qnum + 1 >= static_cast<int>(m_review.size())) {
+        endReview();
+        return;
+    }
+    bool roundDone = false;
+    if (!m_review.empty()) {
+    } else if (rowTest()) {
         if (!afterTimeOut)
             log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
                 n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
@@ -347,6 +431,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
     log(QStringLiteral(u"<★FullA:: cValue=") + tail);
     if (m_state.kuku_n + 1 != c - 200) {
         // A wrong or skipped fact: the right reading, then the whole set again from its start.
+        logAnswer(AnswerOutcome::Wrong, c);
         m_lesson.ErrRec(m_state.kuku_n);
         m_speaker.SpeakMsg(t.shikiStr[m_state.kuku_n] + QStringLiteral(u"の正解は，") +
                            t.yomiFull[m_state.kuku_n] + QStringLiteral(u"，です。"));
@@ -363,6 +448,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
         m_answerWaitMs = 0;
         return;
     }
+    logAnswer(AnswerOutcome::Right, c);
     ShowMark(m_board, m_effects, 1, m_state.pinponFlag);
     ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
     ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
@@ -414,6 +500,7 @@ bool VoiceTests::VoiceTestTick() {
     if (m_answerWaitMs < m_state.pacing.speedTimerWait + extra) return false;
 
     const auto& t = kukuTables();
+    if (m_kind == 1 || m_kind == 2) logAnswer(AnswerOutcome::TimedOut, 0);
     switch (m_kind) {
         case 1:
             ShowAnswer(m_board, QStringLiteral("--"), 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lessons/AnswerLog.h"
 #include "lessons/KukuState.h"
 #include "lessons/LessonHost.h"
 #include "lessons/Pacer.h"
@@ -11,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 namespace rentabo {
 
@@ -31,6 +33,12 @@ public:
     void StartOralTest();
     void StartRecitationTest();
     void StartFullRecitation();
+    // Today's review by voice: a spoken-answer test over exactly `facts`, once each, judged and
+    // logged like a test; no result table opens and the last test's answer record stays.
+    void StartReview(const std::vector<int>& facts);
+    bool reviewing() const { return !m_review.empty(); }
+    // The spoken stop command during the review: no result table opens.
+    void stopReview();
 
     // A spoken number (100..199); false when no spoken answer is awaited, so the caller passes
     // it on to the command switch.
@@ -47,6 +55,8 @@ public:
     // Counts the questions asked so far, each from the moment it awaits its answer: a phrase
     // heard while an earlier count stood was said before the present question was asked.
     int questionsAsked() const { return m_questionsAsked; }
+    // Where every judged answer is reported; may be null.
+    void setAnswerLog(AnswerLog* log) { m_answerLog = log; }
 
 private:
     void startCommon(int kind, int randomWhenMenu, const QString& shown, const QString& spoken);
@@ -54,6 +64,10 @@ private:
     int factOf(int qnum) const;
     bool rowTest() const { return m_state.mokuji_n < 9; }
     void writeCell(int correct);
+    // Reports the answer to the fact being asked to the answer log; `said` is the command number
+    // heard (0 for a time-out).
+    void logAnswer(AnswerOutcome outcome, int said);
+    void questionAsked(int awaited);
     void AskOralQuestion(int k);
     void AskRecitation(int k);
     void AskFullRecitation(int k);
@@ -82,6 +96,11 @@ private:
     std::int64_t m_answerWaitMs = 0;
     int m_recitedDan = 1;
     int m_questionsAsked = 0;
+    AnswerLog* m_answerLog = nullptr;
+    std::int64_t m_askedAt = 0;  // when the question being answered had been fully asked
+    std::vector<int> m_review;   // the facts of today's review while one runs
+    int m_reviewRight = 0;
+    void endReview();
 };
 
 }  // namespace rentabo

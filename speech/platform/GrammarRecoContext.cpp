@@ -126,9 +126,9 @@ std::optional<std::size_t> GrammarRecoContext::matchTyped(const QString& text) c
     return std::nullopt;
 }
 
-void GrammarRecoContext::deliverPhrase(std::size_t index) {
+void GrammarRecoContext::deliverPhrase(std::size_t index, std::optional<double> confidence) {
     const GrammarPhrase& p = m_grammar->phrases().at(index);
-    Q_EMIT Recognition(++m_stream, 0, SRTStandard, RecoResult{p.text, p.properties});
+    Q_EMIT Recognition(++m_stream, 0, SRTStandard, RecoResult{p.text, p.properties, confidence});
 }
 
 void GrammarRecoContext::deliverDictation(const QString& text) {

@@ -46,7 +46,7 @@ protected:
     virtual void listeningChanged() {}
     virtual bool dictationAvailable() const { return true; }
 
-    void deliverPhrase(std::size_t index);
+    void deliverPhrase(std::size_t index, std::optional<double> confidence = {});
     void deliverDictation(const QString& text);
     void deliverNothing(const QString& text);
 

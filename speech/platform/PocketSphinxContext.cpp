@@ -400,7 +400,7 @@ void PocketSphinxContext::handle(const SphinxDecoder::Hypothesis& h) {
         if (!h.accepted(m_config))
             deliverNothing(grammar()->phrases()[i].text);
         else
-            deliverPhrase(i);
+            deliverPhrase(i, h.loopScore ? std::optional<double>(h.confidence()) : std::nullopt);
     } else if (m_listening == Listening::Dictation) {
         QString text;
         for (const QString& w : h.words) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace rentabo {
@@ -14,10 +15,12 @@ struct PhraseProperty {
     std::vector<PhraseProperty> children;
 };
 
-// A recognised phrase: its text and its properties.
+// A recognised phrase: its text and its properties, and how sure the recogniser was of it (its
+// engine's measure; none for a typed phrase).
 struct RecoResult {
     QString text;
     std::vector<PhraseProperty> properties;
+    std::optional<double> confidence = {};
 };
 
 // Recognition types of the Recognition event.

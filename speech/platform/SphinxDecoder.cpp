@@ -419,8 +419,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         if (!ready) {
             const QString jsgf = QStringLiteral("#JSGF V1.0;\ngrammar expected;\npublic <expected> = %1 ;\n")
                                      .arg(m_expected.join(QStringLiteral(" | ")));
-            ready = ps_set_jsgf_string(m_impl->decoders[winner], name.constData(),
-                                       jsgf.toUtf8().constData()) >= 0;
+            ready = setJsgf(m_impl->decoders[winner], name.constData(), jsgf.toUtf8().constData()) >= 0;
             if (ready) m_impl->runnerUps[winner].insert(name);
         }
         if (ready) best.expectedScore = rescore(winner, name, samples, count);

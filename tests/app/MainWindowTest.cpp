@@ -11,6 +11,7 @@
 #include "ui_KukuForm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -441,4 +442,64 @@ TEST(MainWindowWeakPoints, TheOpenListIsDrawnAgainAfterTestSortsIt) {
     form.ui().TestT1->trigger();
     EXPECT_EQ(form.state().errorsStr, QStringLiteral("7:13:40:"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 5000));
+}
+
+TEST_F(MainWindowFixture, TheProgressWindowShowsTheHistoryOfTheLearnerOfTheMoment) {
+    ASSERT_TRUE(form->history().store());
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("RentaboHistory.sqlite"))));
+    HistoryRow row;
+    row.when = QDateTime::currentDateTime();
+    row.learner = {form->state().studentName, form->state().indivNum};
+    row.mode = QStringLiteral("key-ordered");
+    for (int k : {3, 4, 5}) {
+        row.answer.kuku_n = k;
+        ASSERT_TRUE(form->history().store()->add(row));
+    }
+    QStringList shown;
+    form->modalHook = [&](QDialog& dialog) {
+        auto* ganbari = qobject_cast<TGanbariForm*>(&dialog);
+        ASSERT_TRUE(ganbari);
+        shown << QStringLiteral("%1 %2")
+                     .arg(ganbari->findChild<QLabel*>(QStringLiteral("title"))->text())
+                     .arg(ganbari->report().answers);
+    };
+    form->ui().Ganbari->trigger();
+    // A brother's name: his own, empty history; the sister's answers are kept for her.
+    form->confirmNameChange = [](const QString&) { return true; };
+    form->ui().Edit2->setText(q(u"くく じろう"));
+    form->SpeedButton1Click();
+    form->ui().Ganbari->trigger();
+    EXPECT_EQ(shown, (QStringList{q(u"くく はじめさんの がんばりの記録 3"),
+                                  q(u"くく じろうさんの がんばりの記録 0")}));
+    EXPECT_EQ(form->history().store()->answerCount({q(u"くく はじめ"), 1234567}), 3);
+}
+
+TEST(MainWindowHistory, ABrokenHistoryFileIsToldOnceAndTheProgramStartsAsEver) {
+    QTemporaryDir dir;
+    {
+        QFile broken(dir.filePath(QStringLiteral("RentaboHistory.sqlite")));
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray("not a database\n").repeated(200));
+    }
+    KukuServices services;
+    services.voice = std::make_unique<SilentVoice>();
+    services.reco = std::make_unique<TypedPhraseContext>();
+    // The window tells while it is being made, before any hook can be set: the box is read and
+    // closed as a learner would.
+    QStringList messages;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages << box->windowTitle() + u'|' + box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+    TKukuForm form(std::move(services), dir.path() + u'/');
+    closer.stop();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.front().startsWith(q(u"お知らせ|がんばりの記録のファイルが読めなかったので")));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("RentaboHistory.sqlite.broken-*")}).size(), 1);
+    EXPECT_TRUE(form.history().store());
+    EXPECT_EQ(form.state().formReady, 1);
 }

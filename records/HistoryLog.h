@@ -1,0 +1,35 @@
+#pragma once
+
+#include "lessons/AnswerLog.h"
+#include "lessons/KukuState.h"
+#include "records/HistoryStore.h"
+
+#include <QDateTime>
+
+#include <functional>
+
+namespace rentabo {
+
+// The runs' answer log written into the history: each judged answer with the learner of the
+// moment (a name change starts another learner's history), the lesson mode and the wall clock.
+class HistoryLog final : public AnswerLog {
+public:
+    using Clock = std::function<QDateTime()>;
+    HistoryLog(HistoryStore& store, const KukuState& state, Clock clock)
+        : m_store(store), m_state(state), m_clock(std::move(clock)) {}
+
+    void answerJudged(const JudgedAnswer& answer) override;
+
+    // Called once, with a Japanese message, when an answer could not be written.
+    std::function<void(const QString&)> onFailure;
+
+private:
+    HistoryStore& m_store;
+    const KukuState& m_state;
+    Clock m_clock;
+    bool m_failureTold = false;
+};
+
+LearnerId learnerOf(const KukuState& state);
+
+}  // namespace rentabo

@@ -1,0 +1,505 @@
+#include "records/HistoryStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include <map>
+#include <tuple>
+#include <utility>
+
+namespace rentabo {
+
+namespace {
+
+constexpr char kDriver[] = "QSQLITE";
+constexpr char kTimeFormat[] = "yyyy-MM-dd HH:mm:ss.zzz";
+constexpr char kDayFormat[] = "yyyy-MM-dd";
+
+QString outcomeTag(AnswerOutcome o) {
+    switch (o) {
+        case AnswerOutcome::Right:
+            return QStringLiteral("right");
+        case AnswerOutcome::Wrong:
+            return QStringLiteral("wrong");
+        case AnswerOutcome::TimedOut:
+            return QStringLiteral("timeout");
+    }
+    return {};
+}
+
+AnswerOutcome outcomeOfTag(const QString& tag) {
+    if (tag == QLatin1String("right")) return AnswerOutcome::Right;
+    if (tag == QLatin1String("timeout")) return AnswerOutcome::TimedOut;
+    return AnswerOutcome::Wrong;
+}
+
+QString dayText(const QDate& d) {
+    return d.isValid() ? d.toString(QLatin1String(kDayFormat)) : QString();
+}
+
+QDate dayOf(const QVariant& v) {
+    return v.isNull() ? QDate() : QDate::fromString(v.toString(), QLatin1String(kDayFormat));
+}
+
+QVariant nullableDay(const QDate& d) {
+    return d.isValid() ? QVariant(dayText(d)) : QVariant(QMetaType(QMetaType::QString));
+}
+
+// Version 1: one row per judged answer, and the view a parent reads.
+const char* const kSchema1[] = {
+    "CREATE TABLE answers ("
+    " id INTEGER PRIMARY KEY,"
+    " answered_at TEXT NOT NULL,"  // local time, yyyy-MM-dd HH:mm:ss.zzz
+    " learner_name TEXT NOT NULL,"
+    " learner_number INTEGER NOT NULL,"
+    " mode TEXT NOT NULL,"
+    " fact INTEGER NOT NULL CHECK (fact BETWEEN 0 AND 80),"
+    " multiplicand INTEGER NOT NULL,"
+    " multiplier INTEGER NOT NULL,"
+    " answer INTEGER,"
+    " outcome TEXT NOT NULL CHECK (outcome IN ('right', 'wrong', 'timeout')),"
+    " answer_ms INTEGER NOT NULL,"
+    " channel TEXT NOT NULL CHECK (channel IN ('keyboard', 'voice')),"
+    " confidence REAL)",
+    "CREATE INDEX answers_by_day ON answers (learner_name, learner_number, answered_at, outcome)",
+    "CREATE INDEX answers_by_fact ON answers (learner_name, learner_number, fact, id)",
+};
+
+// The Japanese view over the answers, also the columns of the CSV export.
+constexpr char kListColumns[] =
+    "answered_at AS 日時, learner_name AS 名前, learner_number AS 番号,"
+    " CASE mode WHEN 'key-ordered' THEN 'キー答・順' WHEN 'key-shuffled' THEN 'キー答・乱'"
+    " WHEN 'oral-ordered' THEN '口答・順' WHEN 'oral-shuffled' THEN '口答・乱'"
+    " WHEN 'recite-ordered' THEN '暗唱・順' WHEN 'recite-shuffled' THEN '暗唱・乱'"
+    " WHEN 'full-recitation' THEN '完全暗唱' WHEN 'review-key' THEN '今日の復習・キー'"
+    " WHEN 'review-voice' THEN '今日の復習・声' ELSE mode END AS テスト,"
+    " multiplicand || '×' || multiplier AS 式, multiplicand * multiplier AS 正しい答え,"
+    " answer AS 答え,"
+    " CASE outcome WHEN 'right' THEN '正解' WHEN 'wrong' THEN 'まちがい' ELSE '時間切れ' END AS 結果,"
+    " round(answer_ms / 1000.0, 1) AS 秒,"
+    " CASE channel WHEN 'voice' THEN '声' ELSE 'キー' END AS 答え方,"
+    " round(confidence, 2) AS 認識の確かさ";
+
+QSqlDatabase dbOf(const QString& connection) {
+    return QSqlDatabase::database(connection, false);
+}
+
+bool exec(QSqlQuery& q, const QString& sql, QString* error) {
+    if (q.exec(sql)) return true;
+    if (error) *error = q.lastError().text();
+    return false;
+}
+
+bool execAll(const QString& connection, std::initializer_list<QString> statements, QString* error) {
+    QSqlQuery q(dbOf(connection));
+    for (const QString& s : statements)
+        if (!exec(q, s, error)) return false;
+    return true;
+}
+
+void removeConnection(const QString& name) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid()) db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Moves a broken database, with its journal files, aside under a dated name.
+QString setAside(const QString& path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = path + QStringLiteral(".broken-") + stamp;
+    for (int i = 2; QFileInfo::exists(target); ++i)
+        target = path + QStringLiteral(".broken-%1-%2").arg(stamp).arg(i);
+    if (!QFile::rename(path, target)) return {};
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString side = path + QLatin1String(suffix);
+        if (QFileInfo::exists(side)) QFile::rename(side, target + QLatin1String(suffix));
+    }
+    return target;
+}
+
+QString csvField(QString text) {
+    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r'))
+        return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+    return text;
+}
+
+}  // namespace
+
+QString historyModeOf(int menu_n, bool review, AnswerChannel channel) {
+    if (review)
+        return channel == AnswerChannel::Voice ? QStringLiteral("review-voice")
+                                               : QStringLiteral("review-key");
+    switch (menu_n) {
+        case 3:
+            return QStringLiteral("key-ordered");
+        case 4:
+            return QStringLiteral("key-shuffled");
+        case 5:
+            return QStringLiteral("oral-ordered");
+        case 6:
+            return QStringLiteral("oral-shuffled");
+        case 7:
+            return QStringLiteral("recite-ordered");
+        case 8:
+            return QStringLiteral("recite-shuffled");
+        case 9:
+            return QStringLiteral("full-recitation");
+        default:
+            return QStringLiteral("mode-%1").arg(menu_n + 1);
+    }
+}
+
+HistoryStore::HistoryStore(QString path, QString connection)
+    : m_path(std::move(path)), m_connection(std::move(connection)) {}
+
+HistoryStore::~HistoryStore() {
+    removeConnection(m_connection);
+}
+
+HistoryStore::Opened HistoryStore::open(const QString& path) {
+    Opened result;
+    if (!QSqlDatabase::isDriverAvailable(QLatin1String(kDriver))) {
+        result.notice = QStringLiteral(
+            u"がんばりの記録を残すためのSQLiteが見つかりません。\n"
+            u"テストはいつもどおりできますが、答えの記録は残りません。");
+        return result;
+    }
+    static int serial = 0;
+    auto attempt = [&](QString* error) -> std::unique_ptr<HistoryStore> {
+        const QString name = QStringLiteral("rentabo-history-%1").arg(++serial);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(kDriver), name);
+            db.setDatabaseName(path);
+            if (!db.open()) {
+                *error = db.lastError().text();
+                db = QSqlDatabase();
+                removeConnection(name);
+                return nullptr;
+            }
+        }
+        std::unique_ptr<HistoryStore> store(new HistoryStore(path, name));
+        if (!store->prepare(error)) return nullptr;
+        return store;
+    };
+    QString why;
+    result.store = attempt(&why);
+    if (result.store) return result;
+
+    result.setAsidePath = QFileInfo::exists(path) ? setAside(path) : QString();
+    QString again;
+    if (!result.setAsidePath.isEmpty()) result.store = attempt(&again);
+    if (result.store) {
+        result.notice = QStringLiteral(
+                            u"がんばりの記録のファイルが読めなかったので、\n%1\nという名前で残し、"
+                            u"新しい記録を始めます。")
+                            .arg(QFileInfo(result.setAsidePath).fileName());
+    } else {
+        result.notice = QStringLiteral(
+                            u"がんばりの記録のファイルを開けませんでした。\n%1\n(%2)\n"
+                            u"テストはいつもどおりできますが、答えの記録は残りません。")
+                            .arg(path, again.isEmpty() ? why : again);
+    }
+    return result;
+}
+
+bool HistoryStore::prepare(QString* error) {
+    QSqlQuery q(dbOf(m_connection));
+    // A file that is not a database fails here; a damaged one does not answer "ok".
+    if (!exec(q, QStringLiteral("PRAGMA quick_check"), error)) return false;
+    if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
+        *error = QStringLiteral("quick_check: ") + (q.isValid() ? q.value(0).toString() : QString());
+        return false;
+    }
+    q.finish();
+    if (!exec(q, QStringLiteral("PRAGMA journal_mode=WAL"), error)) return false;
+    q.finish();
+    // In WAL a commit reaches the file when it returns; only a power cut may lose the last ones.
+    if (!exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), error)) return false;
+    const int version = schemaVersion();
+    if (version < 0) {
+        *error = QStringLiteral("user_version");
+        return false;
+    }
+    if (version < kSchemaVersion && !migrate(version, error)) return false;
+    // The file must take writes, or every answer would be lost without a word.
+    return execAll(m_connection, {QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("ROLLBACK")}, error);
+}
+
+int HistoryStore::schemaVersion() const {
+    QSqlQuery q(dbOf(m_connection));
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) return -1;
+    return q.value(0).toInt();
+}
+
+bool HistoryStore::migrate(int from, QString* error) {
+    QSqlDatabase db = dbOf(m_connection);
+    if (!db.transaction()) {
+        *error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery q(db);
+    auto fail = [&] {
+        db.rollback();
+        return false;
+    };
+    if (from < 1) {
+        for (const char* sql : kSchema1)
+            if (!exec(q, QString::fromUtf8(sql), error)) return fail();
+    }
+    if (from < 2) {
+        // The review's Leitner cards, made from the answers already kept.
+        if (!exec(q, QStringLiteral("ALTER TABLE answers ADD COLUMN review INTEGER NOT NULL DEFAULT 0"),
+                  error) ||
+            !exec(q,
+                  QStringLiteral(
+                      "CREATE TABLE review_cards (learner_name TEXT NOT NULL,"
+                      " learner_number INTEGER NOT NULL, fact INTEGER NOT NULL, box INTEGER NOT NULL,"
+                      " due_day TEXT, moved_up_day TEXT, missed_day TEXT,"
+                      " PRIMARY KEY (learner_name, learner_number, fact))"),
+                  error))
+            return fail();
+        std::map<std::tuple<QString, int, int>, LeitnerCard> cards;
+        if (!exec(q,
+                  QStringLiteral("SELECT learner_name, learner_number, fact, answered_at, outcome, answer_ms"
+                                 " FROM answers ORDER BY id"),
+                  error))
+            return fail();
+        while (q.next()) {
+            auto& card = cards[{q.value(0).toString(), q.value(1).toInt(), q.value(2).toInt()}];
+            const QDate day = QDate::fromString(q.value(3).toString().left(10), QLatin1String(kDayFormat));
+            card = applyAnswer(card, day, outcomeOfTag(q.value(4).toString()), q.value(5).toLongLong());
+        }
+        q.finish();
+        q.prepare(QStringLiteral("INSERT INTO review_cards VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        for (const auto& [key, card] : cards) {
+            q.addBindValue(std::get<0>(key));
+            q.addBindValue(std::get<1>(key));
+            q.addBindValue(std::get<2>(key));
+            q.addBindValue(card.box);
+            q.addBindValue(nullableDay(card.due));
+            q.addBindValue(nullableDay(card.movedUp));
+            q.addBindValue(nullableDay(card.missed));
+            if (!q.exec()) {
+                *error = q.lastError().text();
+                return fail();
+            }
+        }
+    }
+    if (!exec(q, QStringLiteral("DROP VIEW IF EXISTS answer_list"), error) ||
+        !exec(q,
+              QStringLiteral("CREATE VIEW answer_list AS SELECT ") + QString::fromUtf8(kListColumns) +
+                  QStringLiteral(", CASE review WHEN 1 THEN '復習' ELSE '' END AS 復習 FROM answers"),
+              error) ||
+        !exec(q, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), error))
+        return fail();
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        return fail();
+    }
+    return true;
+}
+
+bool HistoryStore::add(const HistoryRow& row) {
+    QSqlDatabase db = dbOf(m_connection);
+    const JudgedAnswer& a = row.answer;
+    if (a.kuku_n < 0 || a.kuku_n > 80) return false;
+    if (!db.transaction()) {
+        m_lastError = db.lastError().text();
+        return false;
+    }
+    QSqlQuery q(db);
+    auto fail = [&] {
+        m_lastError = q.lastError().text();
+        db.rollback();
+        return false;
+    };
+    q.prepare(
+        QStringLiteral("INSERT INTO answers (answered_at, learner_name, learner_number, mode, fact, "
+                       "multiplicand, multiplier,"
+                       " answer, outcome, answer_ms, channel, confidence, review) VALUES (?, ?, ?, ?, ?, ?, "
+                       "?, ?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(row.when.toString(QLatin1String(kTimeFormat)));
+    q.addBindValue(row.learner.name);
+    q.addBindValue(row.learner.number);
+    q.addBindValue(row.mode);
+    q.addBindValue(a.kuku_n);
+    q.addBindValue(a.kuku_n / 9 + 1);
+    q.addBindValue(a.kuku_n % 9 + 1);
+    q.addBindValue(a.given >= 0 ? QVariant(a.given) : QVariant(QMetaType(QMetaType::Int)));
+    q.addBindValue(outcomeTag(a.outcome));
+    q.addBindValue(static_cast<qlonglong>(a.answerMs));
+    q.addBindValue(a.channel == AnswerChannel::Voice ? QStringLiteral("voice") : QStringLiteral("keyboard"));
+    q.addBindValue(a.confidence ? QVariant(*a.confidence) : QVariant(QMetaType(QMetaType::Double)));
+    q.addBindValue(row.review ? 1 : 0);
+    if (!q.exec()) return fail();
+
+    const LeitnerCard next = applyAnswer(card(row.learner, a.kuku_n), row.when.date(), a.outcome, a.answerMs);
+    q.prepare(QStringLiteral("INSERT OR REPLACE INTO review_cards VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(row.learner.name);
+    q.addBindValue(row.learner.number);
+    q.addBindValue(a.kuku_n);
+    q.addBindValue(next.box);
+    q.addBindValue(nullableDay(next.due));
+    q.addBindValue(nullableDay(next.movedUp));
+    q.addBindValue(nullableDay(next.missed));
+    if (!q.exec()) return fail();
+    if (!db.commit()) {
+        m_lastError = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+LeitnerCard HistoryStore::card(const LearnerId& learner, int kuku_n) const {
+    QSqlQuery q(dbOf(m_connection));
+    q.prepare(
+        QStringLiteral("SELECT box, due_day, moved_up_day, missed_day FROM review_cards"
+                       " WHERE learner_name = ? AND learner_number = ? AND fact = ?"));
+    q.addBindValue(learner.name);
+    q.addBindValue(learner.number);
+    q.addBindValue(kuku_n);
+    LeitnerCard c;
+    if (q.exec() && q.next()) {
+        c.box = q.value(0).toInt();
+        c.due = dayOf(q.value(1));
+        c.movedUp = dayOf(q.value(2));
+        c.missed = dayOf(q.value(3));
+    }
+    return c;
+}
+
+std::array<FactProgress, 81> HistoryStore::recentProgress(const LearnerId& learner) const {
+    std::array<FactProgress, 81> out{};
+    QSqlQuery q(dbOf(m_connection));
+    // One short walk down the index per fact: the same time with ten answers or a hundred thousand.
+    q.prepare(QStringLiteral("SELECT outcome, answer_ms FROM answers"
+                             " WHERE learner_name = ? AND learner_number = ? AND fact = ?"
+                             " ORDER BY id DESC LIMIT %1")
+                  .arg(kRecentAnswers));
+    for (int k = 0; k < 81; ++k) {
+        q.addBindValue(learner.name);
+        q.addBindValue(learner.number);
+        q.addBindValue(k);
+        if (!q.exec()) {
+            m_lastError = q.lastError().text();
+            break;
+        }
+        FactProgress& f = out[static_cast<std::size_t>(k)];
+        std::int64_t rightMs = 0;
+        while (q.next()) {
+            ++f.answers;
+            if (q.value(0).toString() == QLatin1String("right")) {
+                ++f.right;
+                rightMs += q.value(1).toLongLong();
+            }
+        }
+        if (f.right > 0) f.meanRightMs = rightMs / f.right;
+    }
+    return out;
+}
+
+std::vector<DayProgress> HistoryStore::days(const LearnerId& learner, const QDate& from,
+                                            const QDate& to) const {
+    std::vector<DayProgress> out;
+    for (QDate d = from; d <= to; d = d.addDays(1)) out.push_back({d, 0, 0});
+    QSqlQuery q(dbOf(m_connection));
+    q.prepare(QStringLiteral(
+        "SELECT substr(answered_at, 1, 10), COUNT(*), SUM(outcome = 'right') FROM answers"
+        " WHERE learner_name = ? AND learner_number = ? AND answered_at >= ? AND answered_at < ?"
+        " GROUP BY 1"));
+    q.addBindValue(learner.name);
+    q.addBindValue(learner.number);
+    q.addBindValue(dayText(from));
+    q.addBindValue(dayText(to.addDays(1)));
+    if (!q.exec()) {
+        m_lastError = q.lastError().text();
+        return out;
+    }
+    while (q.next()) {
+        const qint64 i = from.daysTo(dayOf(q.value(0)));
+        if (i < 0 || i >= static_cast<qint64>(out.size())) continue;
+        out[static_cast<std::size_t>(i)].answers = q.value(1).toInt();
+        out[static_cast<std::size_t>(i)].right = q.value(2).toInt();
+    }
+    return out;
+}
+
+std::vector<int> HistoryStore::dueToday(const LearnerId& learner, const QDate& today, int limit) const {
+    const auto recent = recentProgress(learner);
+    std::vector<ReviewCandidate> candidates;
+    QSqlQuery q(dbOf(m_connection));
+    q.prepare(
+        QStringLiteral("SELECT fact, box, due_day, moved_up_day, missed_day FROM review_cards"
+                       " WHERE learner_name = ? AND learner_number = ?"));
+    q.addBindValue(learner.name);
+    q.addBindValue(learner.number);
+    if (!q.exec()) {
+        m_lastError = q.lastError().text();
+        return {};
+    }
+    while (q.next()) {
+        const int k = q.value(0).toInt();
+        if (k < 0 || k > 80) continue;
+        ReviewCandidate c;
+        c.kuku_n = k;
+        c.card = {q.value(1).toInt(), dayOf(q.value(2)), dayOf(q.value(3)), dayOf(q.value(4))};
+        c.recentMisses = recent[static_cast<std::size_t>(k)].misses();
+        c.meanRightMs = recent[static_cast<std::size_t>(k)].meanRightMs;
+        candidates.push_back(c);
+    }
+    return dueForReview(std::move(candidates), today, limit);
+}
+
+int HistoryStore::answerCount(const LearnerId& learner) const {
+    QSqlQuery q(dbOf(m_connection));
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM answers WHERE learner_name = ? AND learner_number = ?"));
+    q.addBindValue(learner.name);
+    q.addBindValue(learner.number);
+    return q.exec() && q.next() ? q.value(0).toInt() : 0;
+}
+
+bool HistoryStore::exportCsv(const LearnerId& learner, const QString& path, QString* error) const {
+    QSqlQuery q(dbOf(m_connection));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT ") + QString::fromUtf8(kListColumns) +
+              QStringLiteral(", CASE review WHEN 1 THEN '復習' ELSE '' END AS 復習 FROM answers"
+                             " WHERE learner_name = ? AND learner_number = ? ORDER BY id"));
+    q.addBindValue(learner.name);
+    q.addBindValue(learner.number);
+    if (!q.exec()) {
+        if (error) *error = q.lastError().text();
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    const QSqlRecord record = q.record();
+    QStringList header;
+    for (int i = 0; i < record.count(); ++i) header << csvField(record.fieldName(i));
+    // A spreadsheet takes the file for UTF-8 only with the byte-order mark; rows end in CR LF.
+    file.write("\xEF\xBB\xBF");
+    file.write(header.join(u',').toUtf8() + "\r\n");
+    while (q.next()) {
+        QStringList fields;
+        for (int i = 0; i < record.count(); ++i) fields << csvField(q.value(i).toString());
+        file.write(fields.join(u',').toUtf8() + "\r\n");
+    }
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace rentabo
