@@ -7,6 +7,7 @@ from a finally block, so nothing is left running when a test fails.
 """
 
 import array
+import ctypes
 import fcntl
 import math
 import os
@@ -25,6 +26,12 @@ FRAME = 320  # 20 ms
 
 class Failure(Exception):
     pass
+
+
+def die_with_test():
+    """In a child, before it runs: killed with the test process, even when that is killed
+    outright (a test time-out), so no server, display or program is left running."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def wait_until(what, timeout, step=0.05, why="condition"):
@@ -173,7 +180,7 @@ class SoundServer:
         self.proc = subprocess.Popen(
             ["pulseaudio", "-n", "-F", self.config, "--daemonize=no", "--exit-idle-time=-1",
              "--use-pid-file=no", "--log-target=stderr", "--log-level=warning"],
-            env=self.env, stdout=log, stderr=log, start_new_session=True)
+            env=self.env, stdout=log, stderr=log, start_new_session=True, preexec_fn=die_with_test)
         wait_until(lambda: self.proc.poll() is not None or self.answers(), 20, 0.1, "the sound server")
         if self.proc.poll() is not None:
             raise Failure("the sound server did not start: " + open(log.name).read()[-500:])
@@ -375,7 +382,7 @@ class Program:
         r, w = os.pipe()
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
                                       "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, start_new_session=True)
+                                     stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=die_with_test)
         os.close(w)
         with os.fdopen(r) as f:
             number = f.readline().strip()
@@ -386,10 +393,10 @@ class Program:
         self.env["DISPLAY"] = ":" + number
         # A window manager, so a window can be closed the way a user closes it.
         self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, start_new_session=True)
+                                   stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=die_with_test)
         self.proc = subprocess.Popen([os.path.join(self.dir, "rentabo")], env=self.env,
                                      stdout=open(self.log, "w"), stderr=subprocess.STDOUT,
-                                     start_new_session=True)
+                                     start_new_session=True, preexec_fn=die_with_test)
         threading.Thread(target=self._watch_memo, daemon=True).start()
         self.window = self.wait_window("Rentabo|九九|くく|道場", 60)
 
