@@ -54,8 +54,8 @@ void Recognition::followVoice(bool speaking) {
 }
 
 void Recognition::followMoment() {
+    m_context.expectCommand(m_state.cc_mode == 1 ? expectedCommand(m_state) : 0);
     if (m_state.cc_mode != 1) return;
-    m_context.expectCommand(expectedCommand(m_state));
     const std::vector<int> rules = momentRules(m_state);
     if (rules == m_listeningRules) return;
     for (int id : {kRuleColours, kRuleRows, kRuleCommands, kRuleNumbers, kRuleReadings, kRuleChart})

@@ -348,7 +348,8 @@ void PocketSphinxContext::listeningChanged() {
 // switch between the moments of a lesson costs nothing and never disturbs a phrase being heard.
 void PocketSphinxContext::useExpectation() {
     QStringList words;
-    if (m_expectedCommand != 0 && grammar())
+    // A phrase the learner was asked to say is no answer to a question.
+    if (m_expectedCommand != 0 && grammar() && listeningFor().isEmpty())
         for (std::size_t i = 0; i < grammar()->phrases().size(); ++i)
             if (m_pronounceable[i] && commandNumber(grammar()->phrases()[i]) == m_expectedCommand)
                 words << phraseWord(i);
