@@ -18,14 +18,6 @@
 
 namespace {
 
-struct SilentHost final : rentabo::RecordsHost {
-    QString nameBoxText() const override { return {}; }
-    void focusNameBox() override {}
-    void ShowInfoPanel(int) override {}
-    void message(const QString&, const QString&) override {}
-    bool openDocument(const QString&) override { return false; }
-};
-
 void report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     std::printf("%-34s median %8.3f ms   best %8.3f ms   worst %8.3f ms   (%zu runs)\n", what,
@@ -56,7 +48,7 @@ int main(int argc, char** argv) {
     std::printf("history: %d answers of one learner (written in %.1f s)\n", store.answerCount(who),
                 fill.elapsed() / 1000.0);
 
-    SilentHost host;
+    rentabo::sample::SilentHost host;
     std::vector<double> openMs;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;

@@ -66,7 +66,7 @@ struct SphinxDecoder::Impl {
     std::vector<std::int16_t> last;           // the phrase decoded last
     QByteArray search;                        // the search that should listen
     std::vector<QByteArray> active;           // the search each decoder has
-    std::vector<QSet<QByteArray>> runnerUps;  // the runner-up searches each decoder holds
+    std::vector<QSet<QByteArray>> runnerUps;  // the runner-up and expected searches each decoder holds
     QStringList names;                        // every search added
     bool loop = false;
 
@@ -402,31 +402,38 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         if (hyp && QString::fromUtf8(hyp) == first) ++best.agreeing;
     }
     if (m_runnerUp && !m_impl->search.isEmpty()) {
-        const QByteArray name = "ru:" + m_impl->search + ':' + best.words.first().toUtf8();
-        bool ready = m_impl->runnerUps[winner].contains(name);
-        if (!ready) {
-            const QString jsgf = m_runnerUp(best.words.first());
-            ready = !jsgf.isEmpty() &&
-                    setJsgf(m_impl->decoders[winner], name.constData(), jsgf.toUtf8().constData()) >= 0;
-            if (ready) m_impl->runnerUps[winner].insert(name);
-        }
-        if (ready) best.runnerUpScore = rescore(winner, name, samples, count);
+        const QString word = best.words.first();
+        best.runnerUpScore = rescoreKept(
+            winner, "ru:" + m_impl->search + ':' + word.toUtf8(), [&] { return m_runnerUp(word); }, samples,
+            count);
     }
     best.answerExpected = !m_expected.isEmpty();
-    if (best.answerExpected && !m_expected.contains(first)) {
-        const QByteArray name = "ex:" + m_expected.join(u',').toUtf8();
-        bool ready = m_impl->runnerUps[winner].contains(name);
-        if (!ready) {
-            const QString jsgf = QStringLiteral("#JSGF V1.0;\ngrammar expected;\npublic <expected> = %1 ;\n")
-                                     .arg(m_expected.join(QStringLiteral(" | ")));
-            ready = setJsgf(m_impl->decoders[winner], name.constData(), jsgf.toUtf8().constData()) >= 0;
-            if (ready) m_impl->runnerUps[winner].insert(name);
-        }
-        if (ready) best.expectedScore = rescore(winner, name, samples, count);
-    }
+    if (best.answerExpected && !m_expected.contains(first))
+        best.expectedScore = rescoreKept(
+            winner, "ex:" + m_expected.join(u',').toUtf8(),
+            [&] {
+                return QStringLiteral("#JSGF V1.0;\ngrammar expected;\npublic <expected> = %1 ;\n")
+                    .arg(m_expected.join(QStringLiteral(" | ")));
+            },
+            samples, count);
     // The loop listens with the warp that suited the speaker, so the two scores compare.
     if (m_impl->loop) best.loopScore = rescore(winner, "loop", samples, count);
     return best;
+}
+
+// The same with a search made the first time it is asked for (from the grammar `jsgf` gives;
+// none when that is empty) and kept by the decoder under `name`.
+std::optional<int> SphinxDecoder::rescoreKept(std::size_t i, const QByteArray& name,
+                                              const std::function<QString()>& jsgf,
+                                              const std::int16_t* samples, std::size_t count) {
+    if (!m_impl->runnerUps[i].contains(name)) {
+        const QString grammar = jsgf();
+        if (grammar.isEmpty() ||
+            setJsgf(m_impl->decoders[i], name.constData(), grammar.toUtf8().constData()) < 0)
+            return std::nullopt;
+        m_impl->runnerUps[i].insert(name);
+    }
+    return rescore(i, name, samples, count);
 }
 
 // Decodes the audio again with another search of one decoder, then gives it its search back.

@@ -160,6 +160,9 @@ private:
     Hypothesis best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
     std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
                                std::size_t count);
+    std::optional<int> rescoreKept(std::size_t decoder, const QByteArray& name,
+                                   const std::function<QString()>& jsgf, const std::int16_t* samples,
+                                   std::size_t count);
     void applySearch(std::size_t decoder);
     Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();

@@ -17,12 +17,6 @@ using namespace rentabo::testing;
 
 namespace {
 
-int commandOf(const GrammarPhrase& p) {
-    return GetPropertyValue(RecoResult{p.text, p.properties}, QStringLiteral("chosencolour"),
-                            QStringLiteral("colourvalue"))
-        .toInt();
-}
-
 // A context listening as during a spoken answer (rows, commands, numbers).
 std::unique_ptr<PocketSphinxContext> answering() {
     auto context = std::make_unique<PocketSphinxContext>();
@@ -45,7 +39,7 @@ const std::vector<Said>& childsNumbers(const PocketSphinxContext& context) {
     static const std::vector<Said> said = [&] {
         std::vector<Said> all;
         for (const GrammarPhrase& p : context.grammar()->phrases()) {
-            const int n = commandOf(p) - 100;
+            const int n = commandNumber(p) - 100;
             if (n < 1 || n > 81 ||
                 std::any_of(all.begin(), all.end(), [&](const Said& s) { return s.number == n; }))
                 continue;
@@ -66,7 +60,7 @@ std::pair<int, int> heard(PocketSphinxContext& context, const std::vector<const 
     for (const Said* s : phrases) {
         const auto i = context.recognizeUtterance(s->audio);
         if (!i) continue;
-        (commandOf(context.grammar()->phrases()[*i]) == 100 + s->number ? right : wrong)++;
+        (commandNumber(context.grammar()->phrases()[*i]) == 100 + s->number ? right : wrong)++;
     }
     return {right, wrong};
 }
@@ -163,7 +157,8 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
             if (!heard)
                 ++t.again;
             else
-                (commandOf(context->grammar()->phrases()[*heard]) == 100 + products[i] ? t.said : t.other)++;
+                (commandNumber(context->grammar()->phrases()[*heard]) == 100 + products[i] ? t.said
+                                                                                           : t.other)++;
         }
         return t;
     };

@@ -5,6 +5,7 @@
 // of the higher rows missed more and answered more slowly at first, and every fact getting better
 // with practice.
 #include "records/HistoryStore.h"
+#include "records/RecordsHost.h"
 
 #include <QDateTime>
 
@@ -14,6 +15,15 @@
 #include <random>
 
 namespace rentabo::sample {
+
+// The progress window's host for the tools: nothing to show or open beside it.
+struct SilentHost final : RecordsHost {
+    QString nameBoxText() const override { return {}; }
+    void focusNameBox() override {}
+    void ShowInfoPanel(int) override {}
+    void message(const QString&, const QString&) override {}
+    bool openDocument(const QString&) override { return false; }
+};
 
 // Fills `days` days ending with `lastDay` with about `perDay` answers on each day practised.
 // Returns the number of answers written.

@@ -11,17 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-struct SilentHost final : rentabo::RecordsHost {
-    QString nameBoxText() const override { return {}; }
-    void focusNameBox() override {}
-    void ShowInfoPanel(int) override {}
-    void message(const QString&, const QString&) override {}
-    bool openDocument(const QString&) override { return false; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -41,7 +31,7 @@ int main(int argc, char** argv) {
     const rentabo::LearnerId who{QStringLiteral(u"くく はじめ"), 1234567};
     const QDate today(2026, 3, 20);
     rentabo::sample::fillHistory(*opened.store, who, today, days, 27);
-    SilentHost host;
+    rentabo::sample::SilentHost host;
     rentabo::TGanbariForm form(*opened.store, who, today, host, true);
     form.resize(form.sizeHint());
     form.show();

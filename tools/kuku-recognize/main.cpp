@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 using namespace rentabo;
 
@@ -67,40 +69,33 @@ int printDictionary(const QString& path) {
     return bad ? 1 : 0;
 }
 
-// The command numbers of the lines "file<TAB>command number" of a manifest, by file name.
-std::optional<std::map<QString, int>> readExpectations(const QString& manifest, QString* error) {
+// The lines "file<TAB>command number" of a manifest, in order.
+std::optional<std::vector<std::pair<QString, int>>> readManifest(const QString& manifest, QString* error) {
     QFile in(manifest);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("%1 を開けません").arg(manifest);
         return std::nullopt;
     }
-    std::map<QString, int> expected;
+    std::vector<std::pair<QString, int>> lines;
     for (const QByteArray& raw : in.readAll().split('\n')) {
         const QStringList fields = QString::fromUtf8(raw).trimmed().split(u'\t');
-        if (fields.size() >= 2 && !fields[0].isEmpty())
-            expected[QFileInfo(fields[0]).fileName()] = fields[1].toInt();
+        if (fields.size() >= 2 && !fields[0].isEmpty()) lines.emplace_back(fields[0], fields[1].toInt());
     }
-    return expected;
+    return lines;
 }
 
 // Adapts the context's model to the speaker of the phrases MANIFEST lists, as the program does
 // with its learner's phrases: each phrase is heard first (for the warp that suits the voice and
 // the variant said, when it was heard right), and the model is re-estimated on them.
 bool adaptFrom(PocketSphinxContext& context, const QString& manifest, const QString& outDir, QString* error) {
-    QFile in(manifest);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1 を開けません").arg(manifest);
-        return false;
-    }
+    const auto lines = readManifest(manifest, error);
+    if (!lines) return false;
     const QDir base = QFileInfo(manifest).dir();
     const auto& phrases = context.grammar()->phrases();
     std::vector<KnownPhrase> known;
     std::map<double, int> warps;
-    for (const QByteArray& raw : in.readAll().split('\n')) {
-        const QStringList fields = QString::fromUtf8(raw).trimmed().split(u'\t');
-        if (fields.size() < 2 || fields[0].isEmpty()) continue;
-        const int expected = fields[1].toInt();
-        const auto audio = readWav(base.filePath(fields[0]), error);
+    for (const auto& [file, expected] : *lines) {
+        const auto audio = readWav(base.filePath(file), error);
         if (!audio) return false;
         const MonoAudio in16 = audio->rate == 16000 ? *audio : resample(*audio, 16000);
         std::optional<std::size_t> said;
@@ -114,7 +109,7 @@ bool adaptFrom(PocketSphinxContext& context, const QString& manifest, const QStr
                 !PocketSphinxContext::phrasePronunciations(phrases[i].text).empty())
                 said = i;
         if (!said) {
-            *error = QStringLiteral("%1: 番号 %2 の言葉が文法にありません").arg(fields[0]).arg(expected);
+            *error = QStringLiteral("%1: 番号 %2 の言葉が文法にありません").arg(file).arg(expected);
             return false;
         }
         known.push_back(
@@ -283,12 +278,13 @@ int main(int argc, char** argv) {
     }
     std::map<QString, int> expectations;
     if (cli.isSet(QStringLiteral("expect-from"))) {
-        auto read = readExpectations(cli.value(QStringLiteral("expect-from")), &error);
+        const auto read = readManifest(cli.value(QStringLiteral("expect-from")), &error);
         if (!read) {
             print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
             return 1;
         }
-        expectations = std::move(*read);
+        // By file name: the files decoded are named by their paths on the command line.
+        for (const auto& [file, command] : *read) expectations[QFileInfo(file).fileName()] = command;
     }
     const qint64 loadMs = loadTimer.elapsed();
 
