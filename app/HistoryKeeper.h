@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
 #include "records/GanbariForm.h"
 #include "records/HistoryLog.h"
 #include "records/HistoryStore.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/Pacer.h"
+#include "core/Pacer.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -44,10 +44,8 @@ public:
     // While a run is active, input to the guarded window feeds the key state.
     void beginRun();
     void endRun();
-    bool runActive() const { return m_runDepth > 0; }
-    // A stop heard while a run is active (a spoken 「ストップ」): the run sees one press of Esc
-    // at its next poll and stops through its own Esc path.
-    void stopHeard();
+    bool runActive() const override { return m_runDepth > 0; }
+    void stopHeard() override;
 
     // The key code a key event stands for, or 0 for keys no run reads.
     static int keyCodeOf(int qtKey, bool keypad);

@@ -1,15 +1,16 @@
 #include "app/TKukuForm.h"
 
 #include "app/TAboutForm.h"
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "core/Timing.h"
+#include "core/WindowPlacement.h"
 #include "lessons/TDanCalcForm.h"
-#include "lessons/WindowPlacement.h"
+#include "records/Learner.h"
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "records/WeakPoints.h"
-#include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
 #include "settings/TJoukenSetForm.h"
 #include "speech/TypedPhraseForm.h"
@@ -49,25 +50,10 @@ constexpr int kClientHeight = 730;
 // the client area is that much smaller.
 constexpr int kOuterExtra = 790 - kClientHeight;
 
-QColor colourOfBgr(int bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-int bgrOfColour(const QColor& c) {
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
-}
-
 // Stands in for the effect sounds when none could be prepared.
 struct NullEffects final : EffectPlayer {
     void PlayEffect(int) override {}
 };
-
-void setTextColour(QWidget* w, const QString& colour) {
-    QString sheet = w->styleSheet();
-    static const QRegularExpression colourRule(QStringLiteral("(^|;)\\s*color:[^;]*;?"));
-    sheet.remove(colourRule);
-    w->setStyleSheet(sheet + QStringLiteral(";color: ") + colour + u';');
-}
 
 }  // namespace
 
@@ -80,9 +66,11 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
       m_ui(std::make_unique<Ui::KukuForm>()),
       m_services(std::move(services)),
       m_pacer(this),
+      m_boxPrompts(this, m_pacer),
       m_speaker(m_state, *m_services.voice, m_pacer) {
     initPictureResources();
     m_ui->setupUi(this);
+    m_board = std::make_unique<MainBoard>(*m_ui, m_state);
     // The choice lists lie over the labels that stand in for them while they are hidden.
     m_ui->ComboBox1->raise();
     m_ui->ComboBox2->raise();
@@ -94,24 +82,23 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     base.setPixelSize(13);
     setFont(base);
 
-    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     // A failed speech call asks whether to go on or to abandon what was being done.
     setSpeechFailureHandler([this](const QString& operation, const QString& error) {
         const QString text = QStringLiteral(
                                  u"音声の処理「%1」に失敗しました。\n%2\n\nOK で続けます。"
                                  u"キャンセルでこの操作をやめます。")
                                  .arg(operation, error);
-        return confirmSpeechFailure ? confirmSpeechFailure(text)
-                                    : m_pacer.askOkCancel(text, QStringLiteral(u"ご報告"));
+        return m_prompts->confirmSpeechFailure(text);
     });
 
-    m_engine =
-        std::make_unique<LessonEngine>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(), *this);
-    m_voiceTests = std::make_unique<VoiceTests>(m_state, *this, m_pacer, m_speaker, m_services.effects.get(),
-                                                *this, *this);
-    m_commands = std::make_unique<VoiceCommands>(m_state, *this, m_speaker, *m_voiceTests, *this, *this);
-    m_recognition =
-        std::make_unique<Recognition>(m_state, *this, *this, m_speaker, m_pacer, *m_services.reco, *this);
+    m_engine = std::make_unique<LessonEngine>(m_state, *m_board, m_pacer, m_speaker, m_services.effects.get(),
+                                              *this);
+    m_voiceTests = std::make_unique<VoiceTests>(m_state, *m_board, m_pacer, m_speaker,
+                                                m_services.effects.get(), *this, *this);
+    m_commands =
+        std::make_unique<VoiceCommands>(m_state, *m_board, m_speaker, m_pacer, *m_voiceTests, *this, *this);
+    m_recognition = std::make_unique<Recognition>(m_state, *m_board, *m_board, m_speaker, m_pacer,
+                                                  *m_services.reco, *m_commands);
 
     buildMenuAndLists();
     m_ui->Label5->installEventFilter(this);
@@ -119,7 +106,7 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     qApp->installEventFilter(this);
     connectSpeechEvents();
 
-    FormCreate();
+    loadAndStart();
 
     // The settings dialog and the weak-point window live for the whole run. Creating the dialog
     // fills it from the settings just loaded, which puts the pacing of the chosen speed in force.
@@ -127,12 +114,12 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     EffectPlayer& effects = m_services.effects ? static_cast<EffectPlayer&>(*m_services.effects) : silence;
     m_jouken = std::make_unique<TJoukenSetForm>(
         m_state, *m_services.voice, effects, m_pacer, [this](int volume) { reloadEffects(volume); },
-        [this] { H2Click(); }, this);
+        [this] { showHelp(); }, this);
     m_jouken->setWindowFlag(Qt::Tool);
     m_nigate = std::make_unique<TNigateForm>(m_state, m_speaker, m_pacer, this);
 
-    m_timer1.setInterval(LessonEngine::kFirstTickMs);
-    connect(&m_timer1, &QTimer::timeout, this, &TKukuForm::Timer1Timer);
+    m_timer1.setInterval(timing::kFirstTickMs);
+    connect(&m_timer1, &QTimer::timeout, this, &TKukuForm::lessonTick);
     m_timer1.start();
 }
 
@@ -152,46 +139,46 @@ void TKukuForm::buildMenuAndLists() {
     m_ui->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/speaker.jpg")));
     m_ui->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/microphone.jpg")));
 
-    connect(m_ui->B1, &QAction::triggered, this, &TKukuForm::B1Click);
-    connect(m_ui->D1, &QAction::triggered, this, &TKukuForm::D1Click);
-    connect(m_ui->X1, &QAction::triggered, this, &TKukuForm::X1Click);
+    connect(m_ui->B1, &QAction::triggered, this, &TKukuForm::chooseWindowColour);
+    connect(m_ui->D1, &QAction::triggered, this, &TKukuForm::resetWindowColour);
+    connect(m_ui->X1, &QAction::triggered, this, &TKukuForm::saveAndClose);
     connect(m_ui->L1, &QAction::triggered, this, [this] { Kekka_Dsp(m_state); });
     connect(m_ui->KekkaDDsp, &QAction::triggered, this, [this] { KekkaD_Dsp(m_state); });
-    connect(m_ui->K1, &QAction::triggered, this, &TKukuForm::K1Click);
-    connect(m_ui->A1, &QAction::triggered, this, &TKukuForm::A1Click);
+    connect(m_ui->K1, &QAction::triggered, this, &TKukuForm::showQualification);
+    connect(m_ui->A1, &QAction::triggered, this, &TKukuForm::openChartFromMenu);
     connect(m_ui->NigateShow, &QAction::triggered, this, [this] { m_nigate->showBeside(frameGeometry()); });
-    connect(m_ui->J1, &QAction::triggered, this, &TKukuForm::C1Click);
-    connect(m_ui->I1, &QAction::triggered, this, [this] { I1Click(); });
-    connect(m_ui->H2, &QAction::triggered, this, &TKukuForm::H2Click);
-    connect(m_ui->N3, &QAction::triggered, this, &TKukuForm::N3Click);
-    connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::N1Click);
-    connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::V1Click);
+    connect(m_ui->J1, &QAction::triggered, this, &TKukuForm::showSettings);
+    connect(m_ui->I1, &QAction::triggered, this, [this] { toggleInfoPanel(); });
+    connect(m_ui->H2, &QAction::triggered, this, &TKukuForm::showHelp);
+    connect(m_ui->N3, &QAction::triggered, this, &TKukuForm::sayWhereTheVoiceIsUsed);
+    connect(m_ui->N1, &QAction::triggered, this, &TKukuForm::openHomePage);
+    connect(m_ui->V1, &QAction::triggered, this, &TKukuForm::showAbout);
     connect(m_ui->TypedPhrase, &QAction::triggered, this, &TKukuForm::showTypedPhraseWindow);
     connect(m_ui->VoiceEnrolment, &QAction::triggered, this, &TKukuForm::showVoiceEnrolment);
     connect(m_ui->Ganbari, &QAction::triggered, this, &TKukuForm::showProgress);
     // The way back from chat listening for a child whose spoken mode change is not heard.
     connect(m_ui->CcModeBack, &QAction::triggered, this, [this] {
-        if (m_state.cc_mode == 0) enterCcMode();
+        if (m_state.cc_mode == Listening::Chat) enterCcMode();
     });
     connect(m_ui->TestT1, &QAction::triggered, this, [this] {
         ErrSort(m_state.errorsStr);
         m_nigate->update();
     });
-    connect(m_ui->Button1, &QPushButton::clicked, this, &TKukuForm::ExecButtonClick);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TKukuForm::startLesson);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TKukuForm::GamenClear);
     connect(m_ui->Button3, &QPushButton::clicked, this,
             [this] { rentabo::ErrDel(m_state.errorsStr, m_state.kuku_n); });
-    connect(m_ui->SpeedButton3, &QPushButton::clicked, this, &TKukuForm::H2Click);
-    connect(m_ui->SpeedButton1, &QPushButton::clicked, this, &TKukuForm::SpeedButton1Click);
+    connect(m_ui->SpeedButton3, &QPushButton::clicked, this, &TKukuForm::showHelp);
+    connect(m_ui->SpeedButton1, &QPushButton::clicked, this, &TKukuForm::changeLearnerName);
     connect(m_ui->HypoClrBtn, &QPushButton::clicked, this, [this] {
-        clearMemo();
-        setMemoWarning(false);
+        m_board->clearMemo();
+        m_board->setMemoWarning(false);
     });
     // Only a choice the learner makes runs the handlers; the program sets the lists quietly.
     connect(m_ui->ComboBox1, &QComboBox::activated, this,
-            [this](int index) { m_engine->ComboBox1Change(index); });
+            [this](int index) { m_engine->chooseRowOrLevel(index); });
     connect(m_ui->ComboBox2, &QComboBox::activated, this,
-            [this](int index) { m_engine->ComboBox2Change(index); });
+            [this](int index) { m_engine->chooseLesson(index); });
 }
 
 void TKukuForm::connectSpeechEvents() {
@@ -200,17 +187,12 @@ void TKukuForm::connectSpeechEvents() {
         m_ui->ProgressBar1->setValue(level);
         m_ui->LabelVU->setText(QString::number(level));
     });
-    connect(&voice, &SpVoice::Sentence, this, [this](int, int, int) {
-        // Every spoken sentence leaves one mark at the memo's caret; a mark that starts a line
-        // makes a line the counter must show.
-        m_ui->msgText->insertPlainText(QStringLiteral(u"■"));
-        m_ui->StaticText21->setText(QString::number(memoLineCount()));
-    });
+    connect(&voice, &SpVoice::Sentence, this, [this](int, int, int) { m_board->markSentence(); });
     // The recognition context's events reach m_recognition, which connects itself.
     connect(m_services.reco.get(), &SpSharedRecoContext::LearnerNote, this,
-            [this](const QString& note) { appendMemo(note + u'\n'); });
+            [this](const QString& note) { m_board->appendMemo(note + u'\n'); });
     connect(m_services.reco.get(), &SpSharedRecoContext::DeviceNote, this,
-            [this](const QString& note) { appendMemo(note + u'\n'); });
+            [this](const QString& note) { m_board->appendMemo(note + u'\n'); });
 }
 
 // The learner's voice is kept beside the settings file, or in the fallback folder when the
@@ -222,8 +204,7 @@ QString TKukuForm::learnerVoiceFolder() const {
     return dir + QStringLiteral("/RentaboVoice");
 }
 
-void TKukuForm::FormCreate() {
-    m_state.formReady = 0;
+void TKukuForm::loadAndStart() {
     const LoadResult loaded = LoadSettings(m_state, chooseSettingsPath(m_state.exeDir));
     if (!loaded.error.isEmpty()) showMessage(loaded.error, QStringLiteral(u"ご確認!!"));
     // The answer history: an addition, so nothing here can keep the program from starting.
@@ -239,7 +220,7 @@ void TKukuForm::FormCreate() {
     keepOnAScreen();
     setWindowColour(m_state.orgColor);
     setWindowTitle(caption());
-    for (const QString& note : m_services.notes) appendMemo(note + u'\n');
+    for (const QString& note : m_services.notes) m_board->appendMemo(note + u'\n');
 
     // Listening: without a recogniser the rest of start-up is skipped.
     if (!m_recognition->setUp(m_state.exeDir + QStringLiteral("KukuGrammar.xml"))) {
@@ -262,7 +243,7 @@ void TKukuForm::FormCreate() {
     m_ui->Edit2->setText(m_state.studentName);
     m_services.reco->setLearner(m_state.studentName, learnerVoiceFolder());
 
-    DrawBoard();
+    m_board->DrawBoard();
     m_engine->AnnounceChoice();
     ResetResults(m_state);
 
@@ -275,21 +256,19 @@ void TKukuForm::FormCreate() {
     m_ui->ProgressBar2->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
     m_ui->ProgressBar3->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
 
-    m_state.setList = BuildSetList();
     reloadEffects(m_state.effectVolume);
 
     setTextColour(m_ui->StaticText21, QStringLiteral("black"));
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
     enableResultMenus(m_state.mokuji_n<9, m_state.mokuji_n> 8);
 
-    DrawStopHint();
+    m_board->DrawStopHint();
     ShowInfoPanel(m_state.infoDsp);
     restoreExpressionFont();
 
     setWindowColour(m_state.orgColor);
-    m_state.formReady = 1;
     m_state.idleMs = 0;
-    CBoxDsp(1);
+    m_board->CBoxDsp(1);
     m_startupComplete = true;
     m_savedContent = writeSettings(m_state, QByteArray());
     connect(qApp, &QGuiApplication::commitDataRequest, this,
@@ -324,154 +303,6 @@ void TKukuForm::reloadEffects(int volume) {
     }
 }
 
-// ---- QuestionBoard ----
-
-void TKukuForm::setBoardText(BoardText field, const QString& text) {
-    switch (field) {
-        case BoardText::MessageLine:
-            m_ui->StaticText3->setText(text);
-            break;
-        case BoardText::Reading:
-            m_ui->StaticText14->setText(text);
-            break;
-        case BoardText::Expression:
-            m_ui->StaticText11->setText(text);
-            break;
-        case BoardText::Answer:
-            m_ui->StaticText12->setText(text);
-            break;
-        case BoardText::Mark:
-            m_ui->StaticText13->setText(text);
-            break;
-        case BoardText::Hint:
-            m_ui->StaticText9->setText(text);
-            break;
-        case BoardText::Round:
-            m_ui->StaticText10->setText(text);
-            break;
-        case BoardText::Progress:
-            m_ui->StaticText2->setText(text);
-            break;
-    }
-}
-
-QString TKukuForm::boardText(BoardText field) const {
-    switch (field) {
-        case BoardText::MessageLine:
-            return m_ui->StaticText3->text();
-        case BoardText::Reading:
-            return m_ui->StaticText14->text();
-        case BoardText::Expression:
-            return m_ui->StaticText11->text();
-        case BoardText::Answer:
-            return m_ui->StaticText12->text();
-        case BoardText::Mark:
-            return m_ui->StaticText13->text();
-        case BoardText::Hint:
-            return m_ui->StaticText9->text();
-        case BoardText::Round:
-            return m_ui->StaticText10->text();
-        case BoardText::Progress:
-            return m_ui->StaticText2->text();
-    }
-    return {};
-}
-
-void TKukuForm::setAnswerRed(bool red) {
-    setTextColour(m_ui->StaticText12, red ? QStringLiteral("red") : QStringLiteral("blue"));
-}
-
-void TKukuForm::setProgressBar(int position) {
-    m_ui->ProgressBar3->setValue(position);
-}
-
-void TKukuForm::appendMemo(const QString& text) {
-    QPlainTextEdit* memo = m_ui->msgText;
-    QTextCursor end = memo->textCursor();
-    end.movePosition(QTextCursor::End);
-    memo->setTextCursor(end);
-    memo->insertPlainText(text);
-    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
-    m_ui->StaticText21->setText(QString::number(memoLineCount()));
-}
-
-void TKukuForm::appendMemoLine(const QString& line) {
-    const QString text = m_ui->msgText->toPlainText();
-    appendMemo((text.isEmpty() || text.endsWith(u'\n') ? QString() : QStringLiteral("\n")) + line + u'\n');
-}
-
-void TKukuForm::clearMemo() {
-    m_ui->msgText->clear();
-    m_ui->StaticText21->setText(QStringLiteral("0"));
-}
-
-int TKukuForm::memoLineCount() const {
-    const QString text = m_ui->msgText->toPlainText();
-    if (text.isEmpty()) return 0;
-    int lines = static_cast<int>(text.count(u'\n'));
-    if (!text.endsWith(u'\n')) ++lines;
-    return lines;
-}
-
-void TKukuForm::setMemoWarning(bool red) {
-    m_ui->msgText->setStyleSheet(red ? QStringLiteral("color: red;") : QStringLiteral("color: black;"));
-}
-
-void TKukuForm::CBoxDsp(int show) {
-    // The lists always show the choice in force, however it was made (a phrase, a command).
-    {
-        const QSignalBlocker b1(m_ui->ComboBox1);
-        const QSignalBlocker b2(m_ui->ComboBox2);
-        m_ui->ComboBox1->setCurrentIndex(std::clamp(m_state.mokuji_n, 0, 12));
-        m_ui->ComboBox2->setCurrentIndex(std::clamp(m_state.menu_n, 0, 9));
-    }
-    m_ui->ComboBox1->setVisible(show == 1);
-    m_ui->ComboBox2->setVisible(show == 1);
-    m_ui->Label1->setText(m_ui->ComboBox2->itemText(m_state.menu_n));
-    m_ui->Label4->setText(m_ui->ComboBox1->itemText(m_state.mokuji_n));
-}
-
-void TKukuForm::DrawBoard() {
-    m_ui->Label5->update();
-    m_ui->central->update();
-}
-
-void TKukuForm::DrawStopHint() {
-    m_ui->central->update();
-    m_ui->StaticText18->show();
-    m_ui->StaticText19->show();
-    m_ui->StaticText20->show();
-}
-
-void TKukuForm::paintBoard(QWidget* canvas) {
-    QPainter p(canvas);
-    // The whole board is a yellow label: the message line and the round counter stand on it, not
-    // on the window colour the child may have changed.
-    p.fillRect(canvas->rect(), Qt::yellow);
-    p.setPen(QPen(Qt::blue, 1));
-    p.setBrush(Qt::yellow);
-    p.drawRect(QRect(QPoint(10, 50), QPoint(465, 250)));
-    p.setPen(QPen(Qt::red, 1));
-    p.drawRect(QRect(QPoint(20, 180), QPoint(430, 215)));
-}
-
-void TKukuForm::paintWindowDecorations(QWidget* canvas) {
-    QPainter p(canvas);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The master's speech balloon and its tail.
-    p.setPen(Qt::yellow);
-    p.setBrush(Qt::yellow);
-    p.drawRoundedRect(QRect(QPoint(197, 405), QPoint(322, 485)), 10, 10);
-    const QPoint tail[] = {{165, 453}, {200, 433}, {200, 443}};
-    p.drawPolygon(tail, 3);
-    // The stop hint's rounded plate.
-    const QColor plate = colourOfBgr(0xF0FBFF);
-    p.setPen(plate);
-    p.setBrush(plate);
-    const int w = canvas->width();
-    p.drawRoundedRect(QRect(QPoint(w - 124, 132), QPoint(w - 20, 190)), 10, 10);
-}
-
 // ---- LessonHost ----
 
 void TKukuForm::showAnswerWay(bool groupVisible, bool keyboardPicture) {
@@ -498,24 +329,20 @@ void TKukuForm::focusMemo() {
 }
 
 void TKukuForm::showMessage(const QString& text, const QString& caption) {
-    if (messageHook) {
-        messageHook(text, caption);
-        return;
-    }
-    QMessageBox::information(this, caption, text, QMessageBox::Ok);
+    m_prompts->message(text, caption);
 }
 
 void TKukuForm::setChoiceIndex(int mokuji_n) {
     const QSignalBlocker quiet(m_ui->ComboBox1);
     m_ui->ComboBox1->setCurrentIndex(mokuji_n);
-    CBoxDsp(m_ui->ComboBox1->isVisible() ? 1 : 0);
+    m_board->CBoxDsp(m_ui->ComboBox1->isVisible() ? 1 : 0);
 }
 
 void TKukuForm::openChart() {
     if (m_chart) return;
     ChartCallbacks callbacks;
     callbacks.openSettings = [this]() -> QWidget* {
-        C1Click();
+        showSettings();
         return m_jouken.get();
     };
     callbacks.clearMainScreen = [this] { GamenClear(); };
@@ -530,11 +357,11 @@ void TKukuForm::openChart() {
 }
 
 void TKukuForm::Kekka_Dsp(KukuState& state) {
-    rentabo::Kekka_Dsp(state, *this, *this, m_pacer, this);
+    rentabo::Kekka_Dsp(state, *m_board, *this, m_pacer, this);
 }
 
 void TKukuForm::KekkaD_Dsp(KukuState& state) {
-    rentabo::KekkaD_Dsp(state, *this, *this, m_pacer, this);
+    rentabo::KekkaD_Dsp(state, *m_board, *this, m_pacer, this);
 }
 
 void TKukuForm::ErrRec(int kuku_n) {
@@ -563,11 +390,7 @@ void TKukuForm::setExpressionStyle(int fontPt, int top) {
 }
 
 void TKukuForm::setWindowColour(int bgr) {
-    m_windowColour = bgr;
-    QPalette pal = m_ui->central->palette();
-    pal.setColor(QPalette::Window, colourOfBgr(bgr));
-    m_ui->central->setAutoFillBackground(true);
-    m_ui->central->setPalette(pal);
+    m_board->setWindowColour(bgr);
 }
 
 void TKukuForm::restoreWindow() {
@@ -583,19 +406,20 @@ void TKukuForm::closeMainWindow() {
 
 void TKukuForm::enterCcMode() {
     m_recognition->EnterCcMode();
-    m_ui->CcModeBack->setEnabled(m_state.cc_mode == 0);
+    m_ui->CcModeBack->setEnabled(m_state.cc_mode == Listening::Chat);
 }
 
 void TKukuForm::enterDicMode() {
     // Chat listening would leave a running test without its answers.
-    if (m_state.AnsV_wait != 0 || m_voiceTests->voiceTestKind() != 0 || m_pacer.runActive()) {
+    if (m_state.AnsV_wait != VoiceTest::None || m_voiceTests->voiceTestKind() != VoiceTest::None ||
+        m_pacer.runActive()) {
         const QString text = QStringLiteral(u"テストのとちゅうなので、おはなしモードにはなれません。");
-        ShowMessageLine(*this, text);
+        ShowMessageLine(*m_board, text);
         m_speaker.SpeakAsync(text);
         return;
     }
     m_recognition->EnterDicMode();
-    m_ui->CcModeBack->setEnabled(m_state.cc_mode == 0);
+    m_ui->CcModeBack->setEnabled(m_state.cc_mode == Listening::Chat);
 }
 
 TDanCalcForm* TKukuForm::chart() {
@@ -616,68 +440,6 @@ QDateTime TKukuForm::currentDateTime() const {
 
 // ---- RecognitionView ----
 
-void TKukuForm::showModeLabel(const QString& text, int colour) {
-    m_ui->Label3->setText(text);
-    m_ui->Label3->setStyleSheet(
-        QStringLiteral("font-weight: bold; color: %1;").arg(colourOfBgr(colour).name()));
-}
-
-void TKukuForm::showMicLevel(int level) {
-    m_ui->ProgressBar2->setValue(level);
-    m_ui->Label2->setText(QString::number(level));
-}
-
-void TKukuForm::showMemoLineCount(int lines) {
-    m_ui->StaticText21->setText(QString::number(lines));
-}
-
-// ---- CommandSink: every number goes through the command hand-off, which falls through itself ----
-
-void TKukuForm::hearCommand(int cValue) {
-    // A phrase arrives inside the nested loop of a run that may be waiting: it must not change
-    // the run's state beneath it.
-    if (m_pacer.runActive()) {
-        switch (phraseDuringRun(m_state, cValue)) {
-            case DuringRun::Stop:
-                m_pacer.stopHeard();
-                return;
-            case DuringRun::Drop:
-                appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(cValue)));
-                return;
-            case DuringRun::Take:
-                break;
-        }
-    }
-    m_commands->handleCommand(cValue);
-}
-
-bool TKukuForm::onRowChoice(int cValue) {
-    hearCommand(cValue);
-    return true;
-}
-
-bool TKukuForm::onNumber(int cValue) {
-    hearCommand(cValue);
-    return true;
-}
-
-bool TKukuForm::onReading(int cValue) {
-    hearCommand(cValue);
-    return true;
-}
-
-void TKukuForm::onCommand(int cValue, const QString&) {
-    hearCommand(cValue);
-}
-
-void TKukuForm::onChat(const QString& astr) {
-    if (m_pacer.runActive()) {
-        appendMemo(droppedPhraseLine(astr));
-        return;
-    }
-    m_commands->handleChat(astr);
-}
-
 // ---- RecordWindowsHost ----
 
 QString TKukuForm::nameBoxText() const {
@@ -689,14 +451,11 @@ void TKukuForm::focusNameBox() {
 }
 
 bool TKukuForm::openDocument(const QString& path) {
-    return QFile::exists(path) && openUrl(QUrl::fromLocalFile(path));
+    return QFile::exists(path) && m_prompts->openUrl(QUrl::fromLocalFile(path));
 }
 
 void TKukuForm::runModal(QDialog& dialog) {
-    if (modalHook)
-        modalHook(dialog);
-    else
-        dialog.exec();
+    m_prompts->runModal(dialog);
     // A result table or the qualification table may have registered or cleared records.
     saveIfChanged();
 }
@@ -704,12 +463,12 @@ void TKukuForm::runModal(QDialog& dialog) {
 // ---- Shell ----
 
 void TKukuForm::GamenClear() {
-    rentabo::GamenClear(m_state, *this);
+    rentabo::GamenClear(m_state, *m_board);
 }
 
 void TKukuForm::ShowInfoPanel(int on) {
     m_ui->msgText->setEnabled(on);
-    if (!on) clearMemo();
+    if (!on) m_board->clearMemo();
     m_ui->Panel3->setVisible(on);
     m_ui->StaticText21->setVisible(on);
     m_ui->HypoClrBtn->setVisible(on);
@@ -719,42 +478,42 @@ void TKukuForm::ShowInfoPanel(int on) {
     setFixedSize(kClientWidth, client + (menuBar() ? menuBar()->sizeHint().height() : 0));
 }
 
-void TKukuForm::I1Click() {
+void TKukuForm::toggleInfoPanel() {
     m_state.infoDsp = 1 - m_state.infoDsp;
     ShowInfoPanel(m_state.infoDsp);
 }
 
-void TKukuForm::D1Click() {
+void TKukuForm::resetWindowColour() {
     m_state.orgColor = 0x808000;
     setWindowColour(m_state.orgColor);
 }
 
-void TKukuForm::B1Click() {
+void TKukuForm::chooseWindowColour() {
     const QColor chosen = QColorDialog::getColor(colourOfBgr(m_state.orgColor), this);
     if (!chosen.isValid()) return;
     m_state.orgColor = bgrOfColour(chosen);
     setWindowColour(m_state.orgColor);
 }
 
-void TKukuForm::ExecButtonClick() {
+void TKukuForm::startLesson() {
     if (m_pacer.runActive()) return;
     RunScope run(m_pacer);
-    m_engine->ExecButtonClick();
+    m_engine->startLesson();
 }
 
-void TKukuForm::C1Click() {
+void TKukuForm::showSettings() {
     m_jouken->placeBeside(frameGeometry());
     m_jouken->show();
     m_jouken->placeBeside(frameGeometry());  // with its frame, now that it is known
     m_jouken->raise();
 }
 
-void TKukuForm::A1Click() {
+void TKukuForm::openChartFromMenu() {
     m_state.chartFromLesson = 0;
     openChart();
 }
 
-void TKukuForm::K1Click() {
+void TKukuForm::showQualification() {
     ShowSikakuCheck(m_state, *this, m_pacer, this, true);
 }
 
@@ -773,7 +532,8 @@ void TKukuForm::showVoiceEnrolment() {
         return;
     }
     // Phrases said for the voice are no answers and no commands: not in the middle of a run.
-    if (m_pacer.runActive() || m_state.testUnderway || m_state.AnsV_wait != 0 || m_commands->busy()) {
+    if (m_pacer.runActive() || m_state.testUnderway || m_state.AnsV_wait != VoiceTest::None ||
+        m_commands->busy()) {
         showMessage(QStringLiteral(u"練習やテストが終わってから使ってください。"),
                     QStringLiteral(u"お知らせ"));
         return;
@@ -783,18 +543,18 @@ void TKukuForm::showVoiceEnrolment() {
 }
 
 void TKukuForm::showProgress() {
-    if (m_pacer.runActive() || m_state.AnsV_wait != 0) return;
+    if (m_pacer.runActive() || m_state.AnsV_wait != VoiceTest::None) return;
     const HistoryKeeper::Review review = m_history->showProgress(this, m_services.reco->hasMicrophone());
     if (review.how == TGanbariForm::Review::Keyboard) {
         RunScope run(m_pacer);
         m_engine->RunReviewTest(review.facts);
     } else if (review.how == TGanbariForm::Review::Voice) {
-        if (m_state.cc_mode == 0) enterCcMode();
+        if (m_state.cc_mode == Listening::Chat) enterCcMode();
         m_voiceTests->StartReview(review.facts);
     }
 }
 
-void TKukuForm::V1Click() {
+void TKukuForm::showAbout() {
     TAboutForm about(this);
     about.exec();
 }
@@ -853,18 +613,18 @@ void TKukuForm::saveBeforeTermination() {
         qWarning("%s", qPrintable(saved.error));
 }
 
-void TKukuForm::X1Click() {
+void TKukuForm::saveAndClose() {
     SaveSettings();
     close();
 }
 
-void TKukuForm::H2Click() {
+void TKukuForm::showHelp() {
     const QString help = m_state.exeDir + QStringLiteral("kuku_V24.chm");
     if (!openDocument(help))
         showMessage(QStringLiteral(u"kuku_V24.chm が見あたりません。"), QStringLiteral(u"お知らせ"));
 }
 
-void TKukuForm::N1Click() {
+void TKukuForm::openHomePage() {
     const QString page = m_state.exeDir + QStringLiteral("homepage/index.html");
     if (!openDocument(page))
         showMessage(QStringLiteral(u"■ret=%1：\n◆iexplore.exe の起動に失敗しました。")
@@ -872,7 +632,7 @@ void TKukuForm::N1Click() {
                     QStringLiteral(u"ご報告"));
 }
 
-void TKukuForm::N3Click() {
+void TKukuForm::sayWhereTheVoiceIsUsed() {
     m_speaker.SpeakMsg(
         QStringLiteral(u"音声入力は、目次の、4から6の、テストで、使用されます。"
                        u"その他は、ふつうの、ヘルプを、ご利用ください。"));
@@ -882,30 +642,24 @@ void TKukuForm::answerHeardRight() {
     m_services.reco->confirmLastPhrase();
 }
 
-void TKukuForm::SpeedButton1Click() {
+void TKukuForm::changeLearnerName() {
     const QString oldName = m_state.studentName;
     const QString newName = m_ui->Edit2->text();
     m_state.studentName = newName;
     if (oldName == newName) return;
-    const QString question =
-        QStringLiteral(
-            u"<%1>を<%2>に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
-            .arg(oldName, newName);
-    const bool ok = confirmNameChange ? confirmNameChange(question)
-                                      : m_pacer.askOkCancel(question, QStringLiteral(u"かくにん!!"));
+    const QString question = nameChangeQuestion(oldName, newName);
+    const bool ok = m_prompts->confirmNameChange(question);
     if (!ok) {
         m_state.studentName = oldName;
         return;
     }
-    ResetResults(m_state);
-    for (auto& row : m_state.recCheck) row.fill(0);
+    startNewLearner(m_state, newName);
     m_services.reco->setLearner(newName, learnerVoiceFolder());
-    m_state.indivNum = indivNumOf(newName);
     m_ui->StaticText6->setText(QString::number(m_state.indivNum));
     saveIfChanged();
 }
 
-bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modifiers) {
+bool TKukuForm::handleShellKey(QObject* target, int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     // Typing the learner's name must not clear the screen or open the settings.
     if (target == m_ui->Edit2 && key != Qt::Key_Escape) return false;
@@ -913,16 +667,16 @@ bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modi
         case Qt::Key_L:
         case Qt::Key_Delete:
             GamenClear();
-            CBoxDsp(1);
+            m_board->CBoxDsp(1);
             return true;
         case Qt::Key_J:
             if (m_jouken->isVisible())
                 m_jouken->hide();
             else
-                C1Click();
+                showSettings();
             return true;
         case Qt::Key_I:
-            I1Click();
+            toggleInfoPanel();
             return true;
         case Qt::Key_Escape:
             m_engine->EscKeyDown();
@@ -932,30 +686,29 @@ bool TKukuForm::FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modi
     }
 }
 
-void TKukuForm::Timer1Timer() {
-    m_timer1.setInterval(m_engine->Timer1Timer());
+void TKukuForm::lessonTick() {
+    m_timer1.setInterval(m_engine->lessonTick());
     // Records and settings reach the file soon after they change (a registration, a finished
     // test, a new name), so switching the computer off loses nothing.
     saveIfChanged();
     // A voice test stopped with Esc leaves nothing running: the settings' presentation and speed
     // may change again (between two questions a handler is still busy, so they stay locked).
-    if (m_state.AnsV_wait == 0 && !m_commands->busy()) setSettingsChoicesEnabled(true);
+    if (m_state.AnsV_wait == VoiceTest::None && !m_commands->busy()) setSettingsChoicesEnabled(true);
 }
 
-void TKukuForm::FormActivate() {
-    DrawBoard();
-    DrawStopHint();
-    m_state.formReady = 1;
+void TKukuForm::redrawOnActivation() {
+    m_board->DrawBoard();
+    m_board->DrawStopHint();
 }
 
 bool TKukuForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint) {
         if (watched == m_ui->Label5) {
-            paintBoard(m_ui->Label5);
+            m_board->paintBoard(m_ui->Label5);
             return true;
         }
         if (watched == m_ui->central) {
-            paintWindowDecorations(m_ui->central);
+            m_board->paintWindowDecorations(m_ui->central);
             return false;
         }
     }
@@ -963,15 +716,15 @@ bool TKukuForm::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
             auto* e = static_cast<QKeyEvent*>(event);
-            if (FormKeyDown(watched, e->key(), e->modifiers())) return true;
+            if (handleShellKey(watched, e->key(), e->modifiers())) return true;
         }
     }
-    if (event->type() == QEvent::MouseButtonPress && watched == m_ui->central) DrawBoard();
+    if (event->type() == QEvent::MouseButtonPress && watched == m_ui->central) m_board->DrawBoard();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TKukuForm::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) redrawOnActivation();
     QMainWindow::changeEvent(event);
 }
 
@@ -981,9 +734,7 @@ void TKukuForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    const bool ok = confirmClose ? confirmClose()
-                                 : m_pacer.askOkCancel(QStringLiteral(u"終わっていいですか？"),
-                                                       QStringLiteral(u"ご確認"));
+    const bool ok = m_prompts->confirmClose();
     if (!ok) {
         event->ignore();
         return;

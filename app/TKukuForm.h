@@ -1,15 +1,17 @@
 #pragma once
 
 #include "app/HistoryKeeper.h"
+#include "app/MainBoard.h"
+#include "app/Prompts.h"
 #include "app/QtPacer.h"
+#include "core/KukuState.h"
+#include "core/LessonHost.h"
+#include "core/QuestionBoard.h"
 #include "lessons/EffectSounds.h"
-#include "lessons/KukuState.h"
 #include "lessons/LessonEngine.h"
-#include "lessons/LessonHost.h"
-#include "lessons/QuestionBoard.h"
 #include "records/RecordWindowsHost.h"
 #include "speech/Recognition.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
 #include "speech/VoiceHost.h"
 #include "speech/VoiceTests.h"
@@ -49,13 +51,7 @@ struct KukuServices {
 // learner's name. It owns the state of a run, the speech objects and the runs; every other
 // window works on them while it is open. It is the host each part of the program asks for what
 // it needs of the window.
-class TKukuForm final : public QMainWindow,
-                        public QuestionBoard,
-                        public LessonHost,
-                        public VoiceHost,
-                        public RecognitionView,
-                        public CommandSink,
-                        public RecordWindowsHost {
+class TKukuForm final : public QMainWindow, public LessonHost, public VoiceHost, public RecordWindowsHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TKukuForm)
 public:
@@ -64,20 +60,6 @@ public:
 
     TKukuForm(KukuServices services, const QString& exeDir, QWidget* parent = nullptr);
     ~TKukuForm() override;
-
-    // QuestionBoard
-    void setBoardText(BoardText field, const QString& text) override;
-    QString boardText(BoardText field) const override;
-    void setAnswerRed(bool red) override;
-    void setProgressBar(int position) override;
-    void appendMemo(const QString& text) override;
-    void appendMemoLine(const QString& line) override;
-    void clearMemo() override;
-    int memoLineCount() const override;
-    void setMemoWarning(bool red) override;
-    void CBoxDsp(int show) override;
-    void DrawBoard() override;
-    void DrawStopHint() override;
 
     // LessonHost
     void showAnswerWay(bool groupVisible, bool keyboardPicture) override;
@@ -98,7 +80,7 @@ public:
     void setSettingsChoicesEnabled(bool enabled) override;
     void setExpressionStyle(int fontPt, int top) override;
     void setWindowColour(int bgr) override;
-    int windowColour() const override { return m_windowColour; }
+    int windowColour() const override { return m_board->windowColour(); }
     void restoreWindow() override;
     void answerHeardRight() override;
     void closeMainWindow() override;
@@ -107,19 +89,6 @@ public:
     void chartDanRead(int row) override;
     void chartReadWeak() override;
     QDateTime currentDateTime() const override;
-
-    // RecognitionView
-    void showModeLabel(const QString& text, int colour) override;
-    void showMicLevel(int level) override;
-    void showMemoLineCount(int lines) override;
-    void setBackgroundColour(int colour) override { setWindowColour(colour); }
-
-    // CommandSink
-    bool onRowChoice(int cValue) override;
-    bool onNumber(int cValue) override;
-    bool onReading(int cValue) override;
-    void onCommand(int cValue, const QString& astr) override;
-    void onChat(const QString& astr) override;
 
     // RecordWindowsHost
     QString nameBoxText() const override;
@@ -130,6 +99,8 @@ public:
     void runModal(QDialog& dialog) override;
 
     KukuState& state() { return m_state; }
+    // The question board and recognition view on the window's widgets.
+    MainBoard& board() { return *m_board; }
     Pacer& pacer() { return m_pacer; }
     QtPacer& qtPacer() { return m_pacer; }
     Speaker& speaker() { return m_speaker; }
@@ -147,17 +118,17 @@ public:
 
     // Shell operations.
     void GamenClear();
-    void I1Click();
-    void SpeedButton1Click();
-    void ExecButtonClick();
-    void C1Click();
-    void A1Click();
-    void K1Click();
-    void H2Click();
-    void N1Click();
-    void N3Click();
-    void D1Click();
-    void V1Click();
+    void toggleInfoPanel();
+    void changeLearnerName();
+    void startLesson();
+    void showSettings();
+    void openChartFromMenu();
+    void showQualification();
+    void showHelp();
+    void openHomePage();
+    void sayWhereTheVoiceIsUsed();
+    void resetWindowColour();
+    void showAbout();
     void showTypedPhraseWindow();
     void showVoiceEnrolment();
     // がんばりの記録, and today's review when the learner starts it there.
@@ -171,15 +142,10 @@ public:
     // question, no box.
     void saveBeforeTermination();
 
-    // Replaceable in tests: the close question, the name-change question, message boxes and the
-    // desktop's opener. Unset, real boxes ask and the desktop opens files.
-    std::function<bool()> confirmClose;
-    std::function<bool(const QString&)> confirmNameChange;
-    std::function<bool(const QString&)> confirmSpeechFailure;
-    std::function<void(const QString& text, const QString& caption)> messageHook;
-    std::function<bool(const QUrl&)> openUrl;
-    // Drives a modal window instead of showing it (tests); unset, the window runs modally.
-    std::function<void(QDialog&)> modalHook;
+    // Who answers the window's questions and shows its boxes: real boxes unless set (tests
+    // script them); null puts the real boxes back. The prompts must outlive their use.
+    void setPrompts(Prompts* prompts) { m_prompts = prompts ? prompts : &m_boxPrompts; }
+    Prompts& boxPrompts() { return m_boxPrompts; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -188,30 +154,29 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate();
+    void loadAndStart();
     QString learnerVoiceFolder() const;
     void buildMenuAndLists();
     void connectSpeechEvents();
-    bool FormKeyDown(QObject* target, int key, Qt::KeyboardModifiers modifiers);
-    void Timer1Timer();
-    void paintBoard(QWidget* canvas);
-    void paintWindowDecorations(QWidget* canvas);
-    void B1Click();
-    void X1Click();
-    void FormActivate();
+    bool handleShellKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
+    void lessonTick();
+    void chooseWindowColour();
+    void saveAndClose();
+    void redrawOnActivation();
     void reloadEffects(int volume);
-    void hearCommand(int cValue);
     void showSaveResult(bool ok, const QString& error, const QString& notice);
     void showPendingSaveMessage();
     void keepOnAScreen();
 
     std::unique_ptr<Ui::KukuForm> m_ui;
+    std::unique_ptr<MainBoard> m_board;
     KukuServices m_services;
     KukuState m_state;
     QtPacer m_pacer;
+    BoxPrompts m_boxPrompts;
+    Prompts* m_prompts = &m_boxPrompts;
     Speaker m_speaker;
     QTimer m_timer1;
-    int m_windowColour = 0;
     std::unique_ptr<LessonEngine> m_engine;
     std::unique_ptr<VoiceTests> m_voiceTests;
     std::unique_ptr<VoiceCommands> m_commands;

@@ -31,7 +31,7 @@ TSplashFForm::TSplashFForm(QWidget* parent)
 
     m_timer1.setInterval(2000);
     m_timer1.setSingleShot(true);
-    connect(&m_timer1, &QTimer::timeout, this, &TSplashFForm::Timer1Timer);
+    connect(&m_timer1, &QTimer::timeout, this, &TSplashFForm::closeAfterItsTime);
     // A message raised while the program starts (a missing sound, an unreadable settings file)
     // must not open beneath a window that stays on top and covers its OK button.
     qApp->installEventFilter(this);
@@ -60,7 +60,7 @@ void TSplashFForm::centreOn(const QRect& screen) {
     move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
 }
 
-void TSplashFForm::Timer1Timer() {
+void TSplashFForm::closeAfterItsTime() {
     m_timer1.stop();
     close();
     deleteLater();

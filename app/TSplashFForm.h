@@ -27,7 +27,7 @@ public:
     void centreOn(const QRect& screen);
 
     QTimer& timer() { return m_timer1; }
-    void Timer1Timer();
+    void closeAfterItsTime();
 
 protected:
     // Steps aside for a message box or dialog opened while it is up.

@@ -1,7 +1,8 @@
 #include "lessons/ChartReading.h"
 
-#include "lessons/KukuTables.h"
-#include "speech/Speaking.h"
+#include "core/KukuTables.h"
+#include "core/WeakList.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 
@@ -42,21 +43,6 @@ bool chartColumnActive(int column, int chartFromLesson, int mokuji_n) {
         default:
             return false;
     }
-}
-
-bool chartCellWeak(const QString& errorsStr, int fact) {
-    const QString entry = u':' + QString::number(fact) + u':';
-    return (u':' + errorsStr).contains(entry);
-}
-
-std::vector<int> chartWeakFacts(const QString& errorsStr) {
-    std::vector<int> facts;
-    for (const QString& piece : errorsStr.split(u':', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int k = piece.toInt(&ok);
-        if (ok && isFact(k)) facts.push_back(k);
-    }
-    return facts;
 }
 
 MarkerPos markerPosition(int fact) {
@@ -101,7 +87,7 @@ void ChartReader::DanRead(int d) {
 
 void ChartReader::ReadWeakFacts(const QString& errorsStr) {
     // A copy: the list must not change under the reading.
-    const std::vector<int> facts = chartWeakFacts(errorsStr);
+    const std::vector<int> facts = weakFacts(errorsStr);
     m_view.repaintGrid();
     const int passes = repeatOn ? 3 : 1;
     for (int pass = 0; pass < passes; ++pass) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
 
 #include <QString>
 
@@ -19,10 +19,6 @@ QString chartCellText(int fact);
 // Column c (0-based, the row of the table c + 1) is in colour: every column when the chart was
 // opened from the menu, otherwise only the rows of the lesson's row or level choice.
 bool chartColumnActive(int column, int chartFromLesson, int mokuji_n);
-// The fact is on the weak-point list (whole entries only: "13:" does not hold 3).
-bool chartCellWeak(const QString& errorsStr, int fact);
-// The facts of the weak-point list in list order; pieces that are not a fact index are skipped.
-std::vector<int> chartWeakFacts(const QString& errorsStr);
 
 // The top-left corner of the marker square for a fact, in the chart window's coordinates.
 struct MarkerPos {

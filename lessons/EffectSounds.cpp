@@ -16,8 +16,8 @@ constexpr qsizetype kHeader = 44;
 // The samples of a canonical 16-bit PCM image, mono or the first channel of stereo; none when
 // the header is not of that kind.
 std::vector<std::int16_t> samplesOf(const QByteArray& wav, int& rate) {
-    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" || readLe16(wav, 20) != 1 ||
-        readLe16(wav, 34) != 16)
+    if (wav.size() < kHeader || !wav.startsWith("RIFF") || wav.mid(8, 4) != "WAVE" ||
+        readLe16(wav, 20) != 1 || readLe16(wav, 34) != 16)
         return {};
     const int channels = std::max<int>(readLe16(wav, 22), 1);
     rate = int(readLe32(wav, 24));

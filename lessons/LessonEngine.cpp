@@ -1,10 +1,11 @@
 #include "lessons/LessonEngine.h"
 
-#include "lessons/Board.h"
-#include "lessons/MakeOrder.h"
-#include "lessons/WaitWithStops.h"
+#include "core/Board.h"
+#include "core/MakeOrder.h"
+#include "core/Timing.h"
+#include "core/WaitWithStops.h"
 #include "speech/ReadAloud.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 
 #include <algorithm>
 
@@ -26,25 +27,11 @@ QString withoutMenuNumber(const QString& item) {
 
 }  // namespace
 
-void takeChoice(KukuState& state, int mokuji_n) {
-    state.mokuji_n = mokuji_n;
-    state.dan = DanOfChoice[static_cast<std::size_t>(mokuji_n)];
-    state.qnum = 0;
-    state.kyuuSet = mokuji_n - 9;
-    state.testKaisuuMax = mokuji_n < 9 ? 3 : 2;
-}
-
 LessonEngine::LessonEngine(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
                            EffectPlayer* effects, LessonHost& host)
-    : m_state(state),
-      m_board(board),
-      m_pacer(pacer),
-      m_speaker(speaker),
-      m_effects(effects),
-      m_host(host),
-      m_setList(BuildSetList()) {}
+    : m_state(state), m_board(board), m_pacer(pacer), m_speaker(speaker), m_effects(effects), m_host(host) {}
 
-void LessonEngine::ComboBox1Change(int index) {
+void LessonEngine::chooseRowOrLevel(int index) {
     if (index < 0 || index > 12) return;
     if (index == 12 && m_state.menu_n >= 5) {
         m_host.showMessage(QStringLiteral(u"★ 口答による全段テストはありません。"),
@@ -60,7 +47,7 @@ void LessonEngine::ComboBox1Change(int index) {
     m_host.focusStartButton();
 }
 
-void LessonEngine::ComboBox2Change(int index) {
+void LessonEngine::chooseLesson(int index) {
     if (index < 0 || index > 9) return;
     m_state.menu_n = index;
     if (m_state.menu_n < 9) {
@@ -103,7 +90,7 @@ QString LessonEngine::setName() const {
     return names[12];
 }
 
-void LessonEngine::ExecButtonClick() {
+void LessonEngine::startLesson() {
     GamenClear(m_state, m_board);
     m_pacer.processPendingMessages();
     if (m_state.infoDsp == 1) m_host.focusMemo();
@@ -173,7 +160,6 @@ int LessonEngine::RunPractice() {
     const QString stopQuestion =
         s.procFlag == 0 ? QStringLiteral(u"テストを中止しますか？") : QStringLiteral(u"練習を中止しますか？");
     auto wait = [&](int limitMs) {
-        s.waitLimit = limitMs;
         const WaitEnd end = waitWithStops(m_pacer, limitMs, false, stopQuestion);
         if (end != WaitEnd::Escaped && end != WaitEnd::Confirmed) return true;
         m_pacer.processPendingMessages();
@@ -188,11 +174,8 @@ int LessonEngine::RunPractice() {
         ++s.kaisuu;
         ShowRound(m_board, s.kaisuu);
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
-            ++s.qCount;
-            SetProgress(m_board, s.qCount);
-            s.kuku_n = factOfPosition(s, m_setList, i);
-            const auto k = static_cast<std::size_t>(s.kuku_n);
-            m_pacer.sleep(s.pacing.speedPause);
+            const auto k = static_cast<std::size_t>(nextQuestion(s, m_board, i));
+            m_pacer.sleep(pacingOf(s.procFlag).speedPause);
             ClearReading(m_board);
             ClearExpression(m_board);
             if (s.procFlag > 0) {
@@ -200,7 +183,7 @@ int LessonEngine::RunPractice() {
                 ShowExpression(m_board, t.shikiStr[k] + u'＝');
                 ShowAnswer(m_board, t.ansStr[k], 0);
                 ShowHintText(m_board, s.kuku_n);
-                if (!wait(s.pacing.speedWait)) return -1;
+                if (!wait(pacingOf(s.procFlag).speedWait)) return -1;
             } else {
                 ShowReading(m_board, t.yomiFull[k], 1);
                 ShowExpression(m_board, t.shikiStr[k] + u'＝');
@@ -224,43 +207,31 @@ int LessonEngine::RunPractice() {
     return 0;
 }
 
-int LessonEngine::Timer1Timer() {
+int LessonEngine::lessonTick() {
     KukuState& s = m_state;
-    if (s.AnsV_wait > 0) {
+    if (s.AnsV_wait != VoiceTest::None) {
         if (m_pacer.keyDown(vk::Escape)) {
             m_pacer.processPendingMessages();
-            const QString stopped = QStringLiteral(u"テストを中止しました。");
-            ShowMessageLine(m_board, stopped);
-            m_speaker.SpeakAsync(stopped);
-            m_board.CBoxDsp(1);
-            s.AnsV_wait = 0;
-            s.testAborted = 1;
-            s.testUnderway = false;
+            m_speaker.SpeakAsync(stopVoiceTest(s, m_board));
             m_pacer.processPendingMessages();
-            return kTickMs;
+            return timing::kTickMs;
         }
-        if (m_host.spokenAnswerTick()) return kTickMs;
+        if (m_host.spokenAnswerTick()) return timing::kTickMs;
     }
-    s.idleMs += kTickMs;
+    s.idleMs += timing::kTickMs;
     if (s.idleMs > 3000) {
         m_board.DrawBoard();
         m_board.DrawStopHint();
         s.idleMs = 0;
     }
-    return kTickMs;
+    return timing::kTickMs;
 }
 
 void LessonEngine::EscKeyDown() {
     KukuState& s = m_state;
-    if (s.AnsV_wait >= 1) {
+    if (s.AnsV_wait != VoiceTest::None) {
         m_pacer.processPendingMessages();
-        const QString stopped = QStringLiteral(u"テストを中止しました。");
-        ShowMessageLine(m_board, stopped);
-        m_speaker.SpeakMsg(stopped);
-        m_board.CBoxDsp(1);
-        s.AnsV_wait = 0;
-        s.testAborted = 1;
-        s.testUnderway = false;
+        m_speaker.SpeakMsg(stopVoiceTest(s, m_board));
         m_host.restoreExpressionFont();
         m_pacer.processPendingMessages();
         return;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "lessons/AnswerLog.h"
-#include "lessons/KukuState.h"
-#include "lessons/KukuTables.h"
-#include "lessons/LessonHost.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
+#include "core/AnswerLog.h"
+#include "core/KukuState.h"
+#include "core/KukuTables.h"
+#include "core/LessonHost.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
 
 #include <QtGlobal>
 
@@ -16,11 +16,6 @@
 namespace rentabo {
 
 class Speaker;
-
-// Makes `mokuji_n` (0..12) the row/level choice, with everything that follows from it: the row
-// code, the level, the first question and the number of test rounds (3 for a row, 2 for a
-// level), however the choice was made.
-void takeChoice(KukuState& state, int mokuji_n);
 
 // The lesson menu and the runs it starts: the two choice lists, the start button's dispatch to
 // the ten modes, the practice of modes 2 and 3, the keyboard tests of modes 4 and 5, and the
@@ -33,13 +28,13 @@ public:
                  EffectPlayer* effects, LessonHost& host);
 
     // The row/level list (ComboBox1) changed to `index`.
-    void ComboBox1Change(int index);
+    void chooseRowOrLevel(int index);
     // The lesson-mode list (ComboBox2) changed to `index`.
-    void ComboBox2Change(int index);
+    void chooseLesson(int index);
     void SetAnswerWay();
     void AnnounceChoice();
     // 始める (Button1, Alt+E). Returns when the started run has ended.
-    void ExecButtonClick();
+    void startLesson();
 
     // Practice in set order (menu_n 1) or shuffled (menu_n 2). 0 finished, −1 stopped.
     int RunPractice();
@@ -55,19 +50,19 @@ public:
     void MakeOrder(int n);
 
     // One tick of the lesson timer; returns the interval to the next tick.
-    int Timer1Timer();
-    static constexpr int kFirstTickMs = 1000;
-    static constexpr int kTickMs = 300;
+    int lessonTick();
     // Esc reaching the main window's key handler (outside the blocking runs).
     void EscKeyDown();
 
-    const std::array<int, kFacts>& setList() const { return m_setList; }
     // Where every judged answer of the keyboard tests is reported; may be null.
     void setAnswerLog(AnswerLog* log) { m_answerLog = log; }
 
 private:
     enum class Answer { Judged, StopA, StopB };
     Answer awaitAnswer(JudgedAnswer& judged);
+    // Shows fact k as a keyboard question (reading, expression, no mark), waits the speed's
+    // pause, reads it aloud when questions are read and plays the prompt.
+    void presentKeyQuestion(int k);
     // Marks, logs and records the answer; returns its score (1 right, 0 not).
     int judge(const JudgedAnswer& judged);
     int stopKeyTest(const QString& message, bool speak);
@@ -81,7 +76,6 @@ private:
     EffectPlayer* m_effects;
     LessonHost& m_host;
     std::mt19937 m_rng;
-    const std::array<int, kFacts> m_setList;
     AnswerLog* m_answerLog = nullptr;
     bool m_reviewing = false;  // the daily review: the last test's result table is not touched
 };

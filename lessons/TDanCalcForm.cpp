@@ -1,10 +1,11 @@
 #include "lessons/TDanCalcForm.h"
 
-#include "lessons/KukuTables.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
-#include "lessons/WindowPlacement.h"
-#include "speech/Speaking.h"
+#include "core/KukuTables.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
+#include "core/WeakList.h"
+#include "core/WindowPlacement.h"
+#include "speech/Speaker.h"
 #include "ui_DanCalcForm.h"
 
 #include <QMenuBar>
@@ -80,7 +81,7 @@ QColor ChartGrid::headerBackground(int column) const {
 QColor ChartGrid::cellBackground(int fact) const {
     const int column = fact / 9;
     if (!active(column)) return kGrey;
-    if (m_state && chartCellWeak(m_state->errorsStr, fact)) return Qt::black;
+    if (m_state && errListed(m_state->errorsStr, fact)) return Qt::black;
     // column + 1 is the row of the table: red for the even rows, blue for the odd ones.
     return (column + 1) % 2 == 0 ? kRed : kBlue;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/KukuState.h"
 #include "lessons/ChartReading.h"
-#include "lessons/KukuState.h"
 
 #include <QColor>
 #include <QDialog>

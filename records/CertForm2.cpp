@@ -169,13 +169,7 @@ void TCertForm2::renderCertificate(QPainter& painter, const QRect& page) {
 }
 
 void TCertForm2::Print() {
-    if (!printerAvailable || !printerAvailable()) {
-        m_host.message(
-            QStringLiteral(
-                u"プリンターが見つかりません。プリンターをつないでから，もう一度印刷してください。"),
-            QStringLiteral(u"お知らせ"));
-        return;
-    }
+    if (!m_host.printerReady(printerAvailable)) return;
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo def = QPrinterInfo::defaultPrinter();
     const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();

@@ -1,6 +1,6 @@
 #include "records/Certificate.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 
 namespace rentabo {
 

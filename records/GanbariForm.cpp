@@ -1,6 +1,6 @@
 #include "records/GanbariForm.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/RecordsHost.h"
 
 #include <QDir>
@@ -366,13 +366,7 @@ bool TGanbariForm::printTo(QPrinter& printer) {
 }
 
 void TGanbariForm::Print() {
-    if (!printerAvailable || !printerAvailable()) {
-        m_host.message(
-            QStringLiteral(
-                u"プリンターが見つかりません。プリンターをつないでから，もう一度印刷してください。"),
-            QStringLiteral(u"お知らせ"));
-        return;
-    }
+    if (!m_host.printerReady(printerAvailable)) return;
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo def = QPrinterInfo::defaultPrinter();
     if (!def.isNull()) printer.setPrinterName(def.printerName());

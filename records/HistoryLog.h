@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lessons/AnswerLog.h"
-#include "lessons/KukuState.h"
+#include "core/AnswerLog.h"
+#include "core/KukuState.h"
 #include "records/HistoryStore.h"
 
 #include <QDateTime>

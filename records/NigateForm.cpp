@@ -1,9 +1,9 @@
 #include "records/NigateForm.h"
 
-#include "lessons/Pacer.h"
-#include "lessons/WindowPlacement.h"
+#include "core/Pacer.h"
+#include "core/WindowPlacement.h"
 #include "records/WeakPoints.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 #include "ui_NigateForm.h"
 
 #include <QKeyEvent>

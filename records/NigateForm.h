@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
 
 #include <QWidget>
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace rentabo {
 
 // What the result tables, the qualification table and the weak-point window need of the main
@@ -19,6 +21,16 @@ public:
     virtual void message(const QString& text, const QString& caption) = 0;
     // Opens a document with the desktop's opener; false when it could not be started.
     virtual bool openDocument(const QString& path) = 0;
+
+    // Before a page is printed: false, with a message to the learner, when no printer can be
+    // used (`printerAvailable` unset or saying none).
+    bool printerReady(const std::function<bool()>& printerAvailable) {
+        if (printerAvailable && printerAvailable()) return true;
+        message(QStringLiteral(
+                    u"プリンターが見つかりません。プリンターをつないでから，もう一度印刷してください。"),
+                QStringLiteral(u"お知らせ"));
+        return false;
+    }
 };
 
 }  // namespace rentabo

@@ -1,7 +1,7 @@
 #include "records/ResultDspForms.h"
 
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
 #include "records/RecordPictures.h"
 #include "records/RecordWindowsHost.h"
 #include "records/SikakuCheckForm.h"

@@ -1,8 +1,8 @@
 #include "records/ResultTables.h"
 
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
-#include "lessons/Pacer.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "core/Pacer.h"
 #include "records/RecordsHost.h"
 #include "records/WeakPoints.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/AnswerLog.h"
+#include "core/AnswerLog.h"
 
 #include <QDate>
 

@@ -1,6 +1,6 @@
 #include "records/Sikaku.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/RecordsHost.h"
 
 namespace rentabo {

@@ -1,6 +1,6 @@
 #include "records/SikakuCheckForm.h"
 
-#include "lessons/Pacer.h"
+#include "core/Pacer.h"
 #include "records/CertForm2.h"
 #include "records/Certificate.h"
 #include "records/RecordPictures.h"
@@ -58,14 +58,14 @@ TSikakuCheckForm::TSikakuCheckForm(KukuState& state, RecordWindowsHost& host, Pa
             &TSikakuCheckForm::ClearRecord);
     QMenu* help = bar->addMenu(QStringLiteral(u"ヘルプ(&H)"));
     connect(help->addAction(QStringLiteral(u"ヘルプ表示(&H)")), &QAction::triggered, this,
-            &TSikakuCheckForm::Button1Click);
+            &TSikakuCheckForm::showHelp);
 
-    connect(m_ui->Button1, &QPushButton::clicked, this, &TSikakuCheckForm::Button1Click);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TSikakuCheckForm::showHelp);
     connect(m_ui->Button6, &QPushButton::clicked, this, &QWidget::close);
     connect(m_ui->Button4, &QPushButton::clicked, this, &TSikakuCheckForm::runCheck);
-    connect(m_ui->Button3, &QPushButton::clicked, this, &TSikakuCheckForm::Button3Click);
-    connect(m_ui->Button5, &QPushButton::clicked, this, &TSikakuCheckForm::Button5Click);
-    connect(m_ui->Button2, &QPushButton::clicked, this, &TSikakuCheckForm::Button2Click);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &TSikakuCheckForm::printRowCertificate);
+    connect(m_ui->Button5, &QPushButton::clicked, this, &TSikakuCheckForm::printMasterCertificate);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TSikakuCheckForm::printLicenceCertificate);
 
     m_ui->Panel1->setFont(boldFace(QStringLiteral("IPAGothic"), 22));
     setColours(m_ui->Panel1, QColor(0xFF, 0xFF, 0x00), Qt::red);
@@ -150,20 +150,20 @@ void TSikakuCheckForm::openCertificate(int certKind) {
     m_host.runModal(cert);
 }
 
-void TSikakuCheckForm::Button3Click() {
+void TSikakuCheckForm::printRowCertificate() {
     if (!DankyuCertificate(m_state, m_grid, m_ui->StringGrid1->currentRow(), m_host)) return;
     openCertificate(kCertDankyu);
 }
 
-void TSikakuCheckForm::Button5Click() {
+void TSikakuCheckForm::printMasterCertificate() {
     if (m_verdict.masterEnabled) openCertificate(kCertMaster);
 }
 
-void TSikakuCheckForm::Button2Click() {
+void TSikakuCheckForm::printLicenceCertificate() {
     if (m_verdict.menkyoEnabled) openCertificate(kCertMenkyo);
 }
 
-void TSikakuCheckForm::Button1Click() {
+void TSikakuCheckForm::showHelp() {
     const QString path = m_state.exeDir + QStringLiteral("kuku_V24.chm");
     if (!QFileInfo::exists(path) || !m_host.openDocument(path))
         m_host.message(QStringLiteral(u"kuku_V24.chm が見あたりません。"), QStringLiteral(u"お知らせ"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
 #include "records/Sikaku.h"
 
 #include <QDialog>
@@ -30,12 +30,12 @@ public:
     // "資格チェック(&K)".
     void runCheck();
     // "段級認定書(&D)" for the selected grid row.
-    void Button3Click();
+    void printRowCertificate();
     // "マスター位(&M)" and "免許皆伝書(&P)".
-    void Button5Click();
-    void Button2Click();
+    void printMasterCertificate();
+    void printLicenceCertificate();
     // "お助け(&E)" and "ヘルプ表示(&H)".
-    void Button1Click();
+    void showHelp();
     // "表をクリア(&N)".
     void ClearRecord();
 

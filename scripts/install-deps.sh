@@ -9,7 +9,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   # build and test
   build-essential cmake ninja-build pkg-config ccache
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
   # the Debian package and its check
   debhelper dpkg-dev lintian
   # Qt 6 widgets, multimedia, SVG, printing

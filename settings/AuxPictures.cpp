@@ -13,10 +13,14 @@ QPixmap auxPicture(AuxPicture which) {
     static const bool loaded = (initAuxWindowsResources(), true);
     Q_UNUSED(loaded);
     switch (which) {
-    case AuxPicture::JoukenCorner: return QPixmap(QStringLiteral(":/auxwindows/jouken40.jpg"));
-    case AuxPicture::Splash: return QPixmap(QStringLiteral(":/auxwindows/splash64.jpg"));
-    case AuxPicture::About: return QPixmap(QStringLiteral(":/auxwindows/about20.jpg"));
-    case AuxPicture::Icon: return QPixmap(QStringLiteral(":/auxwindows/rentabo32.jpg"));
+        case AuxPicture::JoukenCorner:
+            return QPixmap(QStringLiteral(":/auxwindows/jouken40.jpg"));
+        case AuxPicture::Splash:
+            return QPixmap(QStringLiteral(":/auxwindows/splash64.jpg"));
+        case AuxPicture::About:
+            return QPixmap(QStringLiteral(":/auxwindows/about20.jpg"));
+        case AuxPicture::Icon:
+            return QPixmap(QStringLiteral(":/auxwindows/rentabo32.jpg"));
     }
     return {};
 }

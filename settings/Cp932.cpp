@@ -60,9 +60,12 @@ QByteArray toCp932(const QString& text) {
         // Skip one whole UTF-8 sequence.
         const auto lead = static_cast<unsigned char>(*in);
         size_t skip = 1;
-        if (lead >= 0xF0) skip = 4;
-        else if (lead >= 0xE0) skip = 3;
-        else if (lead >= 0xC0) skip = 2;
+        if (lead >= 0xF0)
+            skip = 4;
+        else if (lead >= 0xE0)
+            skip = 3;
+        else if (lead >= 0xC0)
+            skip = 2;
         skip = std::min(skip, inLeft);
         in += skip;
         inLeft -= skip;
@@ -82,13 +85,6 @@ QString fromCp932(const QByteArray& bytes) {
         --inLeft;
     }
     return QString::fromUtf8(utf8);
-}
-
-int indivNumOf(const QString& name) {
-    std::uint64_t sum = 0;
-    for (const char byte : toCp932(name))
-        sum += static_cast<std::uint16_t>(static_cast<std::int16_t>(static_cast<std::int8_t>(byte)));
-    return static_cast<int>(static_cast<std::uint32_t>(sum));
 }
 
 }  // namespace rentabo

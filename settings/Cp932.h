@@ -13,8 +13,4 @@ QByteArray toCp932(const QString& text);
 // Bytes that are not valid code page 932 become U+FFFD; nothing is dropped silently.
 QString fromCp932(const QByteArray& bytes);
 
-// The learner number of a name: the sum over the name's CP932 bytes, each read as a signed
-// byte and widened to 16 bits (0x80..0xFF count as 0xFF80..0xFFFF), kept to its low 32 bits.
-int indivNumOf(const QString& name);
-
 }  // namespace rentabo

@@ -30,80 +30,79 @@ JoukenControls JoukenSettings::fill(const JoukenControls& current) {
         control = clamped;
         handler(clamped);
     };
-    setCheck(c.checkBox1, m_state.pinponFlag != 0, [this](bool v) { CheckBox1Click(v); });
-    setCheck(c.checkBox7, m_state.infoSpeakFlag != 0, [this](bool v) { CheckBox7Click(v); });
-    setCheck(c.checkBox8, m_state.msgSpeakFlag != 0, [this](bool v) { CheckBox8Click(v); });
+    setCheck(c.checkBox1, m_state.pinponFlag != 0, [this](bool v) { setEffectSounds(v); });
+    setCheck(c.checkBox7, m_state.infoSpeakFlag != 0, [this](bool v) { setInfoSpeaking(v); });
+    setCheck(c.checkBox8, m_state.msgSpeakFlag != 0, [this](bool v) { setGreetings(v); });
     setPosition(c.radioGroup1, m_state.yomiWay, -1, jouken::kRadioGroup1Items - 1,
-                [this](int v) { RadioGroup1Click(v); });
+                [this](int v) { setReadAloud(v); });
     setPosition(c.radioGroup2, m_state.procFlag, -1, jouken::kRadioGroup2Items - 1,
-                [this](int v) { RadioGroup2Click(v); });
-    setPosition(c.spRateBar, m_state.sikiSpRate, 0, jouken::kRateMax, [this](int v) { SpRateBarChange(v); });
+                [this](int v) { setSpeed(v); });
+    setPosition(c.spRateBar, m_state.sikiSpRate, 0, jouken::kRateMax, [this](int v) { setVoiceRate(v); });
     setPosition(c.spVolBar, m_state.sikiSpVolume / 5, 0, jouken::kVolBarMax,
-                [this](int v) { SpVolBarChange(v); });
+                [this](int v) { setVoiceVolumeStep(v); });
     setPosition(c.effectBar, m_state.effectVolume / 5, 0, jouken::kEffectBarMax,
-                [this](int v) { EffectBarChange(v); });
+                [this](int v) { setEffectVolumeStep(v); });
     c.upDown1 = std::clamp(m_state.kaisuuMax, jouken::kKaiMaxMin, jouken::kKaiMaxMax);
     c.upDown2 = std::clamp(m_state.interval, jouken::kIntervalMin, jouken::kIntervalMax);
     if (c.edit3 != m_state.userSyobina) {
         c.edit3 = m_state.userSyobina;
-        Edit3Change(c.edit3);
+        setFreeText(c.edit3);
     }
     return c;
 }
 
-void JoukenSettings::CheckBox1Click(bool checked) {
+void JoukenSettings::setEffectSounds(bool checked) {
     m_state.pinponFlag = checked ? 1 : 0;
 }
 
-void JoukenSettings::CheckBox7Click(bool checked) {
+void JoukenSettings::setInfoSpeaking(bool checked) {
     m_state.infoSpeakFlag = checked ? 1 : 0;
 }
 
-void JoukenSettings::CheckBox8Click(bool checked) {
+void JoukenSettings::setGreetings(bool checked) {
     m_state.msgSpeakFlag = checked ? 1 : 0;
 }
 
-void JoukenSettings::RadioGroup1Click(int index) {
+void JoukenSettings::setReadAloud(int index) {
     m_state.yomiWay = index;
 }
 
-void JoukenSettings::RadioGroup2Click(int index) {
+void JoukenSettings::setSpeed(int index) {
     m_state.procFlag = index;
-    m_state.pacing = pacingOfSpeed(index);
 }
 
-void JoukenSettings::SpRateBarChange(int position) {
+void JoukenSettings::setVoiceRate(int position) {
     m_state.sikiSpRate = position;
     m_voice.setRate(position);
 }
 
-void JoukenSettings::SpVolBarChange(int position) {
+void JoukenSettings::setVoiceVolumeStep(int position) {
     m_state.sikiSpVolume = position * 5;
     m_voice.setVolume(m_state.sikiSpVolume);
 }
 
-void JoukenSettings::EffectBarChange(int position) {
+void JoukenSettings::setEffectVolumeStep(int position) {
     m_state.effectVolume = position * 5;
     if (m_reloadEffects) m_reloadEffects(m_state.effectVolume);
 }
 
-void JoukenSettings::UpDown1Click(int position) {
+void JoukenSettings::setRounds(int position) {
     m_state.kaisuuMax = position;
 }
 
-void JoukenSettings::UpDown2Click(int position) {
+void JoukenSettings::setInterval(int position) {
     m_state.interval = position;
 }
 
-void JoukenSettings::Edit3Change(const QString& text) {
+void JoukenSettings::setFreeText(const QString& text) {
     m_state.userSyobina = text;
 }
 
-void JoukenSettings::SpTestBtnClick() {
+void JoukenSettings::tryVoice() {
     m_speaker.SpeakAsync(jouken::kVoiceTestText);
 }
 
-void JoukenSettings::Button2Click() {
+void JoukenSettings::tryEffectSounds() {
     m_effects.PlayEffect(0);
     m_pacer.sleep(jouken::kEffectTestGapMs);
     m_effects.PlayEffect(1);

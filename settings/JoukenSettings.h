@@ -1,9 +1,9 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
-#include "speech/Speaking.h"
+#include "core/KukuState.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
+#include "speech/Speaker.h"
 #include "speech/platform/SpVoice.h"
 
 #include <QString>
@@ -57,20 +57,20 @@ public:
     // the loaded speed is applied. The up-downs take their values without running a handler.
     JoukenControls fill(const JoukenControls& current);
 
-    void CheckBox1Click(bool checked);
-    void CheckBox7Click(bool checked);
-    void CheckBox8Click(bool checked);
-    void RadioGroup1Click(int index);
-    void RadioGroup2Click(int index);
-    void SpRateBarChange(int position);
-    void SpVolBarChange(int position);
-    void EffectBarChange(int position);
-    void UpDown1Click(int position);
-    void UpDown2Click(int position);
-    void Edit3Change(const QString& text);
-    void SpTestBtnClick();
+    void setEffectSounds(bool checked);
+    void setInfoSpeaking(bool checked);
+    void setGreetings(bool checked);
+    void setReadAloud(int index);
+    void setSpeed(int index);
+    void setVoiceRate(int position);
+    void setVoiceVolumeStep(int position);
+    void setEffectVolumeStep(int position);
+    void setRounds(int position);
+    void setInterval(int position);
+    void setFreeText(const QString& text);
+    void tryVoice();
     // Plays correct, wrong and prompt with 600 ms between them, even when effects are off.
-    void Button2Click();
+    void tryEffectSounds();
 
 private:
     KukuState& m_state;

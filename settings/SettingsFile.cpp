@@ -127,16 +127,17 @@ void readSettings(KukuState& state, const QByteArray& content) {
         bool found = false;
         const QByteArray value = file.value(k.section, k.key, &found);
         switch (k.kind) {
-        case Kind::Int:
-            state.*k.intField = found ? parseProfileInt(value, defaults.*k.intField) : defaults.*k.intField;
-            break;
-        case Kind::Text:
-            state.*k.textField = found ? fromCp932(value) : defaults.*k.textField;
-            break;
-        case Kind::Record:
-            // Decoded from the file's bytes: positions count bytes, and INDIVNUM is read already.
-            state.recCheck = decodeRecCheck(found ? value : kRecDefault, state.indivNum);
-            break;
+            case Kind::Int:
+                state.*k.intField =
+                    found ? parseProfileInt(value, defaults.*k.intField) : defaults.*k.intField;
+                break;
+            case Kind::Text:
+                state.*k.textField = found ? fromCp932(value) : defaults.*k.textField;
+                break;
+            case Kind::Record:
+                // Decoded from the file's bytes: positions count bytes, and INDIVNUM is read already.
+                state.recCheck = decodeRecCheck(found ? value : kRecDefault, state.indivNum);
+                break;
         }
     }
     bringIntoRange(state);
@@ -147,9 +148,15 @@ QByteArray writeSettings(const KukuState& state, const QByteArray& content) {
     for (const SettingKey& k : kSettingKeys) {
         QByteArray value;
         switch (k.kind) {
-        case Kind::Int: value = QByteArray::number(state.*k.intField); break;
-        case Kind::Text: value = toCp932(state.*k.textField); break;
-        case Kind::Record: value = encodeRecCheck(state.recCheck, state.indivNum); break;
+            case Kind::Int:
+                value = QByteArray::number(state.*k.intField);
+                break;
+            case Kind::Text:
+                value = toCp932(state.*k.textField);
+                break;
+            case Kind::Record:
+                value = encodeRecCheck(state.recCheck, state.indivNum);
+                break;
         }
         file.setValue(k.section, k.key, value);
     }
@@ -249,8 +256,9 @@ LoadResult LoadSettings(KukuState& state, const QString& path) {
         if (readFile(path, &content, &why)) {
             result.found = true;
         } else {
-            result.error = QStringLiteral(u"設定ファイルを読み込めませんでした。\n%1\n(%2)\nはじめの設定で始めます。")
-                               .arg(QDir::toNativeSeparators(path), why);
+            result.error =
+                QStringLiteral(u"設定ファイルを読み込めませんでした。\n%1\n(%2)\nはじめの設定で始めます。")
+                    .arg(QDir::toNativeSeparators(path), why);
         }
     }
     readSettings(state, content);
@@ -372,15 +380,6 @@ SaveResult SaveSettings(const KukuState& state, const SettingsLocation& where,
 
 SaveResult SaveSettings(const KukuState& state, const QString& exeDir) {
     return SaveSettings(state, settingsLocationFor(exeDir));
-}
-
-Pacing pacingOfSpeed(int procFlag) {
-    switch (procFlag) {
-    case 1: return {200, 4800, 4000};
-    case 2: return {200, 3000, 2700};
-    case 3: return {100, 1800, 1500};
-    default: return {100, 100, 6000};
-    }
 }
 
 }  // namespace rentabo

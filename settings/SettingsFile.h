@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
 
 #include <QByteArray>
 #include <QString>
@@ -74,8 +74,5 @@ SaveResult SaveSettings(const KukuState& state, const QString& exeDir);
 // temporary file beside it, flushed to disk, then renamed over it. On failure `error` says why.
 bool writeFileAtomically(const QString& path, const QByteArray& content, QString* error,
                          const BeforeRenameHook& beforeRename = {});
-
-// The pacing of each speed of the settings dialog (0 ステップ, 1 ゆっくり, 2 ふつう, 3 はやく).
-Pacing pacingOfSpeed(int procFlag);
 
 }  // namespace rentabo

@@ -1,6 +1,6 @@
 #include "settings/TJoukenSetForm.h"
 
-#include "lessons/WindowPlacement.h"
+#include "core/WindowPlacement.h"
 #include "settings/AuxPictures.h"
 #include "ui_JoukenSetForm.h"
 
@@ -95,24 +95,24 @@ void TJoukenSetForm::showControls(const JoukenControls& c) {
 
 void TJoukenSetForm::connectControls() {
     JoukenSettings* s = &m_settings;
-    connect(m_ui->CheckBox1, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox1Click(on); });
-    connect(m_ui->CheckBox7, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox7Click(on); });
-    connect(m_ui->CheckBox8, &QCheckBox::toggled, this, [s](bool on) { s->CheckBox8Click(on); });
+    connect(m_ui->CheckBox1, &QCheckBox::toggled, this, [s](bool on) { s->setEffectSounds(on); });
+    connect(m_ui->CheckBox7, &QCheckBox::toggled, this, [s](bool on) { s->setInfoSpeaking(on); });
+    connect(m_ui->CheckBox8, &QCheckBox::toggled, this, [s](bool on) { s->setGreetings(on); });
     // Only a change of choice counts: clicking the item already chosen does nothing.
     connect(m_ui->RadioButton1_0->group(), &QButtonGroup::idToggled, this, [s](int id, bool on) {
-        if (on) s->RadioGroup1Click(id);
+        if (on) s->setReadAloud(id);
     });
     connect(m_ui->RadioButton2_0->group(), &QButtonGroup::idToggled, this, [s](int id, bool on) {
-        if (on) s->RadioGroup2Click(id);
+        if (on) s->setSpeed(id);
     });
-    connect(m_ui->SpRateBar, &QSlider::valueChanged, this, [s](int v) { s->SpRateBarChange(v); });
-    connect(m_ui->SpVolBar, &QSlider::valueChanged, this, [s](int v) { s->SpVolBarChange(v); });
-    connect(m_ui->EffectBar, &QSlider::valueChanged, this, [s](int v) { s->EffectBarChange(v); });
-    connect(m_ui->UpDown1, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->UpDown1Click(v); });
-    connect(m_ui->UpDown2, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->UpDown2Click(v); });
-    connect(m_ui->Edit3, &QLineEdit::textChanged, this, [s](const QString& t) { s->Edit3Change(t); });
-    connect(m_ui->SpTestBtn, &QPushButton::clicked, this, [s] { s->SpTestBtnClick(); });
-    connect(m_ui->Button2, &QPushButton::clicked, this, [s] { s->Button2Click(); });
+    connect(m_ui->SpRateBar, &QSlider::valueChanged, this, [s](int v) { s->setVoiceRate(v); });
+    connect(m_ui->SpVolBar, &QSlider::valueChanged, this, [s](int v) { s->setVoiceVolumeStep(v); });
+    connect(m_ui->EffectBar, &QSlider::valueChanged, this, [s](int v) { s->setEffectVolumeStep(v); });
+    connect(m_ui->UpDown1, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->setRounds(v); });
+    connect(m_ui->UpDown2, &ArrowSpinBox::arrowClicked, this, [s](int v) { s->setInterval(v); });
+    connect(m_ui->Edit3, &QLineEdit::textChanged, this, [s](const QString& t) { s->setFreeText(t); });
+    connect(m_ui->SpTestBtn, &QPushButton::clicked, this, [s] { s->tryVoice(); });
+    connect(m_ui->Button2, &QPushButton::clicked, this, [s] { s->tryEffectSounds(); });
     connect(m_ui->Button3, &QPushButton::clicked, this, &QWidget::hide);
     connect(m_ui->Button4, &QPushButton::clicked, this, [this] {
         if (m_openHelp) m_openHelp();
@@ -127,8 +127,7 @@ void TJoukenSetForm::keyPressEvent(QKeyEvent* event) {
     // J (virtual key 74) or the keypad's * (106) put the dialog away. A key the focused control
     // takes as text (J typed into the よび名 box) never gets here, so a call name with a J in it
     // can still be typed.
-    const bool keypadMultiply =
-        event->key() == Qt::Key_Asterisk && (event->modifiers() & Qt::KeypadModifier);
+    const bool keypadMultiply = event->key() == Qt::Key_Asterisk && (event->modifiers() & Qt::KeypadModifier);
     if (event->key() == Qt::Key_J || keypadMultiply) {
         hide();
         event->accept();

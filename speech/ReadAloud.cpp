@@ -1,18 +1,15 @@
 #include "speech/ReadAloud.h"
 
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
-#include "lessons/MakeOrder.h"
-#include "lessons/WaitWithStops.h"
-#include "speech/Speaking.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "core/MakeOrder.h"
+#include "core/Timing.h"
+#include "core/WaitWithStops.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 
 namespace {
-
-// The thinking time at ステップ, and how much shorter than the speed's wait it is otherwise.
-constexpr int kStepThinkMs = 6000;
-constexpr int kThinkShortenMs = 500;
 
 void announceStop(QuestionBoard& board, Speaker& speaker) {
     const QString stopped = QStringLiteral(u"練習を中止しました。");
@@ -25,7 +22,6 @@ void announceStop(QuestionBoard& board, Speaker& speaker) {
 
 int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::mt19937& rng) {
     const KukuTables& t = kukuTables();
-    const auto setList = BuildSetList();
 
     pacer.processPendingMessages();
     forgetEarlierPresses(pacer);
@@ -56,11 +52,8 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
     while (true) {
         ShowRound(board, s.kaisuu);
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
-            ++s.qCount;
-            SetProgress(board, s.qCount);
-            s.kuku_n = factOfPosition(s, setList, i);
-            const auto k = static_cast<std::size_t>(s.kuku_n);
-            pacer.sleep(s.pacing.speedPause);
+            const auto k = static_cast<std::size_t>(nextQuestion(s, board, i));
+            pacer.sleep(pacingOf(s.procFlag).speedPause);
             ClearReading(board);
             ClearExpression(board);
 
@@ -72,8 +65,7 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
                 speaker.SpeakAsync(MakeYomi(s.kuku_n, 0));
                 speaker.WaitUntilDone();
                 speaker.Pause();
-                s.waitLimit = kStepThinkMs;
-                end = waitWithStops(pacer, kStepThinkMs, false, stopQuestion);
+                end = waitWithStops(pacer, timing::kStepThinkMs, false, stopQuestion);
             } else {
                 ShowReading(board, t.yomiFull[k], 0);
                 ShowHintText(board, s.kuku_n);
@@ -82,8 +74,8 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
                 speaker.SpeakAsync(MakeYomi(s.kuku_n, 1));
                 speaker.WaitUntilDone();
                 speaker.Pause();
-                s.waitLimit = s.pacing.speedWait - kThinkShortenMs;
-                end = waitWithStops(pacer, s.waitLimit, true, stopQuestion);
+                end = waitWithStops(pacer, pacingOf(s.procFlag).speedWait - timing::kThinkShortenMs, true,
+                                    stopQuestion);
             }
 
             if (end == WaitEnd::Escaped) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
+#include "core/KukuState.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
 
 #include <random>
 

@@ -1,7 +1,8 @@
 #include "speech/Recognition.h"
 
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "speech/CommandNumbers.h"
 #include "speech/platform/SpeechFailure.h"
 
 #include <algorithm>
@@ -16,20 +17,22 @@ QString dicModeLabel() {
 }
 
 std::vector<int> momentRules(const KukuState& state) {
-    if (state.AnsV_wait == 1) return {kRuleRows, kRuleCommands, kRuleNumbers};
-    if (state.AnsV_wait == 2 || state.AnsV_wait == 3) return {kRuleRows, kRuleCommands, kRuleReadings};
+    if (state.AnsV_wait == VoiceTest::Oral) return {kRuleRows, kRuleCommands, kRuleNumbers};
+    if (state.AnsV_wait == VoiceTest::Recitation || state.AnsV_wait == VoiceTest::FullRecitation)
+        return {kRuleRows, kRuleCommands, kRuleReadings};
     return {kRuleColours, kRuleRows, kRuleCommands, kRuleChart};
 }
 
 int expectedCommand(const KukuState& state) {
     if (state.kuku_n < 0 || state.kuku_n >= 81) return 0;
-    if (state.AnsV_wait == 1) return 100 + kukuTables().kotae[state.kuku_n];
-    if (state.AnsV_wait == 2 || state.AnsV_wait == 3) return 201 + state.kuku_n;
+    if (state.AnsV_wait == VoiceTest::Oral) return cmd::ofNumber(kukuTables().kotae[state.kuku_n]);
+    if (state.AnsV_wait == VoiceTest::Recitation || state.AnsV_wait == VoiceTest::FullRecitation)
+        return cmd::ofReading(state.kuku_n);
     return 0;
 }
 
 Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker,
-                         Pacer& pacer, SpSharedRecoContext& context, CommandSink& sink, QObject* parent)
+                         Pacer& pacer, SpSharedRecoContext& context, PhraseHandler& handler, QObject* parent)
     : QObject(parent),
       m_state(state),
       m_board(board),
@@ -37,7 +40,7 @@ Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView
       m_speaker(speaker),
       m_pacer(pacer),
       m_context(context),
-      m_sink(sink) {
+      m_handler(handler) {
     connect(&m_context, &SpSharedRecoContext::Recognition, this,
             &Recognition::SpSharedRecoContext1Recognition);
     connect(&m_context, &SpSharedRecoContext::AudioLevel, this, &Recognition::SpSharedRecoContext1AudioLevel);
@@ -54,8 +57,8 @@ void Recognition::followVoice(bool speaking) {
 }
 
 void Recognition::followMoment() {
-    m_context.expectCommand(m_state.cc_mode == 1 ? expectedCommand(m_state) : 0);
-    if (m_state.cc_mode != 1) return;
+    m_context.expectCommand(m_state.cc_mode == Listening::Commands ? expectedCommand(m_state) : 0);
+    if (m_state.cc_mode != Listening::Commands) return;
     const std::vector<int> rules = momentRules(m_state);
     if (rules == m_listeningRules) return;
     for (int id : {kRuleColours, kRuleRows, kRuleCommands, kRuleNumbers, kRuleReadings, kRuleChart})
@@ -78,34 +81,32 @@ QString failureText(const QString& operation, bool active = false) {
     return QStringLiteral(u"音声認識の処理ができませんでした。");
 }
 
-void check(bool ok, const QString& operation, bool active = false) {
-    if (!ok) reportSpeechFailure(operation, failureText(operation, active));
+// False when the call failed and the user chose to abandon what it was part of.
+[[nodiscard]] bool check(bool ok, const QString& operation, bool active = false) {
+    return ok || reportSpeechFailure(operation, failureText(operation, active)) == SpeechFailure::Continue;
 }
 
 }  // namespace
 
 bool Recognition::setUp(const QString& grammarPath) {
     if (!m_context.setEventInterests(SREAllEvents)) return false;
-    try {
-        check(m_context.CreateGrammar(0), QStringLiteral("CreateGrammar"));
-        // Without dictation the activation below fails too, and the memo says so; a machine
-        // without it still practises and tests by voice.
-        m_context.DictationLoad();
-        check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
-        if (!m_context.CmdLoadFromFile(grammarPath))
-            m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
-        check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false);
-        if (!m_context.DictationSetState(true))
-            m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
-        m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
-        check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
-        check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true);
-    } catch (const SpeechAbandoned&) {
-        // The learner chose to stop: listening is not set up, as when the recogniser is missing.
+    // A learner who chooses to stop after a failed call: listening is not set up, as when the
+    // recogniser is missing.
+    if (!check(m_context.CreateGrammar(0), QStringLiteral("CreateGrammar"))) return false;
+    // Without dictation the activation below fails too, and the memo says so; a machine
+    // without it still practises and tests by voice.
+    m_context.DictationLoad();
+    if (!check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false)) return false;
+    if (!m_context.CmdLoadFromFile(grammarPath))
+        m_board.appendMemo(QStringLiteral(u"Grammar の読み込みに失敗。\n"));
+    if (!check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false))
         return false;
-    }
+    if (!m_context.DictationSetState(true)) m_board.appendMemo(QStringLiteral(u"Dictation Mode に失敗。\n"));
+    m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
+    if (!check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false)) return false;
+    if (!check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true)) return false;
     m_listeningRules.clear();
-    m_state.cc_mode = 1;
+    m_state.cc_mode = Listening::Commands;
     followMoment();
     return true;
 }
@@ -114,10 +115,10 @@ void Recognition::EnterCcMode() {
     m_pacer.beep();
     m_view.showModeLabel(ccModeLabel(), kModeLabelRed);
     m_speaker.SpeakAsync(QStringLiteral(u"練習・テストモード 受け付けました。"));
-    check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false);
-    check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true);
+    if (!check(m_context.DictationSetState(false), QStringLiteral("DictationSetState"), false)) return;
+    if (!check(m_context.CmdSetRuleIdState(0, true), QStringLiteral("CmdSetRuleIdState"), true)) return;
     m_listeningRules.clear();
-    m_state.cc_mode = 1;
+    m_state.cc_mode = Listening::Commands;
     followMoment();
     m_board.CBoxDsp(1);
 }
@@ -128,44 +129,36 @@ void Recognition::EnterDicMode() {
     m_board.appendMemo(QStringLiteral(u"<★DicMode Entered★>"));
     m_view.showModeLabel(dicModeLabel(), kModeLabelBlue);
     m_speaker.SpeakAsync(QStringLiteral(u"おはなしモード 受け付けました。"));
-    check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false);
+    if (!check(m_context.CmdSetRuleIdState(0, false), QStringLiteral("CmdSetRuleIdState"), false)) return;
     m_listeningRules.clear();
-    check(m_context.DictationSetState(true), QStringLiteral("DictationSetState"), true);
-    m_state.cc_mode = 0;
+    if (!check(m_context.DictationSetState(true), QStringLiteral("DictationSetState"), true)) return;
+    m_state.cc_mode = Listening::Chat;
 }
 
 void Recognition::SpSharedRecoContext1Recognition(int, qint64, int, const RecoResult& result) {
     // A phrase the learner was shown and asked to say, for the recogniser to learn the voice:
     // the window that asked takes it, and the program does nothing with it.
     if (!m_context.listeningFor().isEmpty()) return;
-    m_state.waitLimit = 6000;
     m_astr = result.text;
     m_state.heardConfidence = result.confidence;
     m_board.appendMemoLine(QStringLiteral(u"<◆astr=%1><cc_mode=%2><AnsV_wait=%3>")
                                .arg(m_astr)
-                               .arg(m_state.cc_mode)
-                               .arg(m_state.AnsV_wait));
+                               .arg(static_cast<int>(m_state.cc_mode))
+                               .arg(static_cast<int>(m_state.AnsV_wait)));
     m_view.showMemoLineCount(m_board.memoLineCount());
     checkMemoLimits(m_board);
     // A cleared memo shows its new count at once rather than the stale one.
     if (m_board.memoLineCount() == 0) m_view.showMemoLineCount(0);
 
-    if (m_state.cc_mode == 1) {
+    if (m_state.cc_mode == Listening::Commands) {
         m_cValue =
             GetPropertyValue(result, QStringLiteral("chosencolour"), QStringLiteral("colourvalue")).toInt();
         m_board.appendMemo(QStringLiteral(u"<◆cV=%1><ans_way=%2>").arg(m_cValue).arg(m_state.ans_way));
-        handOn(m_cValue);
+        m_handler.heardCommand(m_cValue);
     } else {
         m_cValue = 0;
-        m_sink.onChat(m_astr);
+        m_handler.heardChat(m_astr);
     }
-}
-
-void Recognition::handOn(int cValue) {
-    if (cValue >= 61 && cValue <= 69 && m_sink.onRowChoice(cValue)) return;
-    if (cValue >= 100 && cValue <= 199 && m_sink.onNumber(cValue)) return;
-    if (cValue >= 201 && cValue <= 281 && m_sink.onReading(cValue)) return;
-    m_sink.onCommand(cValue, m_astr);
 }
 
 void Recognition::SpSharedRecoContext1AudioLevel(int, qint64, int level) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
-#include "speech/Speaking.h"
+#include "core/KukuState.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
+#include "speech/Speaker.h"
 #include "speech/platform/SpSharedRecoContext.h"
 
 #include <QObject>
@@ -31,17 +31,14 @@ public:
     virtual void setBackgroundColour(int colour) = 0;
 };
 
-// Where recognised phrases go after they are logged. Number ranges are offered in the order
-// rows, numbers, readings; a handler that does not take its number (no test is waiting for it)
-// returns false and the number falls through to the command switch.
-class CommandSink {
+// Where recognised phrases go after they are logged (the voice commands in the program).
+class PhraseHandler {
 public:
-    virtual ~CommandSink() = default;
-    virtual bool onRowChoice(int cValue) = 0;                     // 61..69
-    virtual bool onNumber(int cValue) = 0;                        // 100..199
-    virtual bool onReading(int cValue) = 0;                       // 201..281
-    virtual void onCommand(int cValue, const QString& astr) = 0;  // everything else, 0 included
-    virtual void onChat(const QString& astr) = 0;                 // chat listening
+    virtual ~PhraseHandler() = default;
+    // The command number (speech/CommandNumbers.h) of a phrase heard in command listening.
+    virtual void heardCommand(int cValue) = 0;
+    // A phrase heard in chat listening.
+    virtual void heardChat(const QString& astr) = 0;
 };
 
 // The top-level rules of the grammar file, by ID.
@@ -64,13 +61,13 @@ std::vector<int> momentRules(const KukuState& state);
 int expectedCommand(const KukuState& state);
 
 // The recogniser's set-up, the two listening modes and the first stage of every recognition:
-// the log line, the command number and the hand-off.
+// the log line, the command number and the hand-off to the phrase handler.
 class Recognition final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Recognition)
 public:
     Recognition(KukuState& state, QuestionBoard& board, RecognitionView& view, Speaker& speaker, Pacer& pacer,
-                SpSharedRecoContext& context, CommandSink& sink, QObject* parent = nullptr);
+                SpSharedRecoContext& context, PhraseHandler& handler, QObject* parent = nullptr);
 
     // The start-up set-up, with the grammar file's path. False when the recogniser could not be
     // reached (the first call failed): the caller shows the error and skips the rest of its
@@ -96,7 +93,6 @@ public:
     int cValue() const { return m_cValue; }
 
 private:
-    void handOn(int cValue);
     void followVoice(bool speaking);
 
     KukuState& m_state;
@@ -105,7 +101,7 @@ private:
     Speaker& m_speaker;
     Pacer& m_pacer;
     SpSharedRecoContext& m_context;
-    CommandSink& m_sink;
+    PhraseHandler& m_handler;
     QString m_astr;
     int m_cValue = 0;
     std::vector<int> m_listeningRules;  // as last set by followMoment; empty when unknown

@@ -1,9 +1,9 @@
 #include "speech/VoiceCommands.h"
 
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
-#include "lessons/LessonEngine.h"
-#include "speech/Speaking.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "speech/CommandNumbers.h"
+#include "speech/Speaker.h"
 
 #include <QStringList>
 
@@ -11,6 +11,7 @@ namespace rentabo {
 
 namespace {
 
+// The window colour a colour command sets, or -1.
 int colourOfCommand(int c) {
     switch (c) {
         case 1:
@@ -40,7 +41,7 @@ int colourOfCommand(int c) {
         case 13:
             return 0x00FF00;
         case 14:
-        case 50:
+        case cmd::Uguisu:
             return 0x008080;
         default:
             return -1;
@@ -95,24 +96,22 @@ const std::vector<ChatRow>& chatTable() {
     return rows;
 }
 
-constexpr int kStopTest = 71;
-constexpr int kStopTestToo = 86;
-
 bool isAnswer(int c) {
-    return (c >= 100 && c <= 199) || (c >= 201 && c <= 281);
+    return cmd::isNumber(c) || cmd::isReading(c);
 }
 
 // Commands that would start another test over the running one, clear its screen and record, or
 // stop listening for its answers.
 bool disturbsVoiceTest(int c) {
-    return c == 70 || c == 72 || c == 73 || c == 85 || c == 98;
+    return c == cmd::StartTest || c == cmd::ChatMode || c == cmd::RecitationTest || c == cmd::StartHidden ||
+           c == cmd::ClearScreen;
 }
 
 }  // namespace
 
 DuringRun phraseDuringRun(const KukuState& state, int c) {
-    if (state.chartOpen == 1) return c >= 301 && c <= 310 ? DuringRun::Take : DuringRun::Drop;
-    if (c == kStopTest || c == kStopTestToo) return DuringRun::Stop;
+    if (state.chartOpen == 1) return cmd::isChart(c) ? DuringRun::Take : DuringRun::Drop;
+    if (c == cmd::StopTest || c == cmd::Stop) return DuringRun::Stop;
     return DuringRun::Drop;
 }
 
@@ -138,9 +137,39 @@ QString dateText(const QDateTime& now) {
            QStringLiteral(u"曜日です。");
 }
 
-VoiceCommands::VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, VoiceTests& tests,
-                             LessonHost& lesson, VoiceHost& host)
-    : m_state(state), m_board(board), m_speaker(speaker), m_tests(tests), m_lesson(lesson), m_host(host) {}
+VoiceCommands::VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, Pacer& pacer,
+                             VoiceTests& tests, LessonHost& lesson, VoiceHost& host)
+    : m_state(state),
+      m_board(board),
+      m_speaker(speaker),
+      m_pacer(pacer),
+      m_tests(tests),
+      m_lesson(lesson),
+      m_host(host) {}
+
+void VoiceCommands::heardCommand(int c) {
+    if (m_pacer.runActive()) {
+        switch (phraseDuringRun(m_state, c)) {
+            case DuringRun::Stop:
+                m_pacer.stopHeard();
+                return;
+            case DuringRun::Drop:
+                m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
+                return;
+            case DuringRun::Take:
+                break;
+        }
+    }
+    handleCommand(c);
+}
+
+void VoiceCommands::heardChat(const QString& astr) {
+    if (m_pacer.runActive()) {
+        m_board.appendMemo(droppedPhraseLine(astr));
+        return;
+    }
+    handleChat(astr);
+}
 
 void VoiceCommands::guarded(std::function<void()> work) {
     if (m_busy) {
@@ -166,17 +195,17 @@ void VoiceCommands::handleCommand(int c) {
             m_board.appendMemo(QStringLiteral(u"<◆cV=%1 は問題の前に聞いた答えなので使いません>\n").arg(c));
             return;
         }
-        if (m_state.AnsV_wait != 0 && disturbsVoiceTest(c)) {
+        if (m_state.AnsV_wait != VoiceTest::None && disturbsVoiceTest(c)) {
             m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
             return;
         }
         m_state.cValue = c;
-        if (c >= 61 && c <= 69) {
+        if (cmd::isRow(c)) {
             rowChoice(c);
             return;
         }
-        if (c >= 100 && c <= 199 && m_tests.takeNumber(c)) return;
-        if (c >= 201 && c <= 281 && m_tests.takeReading(c)) return;
+        if (cmd::isNumber(c) && m_tests.takeNumber(c)) return;
+        if (cmd::isReading(c) && m_tests.takeReading(c)) return;
         RunVoiceCommand(c);
     });
 }
@@ -195,11 +224,11 @@ bool VoiceCommands::tick() {
 
 void VoiceCommands::rowChoice(int c) {
     // Any voice test: a recitation judges against the row it was started with.
-    if (m_state.AnsV_wait != 0) {
+    if (m_state.AnsV_wait != VoiceTest::None) {
         m_speaker.SpeakAsync(QStringLiteral(u"テストを終えてから，段を変えてね。"));
         return;
     }
-    takeChoice(m_state, ChoiceOfDan[c - 61]);
+    takeChoice(m_state, ChoiceOfDan[c - cmd::FirstRow]);
     m_lesson.setChoiceIndex(m_state.mokuji_n);
     m_lesson.enableResultMenus(true, false);
     m_speaker.SpeakAsync(danYomi()[m_state.dan] + QStringLiteral(u"にしました。"));
@@ -227,7 +256,8 @@ void VoiceCommands::startByMode() {
 void VoiceCommands::startRecitationWhateverTheMode() {
     // Outside the recitation modes it runs shuffled; the mode follows, so the lists show the
     // test that runs and its record goes to the recitation column.
-    if (m_state.ans_way != 0 && m_state.AnsV_wait == 0 && m_state.menu_n != 7 && m_state.menu_n != 8) {
+    if (m_state.ans_way != 0 && m_state.AnsV_wait == VoiceTest::None && m_state.menu_n != 7 &&
+        m_state.menu_n != 8) {
         m_state.menu_n = 8;
         m_lesson.setChoiceIndex(m_state.mokuji_n);
     }
@@ -240,18 +270,9 @@ void VoiceCommands::stopTest() {
         m_tests.stopReview();
         return;
     }
-    const QString text = QStringLiteral(u"テストを中止しました。");
-    m_speaker.SpeakMsg(text);
-    ShowMessageLine(m_board, text);
+    m_speaker.SpeakMsg(stopVoiceTest(m_state, m_board));
     m_host.setSettingsChoicesEnabled(true);
-    m_state.AnsV_wait = 0;
-    m_state.testAborted = 1;
-    m_state.testUnderway = false;
-    m_board.CBoxDsp(1);
-    if (m_state.mokuji_n < 9)
-        m_lesson.Kekka_Dsp(m_state);
-    else
-        m_lesson.KekkaD_Dsp(m_state);
+    m_lesson.showResultTable(m_state);
     m_host.setExpressionStyle(34, 212);
 }
 
@@ -267,35 +288,32 @@ void VoiceCommands::RunVoiceCommand(int c) {
         return;
     }
     switch (c) {
-        case 70:
+        case cmd::StartTest:
             startByMode();
             return;
-        case 71:
-        case 86:
+        case cmd::StopTest:
+        case cmd::Stop:
             stopTest();
             return;
-        case 72:
+        case cmd::ChatMode:
             m_host.enterDicMode();
             return;
-        case 73:
+        case cmd::RecitationTest:
             startRecitationWhateverTheMode();
             return;
-        case 74:
+        case cmd::ShowResults:
             // The lists stay hidden under a test that goes on: a choice made there would change it.
             if (!m_state.testUnderway) m_board.CBoxDsp(1);
-            if (m_state.mokuji_n < 9)
-                m_lesson.Kekka_Dsp(m_state);
-            else
-                m_lesson.KekkaD_Dsp(m_state);
+            m_lesson.showResultTable(m_state);
             return;
-        case 75:
+        case cmd::ComeForward:
             m_speaker.SpeakAsync(QStringLiteral(u"よろしく。"));
             m_host.restoreWindow();
             return;
-        case 78:
-        case 80:
+        case cmd::Hesitation:
+        case cmd::Backchannel:
             return;
-        case 85:
+        case cmd::StartHidden:
             if (m_state.menu_n < 5) {
                 const QString text = QStringLiteral(u"もくじが　音声テストモードではありません。");
                 m_speaker.SpeakMsg(text);
@@ -305,27 +323,27 @@ void VoiceCommands::RunVoiceCommand(int c) {
                 startByMode();
             }
             return;
-        case 88:
+        case cmd::BaseColour:
             m_host.setWindowColour(0x808000);
             m_state.orgColor = 0x808000;
             return;
-        case 98:
+        case cmd::ClearScreen:
             GamenClear(m_state, m_board);
             m_board.CBoxDsp(1);
             return;
-        case 99:
+        case cmd::CloseDojo:
             m_host.closeMainWindow();
             return;
         default:
             break;
     }
-    if (c >= 301 && c <= 310) {
+    if (cmd::isChart(c)) {
         // Chart commands act only while the chart window is open.
         if (m_state.chartOpen == 1) {
-            if (c == 310)
+            if (c == cmd::ChartWeak)
                 m_host.chartReadWeak();
             else
-                m_host.chartDanRead(c - 300);
+                m_host.chartDanRead(c - cmd::FirstChartRow + 1);
         }
         return;
     }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/LessonHost.h"
-#include "lessons/QuestionBoard.h"
+#include "core/KukuState.h"
+#include "core/LessonHost.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
+#include "speech/Recognition.h"
 #include "speech/VoiceHost.h"
 #include "speech/VoiceTests.h"
 
@@ -32,21 +34,30 @@ DuringRun phraseDuringRun(const KukuState& state, int cValue);
 QString droppedPhraseLine(const QString& phrase);
 
 // What a phrase heard in listening does: command numbers in command listening (rows, answers of
-// the voice tests, then the command switch) and keywords in chat listening.
+// the voice tests, then the command switch) and keywords in chat listening. Every recognised
+// phrase comes here straight from the recogniser's handler.
+//
+// A phrase arrives inside the nested loop of a run that may be waiting (practice, a keyboard
+// test, reading aloud, the chart): it must not change the run's state beneath it, so during a
+// run only a stop (through the run's Esc path) and the chart's own commands are taken.
 //
 // A handler that waits (a question being spoken, the pause after a judged answer) lets events
 // run meanwhile; phrases and timer ticks that arrive then are held back and handled afterwards,
 // in order, so an answer is never judged twice; an answer heard before the present question was
 // asked is dropped, never judged against it. While a voice test awaits answers, the commands that
 // would start another test, clear the screen or stop listening for answers are dropped.
-class VoiceCommands final {
+class VoiceCommands final : public PhraseHandler {
     Q_DISABLE_COPY_MOVE(VoiceCommands)
 public:
-    VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, VoiceTests& tests,
+    VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, Pacer& pacer, VoiceTests& tests,
                   LessonHost& lesson, VoiceHost& host);
 
-    // A command number heard in command listening, handed on in the order rows 61-69,
-    // numbers 100-199, readings 201-281, then the command switch.
+    // PhraseHandler: what the recogniser heard, checked against a run that may be waiting.
+    void heardCommand(int cValue) override;
+    void heardChat(const QString& astr) override;
+
+    // A command number heard in command listening, handed on in the order rows, numbers,
+    // readings (each to the voice test that awaits it), then the command switch.
     void handleCommand(int cValue);
     // A phrase heard in chat listening.
     void handleChat(const QString& astr);
@@ -69,6 +80,7 @@ private:
     KukuState& m_state;
     QuestionBoard& m_board;
     Speaker& m_speaker;
+    Pacer& m_pacer;
     VoiceTests& m_tests;
     LessonHost& m_lesson;
     VoiceHost& m_host;

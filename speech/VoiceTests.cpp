@@ -1,9 +1,10 @@
 #include "speech/VoiceTests.h"
 
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
-#include "lessons/MakeOrder.h"
-#include "speech/Speaking.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "core/MakeOrder.h"
+#include "core/Timing.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 
@@ -63,7 +64,7 @@ void VoiceTests::setRange(bool shuffle) {
 int VoiceTests::factOf(int qnum) const {
     if (!m_review.empty())
         return m_review[static_cast<std::size_t>(std::clamp(qnum, 0, int(m_review.size()) - 1))];
-    return factOfPosition(m_state, m_state.setList, qnum);
+    return factOfPosition(m_state, qnum);
 }
 
 void VoiceTests::writeCell(int correct) {
@@ -72,9 +73,7 @@ void VoiceTests::writeCell(int correct) {
         m_reviewRight += correct;
         return;
     }
-    const int k = m_state.kuku_n;
-    const int cell = rowTest() ? (m_state.kaisuu - 1) * 9 + k % 9 : (m_state.kaisuu - 1) * 81 + k;
-    if (cell >= 0 && cell < static_cast<int>(m_state.testRec.size())) m_state.testRec[cell] = correct;
+    recordAnswer(m_state, correct);
 }
 
 void VoiceTests::logAnswer(AnswerOutcome outcome, int said) {
@@ -93,7 +92,7 @@ void VoiceTests::logAnswer(AnswerOutcome outcome, int said) {
     m_answerLog->answerJudged(a);
 }
 
-void VoiceTests::questionAsked(int awaited) {
+void VoiceTests::questionAsked(VoiceTest awaited) {
     m_state.AnsV_wait = awaited;
     m_askedAt = m_pacer.now();
     ++m_questionsAsked;
@@ -120,7 +119,7 @@ int VoiceTests::firstRowOfSet() const {
     }
 }
 
-void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, const QString& spoken) {
+void VoiceTests::startCommon(VoiceTest kind, int orderedMenu, const QString& shown, const QString& spoken) {
     m_review.clear();
     // The presentation and speed must not change under a running voice test.
     m_host.setSettingsChoicesEnabled(false);
@@ -131,7 +130,7 @@ void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, co
     setRange(m_state.randomFlag == 1 || !rowTest());
     ShowMessageLine(m_board, setName(m_state) + shown);
     m_speaker.SpeakMsg(forVoice(spokenSetName(m_state) + spoken));
-    if (kind == 2) {
+    if (kind == VoiceTest::Recitation) {
         m_pacer.sleep(1500);
         ShowMessageLine(m_board, QStringLiteral(u"式と答えをまとめて，くくを暗唱しましょう。"));
         m_speaker.SpeakMsg(
@@ -140,7 +139,7 @@ void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, co
     m_state.qCount = 0;
     m_state.qnum = 0;
     m_state.kaisuu = 1;
-    if (kind == 1) ShowMark(m_board, nullptr, -1, 0);
+    if (kind == VoiceTest::Oral) ShowMark(m_board, nullptr, -1, 0);
     ShowRound(m_board, 1);
     SetProgress(m_board, 1);
     m_state.kuku_n = factOf(0);
@@ -151,7 +150,7 @@ void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, co
     m_state.testAborted = 0;
     m_state.testUnderway = true;
     m_kind = kind;
-    if (kind == 1)
+    if (kind == VoiceTest::Oral)
         AskOralQuestion(m_state.kuku_n);
     else
         AskRecitation(m_state.kuku_n);
@@ -159,19 +158,19 @@ void VoiceTests::startCommon(int kind, int orderedMenu, const QString& shown, co
 }
 
 void VoiceTests::StartOralTest() {
-    if (m_state.ans_way == 0 || m_state.AnsV_wait == 1) return;
-    startCommon(1, 5, QStringLiteral(u"のテストを始めます。マイクで答えてね。"),
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::Oral) return;
+    startCommon(VoiceTest::Oral, 5, QStringLiteral(u"のテストを始めます。マイクで答えてね。"),
                 QStringLiteral(u"のテストを始めます。マイクで答えてね。"));
 }
 
 void VoiceTests::StartRecitationTest() {
-    if (m_state.ans_way == 0 || m_state.AnsV_wait == 2) return;
-    startCommon(2, 7, QStringLiteral(u"の暗唱テストを始めます。"),
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::Recitation) return;
+    startCommon(VoiceTest::Recitation, 7, QStringLiteral(u"の暗唱テストを始めます。"),
                 QStringLiteral(u"の暗唱テストを始めます。"));
 }
 
 void VoiceTests::StartReview(const std::vector<int>& facts) {
-    if (facts.empty() || m_state.AnsV_wait != 0) return;
+    if (facts.empty() || m_state.AnsV_wait != VoiceTest::None) return;
     m_review = facts;
     m_reviewRight = 0;
     m_host.setSettingsChoicesEnabled(false);
@@ -187,7 +186,7 @@ void VoiceTests::StartReview(const std::vector<int>& facts) {
     ClearExpression(m_board);
     ClearReading(m_board);
     m_pacer.beep();
-    m_kind = 1;
+    m_kind = VoiceTest::Oral;
     m_state.kuku_n = factOf(0);
     AskOralQuestion(m_state.kuku_n);
     m_answerWaitMs = 0;
@@ -196,8 +195,8 @@ void VoiceTests::StartReview(const std::vector<int>& facts) {
 void VoiceTests::endReview() {
     const int asked = static_cast<int>(m_review.size());
     m_review.clear();
-    m_state.AnsV_wait = 0;
-    m_kind = 0;
+    m_state.AnsV_wait = VoiceTest::None;
+    m_kind = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     const QString done =
         m_reviewRight == asked
@@ -213,14 +212,14 @@ void VoiceTests::stopReview() {
     m_speaker.SpeakMsg(text);
     ShowMessageLine(m_board, text);
     m_review.clear();
-    m_state.AnsV_wait = 0;
-    m_kind = 0;
+    m_state.AnsV_wait = VoiceTest::None;
+    m_kind = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     m_board.CBoxDsp(1);
 }
 
 void VoiceTests::StartFullRecitation() {
-    if (m_state.ans_way == 0 || m_state.AnsV_wait == 3) return;
+    if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::FullRecitation) return;
     m_review.clear();
     m_host.setSettingsChoicesEnabled(false);
     m_state.randomFlag = 0;
@@ -245,8 +244,8 @@ void VoiceTests::StartFullRecitation() {
     ResetResults(m_state);
     m_state.testAborted = 0;
     m_state.testUnderway = true;
-    m_kind = 3;
-    m_state.kuku_n = m_state.setList[m_state.setStart];
+    m_kind = VoiceTest::FullRecitation;
+    m_state.kuku_n = BuildSetList()[m_state.setStart];
     AskFullRecitation(m_state.kuku_n);
     m_answerWaitMs = 0;
 }
@@ -262,7 +261,7 @@ void VoiceTests::AskOralQuestion(int k) {
     }
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    questionAsked(1);
+    questionAsked(VoiceTest::Oral);
 }
 
 void VoiceTests::AskRecitation(int k) {
@@ -276,7 +275,7 @@ void VoiceTests::AskRecitation(int k) {
     }
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    questionAsked(2);
+    questionAsked(VoiceTest::Recitation);
 }
 
 void VoiceTests::AskFullRecitation(int k) {
@@ -288,21 +287,21 @@ void VoiceTests::AskFullRecitation(int k) {
     ShowExpression(m_board, QStringLiteral(u"　") + kukuTables().danName[m_recitedDan - 1] + u'≫');
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
     SetProgress(m_board, ++m_state.qCount);
-    questionAsked(3);
+    questionAsked(VoiceTest::FullRecitation);
 }
 
 void VoiceTests::askByKind(int k) {
     switch (m_kind) {
-        case 1:
+        case VoiceTest::Oral:
             AskOralQuestion(k);
             break;
-        case 2:
+        case VoiceTest::Recitation:
             AskRecitation(k);
             break;
-        case 3:
+        case VoiceTest::FullRecitation:
             AskFullRecitation(k);
             break;
-        default:
+        case VoiceTest::None:
             break;
     }
 }
@@ -314,17 +313,18 @@ QString VoiceTests::judgedLogTail(int c) const {
 
 bool VoiceTests::takeNumber(int cValue) {
     // The review listens whatever way of answering the lesson list was left on.
-    if ((m_state.ans_way == 0 && m_review.empty()) || m_state.AnsV_wait != 1) return false;
+    if ((m_state.ans_way == 0 && m_review.empty()) || m_state.AnsV_wait != VoiceTest::Oral) return false;
     JudgeOralAnswer(cValue);
     return true;
 }
 
 bool VoiceTests::takeReading(int cValue) {
-    if (m_state.ans_way == 0 || (m_state.AnsV_wait != 2 && m_state.AnsV_wait != 3)) {
+    if (m_state.ans_way == 0 ||
+        (m_state.AnsV_wait != VoiceTest::Recitation && m_state.AnsV_wait != VoiceTest::FullRecitation)) {
         log(QStringLiteral(u"<★A&FullA:: cValue=") + judgedLogTail(cValue));
         return false;
     }
-    if (m_state.AnsV_wait == 2)
+    if (m_state.AnsV_wait == VoiceTest::Recitation)
         JudgeRecitation(cValue);
     else
         JudgeFullRecitation(cValue);
@@ -361,16 +361,16 @@ void VoiceTests::JudgeRecitation(int c) {
     ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
     log(QStringLiteral(u"<□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("> "));
     writeCell(correct);
-    m_pacer.sleep(correct ? 1000 : 600);
+    m_pacer.sleep(correct ? timing::kVoiceRightMarkMs : timing::kVoiceWrongMarkMs);
     clearQuestion();
     m_state.kuku_n = factOf(m_state.qnum);
     advance(false);
 }
 
 void VoiceTests::endTest(bool showListsFirst) {
-    m_state.AnsV_wait = 0;
+    m_state.AnsV_wait = VoiceTest::None;
     m_state.testUnderway = false;
-    m_kind = 0;
+    m_kind = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     if (rowTest()) {
         if (showListsFirst) m_board.CBoxDsp(1);
@@ -412,7 +412,7 @@ void VoiceTests::advance(bool afterTimeOut) {
         m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
         m_state.qnum = -1;
     }
-    m_state.AnsV_wait = 0;
+    m_state.AnsV_wait = VoiceTest::None;
     if (afterTimeOut) {
         ClearExpression(m_board);
         ClearReading(m_board);
@@ -443,7 +443,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
         setRange(false);
         m_state.qnum = 0;
         m_recitedDan = row;
-        m_state.kuku_n = m_state.setList[m_state.setStart];
+        m_state.kuku_n = BuildSetList()[m_state.setStart];
         AskFullRecitation(m_state.kuku_n);
         m_answerWaitMs = 0;
         return;
@@ -456,7 +456,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
     writeCell(1);
     m_pacer.sleep(1500);
     clearQuestion();
-    m_state.kuku_n = m_state.setList[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
+    m_state.kuku_n = BuildSetList()[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
 
     // The end of a full recitation shows the lists before table I, then the normal expression.
     auto finish = [this] {
@@ -483,9 +483,9 @@ void VoiceTests::JudgeFullRecitation(int c) {
         finish();
         return;
     }
-    m_state.AnsV_wait = 0;
+    m_state.AnsV_wait = VoiceTest::None;
     ++m_state.qnum;
-    m_state.kuku_n = m_state.setList[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
+    m_state.kuku_n = BuildSetList()[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
     m_recitedDan = m_state.kuku_n / 9 + 1;
     log(QStringLiteral(u"<□danR_=") + n2s(m_recitedDan) + QStringLiteral("; dummyn=") + n2s(m_state.kuku_n) +
         QStringLiteral(";>"));
@@ -494,31 +494,33 @@ void VoiceTests::JudgeFullRecitation(int c) {
 }
 
 bool VoiceTests::VoiceTestTick() {
-    if (m_state.AnsV_wait <= 0) return false;
-    m_answerWaitMs += 200;
-    const int extra = m_state.AnsV_wait == 1 ? 1000 : m_state.AnsV_wait == 2 ? 3000 : 5000;
-    if (m_answerWaitMs < m_state.pacing.speedTimerWait + extra) return false;
+    if (m_state.AnsV_wait == VoiceTest::None) return false;
+    m_answerWaitMs += timing::kVoiceTickMs;
+    const int extra = m_state.AnsV_wait == VoiceTest::Oral         ? timing::kExtraNumberMs
+                      : m_state.AnsV_wait == VoiceTest::Recitation ? timing::kExtraReadingMs
+                                                                   : timing::kExtraFullRecitationMs;
+    if (m_answerWaitMs < pacingOf(m_state.procFlag).speedTimerWait + extra) return false;
 
     const auto& t = kukuTables();
-    if (m_kind == 1 || m_kind == 2) logAnswer(AnswerOutcome::TimedOut, 0);
+    if (m_kind == VoiceTest::Oral || m_kind == VoiceTest::Recitation) logAnswer(AnswerOutcome::TimedOut, 0);
     switch (m_kind) {
-        case 1:
+        case VoiceTest::Oral:
             ShowAnswer(m_board, QStringLiteral("--"), 0);
             m_pacer.sleep(200);
             break;
-        case 2:
+        case VoiceTest::Recitation:
             ShowReading(m_board, t.yomiFull[m_state.kuku_n], 0);
             ShowAnswer(m_board, t.ansStr[m_state.kuku_n], 1);
             m_pacer.sleep(400);
             break;
-        case 3:
+        case VoiceTest::FullRecitation:
             // A full recitation never fails a fact for a pause; it only reminds, every tick.
             if (m_state.pinponFlag == 1 && m_effects) {
                 m_effects->PlayEffect(2);
                 m_effects->PlayEffect(2);
             }
             return true;
-        default:
+        case VoiceTest::None:
             return true;
     }
     // A time-out is wrong, but it is no weak point: nothing was said wrong.

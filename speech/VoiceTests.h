@@ -1,10 +1,10 @@
 #pragma once
 
-#include "lessons/AnswerLog.h"
-#include "lessons/KukuState.h"
-#include "lessons/LessonHost.h"
-#include "lessons/Pacer.h"
-#include "lessons/QuestionBoard.h"
+#include "core/AnswerLog.h"
+#include "core/KukuState.h"
+#include "core/LessonHost.h"
+#include "core/Pacer.h"
+#include "core/QuestionBoard.h"
 #include "speech/VoiceHost.h"
 
 #include <QString>
@@ -49,7 +49,7 @@ public:
     // time ran out on this tick.
     bool VoiceTestTick();
 
-    int voiceTestKind() const { return m_kind; }
+    VoiceTest voiceTestKind() const { return m_kind; }
     std::int64_t answerWaitMs() const { return m_answerWaitMs; }
     int recitedDan() const { return m_recitedDan; }
     // Counts the questions asked so far, each from the moment it awaits its answer: a phrase
@@ -59,7 +59,7 @@ public:
     void setAnswerLog(AnswerLog* log) { m_answerLog = log; }
 
 private:
-    void startCommon(int kind, int randomWhenMenu, const QString& shown, const QString& spoken);
+    void startCommon(VoiceTest kind, int randomWhenMenu, const QString& shown, const QString& spoken);
     void setRange(bool shuffle);
     int factOf(int qnum) const;
     bool rowTest() const { return m_state.mokuji_n < 9; }
@@ -67,7 +67,7 @@ private:
     // Reports the answer to the fact being asked to the answer log; `said` is the command number
     // heard (0 for a time-out).
     void logAnswer(AnswerOutcome outcome, int said);
-    void questionAsked(int awaited);
+    void questionAsked(VoiceTest awaited);
     void AskOralQuestion(int k);
     void AskRecitation(int k);
     void AskFullRecitation(int k);
@@ -92,7 +92,7 @@ private:
     LessonHost& m_lesson;
     VoiceHost& m_host;
     std::mt19937 m_rng;
-    int m_kind = 0;
+    VoiceTest m_kind = VoiceTest::None;
     std::int64_t m_answerWaitMs = 0;
     int m_recitedDan = 1;
     int m_questionsAsked = 0;

@@ -4,16 +4,16 @@
 // Build it with -DRENTABO_SANITIZE=address to run it under AddressSanitizer (leaks are reported
 // at exit).
 //   build/bench/soak/soak_bench [ANSWERS]
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
 #include "lessons/LessonEngine.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
 #include "records/WeakPoints.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
 #include "speech/VoiceTests.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -69,7 +69,6 @@ int main(int argc, char** argv) {
     const long target = argc > 1 ? std::max(1L, std::atol(argv[1])) : 10000;
 
     KukuState state;
-    state.setList = BuildSetList();
     VirtualPacer pacer;
     RecordingBoard board;
     VirtualVoice voice(pacer);
@@ -82,11 +81,11 @@ int main(int argc, char** argv) {
     } effects;
     LessonEngine engine(state, board, pacer, speaker, &effects, host);
     VoiceTests tests(state, board, pacer, speaker, &effects, host, host);
-    VoiceCommands commands(state, board, speaker, tests, host, host);
+    VoiceCommands commands(state, board, speaker, pacer, tests, host, host);
     int timer = 0;
     timer = pacer.addTimer(1000, 300, [&] {
         pacer.setTimerInterval(timer, 300);
-        if (state.AnsV_wait > 0) commands.tick();
+        if (state.AnsV_wait != VoiceTest::None) commands.tick();
     });
 
     std::mt19937 rng(7);
@@ -103,24 +102,22 @@ int main(int argc, char** argv) {
         const int choice = int(rng() % 12);
         const int mode = modes[rng() % 5];
         state.procFlag = int(rng() % 4);
-        const Pacing pacings[] = {{100, 100, 6000}, {200, 4800, 4000}, {200, 3000, 2700}, {100, 1800, 1500}};
-        state.pacing = pacings[state.procFlag];
         state.yomiWay = int(rng() % 2);
         state.pinponFlag = int(rng() % 2);
-        engine.ComboBox2Change(5);  // a voice mode first, so item 10 keeps a voice answer way
-        engine.ComboBox2Change(mode);
-        engine.ComboBox1Change(choice);
+        engine.chooseLesson(5);  // a voice mode first, so item 10 keeps a voice answer way
+        engine.chooseLesson(mode);
+        engine.chooseRowOrLevel(choice);
         commands.handleCommand(70);
         ++tests_run;
         const int tablesBefore = host.tables;
         while (host.tables == tablesBefore && answers < target) {
             pacer.advanceBy(50);
-            if (state.AnsV_wait == 0) continue;
+            if (state.AnsV_wait == VoiceTest::None) continue;
             const int k = state.kuku_n;
             const int roll = int(rng() % 20);
             if (roll == 0) {
                 // Silence: let the answer time run out (a full recitation only reminds).
-                if (state.AnsV_wait == 3) {
+                if (state.AnsV_wait == VoiceTest::FullRecitation) {
                     pacer.advanceBy(8000);
                     commands.handleCommand(201 + k);
                 } else {
@@ -128,7 +125,7 @@ int main(int argc, char** argv) {
                     while (state.qCount == before && host.tables == tablesBefore) pacer.advanceBy(300);
                     ++timeouts;
                 }
-            } else if (state.AnsV_wait == 1) {
+            } else if (state.AnsV_wait == VoiceTest::Oral) {
                 commands.handleCommand(100 + (roll < 3 ? int(rng() % 100) : kukuTables().kotae[k]));
             } else {
                 commands.handleCommand(201 + (roll < 3 ? int(rng() % 81) : k));
@@ -147,7 +144,7 @@ int main(int argc, char** argv) {
                 std::printf("%10ld %10ld %12.0f %10ld\n", answers, tests_run, pacer.now() / 1000.0, rss);
             }
         }
-        if (state.AnsV_wait > 0) commands.handleCommand(71);  // stop a test still running
+        if (state.AnsV_wait != VoiceTest::None) commands.handleCommand(71);  // stop a test still running
     }
     std::printf(
         "judged %ld answers (%ld time-outs) in %ld tests over %.1f virtual hours; "

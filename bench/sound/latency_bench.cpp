@@ -7,12 +7,13 @@
 // Usage: sound_latency_bench APP_DIR PHRASE_DIR [SECONDS]  (APP_DIR: the built program's folder, for the
 // grammar and the effect sounds; PHRASE_DIR: a folder with manifest.tsv, as the sound tests make)
 #include "app/TKukuForm.h"
+#include "core/KukuTables.h"
 #include "lessons/EffectSounds.h"
-#include "lessons/KukuTables.h"
 #include "speech/platform/PcmSink.h"
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/VoiceFactory.h"
 #include "speech/platform/WavAudio.h"
+#include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
 
 #include <QApplication>
@@ -124,10 +125,12 @@ int main(int argc, char** argv) {
         dir.path() + u'/', [&](int rate) { return std::make_unique<TimedSink>(rate, &effectWrites); });
     services.effects->LoadSounds(50);
     TKukuForm form(std::move(services), dir.path() + u'/');
-    form.confirmClose = [] { return true; };
-    form.messageHook = [](const QString&, const QString&) {};
+    rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
+    form.setPrompts(&prompts);
+    prompts.close = [] { return true; };
+    prompts.messages = [](const QString&, const QString&) {};
     bool ended = false;
-    form.modalHook = [&](QDialog&) { ended = true; };
+    prompts.modal = [&](QDialog&) { ended = true; };
     std::vector<double> judgedAt;
     QObject::connect(
         form.ui().msgText->document(), &QTextDocument::contentsChange, [&](int at, int, int added) {
@@ -184,12 +187,12 @@ int main(int argc, char** argv) {
         const auto& st = form.state();
         // "テストはじめ" once the master has said what the start button makes him say (again
         // when it was not heard).
-        if (st.qCount == 0 && st.AnsV_wait == 0 && saying.empty() && quietSince >= 0 &&
+        if (st.qCount == 0 && st.AnsV_wait == VoiceTest::None && saying.empty() && quietSince >= 0 &&
             now() - quietSince > 0.8 && now() - startSaid > 4) {
             startSaid = now();
             say(70);
         }
-        if (st.AnsV_wait == 1 && saying.empty() && said != st.qCount && quietSince >= 0 &&
+        if (st.AnsV_wait == VoiceTest::Oral && saying.empty() && said != st.qCount && quietSince >= 0 &&
             now() - quietSince > 0.5) {
             said = st.qCount;
             say(100 + t.kotae[st.kuku_n]);
@@ -202,7 +205,7 @@ int main(int argc, char** argv) {
     Q_EMIT form.ui().ComboBox1->activated(3);
     form.ui().ComboBox2->setCurrentIndex(5);
     Q_EMIT form.ui().ComboBox2->activated(5);
-    form.ExecButtonClick();
+    form.startLesson();
     QTimer giveUp;
     giveUp.setSingleShot(true);
     QObject::connect(&giveUp, &QTimer::timeout, &app, &QCoreApplication::quit);

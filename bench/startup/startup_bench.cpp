@@ -5,6 +5,7 @@
 //   build/bench/startup/startup_bench [RUNS]
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,7 +44,9 @@ int child(int argc, char** argv) {
     if (!program.form) return 1;
     FirstPaint watcher;
     program.form->installEventFilter(&watcher);
-    program.form->confirmClose = [] { return true; };
+    rentabo::testing::ScriptedPrompts prompts(program.form->boxPrompts());
+    prompts.close = [] { return true; };
+    program.form->setPrompts(&prompts);
     return app.exec();
 }
 

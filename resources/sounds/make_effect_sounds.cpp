@@ -59,8 +59,8 @@ void addBell(Samples& out, double startS, double lengthS, double hz, double amp,
     for (std::size_t i = 0; i < n; ++i) {
         const double t = double(i) / kRate;
         const double attack = t < kAttackS ? 0.5 - 0.5 * std::cos(std::numbers::pi * t / kAttackS) : 1.0;
-        const double env = attack * std::exp(-t * decay) *
-                           std::fmin(1.0, (lengthS - t) / 0.01);  // no click at the end
+        const double env =
+            attack * std::exp(-t * decay) * std::fmin(1.0, (lengthS - t) / 0.01);  // no click at the end
         const double x = std::sin(kTwoPi * hz * t) + 0.35 * std::sin(kTwoPi * 2.0 * hz * t) +
                          0.12 * std::sin(kTwoPi * 3.0 * hz * t);
         out[from + i] += amp * env * x / 1.47;

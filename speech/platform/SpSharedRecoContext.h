@@ -63,7 +63,8 @@ public:
     // The command number the moment expects as the right answer (0: none), set at the latest
     // when a phrase is complete. Another phrase must then explain the audio clearly better than
     // the expected one to carry its command: a right answer that sounded nearly like another one
-    // is taken as nothing heard (the child may say it again) rather than marked wrong. A typed phrase is taken as it is.
+    // is taken as nothing heard (the child may say it again) rather than marked wrong. A typed phrase is
+    // taken as it is.
     virtual void expectCommand(int command) { Q_UNUSED(command); }
 
     // Learning the voice from phrases shown on the screen: while `text` is set the context

@@ -6,8 +6,8 @@
 namespace rentabo {
 
 // Flags of Speak.
-inline constexpr int SVSFDefault = 0;      // speak and wait
-inline constexpr int SVSFlagsAsync = 1;    // queue and return at once
+inline constexpr int SVSFDefault = 0;    // speak and wait
+inline constexpr int SVSFlagsAsync = 1;  // queue and return at once
 
 // Event interests of the voice (every event).
 inline constexpr int SVEAllEvents = 0x83FE;

@@ -13,9 +13,8 @@ void setSpeechFailureHandler(SpeechFailureHandler h) {
     handler() = std::move(h);
 }
 
-void reportSpeechFailure(const QString& operation, const QString& error) {
-    if (handler() && !handler()(operation, error))
-        throw SpeechAbandoned(operation + QStringLiteral(": ") + error);
+SpeechFailure reportSpeechFailure(const QString& operation, const QString& error) {
+    return handler() && !handler()(operation, error) ? SpeechFailure::Abandon : SpeechFailure::Continue;
 }
 
 }  // namespace rentabo

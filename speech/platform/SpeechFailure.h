@@ -3,16 +3,8 @@
 #include <QString>
 
 #include <functional>
-#include <stdexcept>
 
 namespace rentabo {
-
-// Thrown when the user chose to abandon the current action after a speech call failed. The
-// handler that made the call ends; the program shows the error and goes on.
-class SpeechAbandoned : public std::runtime_error {
-public:
-    explicit SpeechAbandoned(const QString& what) : std::runtime_error(what.toStdString()) {}
-};
 
 // Decides, after a failed speech call, whether to continue (true) or abandon (false). The
 // windows install a question box naming the operation; without one the call continues.
@@ -20,7 +12,12 @@ using SpeechFailureHandler = std::function<bool(const QString& operation, const 
 
 void setSpeechFailureHandler(SpeechFailureHandler handler);
 
-// Reports a failed call: continues (returns normally) or throws SpeechAbandoned.
-void reportSpeechFailure(const QString& operation, const QString& error);
+// What the user chose after a failed speech call.
+enum class SpeechFailure { Continue, Abandon };
+
+// Reports a failed call and returns the user's choice. On Abandon the caller ends the action
+// that made the call and returns to the event loop normally: nothing is thrown, since an
+// exception may not pass through Qt's event dispatch.
+[[nodiscard]] SpeechFailure reportSpeechFailure(const QString& operation, const QString& error);
 
 }  // namespace rentabo

@@ -49,7 +49,8 @@ bool parseWav(const QByteArray& bytes, PcmAudio& out, QString* error) {
             out.samples.resize(size_t(frames));
             for (qint64 i = 0; i < frames; ++i) {
                 int sum = 0;
-                for (int c = 0; c < channels; ++c) sum += qint16(readLe16(bytes, body + (i * channels + c) * 2));
+                for (int c = 0; c < channels; ++c)
+                    sum += qint16(readLe16(bytes, body + (i * channels + c) * 2));
                 out.samples[size_t(i)] = std::int16_t(sum / channels);
             }
             return true;

@@ -1,9 +1,10 @@
 // The keyboard test through the real window: 始める pressed with the mouse, answers typed as
 // key events, the run stopped with Esc, result table I opened.
 #include "app/TKukuForm.h"
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/TypedPhraseContext.h"
+#include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
 
 #include <QDialog>
@@ -22,11 +23,13 @@ TEST(KeyboardTestWindow, StartButtonAndTypedAnswersFillTheRecord) {
     services.voice = std::make_unique<SilentVoice>();
     services.reco = std::make_unique<TypedPhraseContext>();
     TKukuForm form(std::move(services), dir.path() + u'/');
-    form.confirmClose = [] { return true; };
-    form.messageHook = [](const QString&, const QString&) {};
+    rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
+    form.setPrompts(&prompts);
+    prompts.close = [] { return true; };
+    prompts.messages = [](const QString&, const QString&) {};
     int tables = 0;
     KukuState atTable;
-    form.modalHook = [&](QDialog&) {
+    prompts.modal = [&](QDialog&) {
         ++tables;
         atTable = form.state();
     };

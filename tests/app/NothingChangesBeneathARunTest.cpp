@@ -2,13 +2,15 @@
 // windows, commands. Everything goes through the real window and the real pacer, whose nested
 // loops let these events in; a "learner" timer acts from inside those loops as a child would.
 #include "app/TKukuForm.h"
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/CertForm2.h"
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/TypedPhraseContext.h"
+#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
 #include <QFile>
@@ -27,9 +29,7 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 // The phrase of the grammar file that carries command number `value`.
 QString phraseOf(int value) {
@@ -53,6 +53,7 @@ QString phraseOf(int value) {
 struct Rig {
     QTemporaryDir dir;
     std::unique_ptr<TKukuForm> form;
+    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
     QStringList messages;
     std::vector<KukuState> tables;  // the state as each result table opened
     std::function<void(QDialog&)> onModal;
@@ -64,11 +65,13 @@ struct Rig {
         services.voice = std::make_unique<SilentVoice>();
         services.reco = std::make_unique<TypedPhraseContext>();
         form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
-        form->confirmClose = [] { return true; };
-        form->messageHook = [this](const QString& text, const QString& caption) {
+        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
+        form->setPrompts(prompts.get());
+        prompts->close = [] { return true; };
+        prompts->messages = [this](const QString& text, const QString& caption) {
             messages << caption + u'|' + text;
         };
-        form->modalHook = [this](QDialog& d) {
+        prompts->modal = [this](QDialog& d) {
             if (qobject_cast<ResultDspWindow*>(&d)) tables.push_back(form->state());
             if (onModal) onModal(d);
         };
@@ -106,7 +109,7 @@ struct Rig {
     }
     // Starts the chosen voice test: 始める, then the start phrase.
     void startVoiceTest() {
-        form->ExecButtonClick();
+        form->startLesson();
         say(70);
     }
 };
@@ -300,7 +303,7 @@ TEST(NothingChangesBeneathARun, ARowSaidDuringARecitationIsRefused) {
         rig.choose(c.mokuji_n, 5);  // a voice mode first: the full recitation keeps its answer way
         rig.choose(c.mokuji_n, c.menu_n);
         rig.startVoiceTest();
-        ASSERT_GE(rig.state().AnsV_wait, 2) << c.name;
+        ASSERT_GE(static_cast<int>(rig.state().AnsV_wait), 2) << c.name;
         const int asked = rig.state().kuku_n;
         rig.say(c.row);
         EXPECT_EQ(rig.state().mokuji_n, c.mokuji_n) << c.name;
@@ -345,7 +348,7 @@ TEST(NothingChangesBeneathARun, ACertificateLeavesTheChoiceAndTheRegistrationAlo
         } else if (auto* check = qobject_cast<TSikakuCheckForm*>(&d)) {
             if (certificateShown) return;
             check->selectRow(7);
-            check->Button3Click();
+            check->printRowCertificate();
         } else if (qobject_cast<TCertForm2*>(&d)) {
             certificateShown = true;
         }
@@ -390,9 +393,9 @@ TEST(NothingChangesBeneathARun, AnAnswerHeardBeforeTheQuestionIsNeverItsAnswer) 
 TEST(NothingChangesBeneathARun, ARecitationStartedByCommandIsRecordedAsOne) {
     Rig rig;
     rig.choose(3, 5);  // 三の段, spoken answers in order
-    rig.form->ExecButtonClick();
+    rig.form->startLesson();
     rig.say(kRecite);
-    ASSERT_EQ(rig.state().AnsV_wait, 2);
+    ASSERT_EQ(rig.state().AnsV_wait, VoiceTest::Recitation);
     EXPECT_EQ(rig.state().menu_n, 8);  // 暗唱(乱): it runs shuffled
     EXPECT_EQ(rig.ui().ComboBox2->currentIndex(), 8);
     EXPECT_EQ(rig.ui().Label1->text(), rig.ui().ComboBox2->itemText(8));
@@ -426,7 +429,7 @@ TEST(NothingChangesBeneathARun, ATableOpenedOnAnUnfinishedTestNeverRegisters) {
     EXPECT_FALSE(registerEnabled);
     EXPECT_EQ(rig.state().recCheck[2][0], passedBefore);  // 一の段 声答(順) not registered
     // The test goes on where it was.
-    EXPECT_EQ(rig.state().AnsV_wait, 1);
+    EXPECT_EQ(rig.state().AnsV_wait, VoiceTest::Oral);
     EXPECT_EQ(rig.state().kuku_n, 3);
     for (int cell = 0; cell < 3; ++cell) EXPECT_EQ(rig.state().testRec[cell], 1) << cell;
     EXPECT_FALSE(rig.expression().isEmpty());

@@ -2,12 +2,13 @@
 // recogniser hears them through the same path as the microphone, and the result table shows
 // every answer right.
 #include "app/TKukuForm.h"
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "speech/platform/PcmSink.h"
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/VoiceFactory.h"
 #include "speech/platform/WavAudio.h"
+#include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
 
 #include <QDialog>
@@ -84,11 +85,13 @@ TEST(SpokenTestEndToEnd, AnswersSaidByTheProgramsVoiceFillTableOneWithCircles) {
     services.voice = std::make_unique<SilentVoice>();
     services.reco = std::move(reco);
     TKukuForm form(std::move(services), dir.path() + u'/');
-    form.confirmClose = [] { return true; };
-    form.messageHook = [](const QString&, const QString&) {};
+    rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
+    form.setPrompts(&prompts);
+    prompts.close = [] { return true; };
+    prompts.messages = [](const QString&, const QString&) {};
     QStringList marks;
     bool tableOpened = false;
-    form.modalHook = [&](QDialog& table) {
+    prompts.modal = [&](QDialog& table) {
         tableOpened = true;
         for (auto* grid : table.findChildren<QTableWidget*>())
             for (int r = 0; r < grid->rowCount(); ++r)
@@ -111,22 +114,26 @@ TEST(SpokenTestEndToEnd, AnswersSaidByTheProgramsVoiceFillTableOneWithCircles) {
     Q_EMIT form.ui().ComboBox1->activated(3);
     form.ui().ComboBox2->setCurrentIndex(5);
     Q_EMIT form.ui().ComboBox2->activated(5);
-    form.ExecButtonClick();
+    form.startLesson();
     hear(QStringLiteral(u"テストはじめ"));
-    ASSERT_TRUE(waitFor([&] { return form.state().AnsV_wait == 1; }, 5000))
+    ASSERT_TRUE(waitFor([&] { return form.state().AnsV_wait == VoiceTest::Oral; }, 5000))
         << form.ui().msgText->toPlainText().toStdString();
 
     const auto& t = kukuTables();
     int answered = 0;
     int saidAgain = 0;  // answers the recogniser was not sure of: the child says them again
-    while (form.state().AnsV_wait == 1 && answered < 27 && saidAgain <= 3) {
+    while (form.state().AnsV_wait == VoiceTest::Oral && answered < 27 && saidAgain <= 3) {
         const int k = form.state().kuku_n;
         const int asked = form.state().qCount;
         // The product as a child says it: digits are read out by the voice as a number.
         hear(QString::number(t.kotae[k]));
         // The phrase arrives as an event; the next question follows the mark.
-        if (waitFor([&] { return (form.state().AnsV_wait == 1 && form.state().qCount != asked) || tableOpened; },
-                    5000))
+        if (waitFor(
+                [&] {
+                    return (form.state().AnsV_wait == VoiceTest::Oral && form.state().qCount != asked) ||
+                           tableOpened;
+                },
+                5000))
             ++answered;
         else
             ++saidAgain;

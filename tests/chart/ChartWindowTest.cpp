@@ -1,10 +1,10 @@
 #include "app/Fonts.h"
-#include "lessons/KukuTables.h"
-#include "lessons/QuestionBoard.h"
+#include "core/KukuTables.h"
+#include "core/QuestionBoard.h"
 #include "lessons/TDanCalcForm.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include "tests/TestOutput.h"
 

@@ -2,6 +2,7 @@
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
 #include "tests/faults/FaultStates.h"
+#include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
 
 #include <gtest/gtest.h>
@@ -89,11 +90,14 @@ public:
     }
     // From here on the window's boxes come straight to the list.
     void watch(TKukuForm& form) {
-        form.messageHook = [this](const QString& text, const QString& caption) {
+        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form.boxPrompts());
+        prompts->messages = [this](const QString& text, const QString& caption) {
             boxes << caption + u'|' + text;
         };
-        form.confirmClose = [] { return true; };
+        prompts->close = [] { return true; };
+        form.setPrompts(prompts.get());
     }
+    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
     QStringList boxes;
 
 private:

@@ -2,6 +2,7 @@
 // that what the writer produces reads back the same and is stable under a second write.
 
 #include "settings/Cp932.h"
+#include "settings/LearnerNumber.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsFile.h"
 

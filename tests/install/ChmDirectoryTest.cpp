@@ -44,8 +44,8 @@ QByteArray makeChm(const QStringList& names, std::uint32_t chunkSize = 0x1000) {
 
 TEST(ChmDirectoryTest, ReadsTheNamesOfOneListingChunk) {
     const QString longName = QStringLiteral("/") + QString(200, u'a') + QStringLiteral(".html");
-    const QStringList names{QStringLiteral("/"), QStringLiteral("/#SYSTEM"),
-                            QStringLiteral(u"/九九.html"), longName};  // 206 bytes: a two-byte length
+    const QStringList names{QStringLiteral("/"), QStringLiteral("/#SYSTEM"), QStringLiteral(u"/九九.html"),
+                            longName};  // 206 bytes: a two-byte length
     const ChmDirectory dir = readChmDirectory(makeChm(names));
     ASSERT_TRUE(dir.valid) << dir.error.toStdString();
     EXPECT_EQ(dir.names, names);

@@ -1,4 +1,4 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "tests/install/ChmDirectory.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +21,14 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString sourceText(const QString& name) { return QString::fromUtf8(readAll(kHelpSources + name)); }
+QString sourceText(const QString& name) {
+    return QString::fromUtf8(readAll(kHelpSources + name));
+}
 
 class HelpFileTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { s_dir = readChmDirectory(readAll(QStringLiteral(RENTABO_HELP_FILE))); }
-    static QSet<QString> stored() {
-        return QSet<QString>(s_dir.names.begin(), s_dir.names.end());
-    }
+    static QSet<QString> stored() { return QSet<QString>(s_dir.names.begin(), s_dir.names.end()); }
     static ChmDirectory s_dir;
 };
 ChmDirectory HelpFileTest::s_dir;
@@ -51,8 +51,8 @@ TEST_F(HelpFileTest, IsACompiledHelpFileHoldingEveryListedPage) {
 TEST_F(HelpFileTest, EveryLessonModeHasItsOwnPageUnderItsMenuName) {
     // The contents name each page exactly as the もくじ list does, so a child finds the item.
     const QString toc = sourceText(QStringLiteral("toc.hhc"));
-    static const QRegularExpression entry(QStringLiteral(
-        R"re(<param name="Name" value="([^"]*)"><param name="Local" value="([^"]*)">)re"));
+    static const QRegularExpression entry(
+        QStringLiteral(R"re(<param name="Name" value="([^"]*)"><param name="Local" value="([^"]*)">)re"));
     QMap<QString, QString> pageOf;
     for (auto m = entry.globalMatch(toc); m.hasNext();) {
         const auto hit = m.next();
@@ -77,7 +77,8 @@ TEST_F(HelpFileTest, EveryLinkBetweenPagesLeadsToAStoredPage) {
     for (const QString& page : QDir(kHelpSources).entryList({QStringLiteral("*.html")})) {
         for (auto m = link.globalMatch(sourceText(page)); m.hasNext(); ++links) {
             const QString target = m.next().captured(1);
-            EXPECT_TRUE(stored().contains(u'/' + target)) << page.toStdString() << " -> " << target.toStdString();
+            EXPECT_TRUE(stored().contains(u'/' + target))
+                << page.toStdString() << " -> " << target.toStdString();
         }
     }
     EXPECT_GT(links, 20);

@@ -20,7 +20,7 @@ struct Outcome {
 };
 
 Outcome run(const QString& program, const QStringList& args, const QProcessEnvironment& env = {},
-        int timeoutMs = 120000) {
+            int timeoutMs = 120000) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     if (!env.isEmpty()) p.setProcessEnvironment(env);
@@ -30,8 +30,7 @@ Outcome run(const QString& program, const QStringList& args, const QProcessEnvir
         p.waitForFinished();
         return {-1, QStringLiteral("timed out")};
     }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAll())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
 }
 
 // One install of the build for the whole suite: installing is the slow part.
@@ -78,17 +77,24 @@ TEST_F(InstallTest, PutsTheProgramAndEverythingItOpensInOneFolder) {
         QString sameAs;  // the source it must be a copy of, when there is one
     } files[] = {
         {QStringLiteral("lib/rentabo/rentabo"), {}},
-        {QStringLiteral("lib/rentabo/KukuGrammar.xml"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml")},
-        {QStringLiteral("lib/rentabo/Seikai00.wav"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/Seikai00.wav")},
-        {QStringLiteral("lib/rentabo/Huseikai00.wav"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/Huseikai00.wav")},
-        {QStringLiteral("lib/rentabo/promptA.wav"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/promptA.wav")},
+        {QStringLiteral("lib/rentabo/KukuGrammar.xml"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml")},
+        {QStringLiteral("lib/rentabo/Seikai00.wav"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/Seikai00.wav")},
+        {QStringLiteral("lib/rentabo/Huseikai00.wav"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/Huseikai00.wav")},
+        {QStringLiteral("lib/rentabo/promptA.wav"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/sounds/promptA.wav")},
         {QStringLiteral("lib/rentabo/kuku_V24.chm"), QStringLiteral(RENTABO_HELP_FILE)},
         // The acoustic model the build adapted, which the program finds beside itself.
         {QStringLiteral("lib/rentabo/model/means"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/means")},
-        {QStringLiteral("lib/rentabo/model/sendump"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/sendump")},
+        {QStringLiteral("lib/rentabo/model/sendump"),
+         QStringLiteral(RENTABO_BINARY_DIR "/app/model/sendump")},
         {QStringLiteral("lib/rentabo/model/mdef"), QStringLiteral(RENTABO_BINARY_DIR "/app/model/mdef")},
-        {QStringLiteral("lib/rentabo/homepage/index.html"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/homepage/index.html")},
-        {QStringLiteral("lib/rentabo/homepage/icon.svg"), QStringLiteral(RENTABO_SOURCE_DIR "/resources/desktop/") + kAppId + QStringLiteral(".svg")},
+        {QStringLiteral("lib/rentabo/homepage/index.html"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/homepage/index.html")},
+        {QStringLiteral("lib/rentabo/homepage/icon.svg"),
+         QStringLiteral(RENTABO_SOURCE_DIR "/resources/desktop/") + kAppId + QStringLiteral(".svg")},
         {QStringLiteral("bin/rentabo"), {}},
         {QStringLiteral("share/applications/") + kAppId + QStringLiteral(".desktop"), {}},
         {QStringLiteral("share/metainfo/") + kAppId + QStringLiteral(".metainfo.xml"), {}},
@@ -126,9 +132,11 @@ TEST_F(InstallTest, DesktopEntryAndMetainfoPassTheirValidators) {
         const char* tool;
         QStringList args;
     } checks[] = {
-        {"desktop-file-validate", {installed(QStringLiteral("share/applications/") + kAppId + QStringLiteral(".desktop"))}},
-        {"appstreamcli", {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                          installed(QStringLiteral("share/metainfo/") + kAppId + QStringLiteral(".metainfo.xml"))}},
+        {"desktop-file-validate",
+         {installed(QStringLiteral("share/applications/") + kAppId + QStringLiteral(".desktop"))}},
+        {"appstreamcli",
+         {QStringLiteral("validate"), QStringLiteral("--no-net"),
+          installed(QStringLiteral("share/metainfo/") + kAppId + QStringLiteral(".metainfo.xml"))}},
     };
     for (const auto& c : checks) {
         const Outcome r = run(QString::fromUtf8(c.tool), c.args);
@@ -183,7 +191,8 @@ protected:
             "touch \"$d/.probe\" 2>/dev/null && exit 91; \"$@\"");
         return run(QStringLiteral("unshare"),
                    QStringList{QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                               QStringLiteral("sh"), programDir()} + command,
+                               QStringLiteral("sh"), programDir()} +
+                       command,
                    env);
     }
 };
@@ -209,7 +218,8 @@ TEST_F(ReadOnlyInstallTest, TheProgramSavesElsewhereAndReadsItBackAtTheNextStart
         env.insert(QStringLiteral("RENTABO_READONLY_STEP"), QString::fromUtf8(step));
         const Outcome r = readOnly({self, QStringLiteral("--gtest_filter=ReadOnlyProgramChild.*")}, env);
         EXPECT_EQ(r.code, 0) << r.output.toStdString();
-        EXPECT_TRUE(r.output.contains(QStringLiteral("[  PASSED  ] 1 test")) && !r.output.contains(QStringLiteral("SKIPPED")))
+        EXPECT_TRUE(r.output.contains(QStringLiteral("[  PASSED  ] 1 test")) &&
+                    !r.output.contains(QStringLiteral("SKIPPED")))
             << r.output.toStdString();
     }
     EXPECT_TRUE(QFileInfo::exists(home.path() + QStringLiteral("/config/rentabo/RentaboV24.ini")));

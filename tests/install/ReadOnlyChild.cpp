@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "app/TKukuForm.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,17 @@ TEST(ReadOnlyProgramChild, StartsFromTheReadOnlyFolderAndKeepsTheLearner) {
     const QString step = qEnvironmentVariable("RENTABO_READONLY_STEP");
     if (step.isEmpty()) GTEST_SKIP() << "run by ReadOnlyInstallTest inside a read-only mount";
     const QString exeDir = qEnvironmentVariable("RENTABO_READONLY_DIR");
-    const QString fallback = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/rentabo/RentaboV24.ini");
+    const QString fallback =
+        qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/rentabo/RentaboV24.ini");
     ASSERT_FALSE(QFileInfo(exeDir).isWritable());
 
     Program program = startProgram(StartOptions{exeDir});
     TKukuForm& form = *program.form;
+    rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
+    form.setPrompts(&prompts);
     QStringList notices;
-    form.messageHook = [&](const QString& text, const QString& caption) { notices << caption + u'|' + text; };
-    form.confirmClose = [] { return true; };
+    prompts.messages = [&](const QString& text, const QString& caption) { notices << caption + u'|' + text; };
+    prompts.close = [] { return true; };
     const QString name = QStringLiteral(u"やまだ はなこ");
 
     if (step == u"save") {

@@ -1,15 +1,14 @@
-#include "lessons/Board.h"
-#include "lessons/KukuTables.h"
-#include "lessons/RecordingBoard.h"
+#include "core/Board.h"
+#include "core/KukuTables.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
 
 #include <gtest/gtest.h>
 
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 struct CountingEffects : EffectPlayer {
     std::vector<int> played;

@@ -1,6 +1,6 @@
 #include "Learner.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 
 #include <gtest/gtest.h>
 
@@ -220,7 +220,7 @@ TEST(KeyTest, ShuffledLevelTestUsesOneOrderTwiceAndFactCells) {
     rig.choose(kChuukyuu, 4);
     Learner learner(rig,
                     [&](int k) { return typed(kukuTables().kotae[static_cast<std::size_t>(k)], 250, 100); });
-    rig.engine.ExecButtonClick();
+    rig.engine.startLesson();
     EXPECT_EQ(rig.state.randomFlag, 1);
     EXPECT_TRUE(rig.host.groupShown);
 

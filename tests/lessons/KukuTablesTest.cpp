@@ -1,4 +1,5 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
+#include "tests/support/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,7 @@
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 }  // namespace
 
 TEST(KukuTables, ProductOfEveryFactFollowsItsIndex) {

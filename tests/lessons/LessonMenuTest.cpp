@@ -1,4 +1,5 @@
 #include "LessonRig.h"
+#include "core/Timing.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ TEST(LessonMenu, AnswerWayFollowsTheMode) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.menu_n);
         LessonRig rig;
-        rig.engine.ComboBox2Change(c.menu_n);
+        rig.engine.chooseLesson(c.menu_n);
         EXPECT_EQ(rig.host.groupShown, c.group);
         EXPECT_EQ(rig.host.keyboardShown, c.keyboard);
         EXPECT_EQ(rig.state.ans_way, c.ans_way);
@@ -58,9 +59,9 @@ TEST(LessonMenu, AnswerWayFollowsTheMode) {
 
 TEST(LessonMenu, TheTenthItemKeepsTheAnswerWayAndTheMessage) {
     LessonRig rig;
-    rig.engine.ComboBox2Change(3);
+    rig.engine.chooseLesson(3);
     const QString before = rig.board.boardText(BoardText::MessageLine);
-    rig.engine.ComboBox2Change(9);
+    rig.engine.chooseLesson(9);
     EXPECT_EQ(rig.state.menu_n, 9);
     EXPECT_EQ(rig.state.ans_way, 0);
     EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), before);
@@ -79,7 +80,7 @@ TEST(LessonMenu, RowChoiceSetsDanAndTheResultMenus) {
         SCOPED_TRACE(c.mokuji_n);
         LessonRig rig;
         rig.state.qnum = 5;
-        rig.engine.ComboBox1Change(c.mokuji_n);
+        rig.engine.chooseRowOrLevel(c.mokuji_n);
         EXPECT_EQ(rig.state.mokuji_n, c.mokuji_n);
         EXPECT_EQ(rig.state.dan, c.dan);
         EXPECT_EQ(rig.state.kyuuSet, c.mokuji_n - 9);
@@ -93,15 +94,15 @@ TEST(LessonMenu, RowChoiceSetsDanAndTheResultMenus) {
 TEST(LessonMenu, AllRowsAreRefusedForSpokenTests) {
     LessonRig rig;
     rig.choose(3, 5);
-    rig.engine.ComboBox1Change(12);
+    rig.engine.chooseRowOrLevel(12);
     EXPECT_EQ(rig.host.messages, QStringList{q(u"ご確認!!|★ 口答による全段テストはありません。")});
     EXPECT_EQ(rig.state.mokuji_n, 3);
     EXPECT_EQ(rig.state.dan, 3);
     EXPECT_EQ(rig.host.choiceIndex, 3);
 
     // A keyboard test of all rows is fine.
-    rig.engine.ComboBox2Change(3);
-    rig.engine.ComboBox1Change(12);
+    rig.engine.chooseLesson(3);
+    rig.engine.chooseRowOrLevel(12);
     EXPECT_EQ(rig.host.messages.size(), 1);
     EXPECT_EQ(rig.state.dan, 0);
 }
@@ -122,10 +123,10 @@ TEST(LessonMenu, StartDispatchesByMode) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         LessonRig rig;
-        if (c.ansWayBefore >= 0) rig.engine.ComboBox2Change(3);
+        if (c.ansWayBefore >= 0) rig.engine.chooseLesson(3);
         rig.choose(3, c.menu_n);
         rig.state.testRec.fill(1);
-        rig.engine.ExecButtonClick();
+        rig.engine.startLesson();
         EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), QString::fromUtf16(c.message));
         EXPECT_EQ(rig.voice.texts(), QStringList{rig.board.boardText(BoardText::MessageLine).mid(1)});
         EXPECT_EQ(rig.board.comboShown, 0);
@@ -137,7 +138,7 @@ TEST(LessonMenu, StartDispatchesByMode) {
 TEST(LessonMenu, ChartModeOpensTheChartAndComesBackToTheMenu) {
     LessonRig rig;
     rig.choose(10, 0);
-    rig.engine.ExecButtonClick();
+    rig.engine.startLesson();
     EXPECT_EQ(rig.host.charts, 1);
     EXPECT_EQ(rig.state.chartFromLesson, 1);
     EXPECT_FALSE(rig.host.groupShown);
@@ -148,9 +149,9 @@ TEST(LessonTimer, FirstTickAfterOneSecondThenRefreshEvery11Ticks) {
     LessonRig rig;
     int ticks = 0;
     int id = 0;
-    id = rig.pacer.addTimer(LessonEngine::kFirstTickMs, LessonEngine::kFirstTickMs, [&] {
+    id = rig.pacer.addTimer(timing::kFirstTickMs, timing::kFirstTickMs, [&] {
         ++ticks;
-        rig.pacer.setTimerInterval(id, rig.engine.Timer1Timer());
+        rig.pacer.setTimerInterval(id, rig.engine.lessonTick());
     });
     rig.pacer.advanceTo(999);
     EXPECT_EQ(ticks, 0);
@@ -170,12 +171,12 @@ TEST(LessonTimer, FirstTickAfterOneSecondThenRefreshEvery11Ticks) {
 
 TEST(LessonTimer, EscStopsAWaitingVoiceTest) {
     LessonRig rig;
-    rig.state.AnsV_wait = 1;
+    rig.state.AnsV_wait = VoiceTest::Oral;
     rig.pacer.pressKey(vk::Escape, 0, 100);
-    EXPECT_EQ(rig.engine.Timer1Timer(), 300);
+    EXPECT_EQ(rig.engine.lessonTick(), 300);
     EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), q(u"◎テストを中止しました。"));
     EXPECT_EQ(rig.voice.texts(), QStringList{q(u"テストを中止しました。")});
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_EQ(rig.state.testAborted, 1);
     EXPECT_EQ(rig.board.comboShown, 1);
     EXPECT_EQ(rig.state.idleMs, 0);
@@ -184,13 +185,13 @@ TEST(LessonTimer, EscStopsAWaitingVoiceTest) {
 
 TEST(LessonTimer, WaitingTicksCountTowardTheAnswerTimeOut) {
     LessonRig rig;
-    rig.state.AnsV_wait = 1;
-    rig.engine.Timer1Timer();
+    rig.state.AnsV_wait = VoiceTest::Oral;
+    rig.engine.lessonTick();
     EXPECT_EQ(rig.host.answerTicks, 1);
     EXPECT_EQ(rig.state.idleMs, 300);
     // A tick on which the time-out fires ends there.
     rig.host.timeoutFires = true;
-    rig.engine.Timer1Timer();
+    rig.engine.lessonTick();
     EXPECT_EQ(rig.state.idleMs, 300);
 }
 
@@ -205,13 +206,13 @@ TEST(LessonKeys, EscInTheKeyHandler) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.AnsV_wait * 10 + c.yomiWay);
         LessonRig rig;
-        rig.state.AnsV_wait = c.AnsV_wait;
+        rig.state.AnsV_wait = static_cast<VoiceTest>(c.AnsV_wait);
         rig.state.yomiWay = c.yomiWay;
         rig.board.comboShown = 0;
         rig.engine.EscKeyDown();
         EXPECT_EQ(rig.board.boardText(BoardText::MessageLine) == q(u"◎テストを中止しました。"), c.stopped);
         EXPECT_EQ(rig.state.testAborted, c.stopped ? 1 : 0);
-        EXPECT_EQ(rig.state.AnsV_wait, 0);
+        EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
         EXPECT_EQ(rig.host.fontRestores, c.stopped ? 1 : 0);
         EXPECT_EQ(rig.board.comboShown, c.stopped ? 1 : 0);
         EXPECT_EQ(rig.voice.texts().size(), c.spoken ? 1 : 0);

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "lessons/LessonEngine.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <QStringList>
 
@@ -18,10 +19,6 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace rentabo::testing {
-
-inline QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
 
 // The main window as the lesson runs see it, recording what they asked of it.
 struct FakeHost final : LessonHost {
@@ -75,20 +72,6 @@ struct FakeEffects final : EffectPlayer {
     std::vector<int> played;
 };
 
-// Pacing of the four speeds: ステップ, ゆっくり, ふつう, はやく.
-inline Pacing pacingOf(int procFlag) {
-    switch (procFlag) {
-        case 0:
-            return {100, 100, 6000};
-        case 1:
-            return {200, 4800, 4000};
-        case 2:
-            return {200, 3000, 2700};
-        default:
-            return {100, 1800, 1500};
-    }
-}
-
 // Everything a run needs, on the virtual clock.
 struct LessonRig {
     LessonRig() {
@@ -98,9 +81,8 @@ struct LessonRig {
     // Chooses a row or level and a mode as the two lists would, at a speed.
     void choose(int mokuji_n, int menu_n, int procFlag = 2) {
         state.procFlag = procFlag;
-        state.pacing = pacingOf(procFlag);
-        engine.ComboBox2Change(menu_n);
-        engine.ComboBox1Change(mokuji_n);
+        engine.chooseLesson(menu_n);
+        engine.chooseRowOrLevel(mokuji_n);
     }
     // The virtual times at which a field showed a text.
     std::vector<std::int64_t> timesOf(BoardText field, const QString& text) const {

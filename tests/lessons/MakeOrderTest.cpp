@@ -1,4 +1,4 @@
-#include "lessons/MakeOrder.h"
+#include "core/MakeOrder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "LessonRig.h"
+#include "core/Timing.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ TEST(Practice, RowInOrderRunsOneRoundMoreThanTheRepetitions) {
     LessonRig rig;
     rig.state.kaisuuMax = 2;
     rig.choose(kRowSan, 1);
-    rig.engine.ExecButtonClick();
+    rig.engine.startLesson();
 
     QStringList row;
     for (int b = 1; b <= 9; ++b) row << expr(3, b);
@@ -47,7 +48,7 @@ TEST(Practice, ShuffledLevelUsesOneOrderForEveryRound) {
     LessonRig rig;
     rig.state.kaisuuMax = 2;
     rig.choose(kShokyuu, 2);
-    rig.engine.ExecButtonClick();
+    rig.engine.startLesson();
 
     const QStringList shown = rig.expressions();
     ASSERT_EQ(shown.size(), 54);
@@ -137,7 +138,7 @@ TEST(Practice, RightClickAsksFirst) {
         EXPECT_EQ(rig.expressions().size(), c.result == 0 ? 9 : 1);
         if (c.result == 0) {
             // The time in the box counts: the second fact comes when it would have.
-            const int wait = rig.state.pacing.speedWait;
+            const int wait = pacingOf(rig.state.procFlag).speedWait;
             EXPECT_EQ(rig.timesOf(BoardText::Expression, expr(3, 2) + u'＝').front(), 200 + wait + 1 + 200);
         } else {
             EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), q(u"◎練習を中止しました。"));
@@ -150,7 +151,7 @@ TEST(Practice, ReadsAloudInsteadWhenQuestionsAreSpoken) {
     rig.state.yomiWay = 1;
     rig.state.kaisuuMax = 1;
     rig.choose(kRowSan, 1);
-    rig.engine.ExecButtonClick();
+    rig.engine.startLesson();
     EXPECT_TRUE(rig.voice.texts().contains(MakeYomi(23, 1)));
     EXPECT_EQ(rig.board.history(BoardText::MessageLine).last(), q(u"◎1回目の読み上げを終了しました。"));
 }

@@ -1,6 +1,6 @@
 #include "LessonRig.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "speech/ReadAloud.h"
 
 #include <gtest/gtest.h>

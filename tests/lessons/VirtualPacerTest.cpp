@@ -1,4 +1,4 @@
-#include "lessons/VirtualPacer.h"
+#include "tests/support/VirtualPacer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "RecognitionRig.h"
 #include "SpeechSamples.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/TypedPhraseContext.h"
 
@@ -66,7 +66,7 @@ TEST(ListeningMoments, EachMomentListensForWhatItExpectsAndTheAlwaysOnCommands) 
     for (const auto& k : cases) {
         SCOPED_TRACE(k.typed.toStdString() + " at AnsV_wait " + std::to_string(k.ansVWait));
         // The lesson changes the moment without telling the recogniser.
-        rig.state.AnsV_wait = k.ansVWait;
+        rig.state.AnsV_wait = static_cast<VoiceTest>(k.ansVWait);
         rig.sink.calls.clear();
         const int before = falseRecognitions;
         context.acceptTypedPhrase(k.typed);
@@ -84,7 +84,7 @@ TEST(ListeningMoments, ChatListeningIsLeftAloneAndCommandsComeBackForTheMoment) 
     RecognitionRig rig(context);
     ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
     rig.recognition.EnterDicMode();
-    rig.state.AnsV_wait = 1;
+    rig.state.AnsV_wait = VoiceTest::Oral;
     context.acceptTypedPhrase(u"じゅうはち"_qs);
     EXPECT_EQ(rig.sink.calls, QStringList{u"chat:じゅうはち"_qs});
     rig.recognition.EnterCcMode();
@@ -105,7 +105,7 @@ TEST(ListeningWhileSpeaking, TheMicrophoneIsMutedWhileTheMasterSpeaks) {
     rig.pacer.sleep(500);
     EXPECT_TRUE(context.inputMuted());
     // Typed answers are no echo: they still count while he speaks.
-    rig.state.AnsV_wait = 1;
+    rig.state.AnsV_wait = VoiceTest::Oral;
     context.acceptTypedPhrase(u"ろく"_qs);
     EXPECT_EQ(rig.sink.calls, QStringList{u"number:106"_qs});
     rig.pacer.sleep(1000);
@@ -162,7 +162,7 @@ TEST_F(SpokenPhrases, AFixedSetPerVoiceDecodesRight) {
         SCOPED_TRACE(std::string(voiceName(k.voice)) + " " + k.text.toStdString());
         const auto audio = speak(k.text, k.voice, QStringLiteral("fixed%1").arg(i++));
         if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
-        rig->state.AnsV_wait = k.ansVWait;
+        rig->state.AnsV_wait = static_cast<VoiceTest>(k.ansVWait);
         rig->sink.calls.clear();
         hear(*context, *audio);
         EXPECT_EQ(rig->sink.calls, QStringList{k.call});
@@ -181,7 +181,7 @@ void SpokenPhrases::expectAnswersHeard(SampleVoice voice, Condition condition,
         if (!speak(text, voice, name)) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
         const auto audio = transformed(name, condition);
         ASSERT_TRUE(audio);
-        rig->state.AnsV_wait = 1;
+        rig->state.AnsV_wait = VoiceTest::Oral;
         const auto& products = kukuTables().kotae;
         const auto asked = std::find(products.begin(), products.end(), call.section(u':', 1).toInt() - 100);
         ASSERT_NE(asked, products.end()) << "not the answer to any fact";
@@ -244,9 +244,9 @@ TEST_F(SpokenPhrases, TheRulesOfTheMomentThePhraseEndsInDecideIt) {
     const auto audio = speak(u"じゅうはち"_qs, SampleVoice::Es1, QStringLiteral("late18"));
     if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
     // Listening began idle; the question was asked meanwhile.
-    rig->state.AnsV_wait = 0;
+    rig->state.AnsV_wait = VoiceTest::None;
     rig->recognition.followMoment();
-    rig->state.AnsV_wait = 1;
+    rig->state.AnsV_wait = VoiceTest::Oral;
     hear(*context, *audio);
     EXPECT_EQ(rig->sink.calls, QStringList{u"number:118"_qs});
 }
@@ -254,7 +254,7 @@ TEST_F(SpokenPhrases, TheRulesOfTheMomentThePhraseEndsInDecideIt) {
 TEST_F(SpokenPhrases, NothingSaidWhileMutedOrInTheTailIsHeard) {
     const auto audio = speak(u"じゅうはち"_qs, SampleVoice::Es1, QStringLiteral("muted18"));
     if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
-    rig->state.AnsV_wait = 1;
+    rig->state.AnsV_wait = VoiceTest::Oral;
     context->setInputMuted(true);
     hear(*context, *audio);
     EXPECT_TRUE(rig->sink.calls.isEmpty());
@@ -279,7 +279,7 @@ TEST_F(SpokenPhrases, NothingSaidWhileMutedOrInTheTailIsHeard) {
 // silence and a phrase cut by muting no longer restarts the speech detector (false answers here
 // 6 -> 1), but white noise at -50 dBFS is still heard once as く (109) in six questions.
 TEST_F(SpokenPhrases, DISABLED_TheRoomsNoiseFloorBetweenQuestionsIsNeverHeardAsAnAnswer) {
-    rig->state.AnsV_wait = 1;
+    rig->state.AnsV_wait = VoiceTest::Oral;
     std::uint32_t seed = 12345;
     auto noise = [&](std::size_t n, double rms) {
         std::vector<std::int16_t> out(n);

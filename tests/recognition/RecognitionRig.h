@@ -1,11 +1,12 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
+#include "core/KukuState.h"
+#include "speech/CommandNumbers.h"
 #include "speech/Recognition.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <QStringList>
 
@@ -29,26 +30,19 @@ struct FakeView final : RecognitionView {
     int background = -1;
 };
 
-// Records what reached each handler as "row:63", "number:118", "command:70", "chat:text".
-struct RecordingSink final : CommandSink {
-    bool onRowChoice(int c) override {
-        calls << QStringLiteral("row:%1").arg(c);
-        return true;
+// Records what reached the handler, by the command's kind: "row:63", "number:118",
+// "reading:224", "command:70", "chat:text".
+struct RecordingSink final : PhraseHandler {
+    void heardCommand(int c) override {
+        const char* kind = cmd::isRow(c)       ? "row"
+                           : cmd::isNumber(c)  ? "number"
+                           : cmd::isReading(c) ? "reading"
+                                               : "command";
+        calls << QStringLiteral("%1:%2").arg(QLatin1String(kind)).arg(c);
     }
-    bool onNumber(int c) override {
-        calls << QStringLiteral("number:%1").arg(c);
-        return takeNumbers;
-    }
-    bool onReading(int c) override {
-        calls << QStringLiteral("reading:%1").arg(c);
-        return takeReadings;
-    }
-    void onCommand(int c, const QString&) override { calls << QStringLiteral("command:%1").arg(c); }
-    void onChat(const QString& astr) override { calls << QStringLiteral("chat:") + astr; }
+    void heardChat(const QString& astr) override { calls << QStringLiteral("chat:") + astr; }
 
     QStringList calls;
-    bool takeNumbers = true;
-    bool takeReadings = true;
 };
 
 // The recognition stage with everything around it on fakes; the context is the caller's.

@@ -31,12 +31,12 @@ protected:
 TEST(RecognitionSetUp, StartsInCommandListeningWithTheGrammarsRulesActive) {
     TypedPhraseContext c;
     RecognitionRig rig(c);
-    rig.state.cc_mode = 0;
+    rig.state.cc_mode = Listening::Chat;
     ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
     EXPECT_EQ(rig.board.memo, QString());
     EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
     EXPECT_EQ(rig.view.labelColour, kModeLabelRed);
-    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Commands);
     EXPECT_EQ(c.eventInterests(), SREAllEvents);
     EXPECT_TRUE(c.commandsActive());
     EXPECT_FALSE(c.dictationActive());
@@ -50,7 +50,7 @@ TEST(RecognitionSetUp, AMissingGrammarIsLoggedAndListeningStaysOnCommands) {
     RecognitionRig rig(c);
     ASSERT_TRUE(rig.recognition.setUp(QStringLiteral("/nonexistent/KukuGrammar.xml")));
     EXPECT_EQ(rig.board.memo, u"Grammar の読み込みに失敗。\n"_qs);
-    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Commands);
     EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
     c.acceptTypedPhrase(u"さんのだん"_qs);
     EXPECT_TRUE(rig.sink.calls.isEmpty());
@@ -62,17 +62,17 @@ TEST(RecognitionSetUp, MissingDictationIsLoggedAndSetUpGoesOn) {
     RecognitionRig rig(c);
     ASSERT_TRUE(rig.recognition.setUp(kGrammarPath));
     EXPECT_EQ(rig.board.memo, u"Dictation Mode に失敗。\n"_qs);
-    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Commands);
 }
 
 TEST(RecognitionSetUp, AnUnreachableRecogniserStopsTheSetUp) {
     BrokenContext c;
     c.reachable = false;
     RecognitionRig rig(c);
-    rig.state.cc_mode = 0;
+    rig.state.cc_mode = Listening::Chat;
     EXPECT_FALSE(rig.recognition.setUp(kGrammarPath));
     EXPECT_TRUE(rig.view.label.isEmpty());
-    EXPECT_EQ(rig.state.cc_mode, 0);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Chat);
 }
 
 TEST(RecognitionSetUp, AFailedRuleSwitchAsksWithWhatFailedAndCanStopTheSetUp) {
@@ -99,41 +99,35 @@ TEST(RecognitionEvent, LogsThePhraseBeforeAnythingElse) {
     TypedPhraseContext c;
     RecognitionRig rig(c);
     rig.recognition.setUp(kGrammarPath);
-    rig.state.AnsV_wait = 1;
+    rig.state.AnsV_wait = VoiceTest::Oral;
     rig.state.ans_way = 1;
-    rig.state.waitLimit = 300;
     c.acceptTypedPhrase(u"じゅうはち"_qs);
     EXPECT_EQ(rig.board.memo, u"<◆astr=じゅうはち><cc_mode=1><AnsV_wait=1>\n<◆cV=118><ans_way=1>"_qs);
     EXPECT_EQ(rig.view.lineCount, 1);
-    EXPECT_EQ(rig.state.waitLimit, 6000);
     EXPECT_EQ(rig.recognition.astr(), u"じゅうはち"_qs);
     EXPECT_EQ(rig.recognition.cValue(), 118);
 }
 
-TEST(RecognitionEvent, HandsNumbersOnInRangeOrderFallingThroughToTheCommandSwitch) {
+TEST(RecognitionEvent, HandsEveryPhraseOnWithItsCommandNumber) {
     struct Case {
         QString phrase;
-        bool takeNumbers, takeReadings;
         QStringList calls;
         int ansVWait = 0;  // numbers are listened for while an answer is awaited, readings in a recitation
     };
     const Case cases[] = {
-        {u"さんのだん"_qs, true, true, {u"row:63"_qs}},
-        {u"じゅうはち"_qs, true, true, {u"number:118"_qs}, 1},
-        {u"じゅうはち"_qs, false, true, {u"number:118"_qs, u"command:118"_qs}, 1},
-        {u"さぶろくじゅうはち"_qs, true, true, {u"reading:224"_qs}, 2},
-        {u"さぶろくじゅうはち"_qs, true, false, {u"reading:224"_qs, u"command:224"_qs}, 3},
-        {u"テストはじめ"_qs, true, true, {u"command:70"_qs}},
-        {u"あか"_qs, true, true, {u"command:1"_qs}},
-        {u"にがてをよんで"_qs, true, true, {u"command:310"_qs}},
+        {u"さんのだん"_qs, {u"row:63"_qs}},
+        {u"じゅうはち"_qs, {u"number:118"_qs}, 1},
+        {u"さぶろくじゅうはち"_qs, {u"reading:224"_qs}, 2},
+        {u"さぶろくじゅうはち"_qs, {u"reading:224"_qs}, 3},
+        {u"テストはじめ"_qs, {u"command:70"_qs}},
+        {u"あか"_qs, {u"command:1"_qs}},
+        {u"にがてをよんで"_qs, {u"command:310"_qs}},
     };
     for (const auto& k : cases) {
         TypedPhraseContext c;
         RecognitionRig rig(c);
         rig.recognition.setUp(kGrammarPath);
-        rig.sink.takeNumbers = k.takeNumbers;
-        rig.sink.takeReadings = k.takeReadings;
-        rig.state.AnsV_wait = k.ansVWait;
+        rig.state.AnsV_wait = static_cast<VoiceTest>(k.ansVWait);
         c.acceptTypedPhrase(k.phrase);
         EXPECT_EQ(rig.sink.calls, k.calls) << k.phrase.toStdString();
     }
@@ -179,7 +173,7 @@ TEST(ListeningModes, ChatListeningHearsFreeTextAndCommandListeningComesBack) {
     rig.recognition.setUp(kGrammarPath);
     rig.board.comboShown = 0;
     rig.recognition.EnterDicMode();
-    EXPECT_EQ(rig.state.cc_mode, 0);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Chat);
     EXPECT_EQ(rig.view.label, u"★おはなしモード"_qs);
     EXPECT_EQ(rig.view.labelColour, kModeLabelBlue);
     EXPECT_EQ(rig.view.background, 0x808000);
@@ -191,7 +185,7 @@ TEST(ListeningModes, ChatListeningHearsFreeTextAndCommandListeningComesBack) {
     EXPECT_TRUE(rig.board.memo.contains(u"<◆astr=ねえモードチェンジして><cc_mode=0><AnsV_wait=0>\n"_qs));
 
     rig.recognition.EnterCcMode();
-    EXPECT_EQ(rig.state.cc_mode, 1);
+    EXPECT_EQ(rig.state.cc_mode, Listening::Commands);
     EXPECT_EQ(rig.view.label, u"☆練習・テストモード"_qs);
     EXPECT_EQ(rig.board.comboShown, 1);
     EXPECT_EQ(rig.pacer.beeps, 2);

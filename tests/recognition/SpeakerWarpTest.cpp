@@ -12,13 +12,14 @@ namespace {
 
 // Numbers a spoken answer may be, with the pairs that sound alike.
 const QString kNumbers[] = {
-    u"じゅうさん"_qs,     u"にじゅういち"_qs,   u"にじゅうく"_qs,     u"さんじゅうに"_qs,
-    u"よんじゅうご"_qs,   u"ごじゅうろく"_qs,   u"ろくじゅうさん"_qs, u"しちじゅうに"_qs,
+    u"じゅうさん"_qs,     u"にじゅういち"_qs,     u"にじゅうく"_qs,     u"さんじゅうに"_qs,
+    u"よんじゅうご"_qs,   u"ごじゅうろく"_qs,     u"ろくじゅうさん"_qs, u"しちじゅうに"_qs,
     u"はちじゅういち"_qs, u"きゅうじゅうろく"_qs,
 };
 
 QString jsgfOf(const QStringList& words) {
-    return QStringLiteral("#JSGF V1.0;\ngrammar t;\npublic <t> = %1 ;\n").arg(words.join(QStringLiteral(" | ")));
+    return QStringLiteral("#JSGF V1.0;\ngrammar t;\npublic <t> = %1 ;\n")
+        .arg(words.join(QStringLiteral(" | ")));
 }
 
 // A decoder whose words are the numbers above (w0, w1, ...) plus `extra` phrases, all listened for.
@@ -55,7 +56,8 @@ std::optional<MonoAudio> say(const QString& text, SampleVoice voice, bool pitche
 // voice keeps the ordinary warps, where the high ones would only add confusions.
 TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
     DecoderConfig config = PocketSphinxContext::defaultConfig();
-    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) GTEST_SKIP() << "acoustic model not installed";
+    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef")))
+        GTEST_SKIP() << "acoustic model not installed";
     config.perSpeakerWarp = true;
     config.warps = {0.92, 1.0, 1.08, 1.16, 1.24, 1.32, 1.42, 1.52, 1.64, 1.76};
     struct Case {
@@ -73,11 +75,15 @@ TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
     for (const auto& k : cases) {
         auto decoder = numberDecoder(config);
         ASSERT_TRUE(decoder);
-        const QString label = QStringLiteral("%1 %2").arg(QString::fromLatin1(voiceName(k.voice))).arg(k.cents);
+        const QString label =
+            QStringLiteral("%1 %2").arg(QString::fromLatin1(voiceName(k.voice))).arg(k.cents);
         int right = 0;
         for (int i = 0; i < 10; ++i) {
-            const auto audio =
-                say(kNumbers[i], k.voice, k.cents == 500, QStringLiteral("warp-%1-%2-%3").arg(QString::fromLatin1(voiceName(k.voice))).arg(k.cents).arg(i));
+            const auto audio = say(kNumbers[i], k.voice, k.cents == 500,
+                                   QStringLiteral("warp-%1-%2-%3")
+                                       .arg(QString::fromLatin1(voiceName(k.voice)))
+                                       .arg(k.cents)
+                                       .arg(i));
             if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
             const MonoAudio in = resample(*audio, 16000);
             const auto h = decoder->decodeUtterance(in.samples.data(), in.samples.size());
@@ -94,7 +100,8 @@ TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
 // and carries no command, a clearly heard one does.
 TEST(RunnerUp, APhraseTiedWithAnotherIsNotAccepted) {
     DecoderConfig config = PocketSphinxContext::defaultConfig();
-    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef"))) GTEST_SKIP() << "acoustic model not installed";
+    if (!QFile::exists(config.modelDir + QStringLiteral("/mdef")))
+        GTEST_SKIP() << "acoustic model not installed";
     config.perSpeakerWarp = false;
     // The last word sounds exactly like にじゅういち (w1): hearing either is a tie.
     auto decoder = numberDecoder(config, {u"にじゅういち"_qs});

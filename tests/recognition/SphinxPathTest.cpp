@@ -72,7 +72,7 @@ TEST(PocketSphinxPath, SpokenPhrasesReachTheHandlerWithTheirNumbers) {
         // found by the recogniser itself.
         in.samples.insert(in.samples.end(), 16000, 0);
         rig.sink.calls.clear();
-        rig.state.AnsV_wait = k.ansVWait;
+        rig.state.AnsV_wait = static_cast<VoiceTest>(k.ansVWait);
         c->acceptAudio(in.samples.data(), in.samples.size());
         c->flushAudio();
         EXPECT_EQ(rig.sink.calls, QStringList{k.call}) << k.kana.toStdString();
@@ -195,7 +195,8 @@ TEST(AcousticModel, TheFolderIsChosenInOrder) {
 TEST(AcousticModel, TheAdaptedModelIsWholeAndLoads) {
     const QString dir = qEnvironmentVariable("RENTABO_MODEL_DIR");
     if (!QFile::exists(dir + QStringLiteral("/mdef"))) GTEST_SKIP() << "no adapted model was built";
-    for (const char* file : {"mdef", "means", "variances", "sendump", "transition_matrices", "feat.params", "noisedict"})
+    for (const char* file :
+         {"mdef", "means", "variances", "sendump", "transition_matrices", "feat.params", "noisedict"})
         EXPECT_TRUE(QFile::exists(dir + u'/' + QLatin1String(file))) << file;
     EXPECT_EQ(PocketSphinxContext::defaultConfig().modelDir, dir);
     PocketSphinxContext context;

@@ -1,14 +1,13 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/Certificate.h"
+#include "tests/support/Text.h"
 
 #include <gtest/gtest.h>
 
 using namespace rentabo;
 
 namespace {
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 }  // namespace
 
 TEST(Certificate, DateLineCountsTheEraFrom2018) {

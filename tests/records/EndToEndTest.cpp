@@ -1,14 +1,15 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "lessons/LessonEngine.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
 #include "records/RecordWindowsHost.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "records/WeakPoints.h"
 #include "settings/SettingsFile.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -24,9 +25,7 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 // The main window, as far as a keyboard test and the record windows reach it: the lesson's
 // result tables and weak points go to the real record code, and each modal window is run by the
@@ -83,7 +82,6 @@ TEST(RecordsEndToEnd, PerfectKeyboardTestIsRegisteredAndSurvivesARestart) {
     const QString exeDir = dir.path() + u'/';
     KukuState state;
     state.exeDir = exeDir;
-    state.pacing = {200, 3000, 2700};
     state.procFlag = 2;
     VirtualPacer pacer;
     RecordingBoard board;
@@ -93,8 +91,8 @@ TEST(RecordsEndToEnd, PerfectKeyboardTestIsRegisteredAndSurvivesARestart) {
     Speaker speaker(state, voice, pacer);
     MainWindowTwin window(board, pacer);
     LessonEngine engine(state, board, pacer, speaker, nullptr, window);
-    engine.ComboBox2Change(3);                   // ４.テスト[手答・順]
-    engine.ComboBox1Change(ChoiceOfDan[5 - 1]);  // 五の段
+    engine.chooseLesson(3);                       // ４.テスト[手答・順]
+    engine.chooseRowOrLevel(ChoiceOfDan[5 - 1]);  // 五の段
 
     // The learner types every product soon after its question appears.
     std::size_t seen = 0;

@@ -2,7 +2,7 @@
 #include "tests/records/HistoryRig.h"
 #include "tests/speech/VoiceRig.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/Progress.h"
 
 #include <QFile>
@@ -104,7 +104,7 @@ TEST(History, AWrongFactInAFullRecitationIsKeptThoughItFillsNoCell) {
     HistoryLog log(h.store(), rig.state, clockOf(rig.pacer));
     rig.tests.setAnswerLog(&log);
     rig.chooseVoice(3, 5);
-    rig.engine.ComboBox2Change(9);  // the full recitation keeps the answer way of the mode before
+    rig.engine.chooseLesson(9);  // the full recitation keeps the answer way of the mode before
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
     rig.commands.handleCommand(201 + 18);  // さんいちがさん
@@ -337,7 +337,6 @@ TEST(Review, ByVoiceAsksTheFactsAndEndsWithoutAResultTable) {
     HistoryLog log(h.store(), rig.state, clockOf(rig.pacer));
     rig.tests.setAnswerLog(&log);
     rig.choose(3, 3);  // left on the keyboard test: spoken numbers are still taken
-    rig.state.setList = BuildSetList();
     rig.state.testRec.fill(1);
     rig.tests.StartReview({23, 61});
     ASSERT_TRUE(rig.untilAwaiting());
@@ -347,7 +346,7 @@ TEST(Review, ByVoiceAsksTheFactsAndEndsWithoutAResultTable) {
     EXPECT_EQ(rig.state.kuku_n, 61);
     rig.commands.handleCommand(100 + 56);
     rig.pacer.advanceBy(2000);
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_FALSE(rig.tests.reviewing());
     EXPECT_TRUE(rig.host.tables.empty());
     EXPECT_TRUE(rig.board.history(BoardText::MessageLine)
@@ -366,7 +365,7 @@ TEST(Review, ASpokenStopEndsTheReviewWithoutOpeningTheLastTestsResultTable) {
     rig.tests.StartReview({23, 61});
     ASSERT_TRUE(rig.untilAwaiting());
     rig.commands.handleCommand(71);  // テストおわり
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_FALSE(rig.tests.reviewing());
     EXPECT_TRUE(rig.host.tables.empty());
     EXPECT_TRUE(rig.board.history(BoardText::MessageLine).back().endsWith(q(u"復習を中止しました。")));

@@ -1,14 +1,15 @@
-#include "lessons/KukuTables.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
+#include "core/KukuTables.h"
 #include "records/CertForm2.h"
 #include "records/NigateForm.h"
 #include "records/RecordWindowsHost.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "records/WeakPoints.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include "tests/TestOutput.h"
 
@@ -32,9 +33,7 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 // The main window for the record windows: it keeps what was asked of it and runs each modal
 // window through the next script instead of a nested event loop.
@@ -229,21 +228,21 @@ TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
     f.host.scripts.push_back(
         [&](QDialog& d) { subject = d.findChild<QLabel*>(QStringLiteral("SubjectLabel"))->text(); });
     form.selectRow(7);
-    form.Button3Click();
+    form.printRowCertificate();
     EXPECT_EQ(f.host.modals.last(), q(u"証明書フォーマット"));
     EXPECT_EQ(subject, q(u"九九術 七の段を　　"));
     EXPECT_EQ(f.state.certChoice, 7);
     EXPECT_EQ(f.state.certKind, -1);
     // Row 4, recited in order only, does not.
     form.selectRow(4);
-    form.Button3Click();
+    form.printRowCertificate();
     EXPECT_EQ(f.host.messages.size(), 2);
     // The マスター certificate.
-    form.Button5Click();
+    form.printMasterCertificate();
     EXPECT_EQ(f.state.certKind, 1);
     EXPECT_EQ(f.host.modals.size(), 2);
     // 免許皆伝 is not earned: its button does nothing.
-    form.Button2Click();
+    form.printLicenceCertificate();
     EXPECT_EQ(f.host.modals.size(), 2);
 }
 
@@ -278,7 +277,7 @@ TEST(SikakuWindow, MissingHelpFileIsReported) {
     QTemporaryDir dir;
     f.state.exeDir = dir.path() + u'/';
     TSikakuCheckForm form(f.state, f.host, f.pacer);
-    form.Button1Click();
+    form.showHelp();
     EXPECT_EQ(f.host.messages, QStringList{q(u"お知らせ|kuku_V24.chm が見あたりません。")});
     EXPECT_TRUE(f.host.opened.isEmpty());
 }

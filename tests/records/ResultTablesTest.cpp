@@ -1,8 +1,9 @@
-#include "lessons/KukuTables.h"
-#include "lessons/RecordingBoard.h"
-#include "lessons/VirtualPacer.h"
+#include "core/KukuTables.h"
 #include "records/ResultTables.h"
 #include "tests/records/RecordingHost.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
+#include "tests/support/VirtualPacer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 // A state after a test of row `dan` in mode `menu_n`, every cell still "not asked".
 KukuState rowTest(int dan, int menu_n) {

@@ -1,6 +1,7 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "records/Sikaku.h"
 #include "tests/records/RecordingHost.h"
+#include "tests/support/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,7 @@ using namespace rentabo;
 
 namespace {
 
-QString q(const char16_t* s) {
-    return QString::fromUtf16(s);
-}
+using rentabo::testing::q;
 
 // Grid row r (1..13) passed in way column c (1..7).
 RecCheck passing(std::initializer_list<std::pair<int, std::vector<int>>> ways) {

@@ -1,8 +1,8 @@
-#include "lessons/KukuTables.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
+#include "core/KukuTables.h"
 #include "records/WeakPoints.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "settings/Cp932.h"
+#include "settings/LearnerNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,9 @@ namespace {
 
 TEST(Cp932, JapaneseTextSurvivesTheRoundTrip) {
     // Katakana and kanji whose second byte is '\' (0x5C) are the classic Shift-JIS traps.
-    for (const QString& text : {QStringLiteral(u"くく はじめ"), QStringLiteral(u"ソフト表示能力"),
-                                QStringLiteral(u"九九きわむ：１２３ＡＢＣ"), QStringLiteral(u"ｶﾀｶﾅ"), QString()}) {
+    for (const QString& text :
+         {QStringLiteral(u"くく はじめ"), QStringLiteral(u"ソフト表示能力"),
+          QStringLiteral(u"九九きわむ：１２３ＡＢＣ"), QStringLiteral(u"ｶﾀｶﾅ"), QString()}) {
         EXPECT_EQ(fromCp932(toCp932(text)), text) << text.toStdString();
     }
 }

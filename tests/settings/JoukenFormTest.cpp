@@ -1,9 +1,10 @@
 #include "app/TAboutForm.h"
 #include "app/TSplashFForm.h"
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
+#include "core/Timing.h"
 #include "settings/ArrowSpinBox.h"
 #include "settings/TJoukenSetForm.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include "tests/TestOutput.h"
 
@@ -56,7 +57,6 @@ TEST(TJoukenSetForm, StartUpFillingShowsAndStoresBackTheLoadedSettings) {
     loaded.sikiSpVolume = 52;
     loaded.sikiSpRate = 15;
     loaded.procFlag = 0;
-    loaded.pacing = {1, 2, 3};
     FormRig rig(loaded);
     auto form = rig.make();
     EXPECT_EQ(child<QSlider>(*form, "SpVolBar")->value(), 10);
@@ -65,9 +65,9 @@ TEST(TJoukenSetForm, StartUpFillingShowsAndStoresBackTheLoadedSettings) {
     EXPECT_EQ(rig.state.sikiSpRate, 10);
     EXPECT_EQ(rig.voice.rate(), 10);
     EXPECT_TRUE(child<QRadioButton>(*form, "RadioButton2_0")->isChecked());
-    EXPECT_EQ(rig.state.pacing.speedPause, 100);
-    EXPECT_EQ(rig.state.pacing.speedWait, 100);
-    EXPECT_EQ(rig.state.pacing.speedTimerWait, 6000);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedPause, 100);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedWait, 100);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedTimerWait, 6000);
     EXPECT_EQ(rig.reloads, std::vector<int>{50});
     EXPECT_EQ(form->windowTitle(), QStringLiteral(u"□「Rentabo」の設定□"));
     EXPECT_EQ(form->size(), QSize(259, 511));
@@ -86,17 +86,14 @@ TEST(TJoukenSetForm, AVolumeBelowOneStepIsLeftAlone) {
     EXPECT_EQ(rig.state.sikiSpVolume, 3);
 }
 
-TEST(TJoukenSetForm, OnlyAChangeOfSpeedSetsThePacing) {
+TEST(TJoukenSetForm, AChosenSpeedPacesTheRuns) {
     FormRig rig(KukuState{});
     auto form = rig.make();
-    rig.state.pacing = {1, 2, 3};
-    child<QRadioButton>(*form, "RadioButton2_0")->click();  // already chosen
-    EXPECT_EQ(rig.state.pacing.speedTimerWait, 3);
     child<QRadioButton>(*form, "RadioButton2_2")->click();
     EXPECT_EQ(rig.state.procFlag, 2);
-    EXPECT_EQ(rig.state.pacing.speedPause, 200);
-    EXPECT_EQ(rig.state.pacing.speedWait, 3000);
-    EXPECT_EQ(rig.state.pacing.speedTimerWait, 2700);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedPause, 200);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedWait, 3000);
+    EXPECT_EQ(pacingOf(rig.state.procFlag).speedTimerWait, 2700);
     child<QRadioButton>(*form, "RadioButton1_1")->click();
     EXPECT_EQ(rig.state.yomiWay, 1);
 }
@@ -208,7 +205,7 @@ TEST(TSplashFForm, WaitsForTheProgramThenClosesAndFreesItself) {
     splash->grab().save(testOutputPath(QStringLiteral("rentabo-splash.png")));
     splash->enableTimer();
     EXPECT_TRUE(splash->timer().isActive());
-    splash->Timer1Timer();  // what the timer does when it fires
+    splash->closeAfterItsTime();  // what the timer does when it fires
     EXPECT_FALSE(splash->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(splash.isNull());
@@ -219,7 +216,8 @@ TEST(TAboutForm, ShowsTheSameVersionEveryTimeAndClosesWithOk) {
         TAboutForm about;
         EXPECT_EQ(about.windowTitle(), QStringLiteral(u"バージョン情報"));
         EXPECT_EQ(about.size(), QSize(190, 129));
-        EXPECT_EQ(child<QLabel>(about, "Label3")->text(), QStringLiteral(u"《九九をやっつけちゃおう--音声版》"));
+        EXPECT_EQ(child<QLabel>(about, "Label3")->text(),
+                  QStringLiteral(u"《九九をやっつけちゃおう--音声版》"));
         EXPECT_EQ(child<QLabel>(about, "Label2")->text(), QStringLiteral(u"『RentaboV』"));
         EXPECT_EQ(child<QLabel>(about, "StaticText1")->text(), QStringLiteral("v2.48"));
         EXPECT_EQ(child<QLabel>(about, "Label5")->text(), QStringLiteral("Pelunari"));

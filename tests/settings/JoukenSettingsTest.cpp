@@ -1,6 +1,7 @@
-#include "lessons/VirtualPacer.h"
-#include "lessons/VirtualVoice.h"
+#include "core/Timing.h"
 #include "settings/JoukenSettings.h"
+#include "tests/support/VirtualPacer.h"
+#include "tests/support/VirtualVoice.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,6 @@ struct Rig {
     Rig() {
         voice.setRate(kUntouched);
         voice.setVolume(kUntouched);
-        state.pacing = {1, 2, 3};  // proves the pacing was applied
     }
     JoukenSettings settings() {
         return JoukenSettings(state, voice, effects, pacer, [this](int v) { reloads.push_back(v); });
@@ -85,7 +85,8 @@ TEST(JoukenFill, TheLoadedSpeedSetsThePacing) {
         {1, 1, 1, {200, 4800, 4000}},
         {2, 2, 2, {200, 3000, 2700}},
         {3, 3, 3, {100, 1800, 1500}},
-        {9, 3, 3, {100, 1800, 1500}},  // clamped to the last item and stored back
+        {9, 3, 3, {100, 1800, 1500}},  // clamped to the last item and stored
+                                       // back
         {-4, -1, -4, {1, 2, 3}},       // clamps to "nothing chosen", which is no change
     };
     for (const Case& c : cases) {
@@ -95,9 +96,9 @@ TEST(JoukenFill, TheLoadedSpeedSetsThePacing) {
         const JoukenControls shown = settings.fill(JoukenControls{});
         EXPECT_EQ(shown.radioGroup2, c.radio) << c.procIn;
         EXPECT_EQ(rig.state.procFlag, c.procOut) << c.procIn;
-        EXPECT_EQ(rig.state.pacing.speedPause, c.pacing.speedPause) << c.procIn;
-        EXPECT_EQ(rig.state.pacing.speedWait, c.pacing.speedWait) << c.procIn;
-        EXPECT_EQ(rig.state.pacing.speedTimerWait, c.pacing.speedTimerWait) << c.procIn;
+        EXPECT_EQ(pacingOf(rig.state.procFlag).speedPause, c.pacing.speedPause) << c.procIn;
+        EXPECT_EQ(pacingOf(rig.state.procFlag).speedWait, c.pacing.speedWait) << c.procIn;
+        EXPECT_EQ(pacingOf(rig.state.procFlag).speedTimerWait, c.pacing.speedTimerWait) << c.procIn;
     }
 }
 
@@ -135,8 +136,8 @@ TEST(JoukenFill, UpDownsShowTheirRangeButKeepTheLoadedValues) {
 TEST(JoukenSettings, VolumeSlidersStoreFivePercentSteps) {
     Rig rig;
     JoukenSettings settings = rig.settings();
-    settings.SpVolBarChange(7);
-    settings.EffectBarChange(3);
+    settings.setVoiceVolumeStep(7);
+    settings.setEffectVolumeStep(3);
     EXPECT_EQ(rig.state.sikiSpVolume, 35);
     EXPECT_EQ(rig.voice.volume(), 35);
     EXPECT_EQ(rig.state.effectVolume, 15);
@@ -148,7 +149,7 @@ TEST(JoukenSettings, TheEffectTestPlaysAllThreeSixHundredMillisecondsApart) {
     rig.state.pinponFlag = 0;  // played even with effects off
     JoukenSettings settings = rig.settings();
     rig.pacer.advanceTo(1000);
-    settings.Button2Click();
+    settings.tryEffectSounds();
     const std::vector<std::pair<int, std::int64_t>> expected{{0, 1000}, {1, 1600}, {2, 2200}};
     EXPECT_EQ(rig.effects.played, expected);
 }
@@ -157,7 +158,7 @@ TEST(JoukenSettings, TheVoiceTestSpeaksEvenWhenQuestionsAreNotRead) {
     Rig rig;
     rig.state.yomiWay = 0;
     JoukenSettings settings = rig.settings();
-    settings.SpTestBtnClick();
+    settings.tryVoice();
     EXPECT_EQ(rig.voice.texts(), QStringList{QStringLiteral(u"現在の設定は，この音量と速さです。")});
     EXPECT_EQ(rig.pacer.now(), 0);  // asynchronous
 }

@@ -14,11 +14,9 @@ TEST(ProfileFile, FindsSectionsAndKeysWithoutRegardToCase) {
         bool found;
     };
     const Case cases[] = {
-        {"SPEAK", "SIKISPRATE", "7", true},
-        {"speak", "sikispRATE", "7", true},
+        {"SPEAK", "SIKISPRATE", "7", true}, {"speak", "sikispRATE", "7", true},
         {"SPEAK", "OTHER", "1", true},  // in the second [speak]
-        {"SPEAK", "MISSING", "", false},
-        {"POSITION", "SIKISPRATE", "", false},
+        {"SPEAK", "MISSING", "", false},    {"POSITION", "SIKISPRATE", "", false},
     };
     for (const Case& c : cases) {
         bool found = false;

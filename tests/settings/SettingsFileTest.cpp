@@ -1,4 +1,6 @@
+#include "core/Timing.h"
 #include "settings/Cp932.h"
+#include "settings/LearnerNumber.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsFile.h"
 
@@ -113,10 +115,12 @@ TEST(RecCheckCodec, ShortLongAndDamagedTextsAreReadAsTheFileRulesSay) {
         {"00000000000000", 0, 1, 0 - 1},   // the file default: 0 minus the offset
         {"00000000000000", 6, 13, 0 - 5},  // padded with "0"
         {"1234", 0, 3, 4 - 3},
-        {"1x34", 0, 1, 0 - 1},             // a non-digit reads as 0
+        {"1x34", 0, 1, 0 - 1},  // a non-digit reads as 0
         {"", 3, 3, -recCheckOffset(1234567, 3, 3)},
         {QByteArray(98, '0') + "999", 6, 13, 0 - 5},  // only the first 98 count
-        {"\x82\xA0" "234", 0, 2, 2 - 2},   // positions count bytes
+        {"\x82\xA0"
+         "234",
+         0, 2, 2 - 2},  // positions count bytes
     };
     for (const Case& c : cases)
         EXPECT_EQ(decodeRecCheck(c.text, 1234567)[c.r][c.c], c.expected) << c.text.constData();
@@ -128,9 +132,10 @@ TEST(ProfileInt, OnlyWholeIntegersAreRead) {
         int expected;
     };
     const Case cases[] = {
-        {"42", 42},        {" -7 ", -7},         {"+3", 3},       {"0x00F0F0", 61680},
-        {"$FF", 255},      {"0xFFFFFFFF", -1},   {"abc", 99},     {"12abc", 99},
-        {"", 99},          {"1.5", 99},          {"2147483648", 99}, {"0x", 99},
+        {"42", 42},          {" -7 ", -7},       {"+3", 3},
+        {"0x00F0F0", 61680}, {"$FF", 255},       {"0xFFFFFFFF", -1},
+        {"abc", 99},         {"12abc", 99},      {"", 99},
+        {"1.5", 99},         {"2147483648", 99}, {"0x", 99},
         {"0x1FFFFFFFF", 99}, {"0x-1", 99},
     };
     for (const Case& c : cases) EXPECT_EQ(parseProfileInt(c.text, 99), c.expected) << c.text;
@@ -141,11 +146,11 @@ TEST(SpeedPacing, EachSpeedHasItsPacing) {
         int procFlag, pause, wait, timerWait;
     };
     const Case cases[] = {
-        {0, 100, 100, 6000}, {1, 200, 4800, 4000}, {2, 200, 3000, 2700}, {3, 100, 1800, 1500},
-        {-1, 100, 100, 6000}, {4, 100, 100, 6000},
+        {0, 100, 100, 6000},  {1, 200, 4800, 4000}, {2, 200, 3000, 2700},
+        {3, 100, 1800, 1500}, {-1, 100, 100, 6000}, {4, 100, 100, 6000},
     };
     for (const Case& c : cases) {
-        const Pacing p = pacingOfSpeed(c.procFlag);
+        const Pacing p = pacingOf(c.procFlag);
         EXPECT_EQ(p.speedPause, c.pause) << c.procFlag;
         EXPECT_EQ(p.speedWait, c.wait) << c.procFlag;
         EXPECT_EQ(p.speedTimerWait, c.timerWait) << c.procFlag;
@@ -174,15 +179,17 @@ TEST_F(SettingsFileTest, AFirstRunHasEveryDefaultAndItsSaveWritesEveryKeyInOrder
     ASSERT_TRUE(saved.ok) << saved.error.toStdString();
     EXPECT_EQ(saved.path, iniPath());
     EXPECT_TRUE(saved.notice.isEmpty());
-    const QByteArray expected = toCp932(QStringLiteral(
-        u"[POSITION]\r\nLEFT=200\r\nTOP=200\r\nINFODSP=1\r\n\r\n"
-        u"[SPEAK]\r\nSIKISPRATE=10\r\nSIKISPVOLUME=50\r\nEFFECTVOLUME=50\r\nPINPONFLAG=0\r\n"
-        u"MSGSPEAKFLAG=0\r\nUSERSYOBINA=\r\n\r\n"
-        u"[JOUKEN]\r\nKYUU_SET=1\r\nDAN_=0\r\nKAIMAX=2\r\nMOKUJIN=1\r\nMENUN=1\r\nINTERVAL=500\r\n"
-        u"PROCFLAG=0\r\nANSWAY=0\r\nYOMIWAY=0\r\nORGCOLOR=61680\r\nDICCOLOR=61680\r\nCCCOLOR=61680\r\n\r\n"
-        u"[TESTDATA]\r\nSTUDENTNAME=くく はじめ\r\nINDIVNUM=1234567\r\nRECCHECKARRAY=%1\r\n"
-        u"ERRORS=13:14:15:16:\r\n")
-                                  .arg(QString::fromLatin1(encodeRecCheck(state.recCheck, 1234567))));
+    const QByteArray expected = toCp932(
+        QStringLiteral(
+            u"[POSITION]\r\nLEFT=200\r\nTOP=200\r\nINFODSP=1\r\n\r\n"
+            u"[SPEAK]\r\nSIKISPRATE=10\r\nSIKISPVOLUME=50\r\nEFFECTVOLUME=50\r\nPINPONFLAG=0\r\n"
+            u"MSGSPEAKFLAG=0\r\nUSERSYOBINA=\r\n\r\n"
+            u"[JOUKEN]\r\nKYUU_SET=1\r\nDAN_=0\r\nKAIMAX=2\r\nMOKUJIN=1\r\nMENUN=1\r\nINTERVAL=500\r\n"
+            u"PROCFLAG=0\r\nANSWAY=0\r\nYOMIWAY=0\r\nORGCOLOR=61680\r\nDICCOLOR=61680\r\nCCCOLOR="
+            u"61680\r\n\r\n"
+            u"[TESTDATA]\r\nSTUDENTNAME=くく はじめ\r\nINDIVNUM=1234567\r\nRECCHECKARRAY=%1\r\n"
+            u"ERRORS=13:14:15:16:\r\n")
+            .arg(QString::fromLatin1(encodeRecCheck(state.recCheck, 1234567))));
     EXPECT_EQ(fromCp932(readAll(iniPath())), fromCp932(expected));
     // The default record is written back as the 98 zeros it was read from.
     EXPECT_NE(readAll(iniPath()).indexOf("RECCHECKARRAY=" + QByteArray(98, '0')), -1);
@@ -231,7 +238,8 @@ TEST_F(SettingsFileTest, EveryStoredValueSurvivesSaveAndLoad) {
     KukuState state;
     int n = 1;
     for (const SettingKey& k : kSettingKeys)
-        if (k.kind == SettingKey::Kind::Int && std::string(k.key) != "INDIVNUM") state.*k.intField = 1000 + n++;
+        if (k.kind == SettingKey::Kind::Int && std::string(k.key) != "INDIVNUM")
+            state.*k.intField = 1000 + n++;
     // The keys that pick an item keep a value that picks one (others are brought into range).
     state.mokuji_n = 12;
     state.menu_n = 9;
@@ -289,9 +297,11 @@ TEST_F(SettingsFileTest, AFileWrittenOnWindowsIsReadAndWrittenBackWithNothingLos
         EXPECT_GE(found, at) << line.toStdString();
         if (found >= 0) at = found;
     }
-    EXPECT_TRUE(written.startsWith(toCp932(QStringLiteral(u"; 『Rentabo』の設定ファイル\r\n[Position]\r\nLEFT=320\r\n"))));
+    EXPECT_TRUE(written.startsWith(
+        toCp932(QStringLiteral(u"; 『Rentabo』の設定ファイル\r\n[Position]\r\nLEFT=320\r\n"))));
     // The section the file lacked comes after everything that was there.
-    EXPECT_NE(written.indexOf(toCp932(QStringLiteral(u"\r\n; おわり\r\n\r\n[JOUKEN]\r\nKYUU_SET=1\r\n"))), -1);
+    EXPECT_NE(written.indexOf(toCp932(QStringLiteral(u"\r\n; おわり\r\n\r\n[JOUKEN]\r\nKYUU_SET=1\r\n"))),
+              -1);
 
     KukuState reread;
     LoadSettings(reread, iniPath());

@@ -66,7 +66,7 @@ TEST_F(VoiceCommandsTest, StopByVoiceEndsTheTestAndOpensTheTable) {
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
     rig.commands.handleCommand(71);
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_EQ(rig.state.testAborted, 1);
     ASSERT_EQ(rig.host.tables.size(), 1u);
     EXPECT_EQ(rig.host.tables[0].table, 2);
@@ -89,7 +89,7 @@ TEST_F(VoiceCommandsTest, StartCommandOutsideAVoiceModeSaysSo) {
     rig.chooseVoice(1, 2);
     rig.commands.handleCommand(85);
     EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), q(u"◎もくじが　音声テストモードではありません。"));
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
 }
 
 TEST_F(VoiceCommandsTest, ChatReplies) {

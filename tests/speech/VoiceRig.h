@@ -43,14 +43,11 @@ struct VoiceRig : LessonRig {
     VoiceRig() {
         timer = pacer.addTimer(1000, 300, [this] {
             pacer.setTimerInterval(timer, 300);
-            if (state.AnsV_wait > 0) commands.tick();
+            if (state.AnsV_wait != VoiceTest::None) commands.tick();
         });
     }
     // Chooses a row or level and a voice mode, with answers by voice, at a speed.
-    void chooseVoice(int mokuji_n, int menu_n, int procFlag = 2) {
-        choose(mokuji_n, menu_n, procFlag);
-        state.setList = BuildSetList();
-    }
+    void chooseVoice(int mokuji_n, int menu_n, int procFlag = 2) { choose(mokuji_n, menu_n, procFlag); }
     void say(std::int64_t at, int command) {
         pacer.at(at, [this, command] { commands.handleCommand(command); });
     }
@@ -60,7 +57,7 @@ struct VoiceRig : LessonRig {
     // Lets virtual time run until an answer is awaited; false when none is within `limitMs`.
     bool untilAwaiting(int limitMs = 20000) {
         for (int waited = 0; waited <= limitMs; waited += 50) {
-            if (state.AnsV_wait > 0) return true;
+            if (state.AnsV_wait != VoiceTest::None) return true;
             pacer.advanceBy(50);
         }
         return false;
@@ -72,7 +69,7 @@ struct VoiceRig : LessonRig {
 
     FakeVoiceHost voiceHost;
     VoiceTests tests{state, board, pacer, speaker, &effects, host, voiceHost};
-    VoiceCommands commands{state, board, speaker, tests, host, voiceHost};
+    VoiceCommands commands{state, board, speaker, pacer, tests, host, voiceHost};
     int timer = 0;
 };
 

@@ -94,7 +94,7 @@ TEST_F(VoiceTestsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden
     ASSERT_EQ(rig.host.tables.size(), 1u);
     EXPECT_EQ(rig.host.tables[0].table, 1);
     EXPECT_EQ(rig.board.comboShown, 0);
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_EQ(rig.cells(0, 27), std::vector<int>(27, 1));
     EXPECT_EQ(rig.voiceHost.choicesEnabled.back(), true);
     EXPECT_EQ(rig.board.history(BoardText::Round).filter(q(u"[３回目]")).size(), 1);
@@ -132,7 +132,7 @@ TEST_F(VoiceTestsTest, RecitationExpectsTheReadingOfTheFactShown) {
     rig.chooseVoice(kSanNoDan, kRecitationOrdered);
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
-    EXPECT_EQ(rig.state.AnsV_wait, 2);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::Recitation);
     rig.commands.handleCommand(readingOf(18));  // さんいちがさん
     ASSERT_TRUE(rig.untilAwaiting());
     rig.commands.handleCommand(readingOf(20));  // 3×3 said for 3×2
@@ -142,11 +142,11 @@ TEST_F(VoiceTestsTest, RecitationExpectsTheReadingOfTheFactShown) {
 
 TEST_F(VoiceTestsTest, FullRecitationRestartsAfterAWrongFactAndEndsAfterTwoRightPasses) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
-    rig.engine.ComboBox2Change(kFullRecitation);  // item 10 keeps the answer way of the mode before
+    rig.engine.chooseLesson(kFullRecitation);  // item 10 keeps the answer way of the mode before
     rig.state.yomiWay = 1;
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
-    EXPECT_EQ(rig.state.AnsV_wait, 3);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::FullRecitation);
     rig.commands.handleCommand(readingOf(18));
     rig.commands.handleCommand(readingOf(19));
     rig.commands.handleCommand(readingOf(22));  // skips 3×3
@@ -166,7 +166,7 @@ TEST_F(VoiceTestsTest, FullRecitationRestartsAfterAWrongFactAndEndsAfterTwoRight
 
 TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
     rig.chooseVoice(kSanNoDan, kOralOrdered, 3);  // はやく: 1500 + 5000
-    rig.engine.ComboBox2Change(kFullRecitation);
+    rig.engine.chooseLesson(kFullRecitation);
     rig.state.pinponFlag = 1;
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting(0));
@@ -176,7 +176,7 @@ TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
     EXPECT_TRUE(
         std::all_of(rig.effects.played.begin(), rig.effects.played.end(), [](int e) { return e == 2; }));
     EXPECT_EQ(rig.effects.played.size() % 2, 0u);
-    EXPECT_EQ(rig.state.AnsV_wait, 3);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::FullRecitation);
     EXPECT_EQ(rig.state.testRec[0], 2);
     EXPECT_TRUE(rig.host.weak.empty());
 }
@@ -184,7 +184,7 @@ TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
 TEST_F(VoiceTestsTest, StartsNeedVoiceAnswersAndIgnoreARepeatOfTheSameKind) {
     rig.chooseVoice(kSanNoDan, 3);  // a keyboard mode: answers are not by voice
     rig.commands.handleCommand(73);
-    EXPECT_EQ(rig.state.AnsV_wait, 0);
+    EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
 
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.commands.handleCommand(70);

@@ -1,4 +1,4 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 #include "speech/platform/EspeakSynth.h"
 #include "speech/platform/KanaReading.h"
 

@@ -88,7 +88,8 @@ TEST_P(RealEngine, EveryTextTheProgramSpeaksIsAudible) {
         if (text.trimmed().isEmpty() || text == QStringLiteral(u"　")) continue;  // blank hints
         std::vector<std::int16_t> pcm;
         QString error;
-        ASSERT_TRUE(synth->synthesize(text, 0, 100, pcm, error)) << text.toStdString() << ": " << error.toStdString();
+        ASSERT_TRUE(synth->synthesize(text, 0, 100, pcm, error))
+            << text.toStdString() << ": " << error.toStdString();
         EXPECT_GT(audioLevel(pcm.data(), pcm.size()), 30) << text.toStdString();
         ++heard;
     }

@@ -1,4 +1,4 @@
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 

@@ -1,4 +1,4 @@
-#include "lessons/WindowPlacement.h"
+#include "core/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "lessons/RecordingBoard.h"
+#include "tests/support/RecordingBoard.h"
 
 namespace rentabo {
 

@@ -1,4 +1,4 @@
-#include "lessons/WaitWithStops.h"
+#include "core/WaitWithStops.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/Pacer.h"
+#include "core/Pacer.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lessons/VirtualPacer.h"
 #include "speech/platform/SpVoice.h"
+#include "tests/support/VirtualPacer.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
 
 #include <QString>
 
@@ -23,7 +23,7 @@ public:
     virtual void focusMemo() = 0;
     // A message box with an OK button only.
     virtual void showMessage(const QString& text, const QString& caption) = 0;
-    // Puts the row/level list back on an item. Must not call ComboBox1Change again.
+    // Puts the row/level list back on an item. Must not call chooseRowOrLevel again.
     virtual void setChoiceIndex(int mokuji_n) = 0;
     // The chart window, modal; returns when it is closed. chartFromLesson is set beforehand.
     virtual void openChart() = 0;
@@ -31,6 +31,13 @@ public:
     // testAborted, dan, mokuji_n and menu_n from the state and may change the records.
     virtual void Kekka_Dsp(KukuState& state) = 0;
     virtual void KekkaD_Dsp(KukuState& state) = 0;
+    // The result table of the present choice: table I for a row, II for a level or all rows.
+    void showResultTable(KukuState& state) {
+        if (state.mokuji_n < 9)
+            Kekka_Dsp(state);
+        else
+            KekkaD_Dsp(state);
+    }
     // Adds a fact answered wrong to the weak-point list.
     virtual void ErrRec(int kuku_n) = 0;
     // One lesson-timer tick while a spoken answer is awaited: counts toward the answer time-out

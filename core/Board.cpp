@@ -1,6 +1,7 @@
-#include "lessons/Board.h"
+#include "core/Board.h"
 
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
+#include "core/MakeOrder.h"
 
 namespace rentabo {
 
@@ -96,6 +97,38 @@ void checkMemoLimits(QuestionBoard& board) {
         case MemoLimit::None:
             break;
     }
+}
+
+void takeChoice(KukuState& state, int mokuji_n) {
+    state.mokuji_n = mokuji_n;
+    state.dan = DanOfChoice[static_cast<std::size_t>(mokuji_n)];
+    state.qnum = 0;
+    state.kyuuSet = mokuji_n - 9;
+    state.testKaisuuMax = mokuji_n < 9 ? 3 : 2;
+}
+
+QString stopVoiceTest(KukuState& state, QuestionBoard& board) {
+    const QString stopped = QStringLiteral(u"テストを中止しました。");
+    ShowMessageLine(board, stopped);
+    board.CBoxDsp(1);
+    state.AnsV_wait = VoiceTest::None;
+    state.testAborted = 1;
+    state.testUnderway = false;
+    return stopped;
+}
+
+int nextQuestion(KukuState& state, QuestionBoard& board, int i) {
+    ++state.qCount;
+    SetProgress(board, state.qCount);
+    state.kuku_n = factOfPosition(state, i);
+    return state.kuku_n;
+}
+
+void recordAnswer(KukuState& state, int correct) {
+    const int k = state.kuku_n;
+    const int cell = state.mokuji_n < 9 ? (state.kaisuu - 1) * 9 + k % 9 : (state.kaisuu - 1) * 81 + k;
+    if (cell >= 0 && cell < static_cast<int>(state.testRec.size()))
+        state.testRec[static_cast<std::size_t>(cell)] = correct;
 }
 
 }  // namespace rentabo

@@ -1,16 +1,16 @@
 // Today's review at the keyboard: the facts the schedule picked, asked once each like a keyboard
 // test, every answer judged, marked and kept (weak points, history); the last test's result table
 // and the qualification records are not touched, since the review is not a test of a row.
-#include "lessons/Board.h"
+#include "core/Board.h"
+#include "core/Timing.h"
+#include "core/WaitWithStops.h"
 #include "lessons/LessonEngine.h"
-#include "lessons/WaitWithStops.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 
 int LessonEngine::RunReviewTest(const std::vector<int>& facts) {
     KukuState& s = m_state;
-    const KukuTables& t = kukuTables();
     // The screen is cleared as for a test, but not the last test's answer record.
     SetProgress(m_board, 0);
     ShowMark(m_board, nullptr, -1, 0);
@@ -40,14 +40,7 @@ int LessonEngine::RunReviewTest(const std::vector<int>& facts) {
         if (k < 0 || k >= kFacts) continue;
         SetProgress(m_board, ++asked);
         s.kuku_n = k;
-        ClearExpression(m_board);
-        ClearReading(m_board);
-        ShowMark(m_board, nullptr, -1, 0);
-        ShowReading(m_board, t.yomiFull[static_cast<std::size_t>(k)], 1);
-        ShowExpression(m_board, t.shikiStr[static_cast<std::size_t>(k)] + u'＝');
-        m_pacer.sleep(s.pacing.speedPause);
-        if (s.yomiWay != 0) m_speaker.SpeakWait(MakeYomi(k, 0));
-        if (s.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+        presentKeyQuestion(k);
         JudgedAnswer judged;
         switch (awaitAnswer(judged)) {
             case Answer::StopA:

@@ -47,6 +47,12 @@ public:
     virtual void waitForSpeech() = 0;
     // A short system beep.
     virtual void beep() = 0;
+    // A run waits in this pacer now, so whatever arrives (a phrase, a click) arrives inside it.
+    // The virtual clock runs nothing in between, so for it no run is ever active.
+    virtual bool runActive() const { return false; }
+    // A stop heard while a run is active (a spoken 「ストップ」): the run sees one press of Esc
+    // at its next poll and stops through its own Esc path.
+    virtual void stopHeard() {}
 
     // Held now or pressed since the previous query: the state a polling loop reacts to.
     bool keyActive(int key) {

@@ -18,8 +18,8 @@ std::vector<int> orderFromKeys(const std::vector<int>& keys);
 // generator is reseeded from `now`, the clock in milliseconds, as the program always did.
 void MakeOrder(std::array<int, 81>& order, int n, std::mt19937& rng, std::int64_t now);
 
-// The fact asked at position i (0-based) of the chosen set [setStart, setEnd) of setList: in
-// set order, or through `order` when the run is shuffled (randomFlag 1).
-int factOfPosition(const KukuState& state, const std::array<int, 81>& setList, int i);
+// The fact asked at position i (0-based) of the chosen set [setStart, setEnd) of BuildSetList():
+// in set order, or through `order` when the run is shuffled (randomFlag 1).
+int factOfPosition(const KukuState& state, int i);
 
 }  // namespace rentabo

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lessons/QuestionBoard.h"
+#include "core/QuestionBoard.h"
 
 #include <QStringList>
 

@@ -37,8 +37,9 @@ inline constexpr std::array<int, 12> ChoiceOfDan{0, 1, 3, 4, 2, 5, 7, 6, 8, 9, 1
 // the product's reading c.
 QString buildYomiFull(const QString& a, const QString& b, const QString& c, int product);
 
-// The fact indices in the offered row order (rows 1, 2, 5, 3, 4, 6, 8, 7, 9; multipliers 1..9).
-std::array<int, kFacts> BuildSetList();
+// The fact indices in the offered row order (rows 1, 2, 5, 3, 4, 6, 8, 7, 9; multipliers 1..9):
+// the one list every run takes its set from.
+const std::array<int, kFacts>& BuildSetList();
 
 // The range [setStart, setEnd) of setList that a row/level choice covers.
 struct SetRange {

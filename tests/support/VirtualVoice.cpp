@@ -1,4 +1,4 @@
-#include "lessons/VirtualVoice.h"
+#include "tests/support/VirtualVoice.h"
 
 #include "speech/platform/SpeechText.h"
 

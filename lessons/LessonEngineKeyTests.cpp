@@ -1,18 +1,15 @@
 // The keyboard-answer tests of modes 4 and 5.
-#include "lessons/Board.h"
+#include "core/Board.h"
+#include "core/MakeOrder.h"
+#include "core/Timing.h"
+#include "core/WaitWithStops.h"
 #include "lessons/LessonEngine.h"
-#include "lessons/MakeOrder.h"
-#include "lessons/WaitWithStops.h"
-#include "speech/Speaking.h"
+#include "speech/Speaker.h"
 
 namespace rentabo {
 
 namespace {
-// The answer time at ステップ; the other speeds use their speedWait.
-constexpr int kStepAnswerMs = 8000;
-// How long a mark stays before the next question.
-constexpr int kMarkMs = 500;
-constexpr int kKeyRepeatMs = 300;
+using timing::kKeyRepeatMs;
 
 QString passText() {
     return QStringLiteral(u"ﾊﾟｽ");
@@ -47,10 +44,7 @@ int LessonEngine::ReadKey() {
 }
 
 void LessonEngine::openResultTable() {
-    if (m_state.mokuji_n < 9)
-        m_host.Kekka_Dsp(m_state);
-    else
-        m_host.KekkaD_Dsp(m_state);
+    m_host.showResultTable(m_state);
 }
 
 int LessonEngine::stopKeyTest(const QString& message, bool speak) {
@@ -63,11 +57,23 @@ int LessonEngine::stopKeyTest(const QString& message, bool speak) {
     return -1;
 }
 
+void LessonEngine::presentKeyQuestion(int k) {
+    const KukuTables& t = kukuTables();
+    const auto at = static_cast<std::size_t>(k);
+    ClearExpression(m_board);
+    ClearReading(m_board);
+    ShowMark(m_board, nullptr, -1, 0);
+    ShowReading(m_board, t.yomiFull[at], 1);
+    ShowExpression(m_board, t.shikiStr[at] + u'＝');
+    m_pacer.sleep(pacingOf(m_state.procFlag).speedPause);
+    if (m_state.yomiWay != 0) m_speaker.SpeakWait(MakeYomi(k, 0));
+    if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+}
+
 LessonEngine::Answer LessonEngine::awaitAnswer(JudgedAnswer& judged) {
     KukuState& s = m_state;
     const int product = kukuTables().kotae[static_cast<std::size_t>(s.kuku_n)];
-    const std::int64_t limit = s.procFlag == 0 ? kStepAnswerMs : s.pacing.speedWait;
-    s.waitLimit = limit;
+    const std::int64_t limit = s.procFlag == 0 ? timing::kStepAnswerMs : pacingOf(s.procFlag).speedWait;
     const std::int64_t start = m_pacer.now();
     int typed = -1;
     int phase = 1;
@@ -137,16 +143,13 @@ int LessonEngine::judge(const JudgedAnswer& judged) {
     if (m_answerLog) m_answerLog->answerJudged(judged);
     if (score == 0) m_host.ErrRec(s.kuku_n);
     ShowMark(m_board, m_effects, score, s.pinponFlag);
-    m_pacer.sleep(kMarkMs);
-    const int cell = s.mokuji_n < 9 ? (s.kaisuu - 1) * 9 + (s.kuku_n % 9) : (s.kaisuu - 1) * 81 + s.kuku_n;
-    if (!m_reviewing && cell >= 0 && cell < static_cast<int>(s.testRec.size()))
-        s.testRec[static_cast<std::size_t>(cell)] = score;
+    m_pacer.sleep(timing::kKeyMarkMs);
+    if (!m_reviewing) recordAnswer(s, score);
     return score;
 }
 
 int LessonEngine::RunKeyTest() {
     KukuState& s = m_state;
-    const KukuTables& t = kukuTables();
     m_pacer.processPendingMessages();
     forgetEarlierPresses(m_pacer);
     s.testAborted = 0;
@@ -168,18 +171,7 @@ int LessonEngine::RunKeyTest() {
         ++s.kaisuu;
         ShowRound(m_board, s.kaisuu);
         for (int p = s.setStart, i = 0; p < s.setEnd; ++p, ++i) {
-            ++s.qCount;
-            SetProgress(m_board, s.qCount);
-            s.kuku_n = factOfPosition(s, m_setList, i);
-            const auto k = static_cast<std::size_t>(s.kuku_n);
-            ClearExpression(m_board);
-            ClearReading(m_board);
-            ShowMark(m_board, nullptr, -1, 0);
-            ShowReading(m_board, t.yomiFull[k], 1);
-            ShowExpression(m_board, t.shikiStr[k] + u'＝');
-            m_pacer.sleep(s.pacing.speedPause);
-            if (s.yomiWay != 0) m_speaker.SpeakWait(MakeYomi(s.kuku_n, 0));
-            if (s.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
+            presentKeyQuestion(nextQuestion(s, m_board, i));
 
             JudgedAnswer judged;
             switch (awaitAnswer(judged)) {

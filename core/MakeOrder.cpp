@@ -1,6 +1,7 @@
-#include "lessons/MakeOrder.h"
+#include "core/MakeOrder.h"
 
-#include "lessons/KukuState.h"
+#include "core/KukuState.h"
+#include "core/KukuTables.h"
 
 #include <algorithm>
 
@@ -32,9 +33,9 @@ void MakeOrder(std::array<int, 81>& order, int n, std::mt19937& rng, std::int64_
     std::copy(ranks.begin(), ranks.end(), order.begin());
 }
 
-int factOfPosition(const KukuState& state, const std::array<int, 81>& setList, int i) {
+int factOfPosition(const KukuState& state, int i) {
     const int offset = state.randomFlag == 1 ? state.order[std::size_t(std::clamp(i, 0, 80))] : i;
-    return setList[std::size_t(std::clamp(state.setStart + offset, 0, 80))];
+    return BuildSetList()[std::size_t(std::clamp(state.setStart + offset, 0, 80))];
 }
 
 }  // namespace rentabo

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lessons/KukuState.h"
-#include "lessons/Pacer.h"
+#include "core/KukuState.h"
+#include "core/Pacer.h"
 #include "speech/platform/SpVoice.h"
 
 namespace rentabo {

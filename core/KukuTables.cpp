@@ -1,4 +1,4 @@
-#include "lessons/KukuTables.h"
+#include "core/KukuTables.h"
 
 namespace rentabo {
 
@@ -174,11 +174,14 @@ QString buildYomiFull(const QString& a, const QString& b, const QString& c, int 
     return s.leftJustified(16, kWideSpace);
 }
 
-std::array<int, kFacts> BuildSetList() {
-    std::array<int, kFacts> list{};
-    int p = 0;
-    for (int choice = 0; choice < 9; ++choice)
-        for (int b = 1; b <= 9; ++b) list[p++] = (DanOfChoice[choice] - 1) * 9 + (b - 1);
+const std::array<int, kFacts>& BuildSetList() {
+    static const std::array<int, kFacts> list = [] {
+        std::array<int, kFacts> l{};
+        int p = 0;
+        for (int choice = 0; choice < 9; ++choice)
+            for (int b = 1; b <= 9; ++b) l[p++] = (DanOfChoice[choice] - 1) * 9 + (b - 1);
+        return l;
+    }();
     return list;
 }
 

@@ -1,0 +1,205 @@
+#include "app/MainBoard.h"
+
+#include "ui_KukuForm.h"
+
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace rentabo {
+
+void setTextColour(QWidget* w, const QString& colour) {
+    QString sheet = w->styleSheet();
+    static const QRegularExpression colourRule(QStringLiteral("(^|;)\\s*color:[^;]*;?"));
+    sheet.remove(colourRule);
+    w->setStyleSheet(sheet + QStringLiteral(";color: ") + colour + u';');
+}
+
+QColor colourOfBgr(int bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+int bgrOfColour(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+void MainBoard::setBoardText(BoardText field, const QString& text) {
+    switch (field) {
+        case BoardText::MessageLine:
+            m_ui.StaticText3->setText(text);
+            break;
+        case BoardText::Reading:
+            m_ui.StaticText14->setText(text);
+            break;
+        case BoardText::Expression:
+            m_ui.StaticText11->setText(text);
+            break;
+        case BoardText::Answer:
+            m_ui.StaticText12->setText(text);
+            break;
+        case BoardText::Mark:
+            m_ui.StaticText13->setText(text);
+            break;
+        case BoardText::Hint:
+            m_ui.StaticText9->setText(text);
+            break;
+        case BoardText::Round:
+            m_ui.StaticText10->setText(text);
+            break;
+        case BoardText::Progress:
+            m_ui.StaticText2->setText(text);
+            break;
+    }
+}
+
+QString MainBoard::boardText(BoardText field) const {
+    switch (field) {
+        case BoardText::MessageLine:
+            return m_ui.StaticText3->text();
+        case BoardText::Reading:
+            return m_ui.StaticText14->text();
+        case BoardText::Expression:
+            return m_ui.StaticText11->text();
+        case BoardText::Answer:
+            return m_ui.StaticText12->text();
+        case BoardText::Mark:
+            return m_ui.StaticText13->text();
+        case BoardText::Hint:
+            return m_ui.StaticText9->text();
+        case BoardText::Round:
+            return m_ui.StaticText10->text();
+        case BoardText::Progress:
+            return m_ui.StaticText2->text();
+    }
+    return {};
+}
+
+void MainBoard::setAnswerRed(bool red) {
+    setTextColour(m_ui.StaticText12, red ? QStringLiteral("red") : QStringLiteral("blue"));
+}
+
+void MainBoard::setProgressBar(int position) {
+    m_ui.ProgressBar3->setValue(position);
+}
+
+void MainBoard::appendMemo(const QString& text) {
+    QPlainTextEdit* memo = m_ui.msgText;
+    QTextCursor end = memo->textCursor();
+    end.movePosition(QTextCursor::End);
+    memo->setTextCursor(end);
+    memo->insertPlainText(text);
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+    m_ui.StaticText21->setText(QString::number(memoLineCount()));
+}
+
+void MainBoard::appendMemoLine(const QString& line) {
+    const QString text = m_ui.msgText->toPlainText();
+    appendMemo((text.isEmpty() || text.endsWith(u'\n') ? QString() : QStringLiteral("\n")) + line + u'\n');
+}
+
+void MainBoard::clearMemo() {
+    m_ui.msgText->clear();
+    m_ui.StaticText21->setText(QStringLiteral("0"));
+}
+
+int MainBoard::memoLineCount() const {
+    const QString text = m_ui.msgText->toPlainText();
+    if (text.isEmpty()) return 0;
+    int lines = static_cast<int>(text.count(u'\n'));
+    if (!text.endsWith(u'\n')) ++lines;
+    return lines;
+}
+
+void MainBoard::setMemoWarning(bool red) {
+    m_ui.msgText->setStyleSheet(red ? QStringLiteral("color: red;") : QStringLiteral("color: black;"));
+}
+
+void MainBoard::CBoxDsp(int show) {
+    // The lists always show the choice in force, however it was made (a phrase, a command).
+    {
+        const QSignalBlocker b1(m_ui.ComboBox1);
+        const QSignalBlocker b2(m_ui.ComboBox2);
+        m_ui.ComboBox1->setCurrentIndex(std::clamp(m_state.mokuji_n, 0, 12));
+        m_ui.ComboBox2->setCurrentIndex(std::clamp(m_state.menu_n, 0, 9));
+    }
+    m_ui.ComboBox1->setVisible(show == 1);
+    m_ui.ComboBox2->setVisible(show == 1);
+    m_ui.Label1->setText(m_ui.ComboBox2->itemText(m_state.menu_n));
+    m_ui.Label4->setText(m_ui.ComboBox1->itemText(m_state.mokuji_n));
+}
+
+void MainBoard::DrawBoard() {
+    m_ui.Label5->update();
+    m_ui.central->update();
+}
+
+void MainBoard::DrawStopHint() {
+    m_ui.central->update();
+    m_ui.StaticText18->show();
+    m_ui.StaticText19->show();
+    m_ui.StaticText20->show();
+}
+
+void MainBoard::paintBoard(QWidget* canvas) {
+    QPainter p(canvas);
+    // The whole board is a yellow label: the message line and the round counter stand on it, not
+    // on the window colour the child may have changed.
+    p.fillRect(canvas->rect(), Qt::yellow);
+    p.setPen(QPen(Qt::blue, 1));
+    p.setBrush(Qt::yellow);
+    p.drawRect(QRect(QPoint(10, 50), QPoint(465, 250)));
+    p.setPen(QPen(Qt::red, 1));
+    p.drawRect(QRect(QPoint(20, 180), QPoint(430, 215)));
+}
+
+void MainBoard::paintWindowDecorations(QWidget* canvas) {
+    QPainter p(canvas);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The master's speech balloon and its tail.
+    p.setPen(Qt::yellow);
+    p.setBrush(Qt::yellow);
+    p.drawRoundedRect(QRect(QPoint(197, 405), QPoint(322, 485)), 10, 10);
+    const QPoint tail[] = {{165, 453}, {200, 433}, {200, 443}};
+    p.drawPolygon(tail, 3);
+    // The stop hint's rounded plate.
+    const QColor plate = colourOfBgr(0xF0FBFF);
+    p.setPen(plate);
+    p.setBrush(plate);
+    const int w = canvas->width();
+    p.drawRoundedRect(QRect(QPoint(w - 124, 132), QPoint(w - 20, 190)), 10, 10);
+}
+
+void MainBoard::showModeLabel(const QString& text, int colour) {
+    m_ui.Label3->setText(text);
+    m_ui.Label3->setStyleSheet(
+        QStringLiteral("font-weight: bold; color: %1;").arg(colourOfBgr(colour).name()));
+}
+
+void MainBoard::showMicLevel(int level) {
+    m_ui.ProgressBar2->setValue(level);
+    m_ui.Label2->setText(QString::number(level));
+}
+
+void MainBoard::showMemoLineCount(int lines) {
+    m_ui.StaticText21->setText(QString::number(lines));
+}
+
+void MainBoard::setWindowColour(int bgr) {
+    m_windowColour = bgr;
+    QPalette pal = m_ui.central->palette();
+    pal.setColor(QPalette::Window, colourOfBgr(bgr));
+    m_ui.central->setAutoFillBackground(true);
+    m_ui.central->setPalette(pal);
+}
+
+void MainBoard::markSentence() {
+    // Every spoken sentence leaves one mark at the memo's caret; a mark that starts a line
+    // makes a line the counter must show.
+    m_ui.msgText->insertPlainText(QStringLiteral(u"■"));
+    m_ui.StaticText21->setText(QString::number(memoLineCount()));
+}
+
+}  // namespace rentabo

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/KukuState.h"
+#include "core/QuestionBoard.h"
+#include "speech/Recognition.h"
+
+#include <QColor>
+
+class QWidget;
+
+namespace Ui {
+class KukuForm;
+}
+
+namespace rentabo {
+
+// The main window's question board and recognition view: the board's texts, the memo and its
+// line counter, the choice lists, the mode label, the microphone level and the window colour,
+// on the widgets of the main window's layout. It paints the yellow board and the window's
+// decorations when the main window passes their paint events on.
+class MainBoard final : public QuestionBoard, public RecognitionView {
+public:
+    MainBoard(Ui::KukuForm& ui, const KukuState& state) : m_ui(ui), m_state(state) {}
+
+    // QuestionBoard
+    void setBoardText(BoardText field, const QString& text) override;
+    QString boardText(BoardText field) const override;
+    void setAnswerRed(bool red) override;
+    void setProgressBar(int position) override;
+    void appendMemo(const QString& text) override;
+    void appendMemoLine(const QString& line) override;
+    void clearMemo() override;
+    int memoLineCount() const override;
+    void setMemoWarning(bool red) override;
+    void CBoxDsp(int show) override;
+    void DrawBoard() override;
+    void DrawStopHint() override;
+
+    // RecognitionView
+    void showModeLabel(const QString& text, int colour) override;
+    void showMicLevel(int level) override;
+    void showMemoLineCount(int lines) override;
+    void setBackgroundColour(int colour) override { setWindowColour(colour); }
+
+    // The window's background (0x00BBGGRR); the saved colour in the state is not touched.
+    void setWindowColour(int bgr);
+    int windowColour() const { return m_windowColour; }
+    // A mark in the memo for every sentence the master starts to say.
+    void markSentence();
+
+    void paintBoard(QWidget* canvas);
+    void paintWindowDecorations(QWidget* canvas);
+
+private:
+    Ui::KukuForm& m_ui;
+    const KukuState& m_state;
+    int m_windowColour = 0;
+};
+
+// A widget's text colour (a CSS colour name), its other style kept.
+void setTextColour(QWidget* w, const QString& colour);
+
+// The colours the program keeps as 0x00BBGGRR.
+QColor colourOfBgr(int bgr);
+int bgrOfColour(const QColor& c);
+
+}  // namespace rentabo
