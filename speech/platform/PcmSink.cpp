@@ -137,12 +137,14 @@ public:
         const std::int64_t p = m_buffer.heard(queuedBytes / 2);
         return std::clamp<std::int64_t>(p, m_floor, writtenSamples());
     }
+    // Once the device has failed it is left alone: Qt's connection to a sound server that went
+    // away does not come back, and a stream started on it waits for the server forever.
     void suspend() override {
-        m_sink->suspend();
+        if (healthy()) m_sink->suspend();
         m_clock.suspend();
     }
     void resume() override {
-        m_sink->resume();
+        if (healthy()) m_sink->resume();
         m_clock.resume();
     }
     void discard() override {
@@ -150,6 +152,7 @@ public:
         m_clock.discard();
         m_buffer.skip(writtenSamples() - m_buffer.taken());
         m_floor = writtenSamples();
+        if (!healthy()) return;
         m_sink->reset();
         m_sink->start(&m_buffer);
     }

@@ -13,7 +13,6 @@
 
 class QAudioSource;
 class QIODevice;
-class QTimer;
 
 namespace rentabo {
 
@@ -106,7 +105,6 @@ private:
     enum class Listening { Off, Commands, Dictation };
     void readMicrophone();
     void microphoneLost();
-    void reopenMicrophone();
     void handle(const SphinxDecoder::Hypothesis& h);
     void emitLevel(const std::int16_t* samples, std::size_t count);
     SphinxDecoder* listeningDecoder() const;
@@ -131,10 +129,7 @@ private:
     QAudioSource* m_source = nullptr;  // owned through the Qt parent
     QIODevice* m_input = nullptr;
     QAudioFormat m_format;
-    // While the sound server is away the microphone is opened again every few seconds; the memo
-    // is told once when it goes and once when it is heard again.
-    QTimer* m_reopen = nullptr;
-    bool m_microphoneLost = false;
+    bool m_microphoneLost = false;  // told once in the memo
     std::vector<std::int16_t> m_levelWindow;
     qint64 m_position = 0;
 

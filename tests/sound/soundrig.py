@@ -190,9 +190,13 @@ class SoundServer:
                               stderr=subprocess.DEVNULL).returncode == 0
 
     def recording_clients(self):
-        out = subprocess.run(["pactl", "list", "short", "source-outputs"], env=self.env,
-                             capture_output=True, text=True).stdout
-        return [line for line in out.splitlines() if line.strip()]
+        """The streams recording from the microphone (the child's ears record the monitor)."""
+        def table(what):
+            out = subprocess.run(["pactl", "list", "short", what], env=self.env,
+                                 capture_output=True, text=True).stdout
+            return [line.split("\t") for line in out.splitlines() if line.strip()]
+        microphone = [cols[0] for cols in table("sources") if len(cols) > 1 and cols[1] == "microphone"]
+        return [cols for cols in table("source-outputs") if len(cols) > 1 and cols[1] in microphone]
 
     def kill(self):
         if self.proc and self.proc.poll() is None:
@@ -425,6 +429,11 @@ class Program:
         except FileNotFoundError:
             return []
 
+    def voice_busy(self):
+        """Whether the master is in the middle of an utterance."""
+        events = self.voice_events()
+        return bool(events) and events[-1][1] == "start"
+
     def memo(self):
         try:
             with open(self.memo_path, encoding="utf-8", errors="replace") as f:
@@ -460,7 +469,23 @@ class Program:
 
     def key(self, window, keys):
         self.xdotool("windowactivate", "--sync", window)
+        # The window manager may leave the focus where it was (a box opened as another window
+        # closed), and the program drops keys sent to a window without the focus.
+        self.xdotool("windowfocus", "--sync", window)
         self.xdotool("key", "--window", window, "--clearmodifiers", keys)
+
+    def confirm(self, name, timeout=20):
+        """Answers the OK/Cancel box named `name` with Return. A key sent while the box is still
+        being mapped can be lost, so Return is pressed again until the box has gone."""
+        box = self.wait_window(name, timeout)
+        for _ in range(3):
+            self.key(box, "Return")
+            try:
+                wait_until(lambda: box not in self.windows(), 2, 0.1, f"the box {name!r} to close")
+                return
+            except Failure:
+                pass
+        raise Failure(f"the box {name!r} did not take Return")
 
     def close(self):
         self.watching = False
