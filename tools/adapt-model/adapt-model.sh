@@ -1,6 +1,6 @@
 #!/bin/bash
 # Builds the acoustic model the recogniser listens with: the English model of PocketSphinx,
-# adapted (maximum a posteriori) to Japanese speech that this script synthesises itself with the
+# adapted (maximum a posteriori, means and variances) to Japanese speech that this script synthesises itself with the
 # program's voices, Open JTalk and espeak-ng, at many speeds and pitches, some of it under noise
 # or pitched up like a child's voice. The words spoken are made up (make-texts.py), not the
 # program's phrases.
@@ -12,6 +12,7 @@
 #   COUNT           number of utterances (default 3000)
 # ENGINES=oj or ENGINES=es adapts on one engine's speech only (default both): the recognition
 # benchmark measures such a model on the other engine, a voice it never heard.
+# PARAMETERS=all also re-estimates the mixture weights and transitions (the earlier model).
 # Needs: open_jtalk with naist-jdic and the NIT voice, espeak-ng, sox, sphinx_fe,
 # pocketsphinx_mdef_convert and SphinxTrain (bw, map_adapt, mk_s2sendump), python3.
 set -euo pipefail
@@ -45,7 +46,10 @@ cp "$base"/{means,variances,transition_matrices,noisedict} "$work/base/"
 pocketsphinx_mdef_convert -text "$base/mdef" "$work/base/mdef.txt" >/dev/null 2>&1
 python3 "$here/sendump-to-mixw.py" "$base/sendump" "$work/base/mixture_weights"
 
-# One pass of Baum-Welch counts over the speech, then MAP re-estimation of every parameter.
+# One pass of Baum-Welch counts over the speech, then MAP re-estimation of the Gaussians' means
+# and variances. The English model's mixture weights and transitions are kept: re-estimated on
+# two synthesisers they learn those voices, and a voice neither of them has (a child's) is
+# heard worse (see README.md). PARAMETERS=all re-estimates them too.
 features=(-feat 1s_c_d_dd -svspec 0-12/13-25/26-38 -cmn batch -agc none)
 "$st/bw" -hmmdir "$work/base" -moddeffn "$work/base/mdef.txt" -ts2cbfn .ptm. "${features[@]}" \
   -dictfn "$work/words.dict" -fdictfn "$work/base/noisedict" -ctlfn "$work/ids" \
@@ -55,10 +59,15 @@ ignored=$(grep -c 'ignored' "$work/bw.log" || true)
 "$st/map_adapt" -moddeffn "$work/base/mdef.txt" -ts2cbfn .ptm. -meanfn "$work/base/means" \
   -varfn "$work/base/variances" -mixwfn "$work/base/mixture_weights" -tmatfn "$work/base/transition_matrices" \
   -accumdir "$work/acc" -mapmeanfn "$work/model/means" -mapvarfn "$work/model/variances" \
-  -mapmixwfn "$work/mixture_weights" -maptmatfn "$work/model/transition_matrices" >"$work/map.log" 2>&1 ||
+  -mapmixwfn "$work/mixture_weights" -maptmatfn "$work/maptmat" >"$work/map.log" 2>&1 ||
   { tail -5 "$work/map.log" >&2; exit 1; }
-"$st/mk_s2sendump" -pocketsphinx yes -moddeffn "$work/base/mdef.txt" -mixwfn "$work/mixture_weights" \
-  -sendumpfn "$work/model/sendump" >"$work/s2.log" 2>&1 || { tail -5 "$work/s2.log" >&2; exit 1; }
+if [[ ${PARAMETERS:-means-variances} == all ]]; then
+  cp "$work/maptmat" "$work/model/transition_matrices"
+  "$st/mk_s2sendump" -pocketsphinx yes -moddeffn "$work/base/mdef.txt" -mixwfn "$work/mixture_weights" \
+    -sendumpfn "$work/model/sendump" >"$work/s2.log" 2>&1 || { tail -5 "$work/s2.log" >&2; exit 1; }
+else
+  cp "$base"/{sendump,transition_matrices} "$work/model/"
+fi
 cp "$base"/{mdef,feat.params,noisedict} "$work/model/"
 
 # Replace the old model only once the new one is whole.

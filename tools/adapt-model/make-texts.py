@@ -14,8 +14,9 @@ Sequences a voice would not read as written are left out: おう and えい (rea
 Each word gets a voice setting, drawn so that every voice, speed, pitch and condition appears:
   engine  oj (Open JTalk, NIT voice) or es (espeak-ng)
   speed   oj: -r 0.8-1.25; es: -s 110-200 words per minute
-  pitch   oj: -fm -3..+6 semitones, all-pass -a 0.50-0.60 (vocal tract); es: -p 20-95, and
-          for three in four of its words one of espeak-ng's voice variants
+  pitch   oj: -fm -3..+10 semitones, all-pass -a 0.42-0.60 (vocal tract: below 0.5 shorter, as
+          a woman's or a child's); es: -p 20-99, and for three in four of its words one of
+          espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
 """
 import random
@@ -66,9 +67,9 @@ def word(rng):
 def voice(rng, i, engines):
     engine = ("oj" if i % 3 != 2 else "es") if len(engines) > 1 else engines[0]
     if engine == "oj":
-        setting = "oj r=%.2f fm=%d a=%.2f" % (rng.uniform(0.8, 1.25), rng.randint(-3, 6), rng.uniform(0.50, 0.60))
+        setting = "oj r=%.2f fm=%d a=%.2f" % (rng.uniform(0.8, 1.25), rng.randint(-3, 10), rng.uniform(0.42, 0.60))
     else:
-        setting = "es s=%d p=%d" % (rng.randint(110, 200), rng.randint(20, 95))
+        setting = "es s=%d p=%d" % (rng.randint(110, 200), rng.randint(20, 99))
         if rng.random() < 0.75:
             setting += " v=%s" % rng.choice(VARIANTS)
     r = rng.random()
