@@ -95,7 +95,8 @@ TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
             if (i >= 4 && h.words == QStringList{QStringLiteral("w%1").arg(i)}) ++right;
         }
         if (k.child)
-            EXPECT_EQ(decoder->childVoice(), *k.child) << label.toStdString() << " lead " << decoder->voiceLead();
+            EXPECT_EQ(decoder->childVoice(), *k.child)
+                << label.toStdString() << " lead " << decoder->voiceLead();
         EXPECT_GE(right, k.atLeastRight) << label.toStdString();
         decoder->resetSpeaker();
         EXPECT_FALSE(decoder->childVoice());
