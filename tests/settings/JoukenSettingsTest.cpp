@@ -85,9 +85,9 @@ TEST(JoukenFill, TheLoadedSpeedSetsThePacing) {
         {1, 1, 1, {200, 4800, 4000}},
         {2, 2, 2, {200, 3000, 2700}},
         {3, 3, 3, {100, 1800, 1500}},
-        {9, 3, 3, {100, 1800, 1500}},  // clamped to the last item and stored
-                                       // back
-        {-4, -1, -4, {1, 2, 3}},       // clamps to "nothing chosen", which is no change
+        {9, 3, 3, {100, 1800, 1500}},    // clamped to the last item and stored
+                                         // back
+        {-4, -1, -4, {100, 100, 6000}},  // "nothing chosen": left as it is, paced as ステップ
     };
     for (const Case& c : cases) {
         Rig rig;
