@@ -67,6 +67,8 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
       m_services(std::move(services)),
       m_pacer(this),
       m_boxPrompts(this, m_pacer),
+      m_settingsKeeper(m_state, m_pacer,
+                       [this](const QString& text, const QString& caption) { showMessage(text, caption); }),
       m_speaker(m_state, *m_services.voice, m_pacer) {
     initPictureResources();
     m_ui->setupUi(this);
@@ -210,7 +212,7 @@ void TKukuForm::loadAndStart() {
     // The answer history: an addition, so nothing here can keep the program from starting.
     m_history = std::make_unique<HistoryKeeper>(m_state, *this);
     m_history->laterNotice = [this](const QString& text) {
-        m_saveMessage = {text, QStringLiteral(u"お知らせ")};
+        m_settingsKeeper.noticeLater(text, QStringLiteral(u"お知らせ"));
     };
     const QString historyNotice = m_history->open(HistoryKeeper::pathFor(m_state.exeDir));
     if (!historyNotice.isEmpty()) showMessage(historyNotice, QStringLiteral(u"お知らせ"));
@@ -269,8 +271,7 @@ void TKukuForm::loadAndStart() {
     setWindowColour(m_state.orgColor);
     m_state.idleMs = 0;
     m_board->CBoxDsp(1);
-    m_startupComplete = true;
-    m_savedContent = writeSettings(m_state, QByteArray());
+    m_settingsKeeper.started();
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { saveBeforeTermination(); });
     if (m_state.msgSpeakFlag > 0) m_speaker.SpeakMsg(QStringLiteral(u"Rentaboをオープンします。"));
@@ -559,58 +560,16 @@ void TKukuForm::showAbout() {
     about.exec();
 }
 
-void TKukuForm::showSaveResult(bool ok, const QString& error, const QString& notice) {
-    if (!ok)
-        showMessage(error, QStringLiteral(u"ご確認!!"));
-    else if (!notice.isEmpty())
-        showMessage(notice, QStringLiteral(u"お知らせ"));
-}
-
 void TKukuForm::SaveSettings() {
-    // A window that did not finish starting has nothing worth writing over the learner's file.
-    if (!m_startupComplete) return;
-    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
-    if (saved.ok) m_savedContent = writeSettings(m_state, QByteArray());
-    m_saveMessage = {};
-    showSaveResult(saved.ok, saved.error, saved.notice);
+    m_settingsKeeper.saveNow();
 }
 
 bool TKukuForm::saveIfChanged() {
-    if (!m_startupComplete) return false;
-    const QByteArray content = writeSettings(m_state, QByteArray());
-    if (content == m_savedContent) {
-        showPendingSaveMessage();
-        return false;
-    }
-    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
-    if (saved.ok) {
-        m_savedContent = content;
-        m_saveFailureShown = false;
-        if (!saved.notice.isEmpty()) m_saveMessage = {saved.notice, QStringLiteral(u"お知らせ")};
-    } else if (!m_saveFailureShown) {
-        // Told once, not at every try; the next change and the close try again.
-        m_saveFailureShown = true;
-        m_saveMessage = {saved.error, QStringLiteral(u"ご確認!!")};
-    }
-    showPendingSaveMessage();
-    return saved.ok;
-}
-
-void TKukuForm::showPendingSaveMessage() {
-    // Not in the middle of a test or over another box: the message waits for a quiet moment.
-    if (m_saveMessage.first.isEmpty() || m_pacer.runActive() || QApplication::activeModalWidget()) return;
-    const auto [text, caption] = std::exchange(m_saveMessage, {});
-    showMessage(text, caption);
+    return m_settingsKeeper.saveIfChanged();
 }
 
 void TKukuForm::saveBeforeTermination() {
-    // No one may be there to answer a box: the result goes to the error output only.
-    if (!m_startupComplete) return;
-    const SaveResult saved = rentabo::SaveSettings(m_state, m_state.exeDir);
-    if (saved.ok)
-        m_savedContent = writeSettings(m_state, QByteArray());
-    else
-        qWarning("%s", qPrintable(saved.error));
+    m_settingsKeeper.saveBeforeTermination();
 }
 
 void TKukuForm::saveAndClose() {

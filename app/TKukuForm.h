@@ -4,6 +4,7 @@
 #include "app/MainBoard.h"
 #include "app/Prompts.h"
 #include "app/QtPacer.h"
+#include "app/SettingsKeeper.h"
 #include "core/KukuState.h"
 #include "core/LessonHost.h"
 #include "core/QuestionBoard.h"
@@ -164,8 +165,6 @@ private:
     void saveAndClose();
     void redrawOnActivation();
     void reloadEffects(int volume);
-    void showSaveResult(bool ok, const QString& error, const QString& notice);
-    void showPendingSaveMessage();
     void keepOnAScreen();
 
     std::unique_ptr<Ui::KukuForm> m_ui;
@@ -175,6 +174,7 @@ private:
     QtPacer m_pacer;
     BoxPrompts m_boxPrompts;
     Prompts* m_prompts = &m_boxPrompts;
+    SettingsKeeper m_settingsKeeper;
     Speaker m_speaker;
     QTimer m_timer1;
     std::unique_ptr<LessonEngine> m_engine;
@@ -186,12 +186,8 @@ private:
     QPointer<TDanCalcForm> m_chart;
     std::unique_ptr<TTypedPhraseForm> m_typed;
     std::unique_ptr<HistoryKeeper> m_history;
-    bool m_startupComplete = false;
     bool m_refitWhenShown = false;
-    QByteArray m_savedContent;  // the keys as last written (or read)
-    bool m_saveFailureShown = false;
     QSet<QString> m_effectErrorsShown;
-    std::pair<QString, QString> m_saveMessage;  // text and caption waiting to be shown
 };
 
 }  // namespace rentabo
