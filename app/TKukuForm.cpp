@@ -111,7 +111,7 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
     loadAndStart();
 
     // The settings dialog and the weak-point window live for the whole run. Creating the dialog
-    // fills it from the settings just loaded, which puts the pacing of the chosen speed in force.
+    // fills it from the settings just loaded, clamping them to its controls.
     static NullEffects silence;
     EffectPlayer& effects = m_services.effects ? static_cast<EffectPlayer&>(*m_services.effects) : silence;
     m_jouken = std::make_unique<TJoukenSetForm>(

@@ -53,8 +53,9 @@ public:
 
     // Fills controls that show `current` from the settings, in the dialog's order. A control whose
     // value thereby changes runs its handler as a user change would: out-of-range values are
-    // clamped to the control and stored back, volumes come back as multiples of 5, the pacing of
-    // the loaded speed is applied. The up-downs take their values without running a handler.
+    // clamped to the control and stored back (a speed out of the list becomes the last one) and
+    // volumes come back as multiples of 5. The up-downs take their values without running a
+    // handler.
     JoukenControls fill(const JoukenControls& current);
 
     void setEffectSounds(bool checked);
