@@ -26,55 +26,35 @@ int bgrOfColour(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-void MainBoard::setBoardText(BoardText field, const QString& text) {
+QLabel* MainBoard::label(BoardText field) const {
     switch (field) {
         case BoardText::MessageLine:
-            m_ui.StaticText3->setText(text);
-            break;
+            return m_ui.StaticText3;
         case BoardText::Reading:
-            m_ui.StaticText14->setText(text);
-            break;
+            return m_ui.StaticText14;
         case BoardText::Expression:
-            m_ui.StaticText11->setText(text);
-            break;
+            return m_ui.StaticText11;
         case BoardText::Answer:
-            m_ui.StaticText12->setText(text);
-            break;
+            return m_ui.StaticText12;
         case BoardText::Mark:
-            m_ui.StaticText13->setText(text);
-            break;
+            return m_ui.StaticText13;
         case BoardText::Hint:
-            m_ui.StaticText9->setText(text);
-            break;
+            return m_ui.StaticText9;
         case BoardText::Round:
-            m_ui.StaticText10->setText(text);
-            break;
+            return m_ui.StaticText10;
         case BoardText::Progress:
-            m_ui.StaticText2->setText(text);
-            break;
+            return m_ui.StaticText2;
     }
+    return nullptr;
+}
+
+void MainBoard::setBoardText(BoardText field, const QString& text) {
+    if (QLabel* shown = label(field)) shown->setText(text);
 }
 
 QString MainBoard::boardText(BoardText field) const {
-    switch (field) {
-        case BoardText::MessageLine:
-            return m_ui.StaticText3->text();
-        case BoardText::Reading:
-            return m_ui.StaticText14->text();
-        case BoardText::Expression:
-            return m_ui.StaticText11->text();
-        case BoardText::Answer:
-            return m_ui.StaticText12->text();
-        case BoardText::Mark:
-            return m_ui.StaticText13->text();
-        case BoardText::Hint:
-            return m_ui.StaticText9->text();
-        case BoardText::Round:
-            return m_ui.StaticText10->text();
-        case BoardText::Progress:
-            return m_ui.StaticText2->text();
-    }
-    return {};
+    const QLabel* shown = label(field);
+    return shown ? shown->text() : QString();
 }
 
 void MainBoard::setAnswerRed(bool red) {

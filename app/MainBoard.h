@@ -6,6 +6,7 @@
 
 #include <QColor>
 
+class QLabel;
 class QWidget;
 
 namespace Ui {
@@ -52,6 +53,9 @@ public:
     void paintWindowDecorations(QWidget* canvas);
 
 private:
+    // The label that shows a field of the board.
+    QLabel* label(BoardText field) const;
+
     Ui::KukuForm& m_ui;
     const KukuState& m_state;
     int m_windowColour = 0;
