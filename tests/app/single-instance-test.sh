@@ -19,8 +19,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$work/app"
 cp -r "$(dirname "$program")"/. "$work/app/"
 # Xvfb picks a free display itself and writes its number once it is ready, so tests running side
-# by side never share one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# by side never share one. Without -noreset the server resets when its last client goes (the
+# killed first copy), and a start during that reset cannot connect.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
@@ -53,7 +54,7 @@ box=$(window_of "$second") || fail "the second copy shows no message"
 name=$(xdotool getwindowname "$box")
 # The box has no caption of its own; its text is checked through the program's exit instead.
 xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
-  xdotool key --window "$box" Return
+  xdotool key --window "$box" Return 2>/dev/null
 for _ in $(seq 100); do running "$second" || break; sleep 0.1; done
 running "$second" && fail "the second copy did not end after its message"
 wait "$second"

@@ -384,7 +384,7 @@ class Program:
     def start(self):
         display_file = os.path.join(self.work, "display")
         r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24",
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-noreset", "-screen", "0", "1280x1024x24",
                                       "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=die_with_test)
         os.close(w)
