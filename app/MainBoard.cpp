@@ -1,5 +1,6 @@
 #include "app/MainBoard.h"
 
+#include "core/KukuTables.h"
 #include "ui_KukuForm.h"
 
 #include <QPainter>
@@ -46,6 +47,93 @@ QLabel* MainBoard::label(BoardText field) const {
             return m_ui.StaticText2;
     }
     return nullptr;
+}
+
+void MainBoard::setUpWidgets() {
+    const auto& t = kukuTables();
+    for (const auto& name : t.choiceName) m_ui.ComboBox1->addItem(name);
+    for (const auto& name : t.menuName) m_ui.ComboBox2->addItem(name);
+    // The choice lists lie over the labels that stand in for them while they are hidden.
+    m_ui.ComboBox1->raise();
+    m_ui.ComboBox2->raise();
+    m_ui.Image3->setPixmap(QPixmap(QStringLiteral(":/pictures/master.jpg")));
+    m_ui.Image4->setPixmap(QPixmap(QStringLiteral(":/pictures/answer-voice.jpg")));
+    m_ui.Image5->setPixmap(QPixmap(QStringLiteral(":/pictures/answer-keys.jpg")));
+    m_ui.Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/speaker.jpg")));
+    m_ui.Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/microphone.jpg")));
+    m_ui.ProgressBar1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: blue; }"));
+    m_ui.ProgressBar2->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
+    m_ui.ProgressBar3->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
+}
+
+void MainBoard::showAnswerWay(bool groupVisible, bool keyboardPicture) {
+    m_ui.GroupBox1->setVisible(groupVisible);
+    m_ui.Image5->setVisible(keyboardPicture);
+    m_ui.Image4->setVisible(!keyboardPicture);
+}
+
+void MainBoard::setAnswerWayVisible(bool visible) {
+    m_ui.GroupBox1->setVisible(visible);
+}
+
+void MainBoard::enableResultMenus(bool rowTable, bool levelTable) {
+    m_ui.L1->setEnabled(rowTable);
+    m_ui.KekkaDDsp->setEnabled(levelTable);
+}
+
+void MainBoard::focusStartButton() {
+    m_ui.Button1->setFocus();
+}
+
+void MainBoard::focusMemo() {
+    m_ui.msgText->setFocus();
+}
+
+void MainBoard::setChoiceIndex(int mokuji_n) {
+    const QSignalBlocker quiet(m_ui.ComboBox1);
+    m_ui.ComboBox1->setCurrentIndex(mokuji_n);
+}
+
+void MainBoard::setLessonIndex(int menu_n) {
+    const QSignalBlocker quiet(m_ui.ComboBox2);
+    m_ui.ComboBox2->setCurrentIndex(menu_n);
+}
+
+void MainBoard::setExpressionStyle(int fontPt, int top) {
+    QFont expression = m_ui.StaticText11->font();
+    expression.setPointSize(fontPt);
+    m_ui.StaticText11->setFont(expression);
+    m_ui.StaticText11->move(m_ui.StaticText11->x(), top);
+}
+
+void MainBoard::showInfoPanel(bool on) {
+    m_ui.msgText->setEnabled(on);
+    if (!on) clearMemo();
+    m_ui.Panel3->setVisible(on);
+    m_ui.StaticText21->setVisible(on);
+    m_ui.HypoClrBtn->setVisible(on);
+    m_ui.I1->setChecked(on);
+}
+
+QString MainBoard::nameBoxText() const {
+    return m_ui.Edit2->text();
+}
+
+void MainBoard::setNameBoxText(const QString& name) {
+    m_ui.Edit2->setText(name);
+}
+
+void MainBoard::focusNameBox() {
+    m_ui.Edit2->setFocus();
+}
+
+void MainBoard::showLearnerNumber(int number) {
+    m_ui.StaticText6->setText(QString::number(number));
+}
+
+void MainBoard::showVoiceLevel(int level) {
+    m_ui.ProgressBar1->setValue(level);
+    m_ui.LabelVU->setText(QString::number(level));
 }
 
 void MainBoard::setBoardText(BoardText field, const QString& text) {

@@ -5,9 +5,12 @@
 #include "app/Prompts.h"
 #include "app/QtPacer.h"
 #include "app/SettingsKeeper.h"
+#include "app/SideWindows.h"
+#include "core/Board.h"
 #include "core/KukuState.h"
 #include "core/LessonHost.h"
 #include "core/QuestionBoard.h"
+#include "core/WeakList.h"
 #include "lessons/EffectSounds.h"
 #include "lessons/LessonEngine.h"
 #include "records/RecordWindowsHost.h"
@@ -20,7 +23,6 @@
 #include "speech/platform/SpVoice.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QSet>
 #include <QTimer>
 
@@ -33,11 +35,6 @@ class KukuForm;
 }
 
 namespace rentabo {
-
-class TJoukenSetForm;
-class TNigateForm;
-class TDanCalcForm;
-class TTypedPhraseForm;
 
 // The engines the main window speaks, listens and plays sounds through, chosen at start-up.
 struct KukuServices {
@@ -62,38 +59,46 @@ public:
     TKukuForm(KukuServices services, const QString& exeDir, QWidget* parent = nullptr);
     ~TKukuForm() override;
 
-    // LessonHost
-    void showAnswerWay(bool groupVisible, bool keyboardPicture) override;
-    void setAnswerWayVisible(bool visible) override;
-    void enableResultMenus(bool rowTable, bool levelTable) override;
-    void focusStartButton() override;
-    void focusMemo() override;
-    void showMessage(const QString& text, const QString& caption) override;
+    // LessonHost: the widgets are the board's, the windows the side windows'.
+    void showAnswerWay(bool groupVisible, bool keyboardPicture) override {
+        m_board->showAnswerWay(groupVisible, keyboardPicture);
+    }
+    void setAnswerWayVisible(bool visible) override { m_board->setAnswerWayVisible(visible); }
+    void enableResultMenus(bool rowTable, bool levelTable) override {
+        m_board->enableResultMenus(rowTable, levelTable);
+    }
+    void focusStartButton() override { m_board->focusStartButton(); }
+    void focusMemo() override { m_board->focusMemo(); }
+    void showMessage(const QString& text, const QString& caption) override {
+        m_prompts->message(text, caption);
+    }
     void setChoiceIndex(int mokuji_n) override;
-    void openChart() override;
-    void Kekka_Dsp(KukuState& state) override;
-    void KekkaD_Dsp(KukuState& state) override;
-    void ErrRec(int kuku_n) override;
-    bool spokenAnswerTick() override;
-    void restoreExpressionFont() override;
+    void openChart() override { m_windows->openChart(); }
+    void Kekka_Dsp(KukuState& state) override { m_windows->showRowTable(state); }
+    void KekkaD_Dsp(KukuState& state) override { m_windows->showLevelTable(state); }
+    void ErrRec(int kuku_n) override { rentabo::ErrRec(m_state.errorsStr, kuku_n); }
+    bool spokenAnswerTick() override { return m_commands->tick(); }
+    void restoreExpressionFont() override { m_board->setExpressionStyle(34, 212); }
 
     // VoiceHost
-    void setSettingsChoicesEnabled(bool enabled) override;
-    void setExpressionStyle(int fontPt, int top) override;
-    void setWindowColour(int bgr) override;
+    void setSettingsChoicesEnabled(bool enabled) override {
+        if (m_windows) m_windows->setSettingsChoicesEnabled(enabled);
+    }
+    void setExpressionStyle(int fontPt, int top) override { m_board->setExpressionStyle(fontPt, top); }
+    void setWindowColour(int bgr) override { m_board->setWindowColour(bgr); }
     int windowColour() const override { return m_board->windowColour(); }
     void restoreWindow() override;
-    void answerHeardRight() override;
+    void answerHeardRight() override { m_services.reco->confirmLastPhrase(); }
     void closeMainWindow() override;
     void enterCcMode() override;
     void enterDicMode() override;
-    void chartDanRead(int row) override;
-    void chartReadWeak() override;
-    QDateTime currentDateTime() const override;
+    void chartDanRead(int row) override { m_windows->chartReadRow(row); }
+    void chartReadWeak() override { m_windows->chartReadWeak(); }
+    QDateTime currentDateTime() const override { return QDateTime::currentDateTime(); }
 
     // RecordWindowsHost
-    QString nameBoxText() const override;
-    void focusNameBox() override;
+    QString nameBoxText() const override { return m_board->nameBoxText(); }
+    void focusNameBox() override { m_board->focusNameBox(); }
     void ShowInfoPanel(int on) override;
     void message(const QString& text, const QString& caption) override { showMessage(text, caption); }
     bool openDocument(const QString& path) override;
@@ -109,8 +114,6 @@ public:
     SpSharedRecoContext& reco() { return *m_services.reco; }
     LessonEngine& engine() { return *m_engine; }
     VoiceCommands& commands() { return *m_commands; }
-    TJoukenSetForm& settingsDialog() { return *m_jouken; }
-    TDanCalcForm* chart();
     Ui::KukuForm& ui() { return *m_ui; }
 
     // The window's outer height as the program has always set it: 790 with the information
@@ -118,30 +121,28 @@ public:
     int designHeight() const { return m_state.infoDsp ? 790 : 634; }
 
     // Shell operations.
-    void GamenClear();
+    void GamenClear() { rentabo::GamenClear(m_state, *m_board); }
     void toggleInfoPanel();
     void changeLearnerName();
     void startLesson();
-    void showSettings();
+    void showSettings() { m_windows->showSettings(); }
     void openChartFromMenu();
-    void showQualification();
-    void showHelp();
-    void openHomePage();
+    void showHelp() { m_windows->showHelp(); }
+    void openHomePage() { m_windows->openHomePage(); }
     void sayWhereTheVoiceIsUsed();
     void resetWindowColour();
-    void showAbout();
-    void showTypedPhraseWindow();
+    void showTypedPhraseWindow() { m_windows->showTypedPhrases(); }
     void showVoiceEnrolment();
     // がんばりの記録, and today's review when the learner starts it there.
     void showProgress();
     HistoryKeeper& history() { return *m_history; }
-    void SaveSettings();
+    void SaveSettings() { m_settingsKeeper.saveNow(); }
     // Writes the settings file when what it would hold has changed since the last write; true
     // when it was written. Runs on every lesson tick and after records change.
-    bool saveIfChanged();
+    bool saveIfChanged() { return m_settingsKeeper.saveIfChanged(); }
     // The save when the program is being ended from outside (SIGTERM, the session's log-out): no
     // question, no box.
-    void saveBeforeTermination();
+    void saveBeforeTermination() { m_settingsKeeper.saveBeforeTermination(); }
 
     // Who answers the window's questions and shows its boxes: real boxes unless set (tests
     // script them); null puts the real boxes back. The prompts must outlive their use.
@@ -156,16 +157,13 @@ protected:
 
 private:
     void loadAndStart();
-    QString learnerVoiceFolder() const;
-    void buildMenuAndLists();
+    void connectMenu();
     void connectSpeechEvents();
     bool handleShellKey(QObject* target, int key, Qt::KeyboardModifiers modifiers);
     void lessonTick();
     void chooseWindowColour();
     void saveAndClose();
-    void redrawOnActivation();
     void reloadEffects(int volume);
-    void keepOnAScreen();
 
     std::unique_ptr<Ui::KukuForm> m_ui;
     std::unique_ptr<MainBoard> m_board;
@@ -181,10 +179,7 @@ private:
     std::unique_ptr<VoiceTests> m_voiceTests;
     std::unique_ptr<VoiceCommands> m_commands;
     std::unique_ptr<Recognition> m_recognition;
-    std::unique_ptr<TJoukenSetForm> m_jouken;
-    std::unique_ptr<TNigateForm> m_nigate;
-    QPointer<TDanCalcForm> m_chart;
-    std::unique_ptr<TTypedPhraseForm> m_typed;
+    std::unique_ptr<SideWindows> m_windows;
     std::unique_ptr<HistoryKeeper> m_history;
     bool m_refitWhenShown = false;
     QSet<QString> m_effectErrorsShown;

@@ -49,4 +49,12 @@ void placeOnScreen(QWidget& window, const QPoint& wanted, const QRect& reference
     window.move(at);
 }
 
+bool bringOntoAScreen(QWidget& window) {
+    const QRect titleBar(window.pos(), QSize(window.width(), 30));
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(titleBar)) return false;
+    placeOnScreen(window, window.pos());
+    return true;
+}
+
 }  // namespace rentabo

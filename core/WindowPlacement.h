@@ -16,4 +16,9 @@ QPoint fitOnScreen(const QPoint& wanted, const QSize& size, const QRect& referen
 // the window it opens beside (empty: the window's own wanted place).
 void placeOnScreen(QWidget& window, const QPoint& wanted, const QRect& reference = QRect());
 
+// A position stored on a screen that is gone (or hand-edited) must not hide a window: when no
+// screen shows its title bar, it is moved onto the screen nearest to where it was. True when it
+// was moved; its frame is known only once shown, so it should then be placed again.
+bool bringOntoAScreen(QWidget& window);
+
 }  // namespace rentabo

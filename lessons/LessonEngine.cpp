@@ -83,6 +83,18 @@ void LessonEngine::AnnounceChoice() {
     ShowMessageLine(m_board, c + u'の' + m + QStringLiteral(u"をします。"));
 }
 
+void LessonEngine::openOnLoadedChoice() {
+    SetAnswerWay();
+    m_board.DrawBoard();
+    AnnounceChoice();
+    ResetResults(m_state);
+    m_state.dan = DanOfChoice[std::clamp(m_state.mokuji_n, 0, 12)];
+    m_state.kuku_n = std::max(0, 9 * m_state.dan - 9);
+    m_state.qnum = 0;
+    m_state.randomFlag = 0;
+    m_host.enableResultMenus(m_state.mokuji_n<9, m_state.mokuji_n> 8);
+}
+
 QString LessonEngine::setName() const {
     const auto& names = kukuTables().danName;
     if (m_state.mokuji_n < 12 && m_state.dan >= 1 && m_state.dan <= 12)

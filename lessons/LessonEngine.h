@@ -33,6 +33,9 @@ public:
     void chooseLesson(int index);
     void SetAnswerWay();
     void AnnounceChoice();
+    // The lesson the program opens on: the answer way and the choice of the loaded settings shown,
+    // no results yet, the first question at the start of the chosen row.
+    void openOnLoadedChoice();
     // 始める (Button1, Alt+E). Returns when the started run has ended.
     void startLesson();
 

@@ -6,18 +6,24 @@
 
 namespace rentabo {
 
-QString nameChangeQuestion(const QString& oldName, const QString& newName) {
-    return QStringLiteral(
-               u"<%1>を<%2>"
-               u"に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
-        .arg(oldName, newName);
-}
-
-void startNewLearner(KukuState& state, const QString& newName) {
-    state.studentName = newName;
+bool changeLearnerName(KukuState& state, const QString& typed,
+                       const std::function<bool(const QString& question)>& confirm) {
+    const QString oldName = state.studentName;
+    if (typed == oldName) return false;
+    // The name is taken while the question is open, as the name box shows it.
+    state.studentName = typed;
+    const QString question =
+        QStringLiteral(
+            u"<%1>を<%2>に変えようとしています。\n変えると現在の成績表は消されます。\n変えてもいいですか。")
+            .arg(oldName, typed);
+    if (!confirm(question)) {
+        state.studentName = oldName;
+        return false;
+    }
     ResetResults(state);
     for (auto& row : state.recCheck) row.fill(0);
-    state.indivNum = indivNumOf(newName);
+    state.indivNum = indivNumOf(typed);
+    return true;
 }
 
 }  // namespace rentabo

@@ -2,15 +2,17 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace rentabo {
 
 struct KukuState;
 
-// The question asked before the learner's name is changed: the records belong to the old name.
-QString nameChangeQuestion(const QString& oldName, const QString& newName);
-
-// A new learner takes over: the name, a fresh result table and qualification table, and the
-// learner number of the new name. (The learner's voice model is the recogniser's to drop.)
-void startNewLearner(KukuState& state, const QString& newName);
+// The name typed in the name box taken over. The records belong to the old name, so a different
+// name is first put to `confirm` as a question; when it agrees a new learner takes over (true):
+// the name, a fresh result table and qualification table, and the learner number of the new name.
+// (The learner's voice model is the recogniser's to drop.) Refused, the old name stays.
+bool changeLearnerName(KukuState& state, const QString& typed,
+                       const std::function<bool(const QString& question)>& confirm);
 
 }  // namespace rentabo

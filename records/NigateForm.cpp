@@ -2,7 +2,7 @@
 
 #include "core/Pacer.h"
 #include "core/WindowPlacement.h"
-#include "records/WeakPoints.h"
+#include "records/Nigate.h"
 #include "speech/Speaker.h"
 #include "ui_NigateForm.h"
 

@@ -3,8 +3,8 @@
 #include "core/Board.h"
 #include "core/KukuTables.h"
 #include "core/Pacer.h"
+#include "core/WeakList.h"
 #include "records/RecordsHost.h"
-#include "records/WeakPoints.h"
 
 namespace rentabo {
 

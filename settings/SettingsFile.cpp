@@ -173,6 +173,13 @@ SettingsLocation settingsLocationFor(const QString& exeDir) {
     return {dir + name, config + QStringLiteral("/rentabo/") + name};
 }
 
+QString learnerVoiceFolderFor(const QString& exeDir) {
+    const SettingsLocation where = settingsLocationFor(exeDir);
+    const QString beside = QFileInfo(where.primary).absolutePath();
+    const QString dir = QFileInfo(beside).isWritable() ? beside : QFileInfo(where.fallback).absolutePath();
+    return dir + QStringLiteral("/RentaboVoice");
+}
+
 namespace {
 
 // Whether a save to `path` can be expected to work: the file is writable, or it is missing and

@@ -46,6 +46,9 @@ struct SettingsLocation {
     QString fallback;
 };
 SettingsLocation settingsLocationFor(const QString& exeDir);
+// The learner's voice is kept beside the settings file, or in the fallback folder when the
+// program's folder cannot be written.
+QString learnerVoiceFolderFor(const QString& exeDir);
 // The file LoadSettings should read: the one beside the program, unless that one cannot be
 // written and an earlier run has saved to the fallback.
 QString chooseSettingsPath(const SettingsLocation& where);

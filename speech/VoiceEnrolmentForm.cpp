@@ -50,6 +50,20 @@ TVoiceEnrolmentForm::~TVoiceEnrolmentForm() {
     if (!m_context.listeningFor().isEmpty()) m_context.listenFor({});
 }
 
+void TVoiceEnrolmentForm::offer(SpSharedRecoContext& context, bool runGoing,
+                                const std::function<void(const QString&)>& tell, QWidget* parent) {
+    if (!context.hasMicrophone()) {
+        tell(QStringLiteral(u"マイクが見つからないので、声をおぼえることはできません。"));
+        return;
+    }
+    if (runGoing) {
+        tell(QStringLiteral(u"練習やテストが終わってから使ってください。"));
+        return;
+    }
+    TVoiceEnrolmentForm enrolment(context, parent);
+    enrolment.exec();
+}
+
 QStringList TVoiceEnrolmentForm::enrolmentPhrases() {
     return {QStringLiteral(u"じゅうはち"),         QStringLiteral(u"にじゅうよん"),
             QStringLiteral(u"さんじゅうろく"),     QStringLiteral(u"しじゅうく"),

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -22,6 +24,12 @@ class TVoiceEnrolmentForm final : public QDialog {
 public:
     explicit TVoiceEnrolmentForm(SpSharedRecoContext& context, QWidget* parent = nullptr);
     ~TVoiceEnrolmentForm() override;
+
+    // The enrolment as the menu offers it: without a microphone, or while a lesson or test runs
+    // (phrases said for the voice are no answers and no commands), `tell` says why not; else the
+    // window runs modally.
+    static void offer(SpSharedRecoContext& context, bool runGoing,
+                      const std::function<void(const QString&)>& tell, QWidget* parent);
 
     // The phrases asked for, in order: numbers, readings and a command, which between them hold
     // the sounds of every answer.

@@ -6,8 +6,8 @@
 //   build/bench/soak/soak_bench [ANSWERS]
 #include "core/Board.h"
 #include "core/KukuTables.h"
+#include "core/WeakList.h"
 #include "lessons/LessonEngine.h"
-#include "records/WeakPoints.h"
 #include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
 #include "speech/VoiceTests.h"

@@ -4,7 +4,6 @@
 #include "records/RecordWindowsHost.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
-#include "records/WeakPoints.h"
 #include "speech/Speaker.h"
 #include "tests/support/RecordingBoard.h"
 #include "tests/support/Text.h"

@@ -1,5 +1,5 @@
 #include "core/KukuTables.h"
-#include "records/WeakPoints.h"
+#include "records/Nigate.h"
 #include "speech/Speaker.h"
 #include "tests/support/VirtualPacer.h"
 #include "tests/support/VirtualVoice.h"
@@ -18,7 +18,7 @@ struct ListCase {
 
 }  // namespace
 
-TEST(WeakPoints, AddingRecordsEachFactOnceByWholeEntry) {
+TEST(Nigate, AddingRecordsEachFactOnceByWholeEntry) {
     const ListCase cases[] = {
         {"13:14:", 3, "13:14:3:"},     // 3 is not in "13:"
         {"13:14:3:", 13, "13:14:3:"},  // already there
@@ -38,7 +38,7 @@ TEST(WeakPoints, AddingRecordsEachFactOnceByWholeEntry) {
     }
 }
 
-TEST(WeakPoints, RemovingTakesOnlyTheWholeEntry) {
+TEST(Nigate, RemovingTakesOnlyTheWholeEntry) {
     const ListCase cases[] = {
         {"13:3:14:", 3, "13:14:"},
         {"13:14:", 3, "13:14:"},  // only "13" holds a 3
@@ -58,7 +58,7 @@ TEST(WeakPoints, RemovingTakesOnlyTheWholeEntry) {
     }
 }
 
-TEST(WeakPoints, RemovingTheLastEntryThenAddingStartsAFreshList) {
+TEST(Nigate, RemovingTheLastEntryThenAddingStartsAFreshList) {
     QString list = QStringLiteral("7:");
     ErrDel(list, 7);
     EXPECT_TRUE(list.isEmpty());
@@ -66,7 +66,7 @@ TEST(WeakPoints, RemovingTheLastEntryThenAddingStartsAFreshList) {
     EXPECT_EQ(list, QStringLiteral("22:"));
 }
 
-TEST(WeakPoints, SortingOrdersNumbersAndDropsJunk) {
+TEST(Nigate, SortingOrdersNumbersAndDropsJunk) {
     const struct {
         const char* before;
         const char* after;
@@ -82,7 +82,7 @@ TEST(WeakPoints, SortingOrdersNumbersAndDropsJunk) {
     }
 }
 
-TEST(WeakPoints, WindowLinesShowTheFactAndStandInTwoColumns) {
+TEST(Nigate, WindowLinesShowTheFactAndStandInTwoColumns) {
     EXPECT_EQ(nigateLineText(13), QString::fromUtf16(u"■ 13 → 2×5"));
     EXPECT_EQ(nigateLineText(0), QString::fromUtf16(u"■ 0 → 1×1"));
     EXPECT_EQ(nigateLineText(80), QString::fromUtf16(u"■ 80 → 9×9"));
@@ -96,7 +96,7 @@ TEST(WeakPoints, WindowLinesShowTheFactAndStandInTwoColumns) {
     for (const auto& c : cases) EXPECT_EQ(nigateLinePos(c.line), c.at) << c.line;
 }
 
-TEST(WeakPoints, ReadingAllSpeaksEachFactToItsEndThenPauses) {
+TEST(Nigate, ReadingAllSpeaksEachFactToItsEndThenPauses) {
     KukuState state;
     VirtualPacer pacer;
     VirtualVoice voice(pacer);
@@ -115,7 +115,7 @@ TEST(WeakPoints, ReadingAllSpeaksEachFactToItsEndThenPauses) {
     EXPECT_EQ(pacer.now(), 3600);
 }
 
-TEST(WeakPoints, AnEmptyListReadsNothing) {
+TEST(Nigate, AnEmptyListReadsNothing) {
     KukuState state;
     VirtualPacer pacer;
     VirtualVoice voice(pacer);

@@ -1,4 +1,4 @@
-#include "records/WeakPoints.h"
+#include "records/Nigate.h"
 
 #include "core/WeakList.h"
 
