@@ -387,30 +387,10 @@ void VoiceTests::advance(bool afterTimeOut) {
         endReview();
         return;
     }
-    bool roundDone = false;
-    if (!m_review.empty()) {
-    } else if (rowTest()) {
-        if (!afterTimeOut)
-            log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
-                n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
-                QStringLiteral(";>"));
-        roundDone = (m_state.qnum + 1) % 9 == 0;
-        if (roundDone) {
-            m_state.qnum = m_state.setStart;
-            log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
-                n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
-        }
-    } else {
-        roundDone = m_state.qnum + m_state.setStart >= m_state.setEnd - 1;
-    }
-    if (roundDone) {
-        if (m_state.kaisuu >= m_state.testKaisuuMax) {
-            endTest(afterTimeOut);
-            return;
-        }
-        ShowRound(m_board, ++m_state.kaisuu);
-        m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
-        m_state.qnum = -1;
+    // Today's review asks its facts once, in one round.
+    if (m_review.empty() && endOfRound(m_state.testKaisuuMax, !afterTimeOut) == RoundEnd::LastDone) {
+        endTest(afterTimeOut);
+        return;
     }
     m_state.AnsV_wait = VoiceTest::None;
     if (afterTimeOut) {
@@ -422,6 +402,30 @@ void VoiceTests::advance(bool afterTimeOut) {
     m_state.kuku_n = factOf(m_state.qnum);
     askByKind(m_state.kuku_n);
     m_answerWaitMs = 0;
+}
+
+VoiceTests::RoundEnd VoiceTests::endOfRound(int lastRound, bool logQuestion) {
+    bool done = false;
+    if (rowTest()) {
+        if (logQuestion)
+            log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
+                n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
+                QStringLiteral(";>"));
+        done = (m_state.qnum + 1) % 9 == 0;
+        if (done) {
+            m_state.qnum = m_state.setStart;
+            log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
+                n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
+        }
+    } else {
+        done = m_state.qnum + m_state.setStart >= m_state.setEnd - 1;
+    }
+    if (!done) return RoundEnd::No;
+    if (m_state.kaisuu >= lastRound) return RoundEnd::LastDone;
+    ShowRound(m_board, ++m_state.kaisuu);
+    m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
+    m_state.qnum = -1;
+    return RoundEnd::NewRound;
 }
 
 void VoiceTests::JudgeFullRecitation(int c) {
@@ -458,29 +462,11 @@ void VoiceTests::JudgeFullRecitation(int c) {
     clearQuestion();
     m_state.kuku_n = BuildSetList()[std::clamp(m_state.setStart + m_state.qnum, 0, 80)];
 
-    // The end of a full recitation shows the lists before table I, then the normal expression.
-    auto finish = [this] {
+    // A row is recited twice, a level once. The end shows the lists before table I, then the
+    // normal expression.
+    if (endOfRound(rowTest() ? 2 : 0, true) == RoundEnd::LastDone) {
         endTest(true);
         m_host.setExpressionStyle(34, 212);
-    };
-    if (rowTest()) {
-        log(QStringLiteral(u"<001::□qnum=") + n2s(m_state.qnum) + QStringLiteral("; kaisuu=") +
-            n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") + n2s(m_state.kaisuuMax) +
-            QStringLiteral(";>"));
-        if ((m_state.qnum + 1) % 9 == 0) {
-            m_state.qnum = m_state.setStart;
-            log(QStringLiteral(u"<002::□kaisuu=") + n2s(m_state.kaisuu) + QStringLiteral("; kaisuuMax=") +
-                n2s(m_state.kaisuuMax) + QStringLiteral(";>"));
-            if (m_state.kaisuu >= 2) {
-                finish();
-                return;
-            }
-            ShowRound(m_board, ++m_state.kaisuu);
-            m_speaker.SpeakMsg(QStringLiteral(u"初めからもう一度どうぞ。"));
-            m_state.qnum = -1;
-        }
-    } else if (m_state.qnum + m_state.setStart >= m_state.setEnd - 1) {
-        finish();
         return;
     }
     m_state.AnsV_wait = VoiceTest::None;

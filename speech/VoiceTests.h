@@ -77,6 +77,11 @@ private:
     void JudgeFullRecitation(int c);
     // After a judged answer or a time-out: the next question, the next round or the end.
     void advance(bool afterTimeOut);
+    // After question qnum of a test: whether its round goes on, a new round begins (shown and
+    // announced, qnum put back before the first fact) or the round numbered `lastRound` is done.
+    // A row's round is its nine facts; a level's is its whole set.
+    enum class RoundEnd { No, NewRound, LastDone };
+    RoundEnd endOfRound(int lastRound, bool logQuestion);
     void endTest(bool showListsFirst);
     int firstRowOfSet() const;
     void clearQuestion();
