@@ -481,8 +481,9 @@ std::optional<PocketSphinxContext::Heard> PocketSphinxContext::hearUtterance(con
     bool ok = false;
     const std::size_t i = h.words.first().mid(1).toULongLong(&ok);
     if (!ok || i >= grammar()->phrases().size()) return std::nullopt;
-    return Heard{i, h.confidence(), h.warp, h.margin(), h.agreeing, h.leadOverExpected(), h.answerExpected,
-                 h.expectedHeard};
+    Heard heard{i, h.confidence(), h.warp, h.margin(), h.agreeing, h.leadOverExpected(), h.answerExpected};
+    heard.expectedHeard = h.expectedHeard;
+    return heard;
 }
 
 std::optional<std::size_t> PocketSphinxContext::recognizeUtterance(const MonoAudio& audio) {

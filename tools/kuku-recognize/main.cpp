@@ -161,10 +161,11 @@ int main(int argc, char** argv) {
     cli.addOption({QStringLiteral("min-confidence"),
                    QStringLiteral("Reject phrases below this confidence (default: the program's)."),
                    QStringLiteral("x")});
-    cli.addOption({QStringLiteral("min-confidence-expected"),
-                   QStringLiteral("With --expect-from: the confidence the expected answer needs when it is the "
-                                  "phrase heard (default: the program's)."),
-                   QStringLiteral("x")});
+    cli.addOption(
+        {QStringLiteral("min-confidence-expected"),
+         QStringLiteral("With --expect-from: the confidence the expected answer needs when it is the "
+                        "phrase heard (default: the program's)."),
+         QStringLiteral("x")});
     cli.addOption({QStringLiteral("decoder-arg"),
                    QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
                    QStringLiteral("setting")});
