@@ -316,28 +316,36 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
 fi
 
 # Correct / false accepts / rejections of the lines of $2 at each threshold of $SWEEP
-# ("confidence", "confidence/margin", "confidence/margin/lead over the expected answer" or
-# "confidence/margin/lead/confidence of the expected answer when it is heard"). With
-# ANSWERS=wrong a fifth figure: wrong answers heard as the right one (a "○" for a wrong answer).
+# ("confidence", "confidence/margin", "confidence/margin/lead over the expected answer",
+# "confidence/margin/lead/confidence of the expected answer when it is heard" or the same and
+# "/T": the expected answer taken as heard when it explains the audio better than the phrase
+# heard by more than T per frame; from a run with --expected-ahead-by off). With ANSWERS=wrong
+# a fifth figure: wrong answers heard as the right one (a "○" for a wrong answer).
 sweep() {
-  echo "threshold sweep ($1): confidence/margin/lead/expected, correct, false accepts, rejections"
+  echo "threshold sweep ($1): confidence/margin/lead/expected/ahead, correct, false accepts, rejections"
+  [[ -f $work/expect.tsv ]] || : >"$work/expect.tsv"
   for t in $SWEEP; do
     awk -F'\t' -v t="$t" -v wrong="$([[ ${ANSWERS:-} == wrong ]] && echo 1 || echo 0)" '
-      BEGIN { k = split(t, p, "/"); c = p[1]; m = k > 1 ? p[2] : -1e9; l = k > 2 ? p[3] : -1e9; e = k > 3 ? p[4] : c }
+      BEGIN { k = split(t, p, "/"); c = p[1]; m = k > 1 ? p[2] : -1e9; l = k > 2 ? p[3] : -1e9; e = k > 3 ? p[4] : c
+              ahead = k > 4 ? p[5] : "" }
       FNR == NR { expect[$1] = $2; next }
+      FILENAME == ARGV[2] { answer[$1] = $2; next }
       {
         f = $1; sub(".*/", "", f); n++
+        number = $5; conf = $4; isexp = $11 == 1
+        # The search lost the expected answer: it explains the audio better than the phrase heard.
+        if (ahead != "" && $10 == 1 && !isexp && $9 < 999 && -$9 > ahead + 0) { number = answer[f]; conf = $4 - $9; isexp = 1 }
         # While an answer is expected the lead over it replaces the margin, as in the program;
         # the expected answer itself needs its own confidence.
-        if ($11 == 1) heard = $4 >= e + 0 ? $5 : 0
+        if (isexp) heard = conf >= e + 0 ? number : 0
         else heard = ($4 >= c + 0 && ($10 == 1 ? $9 >= l + 0 : $6 >= m + 0)) ? $5 : 0
         if (heard == expect[f]) ok++; else if (heard == 0) rej++; else fa++
-        if ($11 == 1 && heard != 0 && heard != expect[f]) asright++
+        if (isexp && heard != 0 && heard != expect[f]) asright++
       }
-      END { printf "%14s %7.1f%% %6.1f%% %6.1f%%", t, 100 * ok / n, 100 * fa / n, 100 * rej / n
+      END { printf "%18s %7.1f%% %6.1f%% %6.1f%%", t, 100 * ok / n, 100 * fa / n, 100 * rej / n
             if (wrong) printf " %6.1f%% heard as the right answer", 100 * asright / n
             printf "\n" }' \
-      "$work/manifest.tsv" "$2"
+      "$work/manifest.tsv" "$work/expect.tsv" "$2"
   done
 }
 

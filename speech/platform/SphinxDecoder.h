@@ -46,6 +46,10 @@ struct DecoderConfig {
     // The confidence the expected phrase itself needs when it is the one heard (unset: the same
     // as any phrase). A lower one only risks a wrong answer heard as the right one.
     std::optional<double> minConfidenceForExpected;
+    // When the expected phrases, decoded alone, explain the audio better than the phrase the
+    // search over every phrase heard by more than this per frame, the search lost the expected
+    // one in its pruning, and it is taken as the phrase heard (unset: never).
+    std::optional<double> expectedAheadBy;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
@@ -172,10 +176,10 @@ private:
     bool judgingVoice() const;
     Hypothesis best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
     std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
-                               std::size_t count);
+                               std::size_t count, QString* heard = nullptr);
     std::optional<int> rescoreKept(std::size_t decoder, const QByteArray& name,
                                    const std::function<QString()>& jsgf, const std::int16_t* samples,
-                                   std::size_t count);
+                                   std::size_t count, QString* heard = nullptr);
     void applySearch(std::size_t decoder);
     Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();
@@ -185,6 +189,7 @@ private:
     bool m_perSpeaker = false;
     double m_childWarpFrom = 1.4;
     double m_childMargin = 1.0;
+    std::optional<double> m_expectedAheadBy;
     bool m_childVoice = false;
     double m_voiceLead = 0;
     std::vector<double> m_warpScores;  // how far each warp fell behind the phrase's best, summed

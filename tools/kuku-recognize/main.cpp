@@ -166,6 +166,13 @@ int main(int argc, char** argv) {
          QStringLiteral("With --expect-from: the confidence the expected answer needs when it is the "
                         "phrase heard (default: the program's)."),
          QStringLiteral("x")});
+    cli.addOption(
+        {QStringLiteral("expected-ahead-by"),
+         QStringLiteral(
+             "With --expect-from: take the expected answer as heard when, decoded alone, it explains "
+             "the audio better than the phrase heard by more than this per frame; \"off\" never "
+             "(default: the program's)."),
+         QStringLiteral("x")});
     cli.addOption({QStringLiteral("decoder-arg"),
                    QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
                    QStringLiteral("setting")});
@@ -244,6 +251,11 @@ int main(int argc, char** argv) {
         config.minMargin = cli.value(QStringLiteral("min-margin")).toDouble();
     if (cli.isSet(QStringLiteral("min-confidence")))
         config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
+    if (cli.isSet(QStringLiteral("expected-ahead-by"))) {
+        const QString v = cli.value(QStringLiteral("expected-ahead-by"));
+        config.expectedAheadBy =
+            v == QStringLiteral("off") ? std::nullopt : std::optional<double>(v.toDouble());
+    }
     if (cli.isSet(QStringLiteral("min-confidence-expected")))
         config.minConfidenceForExpected = cli.value(QStringLiteral("min-confidence-expected")).toDouble();
 
