@@ -483,6 +483,7 @@ std::optional<PocketSphinxContext::Heard> PocketSphinxContext::hearUtterance(con
     if (!ok || i >= grammar()->phrases().size()) return std::nullopt;
     Heard heard{i, h.confidence(), h.warp, h.margin(), h.agreeing, h.leadOverExpected(), h.answerExpected};
     heard.expectedHeard = h.expectedHeard;
+    heard.expectedAhead = h.expectedAhead();
     return heard;
 }
 

@@ -38,6 +38,11 @@ double SphinxDecoder::Hypothesis::leadOverExpected() const {
     return double(score - *expectedScore) / std::max(frames, 1);
 }
 
+double SphinxDecoder::Hypothesis::expectedAhead() const {
+    if (!expectedScore || !aloneScore || words.isEmpty()) return -1e9;
+    return double(*expectedScore - *aloneScore) / std::max(frames, 1);
+}
+
 QString englishModelDir() {
     return QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
 }
@@ -419,8 +424,14 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
                     .arg(m_expected.join(QStringLiteral(" | ")));
             },
             samples, count, &expected);
-        if (m_expectedAheadBy && best.expectedScore && !expected.isEmpty() &&
-            -best.leadOverExpected() > *m_expectedAheadBy) {
+        // The phrase heard decoded alone as well: a search over many phrases pays for choosing
+        // among them, so its score does not compare with one over the expected phrases alone.
+        const QString word = best.words.first();
+        best.aloneScore = rescoreKept(
+            winner, "one:" + word.toUtf8(),
+            [&] { return QStringLiteral("#JSGF V1.0;\ngrammar one;\npublic <one> = %1 ;\n").arg(word); },
+            samples, count);
+        if (m_expectedAheadBy && !expected.isEmpty() && best.expectedAhead() > *m_expectedAheadBy) {
             best.words = expected.split(u' ', Qt::SkipEmptyParts);
             best.score = *best.expectedScore;
             best.expectedScore.reset();

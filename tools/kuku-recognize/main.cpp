@@ -8,7 +8,8 @@
 // each file is heard as the answer to a question whose right answer is the command number
 // MANIFEST gives for the file's name (as in a spoken test); a ninth column gives how much
 // better per frame the phrase heard explained the audio than that answer, a tenth 1 when an
-// answer was expected, an eleventh 1 when the phrase heard is that answer.
+// answer was expected, an eleventh 1 when the phrase heard is that answer, a twelfth how much
+// better per frame that answer explained the audio than the phrase heard, each decoded alone.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -328,6 +329,7 @@ int main(int argc, char** argv) {
         double lead = 1e9;
         bool expecting = false;
         bool expectedHeard = false;
+        double expectedAhead = -1e9;
         const auto expected = expectations.find(QFileInfo(file).fileName());
         context.expectCommand(expected == expectations.end() ? 0 : expected->second);
         if (cli.isSet(QStringLiteral("stream"))) {
@@ -367,6 +369,7 @@ int main(int argc, char** argv) {
             lead = heard->lead;
             expecting = heard->answerExpected;
             expectedHeard = heard->expectedHeard;
+            expectedAhead = heard->expectedAhead;
             if (context.accepted(*heard)) index = heard->index;
         }
         decodeNs += t.nsecsElapsed();
@@ -376,7 +379,7 @@ int main(int argc, char** argv) {
         };
         const int number = numberOf(index);
         const QString text = index ? context.grammar()->phrases()[*index].text : QString();
-        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\n")
+        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\n")
                           .arg(file)
                           .arg(number)
                           .arg(text)
@@ -387,7 +390,8 @@ int main(int argc, char** argv) {
                           .arg(warp, 0, 'f', 2)
                           .arg(std::min(lead, 999.0), 0, 'f', 2)
                           .arg(expecting ? 1 : 0)
-                          .arg(expectedHeard ? 1 : 0));
+                          .arg(expectedHeard ? 1 : 0)
+                          .arg(std::max(expectedAhead, -999.0), 0, 'f', 2));
         std::fflush(stdout);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time); model %5\n")
