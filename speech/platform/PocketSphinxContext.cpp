@@ -117,6 +117,13 @@ DecoderConfig PocketSphinxContext::defaultConfig() {
     // wrong. A child's wrong answers count as nothing heard more often (about a third of them),
     // so the child says them again or the answer time runs out.
     c.minLeadOverExpected = 3.0;
+    // The right answer itself, when it is the phrase heard, counts from a confidence of -16: a
+    // wrong answer is hardly ever heard as the right one, whatever its confidence, so the lower
+    // threshold only gives back right answers said unclearly. On voices the acoustic model never
+    // heard (six conditions, every second phrase) 89.5 -> 90.8 % right, wrong numbers 0.4 %
+    // either way, pitched speech 83.0 -> 85.5 %; wrong answers heard as the right one 1 of 2112
+    // either way.
+    c.minConfidenceForExpected = -16.0;
     return c;
 }
 
@@ -483,7 +490,6 @@ std::optional<PocketSphinxContext::Heard> PocketSphinxContext::hearUtterance(con
     if (!ok || i >= grammar()->phrases().size()) return std::nullopt;
     Heard heard{i, h.confidence(), h.warp, h.margin(), h.agreeing, h.leadOverExpected(), h.answerExpected};
     heard.expectedHeard = h.expectedHeard;
-    heard.expectedAhead = h.expectedAhead();
     return heard;
 }
 

@@ -57,8 +57,7 @@ public:
         int agreeing = 0;
         double lead = 1e9;  // per frame over the expected phrase; 1e9 when it was heard or none
         bool answerExpected = false;
-        bool expectedHeard = false;   // the phrase heard is the expected one
-        double expectedAhead = -1e9;  // see SphinxDecoder::Hypothesis::expectedAhead
+        bool expectedHeard = false;  // the phrase heard is the expected one
     };
     std::optional<Heard> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }

@@ -38,11 +38,6 @@ double SphinxDecoder::Hypothesis::leadOverExpected() const {
     return double(score - *expectedScore) / std::max(frames, 1);
 }
 
-double SphinxDecoder::Hypothesis::expectedAhead() const {
-    if (!expectedScore || !aloneScore || words.isEmpty()) return -1e9;
-    return double(*expectedScore - *aloneScore) / std::max(frames, 1);
-}
-
 QString englishModelDir() {
     return QStringLiteral("/usr/share/pocketsphinx/model/en-us/en-us");
 }
@@ -261,7 +256,6 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     decoder->m_perSpeaker = config.perSpeakerWarp && decoder->m_impl->warps.size() > 1;
     decoder->m_childWarpFrom = config.childWarpFrom;
     decoder->m_childMargin = config.childMargin;
-    decoder->m_expectedAheadBy = config.expectedAheadBy;
     decoder->resetSpeaker();
     return decoder;
 }
@@ -415,29 +409,14 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
     }
     best.answerExpected = !m_expected.isEmpty();
     best.expectedHeard = best.answerExpected && m_expected.contains(first);
-    if (best.answerExpected && !best.expectedHeard) {
-        QString expected;
+    if (best.answerExpected && !best.expectedHeard)
         best.expectedScore = rescoreKept(
             winner, "ex:" + m_expected.join(u',').toUtf8(),
             [&] {
                 return QStringLiteral("#JSGF V1.0;\ngrammar expected;\npublic <expected> = %1 ;\n")
                     .arg(m_expected.join(QStringLiteral(" | ")));
             },
-            samples, count, &expected);
-        // The phrase heard decoded alone as well: a search over many phrases pays for choosing
-        // among them, so its score does not compare with one over the expected phrases alone.
-        const QString word = best.words.first();
-        best.aloneScore = rescoreKept(
-            winner, "one:" + word.toUtf8(),
-            [&] { return QStringLiteral("#JSGF V1.0;\ngrammar one;\npublic <one> = %1 ;\n").arg(word); },
             samples, count);
-        if (m_expectedAheadBy && !expected.isEmpty() && best.expectedAhead() > *m_expectedAheadBy) {
-            best.words = expected.split(u' ', Qt::SkipEmptyParts);
-            best.score = *best.expectedScore;
-            best.expectedScore.reset();
-            best.expectedHeard = true;
-        }
-    }
     // The loop listens with the warp that suited the speaker, so the two scores compare.
     if (m_impl->loop) best.loopScore = rescore(winner, "loop", samples, count);
     return best;
@@ -447,8 +426,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
 // none when that is empty) and kept by the decoder under `name`.
 std::optional<int> SphinxDecoder::rescoreKept(std::size_t i, const QByteArray& name,
                                               const std::function<QString()>& jsgf,
-                                              const std::int16_t* samples, std::size_t count,
-                                              QString* heard) {
+                                              const std::int16_t* samples, std::size_t count) {
     if (!m_impl->runnerUps[i].contains(name)) {
         const QString grammar = jsgf();
         if (grammar.isEmpty() ||
@@ -456,12 +434,12 @@ std::optional<int> SphinxDecoder::rescoreKept(std::size_t i, const QByteArray& n
             return std::nullopt;
         m_impl->runnerUps[i].insert(name);
     }
-    return rescore(i, name, samples, count, heard);
+    return rescore(i, name, samples, count);
 }
 
 // Decodes the audio again with another search of one decoder, then gives it its search back.
 std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& search,
-                                          const std::int16_t* samples, std::size_t count, QString* heard) {
+                                          const std::int16_t* samples, std::size_t count) {
     ps_decoder_t* d = m_impl->decoders[i];
     if (ps_set_search(d, search.constData()) < 0) return std::nullopt;
     m_impl->active[i].clear();
@@ -472,7 +450,6 @@ std::optional<int> SphinxDecoder::rescore(std::size_t i, const QByteArray& searc
     const char* hyp = ps_get_hyp(d, &score);
     std::optional<int> result;
     if (hyp && *hyp) result = score;
-    if (heard && hyp) *heard = QString::fromUtf8(hyp);
     applySearch(i);
     return result;
 }

@@ -46,10 +46,6 @@ struct DecoderConfig {
     // The confidence the expected phrase itself needs when it is the one heard (unset: the same
     // as any phrase). A lower one only risks a wrong answer heard as the right one.
     std::optional<double> minConfidenceForExpected;
-    // When the expected phrases explain the audio better than the phrase the search heard by
-    // more than this per frame (Hypothesis::expectedAhead), the search lost the expected one,
-    // and it is taken as the phrase heard (unset: never).
-    std::optional<double> expectedAheadBy;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
@@ -91,8 +87,6 @@ public:
         int agreeing = 0;
         // The path score of the expected phrases (see setExpected) when another was heard.
         std::optional<int> expectedScore;
-        // The path score of the phrase heard decoded alone, when another was expected.
-        std::optional<int> aloneScore;
 
         // How much worse, per 10 ms frame, the grammar's best phrase explains the audio than the
         // free loop of sounds does: near 0 when the phrase was said, far below 0 when something
@@ -106,9 +100,6 @@ public:
         // expected: large when the expected phrase was heard, or none was expected, or it cannot
         // explain the audio at all.
         double leadOverExpected() const;
-        // How much better, per frame, the expected phrases explain the audio than the phrase
-        // heard, each decoded alone; very low when none was expected or it was the one heard.
-        double expectedAhead() const;
         // Whether a phrase was expected (see setExpected) when this one was heard, and whether
         // this one is one of those expected.
         bool answerExpected = false;
@@ -181,10 +172,10 @@ private:
     bool judgingVoice() const;
     Hypothesis best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
     std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
-                               std::size_t count, QString* heard = nullptr);
+                               std::size_t count);
     std::optional<int> rescoreKept(std::size_t decoder, const QByteArray& name,
                                    const std::function<QString()>& jsgf, const std::int16_t* samples,
-                                   std::size_t count, QString* heard = nullptr);
+                                   std::size_t count);
     void applySearch(std::size_t decoder);
     Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
     void restart();
@@ -194,7 +185,6 @@ private:
     bool m_perSpeaker = false;
     double m_childWarpFrom = 1.4;
     double m_childMargin = 1.0;
-    std::optional<double> m_expectedAheadBy;
     bool m_childVoice = false;
     double m_voiceLead = 0;
     std::vector<double> m_warpScores;  // how far each warp fell behind the phrase's best, summed

@@ -145,6 +145,7 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     std::sort(products.begin(), products.end());
     struct Tally {
         int said = 0, other = 0, again = 0;
+        int asAsked = 0;  // a wrong answer heard as the right one: a "○" it did not earn
     };
     // Each product said as the answer to the question whose answer is `expected(i)` (0: none).
     auto tally = [&](const std::function<int(std::size_t)>& expected) {
@@ -154,11 +155,13 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
             const auto said = std::find_if(numbers.begin(), numbers.end(),
                                            [&](const Said& s) { return s.number == products[i]; });
             const auto heard = context->recognizeUtterance(said->audio);
+            const int number = heard ? commandNumber(context->grammar()->phrases()[*heard]) : 0;
             if (!heard)
                 ++t.again;
+            else if (number == 100 + products[i])
+                ++t.said;
             else
-                (commandNumber(context->grammar()->phrases()[*heard]) == 100 + products[i] ? t.said
-                                                                                           : t.other)++;
+                (number == expected(i) ? t.asAsked : t.other)++;
         }
         return t;
     };
@@ -167,7 +170,8 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     const Tally wrong = tally([&](std::size_t i) { return 100 + products[(i + 1) % products.size()]; });
     const auto show = [](const Tally& t) {
         return std::to_string(t.said) + " heard, " + std::to_string(t.other) + " as another number, " +
-               std::to_string(t.again) + " heard as nothing";
+               std::to_string(t.asAsked) + " as the answer asked for, " + std::to_string(t.again) +
+               " heard as nothing";
     };
     SCOPED_TRACE("without a question: " + show(unasked) + "; as right answers: " + show(right) +
                  "; as wrong answers: " + show(wrong));
@@ -181,7 +185,7 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     // as right answers; 12 / 2 / 22 as wrong answers (nothing heard: the child says it again, or
     // the answer time runs out, "--").
     EXPECT_GE(wrong.said, unasked.said / 2);
-    EXPECT_LE(wrong.other, unasked.other);
+    EXPECT_LE(wrong.other + wrong.asAsked, unasked.other);
 }
 
 // The learner's folder is checked before it is listened with: a broken file or a model made from
