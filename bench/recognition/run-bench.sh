@@ -318,9 +318,10 @@ fi
 # Correct / false accepts / rejections of the lines of $2 at each threshold of $SWEEP
 # ("confidence", "confidence/margin", "confidence/margin/lead over the expected answer",
 # "confidence/margin/lead/confidence of the expected answer when it is heard" or the same and
-# "/T": the expected answer taken as heard when it explains the audio better than the phrase
-# heard by more than T per frame; from a run with --expected-ahead-by off). With ANSWERS=wrong
-# a fifth figure: wrong answers heard as the right one (a "○" for a wrong answer).
+# "/T": what it would give to take the expected answer as heard whenever another phrase is heard
+# and the expected one, decoded alone, scores better by more than T per frame, which the program
+# does not do; see README.md). With ANSWERS=wrong a fifth figure: wrong answers heard as the
+# right one (a "○" for a wrong answer).
 sweep() {
   echo "threshold sweep ($1): confidence/margin/lead/expected/ahead, correct, false accepts, rejections"
   [[ -f $work/expect.tsv ]] || : >"$work/expect.tsv"
@@ -333,7 +334,7 @@ sweep() {
       {
         f = $1; sub(".*/", "", f); n++
         number = $5; conf = $4; isexp = $11 == 1
-        # The search lost the expected answer: it explains the audio better than the phrase heard.
+        # The expected answer, decoded alone, scores better than the phrase heard.
         if (ahead != "" && $10 == 1 && !isexp && $9 < 999 && -$9 > ahead + 0) { number = answer[f]; conf = $4 - $9; isexp = 1 }
         # While an answer is expected the lead over it replaces the margin, as in the program;
         # the expected answer itself needs its own confidence.
