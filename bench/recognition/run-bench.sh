@@ -37,9 +37,11 @@
 #                   a question whose right answer is another number or reading (the next product,
 #                   the next fact), a child answering wrong. The program asks again when another
 #                   phrase is not clearly better than the right answer.
-#   SWEEP="-12 -10/2 -8/1"  also print correct / false accepts / rejections at each confidence
-#                   threshold (and margin after the slash), from the scores the tool reports;
-#                   with UNHEARD=1 for the unheard voices as well.
+#   SWEEP="-12 -10/2 -8/1 -10/2/3/-14"  also print correct / false accepts / rejections at each
+#                   confidence threshold (then margin, lead over the expected answer and the
+#                   confidence the expected answer needs, after slashes), from the scores the tool
+#                   reports; with UNHEARD=1 for the unheard voices as well, and why the phrases
+#                   not heard right were not (THRESHOLDS="-10/2/3/-10" when the run's differ).
 # Usage: run-bench.sh DIR [kuku-recognize options]
 set -eu
 dir=${1:?usage: run-bench.sh DIR [kuku-recognize options]}
@@ -314,27 +316,68 @@ if [[ ${UNSEEN:-0} == 1 ]]; then
 fi
 
 # Correct / false accepts / rejections of the lines of $2 at each threshold of $SWEEP
-# ("confidence", "confidence/margin" or "confidence/margin/lead over the expected answer").
+# ("confidence", "confidence/margin", "confidence/margin/lead over the expected answer",
+# "confidence/margin/lead/confidence of the expected answer when it is heard" or the same and
+# "/T": what it would give to take the expected answer as heard whenever another phrase is heard
+# and the expected one, decoded alone, scores better by more than T per frame, which the program
+# does not do; see README.md). With ANSWERS=wrong a fifth figure: wrong answers heard as the
+# right one (a "○" for a wrong answer).
 sweep() {
-  echo "threshold sweep ($1): confidence/margin, correct, false accepts, rejections"
+  echo "threshold sweep ($1): confidence/margin/lead/expected/ahead, correct, false accepts, rejections"
+  [[ -f $work/expect.tsv ]] || : >"$work/expect.tsv"
   for t in $SWEEP; do
-    awk -F'\t' -v t="$t" '
-      BEGIN { k = split(t, p, "/"); c = p[1]; m = k > 1 ? p[2] : -1e9; l = k > 2 ? p[3] : -1e9 }
+    awk -F'\t' -v t="$t" -v wrong="$([[ ${ANSWERS:-} == wrong ]] && echo 1 || echo 0)" '
+      BEGIN { k = split(t, p, "/"); c = p[1]; m = k > 1 ? p[2] : -1e9; l = k > 2 ? p[3] : -1e9; e = k > 3 ? p[4] : c
+              ahead = k > 4 ? p[5] : "" }
       FNR == NR { expect[$1] = $2; next }
+      FILENAME == ARGV[2] { answer[$1] = $2; next }
       {
         f = $1; sub(".*/", "", f); n++
-        # While an answer is expected the lead over it replaces the margin, as in the program.
-        heard = ($4 >= c + 0 && ($10 == 1 ? $9 >= l + 0 : $6 >= m + 0)) ? $5 : 0
+        number = $5; conf = $4; isexp = $11 == 1
+        # The expected answer, decoded alone, scores better than the phrase heard.
+        if (ahead != "" && $10 == 1 && !isexp && $9 < 999 && -$9 > ahead + 0) { number = answer[f]; conf = $4 - $9; isexp = 1 }
+        # While an answer is expected the lead over it replaces the margin, as in the program;
+        # the expected answer itself needs its own confidence.
+        if (isexp) heard = conf >= e + 0 ? number : 0
+        else heard = ($4 >= c + 0 && ($10 == 1 ? $9 >= l + 0 : $6 >= m + 0)) ? $5 : 0
         if (heard == expect[f]) ok++; else if (heard == 0) rej++; else fa++
+        if (isexp && heard != 0 && heard != expect[f]) asright++
       }
-      END { printf "%8s %7.1f%% %6.1f%% %6.1f%%\n", t, 100 * ok / n, 100 * fa / n, 100 * rej / n }' \
-      "$work/manifest.tsv" "$2"
+      END { printf "%18s %7.1f%% %6.1f%% %6.1f%%", t, 100 * ok / n, 100 * fa / n, 100 * rej / n
+            if (wrong) printf " %6.1f%% heard as the right answer", 100 * asright / n
+            printf "\n" }' \
+      "$work/manifest.tsv" "$work/expect.tsv" "$2"
   done
+}
+
+# Why the phrases of $2 that were not heard right were not: nothing heard at all, heard as a
+# wrong number, or the phrase said or another one below the confidence threshold, not leading
+# the expected answer or nearly tied with another phrase (the margin). The thresholds are the
+# program's unless THRESHOLDS="confidence/margin/lead/expected" gives those of the run.
+causes() {
+  echo "why phrases were not heard right ($1):"
+  awk -F'\t' -v t="${THRESHOLDS:--10/2/3/-10}" '
+    BEGIN { split(t, p, "/") }
+    FNR == NR { said[$1] = $2; next }
+    {
+      f = $1; sub(".*/", "", f); n++
+      s = said[f]; what = $5 == s ? "the phrase said" : "another phrase"
+      if ($2 == s) next
+      if ($2 != 0) why = "heard as a wrong number"
+      else if ($5 == 0) why = "no phrase at all"
+      else if ($11 == 1) why = what " (the expected answer): confidence"
+      else if ($4 < p[1] + 0) why = what ": confidence"
+      else if ($10 == 1) why = what ": lead over the expected answer"
+      else why = what ": margin"
+      c[why]++
+    }
+    END { for (k in c) printf "  %-52s %5d %5.1f%%\n", k, c[k], 100 * c[k] / n }' "$work/manifest.tsv" "$2" | sort
 }
 if [[ -n ${SWEEP:-} ]]; then
   if [[ ${UNHEARD:-0} != only ]]; then sweep "all conditions" "$work/all.out"; fi
   if [[ ${UNHEARD:-0} != 0 ]]; then sweep "unheard voices, all conditions" "$work/unheard.out"; fi
 fi
+if [[ ${UNHEARD:-0} != 0 ]]; then causes "unheard voices, all conditions" "$work/unheard.out"; fi
 awk '/^load/ { load += $2; runs++; audio += $5; time += $10; model = $NF }
      END { if (runs) printf "decode time %.4f of the audio; model loading %.0f ms on average; model %s\n", time / audio, load / runs, model }' "$work/err"
 grep -v '^load' "$work/err" | grep -v '^$' | tail -n 5 || true

@@ -57,12 +57,12 @@ public:
         int agreeing = 0;
         double lead = 1e9;  // per frame over the expected phrase; 1e9 when it was heard or none
         bool answerExpected = false;
+        bool expectedHeard = false;  // the phrase heard is the expected one
     };
     std::optional<Heard> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
     bool accepted(const Heard& h) const {
-        if (h.confidence < m_config.minConfidence) return false;
-        return h.answerExpected ? h.lead >= m_config.minLeadOverExpected : h.margin >= m_config.minMargin;
+        return phraseAccepted(m_config, h.confidence, h.margin, h.lead, h.answerExpected, h.expectedHeard);
     }
 
     void setInputMuted(bool muted) override;

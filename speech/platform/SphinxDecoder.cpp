@@ -408,7 +408,8 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
             count);
     }
     best.answerExpected = !m_expected.isEmpty();
-    if (best.answerExpected && !m_expected.contains(first))
+    best.expectedHeard = best.answerExpected && m_expected.contains(first);
+    if (best.answerExpected && !best.expectedHeard)
         best.expectedScore = rescoreKept(
             winner, "ex:" + m_expected.join(u',').toUtf8(),
             [&] {

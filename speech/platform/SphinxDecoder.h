@@ -43,9 +43,21 @@ struct DecoderConfig {
     // When the moment expects a phrase (the right answer), a different phrase must explain the
     // audio better than the expected one by this much per frame (Hypothesis::leadOverExpected).
     double minLeadOverExpected = -1e9;
+    // The confidence the expected phrase itself needs when it is the one heard (unset: the same
+    // as any phrase). A lower one only risks a wrong answer heard as the right one.
+    std::optional<double> minConfidenceForExpected;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
     std::vector<std::pair<QByteArray, QByteArray>> extraArgs;
 };
+
+// Whether a phrase heard with these measures (see SphinxDecoder::Hypothesis) carries its command.
+inline bool phraseAccepted(const DecoderConfig& config, double confidence, double margin, double lead,
+                           bool answerExpected, bool expectedHeard) {
+    const double least = expectedHeard && config.minConfidenceForExpected ? *config.minConfidenceForExpected
+                                                                          : config.minConfidence;
+    if (confidence < least) return false;
+    return answerExpected ? lead >= config.minLeadOverExpected : margin >= config.minMargin;
+}
 
 // PocketSphinx's English model on Debian.
 QString englishModelDir();
@@ -88,16 +100,17 @@ public:
         // expected: large when the expected phrase was heard, or none was expected, or it cannot
         // explain the audio at all.
         double leadOverExpected() const;
-        // Whether a phrase was expected (see setExpected) when this one was heard.
+        // Whether a phrase was expected (see setExpected) when this one was heard, and whether
+        // this one is one of those expected.
         bool answerExpected = false;
+        bool expectedHeard = false;
         // Whether the phrase is heard clearly enough to carry its command. While an answer is
         // expected, the near tie that matters is the one with that answer, measured exactly
         // (its phrases alone decoded again); the runner-up among all phrases is only as good as
         // a search over many and is not asked.
         bool accepted(const DecoderConfig& config) const {
-            if (confidence() < config.minConfidence) return false;
-            return answerExpected ? leadOverExpected() >= config.minLeadOverExpected
-                                  : margin() >= config.minMargin;
+            return phraseAccepted(config, confidence(), margin(), leadOverExpected(), answerExpected,
+                                  expectedHeard);
         }
     };
 

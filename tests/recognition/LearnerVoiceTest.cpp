@@ -145,6 +145,7 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     std::sort(products.begin(), products.end());
     struct Tally {
         int said = 0, other = 0, again = 0;
+        int asAsked = 0;  // a wrong answer heard as the right one: a "○" it did not earn
     };
     // Each product said as the answer to the question whose answer is `expected(i)` (0: none).
     auto tally = [&](const std::function<int(std::size_t)>& expected) {
@@ -154,11 +155,13 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
             const auto said = std::find_if(numbers.begin(), numbers.end(),
                                            [&](const Said& s) { return s.number == products[i]; });
             const auto heard = context->recognizeUtterance(said->audio);
+            const int number = heard ? commandNumber(context->grammar()->phrases()[*heard]) : 0;
             if (!heard)
                 ++t.again;
+            else if (number == 100 + products[i])
+                ++t.said;
             else
-                (commandNumber(context->grammar()->phrases()[*heard]) == 100 + products[i] ? t.said
-                                                                                           : t.other)++;
+                (number == expected(i) ? t.asAsked : t.other)++;
         }
         return t;
     };
@@ -167,7 +170,8 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     const Tally wrong = tally([&](std::size_t i) { return 100 + products[(i + 1) % products.size()]; });
     const auto show = [](const Tally& t) {
         return std::to_string(t.said) + " heard, " + std::to_string(t.other) + " as another number, " +
-               std::to_string(t.again) + " heard as nothing";
+               std::to_string(t.asAsked) + " as the answer asked for, " + std::to_string(t.again) +
+               " heard as nothing";
     };
     SCOPED_TRACE("without a question: " + show(unasked) + "; as right answers: " + show(right) +
                  "; as wrong answers: " + show(wrong));
@@ -176,12 +180,16 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     // another number (0 with the earlier model), while on the benchmark's unheard voices it
     // halves the wrong numbers (1.2 -> 0.5 % over six conditions): two is the most allowed.
     EXPECT_LE(right.other, 2);
-    EXPECT_GE(right.said, unasked.said);
-    // Measured: 18 heard, 6 as another number, 12 as nothing without the question; 22 / 2 / 12
-    // as right answers; 12 / 2 / 22 as wrong answers (nothing heard: the child says it again, or
-    // the answer time runs out, "--").
+    // The right answer counts from a lower confidence than any other phrase, which gives back
+    // right answers said unclearly, and never makes a wrong answer the right one.
+    EXPECT_GE(right.said, unasked.said + 5);
+    EXPECT_EQ(wrong.asAsked, 0);
+    // Measured: 17 heard, 3 as another number, 16 as nothing without the question; 24 / 2 / 10
+    // as right answers; 12 / 1 / 23 as wrong answers, none as the answer asked for (nothing
+    // heard: the child says it again, or the answer time runs out, "--"). With one threshold of
+    // -10 for every phrase: 18 / 6 / 12, 22 / 2 / 12 and 12 / 2 / 22.
     EXPECT_GE(wrong.said, unasked.said / 2);
-    EXPECT_LE(wrong.other, unasked.other);
+    EXPECT_LE(wrong.other + wrong.asAsked, unasked.other);
 }
 
 // The learner's folder is checked before it is listened with: a broken file or a model made from

@@ -8,7 +8,7 @@
 // each file is heard as the answer to a question whose right answer is the command number
 // MANIFEST gives for the file's name (as in a spoken test); a ninth column gives how much
 // better per frame the phrase heard explained the audio than that answer, a tenth 1 when an
-// answer was expected.
+// answer was expected, an eleventh 1 when the phrase heard is that answer.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -161,6 +161,11 @@ int main(int argc, char** argv) {
     cli.addOption({QStringLiteral("min-confidence"),
                    QStringLiteral("Reject phrases below this confidence (default: the program's)."),
                    QStringLiteral("x")});
+    cli.addOption(
+        {QStringLiteral("min-confidence-expected"),
+         QStringLiteral("With --expect-from: the confidence the expected answer needs when it is the "
+                        "phrase heard (default: the program's)."),
+         QStringLiteral("x")});
     cli.addOption({QStringLiteral("decoder-arg"),
                    QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
                    QStringLiteral("setting")});
@@ -239,6 +244,8 @@ int main(int argc, char** argv) {
         config.minMargin = cli.value(QStringLiteral("min-margin")).toDouble();
     if (cli.isSet(QStringLiteral("min-confidence")))
         config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
+    if (cli.isSet(QStringLiteral("min-confidence-expected")))
+        config.minConfidenceForExpected = cli.value(QStringLiteral("min-confidence-expected")).toDouble();
 
     QElapsedTimer loadTimer;
     loadTimer.start();
@@ -308,6 +315,7 @@ int main(int argc, char** argv) {
         double warp = 0;
         double lead = 1e9;
         bool expecting = false;
+        bool expectedHeard = false;
         const auto expected = expectations.find(QFileInfo(file).fileName());
         context.expectCommand(expected == expectations.end() ? 0 : expected->second);
         if (cli.isSet(QStringLiteral("stream"))) {
@@ -346,6 +354,7 @@ int main(int argc, char** argv) {
             warp = heard->warp;
             lead = heard->lead;
             expecting = heard->answerExpected;
+            expectedHeard = heard->expectedHeard;
             if (context.accepted(*heard)) index = heard->index;
         }
         decodeNs += t.nsecsElapsed();
@@ -355,7 +364,7 @@ int main(int argc, char** argv) {
         };
         const int number = numberOf(index);
         const QString text = index ? context.grammar()->phrases()[*index].text : QString();
-        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\n")
+        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\n")
                           .arg(file)
                           .arg(number)
                           .arg(text)
@@ -365,7 +374,8 @@ int main(int argc, char** argv) {
                           .arg(agreeing)
                           .arg(warp, 0, 'f', 2)
                           .arg(std::min(lead, 999.0), 0, 'f', 2)
-                          .arg(expecting ? 1 : 0));
+                          .arg(expecting ? 1 : 0)
+                          .arg(expectedHeard ? 1 : 0));
         std::fflush(stdout);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time); model %5\n")
