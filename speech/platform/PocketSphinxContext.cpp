@@ -457,9 +457,8 @@ void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t c
     useActiveRules();
     SphinxDecoder* d = listeningDecoder();
     if (!d) return;
-    // Feed in pieces of 20 ms so the end of speech is seen when it happens (the child waits for
-    // the verdict; pieces of 100 ms added 50 ms on average).
-    constexpr std::size_t kChunk = 320;
+    // Feed in pieces of 100 ms so the end of speech is seen when it happens.
+    constexpr std::size_t kChunk = 1600;
     for (std::size_t off = 0; off < count; off += kChunk) {
         if (auto h = d->feed(samples + off, std::min(kChunk, count - off))) handle(*h);
         if (d != listeningDecoder() || inputMuted()) return;
