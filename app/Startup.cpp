@@ -10,10 +10,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <chrono>
+#include <functional>
 
 namespace rentabo {
 
@@ -45,8 +47,23 @@ void mirrorMemo(TKukuForm& form) {
     });
 }
 
+// Calls `painted` each time its object is painted.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QObject* parent, std::function<void()> painted)
+        : QObject(parent), m_painted(std::move(painted)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) m_painted();
+        return false;
+    }
+
+private:
+    std::function<void()> m_painted;
+};
+
 // With RENTABO_VOICE_LOG naming a file, the moments the master's voice starts and stops being
-// heard are appended there, in seconds on the monotonic clock, for the latency benchmark.
+// heard, and the moments a mark is drawn, are appended there, in seconds on the monotonic clock,
+// for the latency benchmark.
 void traceVoice(TKukuForm& form) {
     const QString path = qEnvironmentVariable("RENTABO_VOICE_LOG");
     if (path.isEmpty()) return;
@@ -60,6 +77,14 @@ void traceVoice(TKukuForm& form) {
     };
     QObject::connect(&form.voice(), &SpVoice::StartStream, log, [note] { note("start"); });
     QObject::connect(&form.voice(), &SpVoice::EndStream, log, [note] { note("end"); });
+    // The verdict's mark as it is drawn on the board: what the child sees.
+    QLabel* mark = form.ui().StaticText13;
+    auto* watch = new PaintWatch(mark, [mark, note, last = QString()]() mutable {
+        if (mark->text() == last) return;
+        last = mark->text();
+        if (!last.isEmpty()) note("mark");
+    });
+    mark->installEventFilter(watch);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
@@ -53,6 +54,26 @@ public:
 
 private:
     std::vector<double>* m_writes;
+};
+
+// Notes when the label shows a mark it did not show before, at the paint that draws it.
+class MarkWatch final : public QObject {
+public:
+    MarkWatch(QLabel* label, std::vector<double>* shown) : m_label(label), m_shown(shown) {
+        label->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && m_label->text() != m_last) {
+            m_last = m_label->text();
+            if (!m_last.isEmpty()) m_shown->push_back(now());
+        }
+        return false;
+    }
+
+private:
+    QLabel* m_label;
+    std::vector<double>* m_shown;
+    QString m_last;
 };
 
 std::map<int, QString> phrasesOf(const QString& dir) {
@@ -132,6 +153,13 @@ int main(int argc, char** argv) {
     bool ended = false;
     prompts.modal = [&](QDialog&) { ended = true; };
     std::vector<double> judgedAt;
+    // The mark (◎ or ×) drawn on the board: the moment the child sees the verdict.
+    std::vector<double> markedAt;
+    MarkWatch watch(form.ui().StaticText13, &markedAt);
+    // When the recogniser delivered a phrase, and how long the call that found its end took
+    // (the phrase decoded by every warp meanwhile).
+    std::vector<double> heardAt, decodeSeconds;
+    QObject::connect(ears, &SpSharedRecoContext::Recognition, [&] { heardAt.push_back(now()); });
     QObject::connect(
         form.ui().msgText->document(), &QTextDocument::contentsChange, [&](int at, int, int added) {
             if (added > 0 &&
@@ -180,7 +208,10 @@ int main(int argc, char** argv) {
                 saying.erase(saying.begin(), saying.begin() + std::ptrdiff_t(n));
                 if (saying.empty()) phraseEnds.push_back(now());
             }
+            const std::size_t heardBefore = heardAt.size();
+            const double callStart = now();
             ears->acceptAudio(frame.data(), frame.size());
+            if (heardAt.size() > heardBefore) decodeSeconds.push_back(now() - callStart);
             fed += std::int64_t(frame.size());
         }
         // The child answers half a second after the master has finished, as in the sound tests.
@@ -217,17 +248,25 @@ int main(int argc, char** argv) {
     done.start(100);
     app.exec();
 
-    std::vector<double> marks, sounds;
+    std::vector<double> memoLines, marks, heard, sounds;
+    auto after = [](const std::vector<double>& times, double t, std::vector<double>& out) {
+        if (auto it = std::upper_bound(times.begin(), times.end(), t); it != times.end())
+            out.push_back(*it - t);
+    };
     for (double end : phraseEnds) {
-        if (auto it = std::upper_bound(judgedAt.begin(), judgedAt.end(), end); it != judgedAt.end())
-            marks.push_back(*it - end);
+        after(judgedAt, end, memoLines);
+        after(markedAt, end, marks);
+        after(heardAt, end, heard);
         if (auto it = std::upper_bound(effectWrites.begin(), effectWrites.end(), end);
             it != effectWrites.end())
             sounds.push_back(*it - end);
     }
     std::printf("latency without a sound server (files, null sink): %zu answers judged%s\n", judgedAt.size(),
                 ended ? ", test ended" : ", test NOT ended");
+    print("end of phrase -> phrase recognised:", heard);
+    print("  of which decoding (every warp):", decodeSeconds);
     print("end of phrase -> mark shown:", marks);
+    print("end of phrase -> memo line:", memoLines);
     print("end of phrase -> mark sound played:", sounds);
     print("end of question -> microphone open:", opens);
     if (!ended) std::printf("%s\n", qPrintable(form.ui().msgText->toPlainText().right(1500)));

@@ -4,6 +4,8 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/cmd_ln.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/jsgf.h>
 
@@ -57,6 +59,7 @@ QString defaultModelDir() {
 
 struct SphinxDecoder::Impl {
     ps_decoder_t* detector = nullptr;     // finds where speech begins and ends in a stream
+    ps_decoder_t* glance = nullptr;       // the same, calling speech over after a short quiet
     std::vector<ps_decoder_t*> decoders;  // one per warp, decoding whole phrases
     std::vector<double> warps;
     Dither dither;
@@ -68,14 +71,41 @@ struct SphinxDecoder::Impl {
     std::vector<QByteArray> active;           // the search each decoder has
     std::vector<QSet<QByteArray>> runnerUps;  // the runner-up and expected searches each decoder holds
     QStringList names;                        // every search added
+    // Each decoder's running cepstral mean before a first look (see feed()): a decoder carries it
+    // from phrase to phrase, and a first look given up must not have moved it.
+    struct Mean {
+        std::vector<mfcc_t> mean, sum;
+        int32 frames = 0;
+    };
+    std::vector<Mean> meansBeforeFirstLook;
+
+    void keepMeans() {
+        meansBeforeFirstLook.clear();
+        for (ps_decoder_t* d : decoders) {
+            const cmn_t* c = ps_get_feat(d)->cmn_struct;
+            meansBeforeFirstLook.push_back(
+                {{c->cmn_mean, c->cmn_mean + c->veclen}, {c->sum, c->sum + c->veclen}, c->nframe});
+        }
+    }
+    void restoreMeans() {
+        for (std::size_t i = 0; i < meansBeforeFirstLook.size() && i < decoders.size(); ++i) {
+            cmn_t* c = ps_get_feat(decoders[i])->cmn_struct;
+            const Mean& m = meansBeforeFirstLook[i];
+            std::copy(m.mean.begin(), m.mean.end(), c->cmn_mean);
+            std::copy(m.sum.begin(), m.sum.end(), c->sum);
+            c->nframe = m.frames;
+        }
+        meansBeforeFirstLook.clear();
+    }
     bool loop = false;
 
     ~Impl() {
         // The detector is always in an utterance; PocketSphinx frees a grammar search's list of
         // active nodes only when the utterance ends, not with the decoder.
-        if (detector) {
-            ps_end_utt(detector);
-            ps_free(detector);
+        for (ps_decoder_t* d : {detector, glance}) {
+            if (!d) continue;
+            ps_end_utt(d);
+            ps_free(d);
         }
         for (ps_decoder_t* d : decoders) ps_free(d);
     }
@@ -117,6 +147,19 @@ int speechFrames(ps_decoder_t* d) {
         frames += end - start + 1;
     }
     return std::max(frames, 1);
+}
+
+// The frames of the last hypothesis after its last word.
+int quietAfterLastWord(ps_decoder_t* d) {
+    int lastEnd = -1;
+    for (ps_seg_t* seg = ps_seg_iter(d); seg; seg = ps_seg_next(seg)) {
+        const char* word = ps_seg_word(seg);
+        if (!word || word[0] == '<' || word[0] == '[') continue;
+        int start = 0, end = 0;
+        ps_seg_frames(seg, &start, &end);
+        lastEnd = std::max(lastEnd, end);
+    }
+    return lastEnd < 0 ? 0 : std::max(0, ps_get_n_frames(d) - 1 - lastEnd);
 }
 
 }  // namespace
@@ -211,12 +254,13 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     // the frames it takes for silence, dropped weak onsets and endings under noise (the し of しち,
     // the に of じゅうに) and, with them, right answers (15 dB noise: 94.6 -> 96.2 % right before
     // rejection; pitched speech 98.2 -> 99.6 %). Only the detector of a stream uses it.
-    auto init = [&](double warp, bool detector) -> ps_decoder_t* {
+    auto init = [&](double warp, bool detector, int postSpeechFrames = 0) -> ps_decoder_t* {
         const QByteArray warpText = QByteArray::number(warp);
         cmd_ln_t* cfg = cmd_ln_init(
             nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-dict", dictPath.constData(), "-pip",
             pip.constData(), "-wip", wip.constData(), "-logfn", "/dev/null", "-warp_type", "inverse_linear",
             "-warp_params", warpText.constData(), "-remove_silence", detector ? "yes" : "no", nullptr);
+        if (cfg && postSpeechFrames > 0) cmd_ln_set_int32_r(cfg, "-vad_postspeech", postSpeechFrames);
         for (const auto& [name, value] : config.extraArgs) {
             if (detector && name == "-remove_silence") continue;
             if (cfg && !cmd_ln_init(cfg, ps_args(), FALSE, name.constData(), value.constData(), nullptr)) {
@@ -242,21 +286,37 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
         impl->runnerUps.emplace_back();
     }
     // The detector needs a search to run, the smallest there is: one word.
-    impl->detector = init(1.0, true);
-    if (!impl->detector) return nullptr;
+    // Two of them: the one that ends a phrase waits for PocketSphinx's usual quiet (0.5 s), the
+    // other calls speech over after a short one, for the first look at a phrase (see feed()).
+    impl->detector = init(1.0, true, SphinxDecoder::kPhraseEndQuietMs / 10);
+    impl->glance = impl->detector ? init(1.0, true, SphinxDecoder::kFirstLookQuietMs / 10) : nullptr;
+    if (!impl->glance) return nullptr;
     if (!words.empty()) {
         const QByteArray one =
             "#JSGF V1.0;\ngrammar one;\npublic <one> = " + words.front().name.toUtf8() + " ;\n";
-        if (setJsgf(impl->detector, "one", one.constData()) < 0 || ps_set_search(impl->detector, "one") < 0) {
-            fail(error, QStringLiteral("文法を認識エンジンに渡せません"));
-            return nullptr;
-        }
+        for (ps_decoder_t* d : {impl->detector, impl->glance})
+            if (setJsgf(d, "one", one.constData()) < 0 || ps_set_search(d, "one") < 0) {
+                fail(error, QStringLiteral("文法を認識エンジンに渡せません"));
+                return nullptr;
+            }
     }
     auto decoder = std::unique_ptr<SphinxDecoder>(new SphinxDecoder(std::move(impl)));
     decoder->m_perSpeaker = config.perSpeakerWarp && decoder->m_impl->warps.size() > 1;
     decoder->m_childWarpFrom = config.childWarpFrom;
     decoder->m_childMargin = config.childMargin;
     decoder->resetSpeaker();
+    decoder->m_config = config;
+    for (const DecoderWord& w : words) {
+        auto goesOn = [&](const QStringList& p) {
+            for (const DecoderWord& other : words)
+                for (const QStringList& q : other.pronunciations)
+                    if (q.size() > p.size() && std::equal(p.begin(), p.end(), q.begin())) return true;
+            return false;
+        };
+        if (!w.pronunciations.empty() &&
+            std::any_of(w.pronunciations.begin(), w.pronunciations.end(), goesOn))
+            decoder->m_continued.insert(w.name);
+    }
     return decoder;
 }
 
@@ -395,6 +455,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
     }
     if (best.words.isEmpty()) return best;
     best.frames = speechFrames(m_impl->decoders[winner]);
+    best.quietAfter = quietAfterLastWord(m_impl->decoders[winner]);
     const QString first = best.words.join(u' ');
     for (std::size_t i : used) {
         int32 score = 0;
@@ -485,6 +546,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* sam
 
 void SphinxDecoder::dropPhrase() {
     if (!m_uttStarted) return;
+    dropFirstLook();
     m_inSpeech = false;
     m_waitForQuiet = true;
     m_impl->history.clear();
@@ -492,7 +554,11 @@ void SphinxDecoder::dropPhrase() {
 }
 
 void SphinxDecoder::endStream() {
-    if (m_uttStarted) ps_end_utt(m_impl->detector);
+    if (m_uttStarted) {
+        ps_end_utt(m_impl->detector);
+        ps_end_utt(m_impl->glance);
+    }
+    dropFirstLook();
     m_uttStarted = false;
     m_inSpeech = false;
     m_waitForQuiet = false;
@@ -501,9 +567,34 @@ void SphinxDecoder::endStream() {
     m_uttSamples = 0;
 }
 
+// The phrase looked at goes on (or is dropped): what its decoding taught about the speaker's
+// voice is forgotten, the whole phrase will teach it.
+void SphinxDecoder::dropFirstLook() {
+    if (!m_firstLook) return;
+    m_firstLook.reset();
+    m_impl->restoreMeans();
+    m_warpScores = std::move(m_beforeFirstLook.warpScores);
+    m_warpFrames = std::move(m_beforeFirstLook.warpFrames);
+    m_phrasesHeard = m_beforeFirstLook.phrasesHeard;
+    m_childVoice = m_beforeFirstLook.childVoice;
+    m_voiceLead = m_beforeFirstLook.voiceLead;
+}
+
+// Only the right answer is taken before the full quiet: a pause inside it (にじゅう … いち,
+// しちしち … しじゅうく) leaves a first part that is either another phrase that goes on into
+// longer ones, or no phrase the moment expects, or the expected one squeezed into the pause with
+// no quiet after its last word. Anything else waits, as it always did.
+bool SphinxDecoder::decidesEarly(const Hypothesis& h) const {
+    constexpr int kQuietAfterWordFrames = kFirstLookQuietMs / 20;
+    return h.answerExpected && h.words.size() == 1 && m_expected.contains(h.words.first()) &&
+           !m_continued.contains(h.words.first()) && h.quietAfter >= kQuietAfterWordFrames &&
+           h.accepted(m_config);
+}
+
 void SphinxDecoder::restart() {
     endStream();
     ps_start_utt(m_impl->detector);
+    ps_start_utt(m_impl->glance);
     m_uttStarted = true;
 }
 
@@ -516,6 +607,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
     m_impl->dither.apply(chunk.data(), count);
     ps_decoder_t* detector = m_impl->detector;
     ps_process_raw(detector, chunk.data(), count, FALSE, FALSE);
+    ps_process_raw(m_impl->glance, chunk.data(), count, FALSE, FALSE);
     m_uttSamples += count;
     const bool speech = ps_get_in_speech(detector) != 0;
     if (m_waitForQuiet) {
@@ -542,7 +634,29 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
         }
         return std::nullopt;
     }
-    if (speech && segment.size() < kMaxUtteranceSamples) return std::nullopt;
+    if (speech && segment.size() < kMaxUtteranceSamples) {
+        // A first look once a short quiet follows speech; speech again drops it, and the next
+        // short quiet looks again.
+        if (ps_get_in_speech(m_impl->glance) != 0) {
+            dropFirstLook();
+        } else if (!m_firstLook) {
+            m_beforeFirstLook = {m_warpScores, m_warpFrames, m_phrasesHeard, m_childVoice, m_voiceLead};
+            m_impl->keepMeans();
+            if (m_beforeDecode) m_beforeDecode();
+            Hypothesis h = decodeDithered(segment.data(), segment.size());
+            if (decidesEarly(h)) {
+                m_beforeFirstLook = {};
+                m_impl->meansBeforeFirstLook.clear();
+                restart();
+                return h;
+            }
+            m_firstLook = std::move(h);
+        }
+        return std::nullopt;
+    }
+    // The full quiet: the phrase is decoded whole, as if never looked at (the quiet after it
+    // weighs in the normalisation, and a first look without it heard some phrases otherwise).
+    dropFirstLook();
     std::vector<std::int16_t> phrase = std::move(segment);
     endStream();
     if (m_beforeDecode) m_beforeDecode();

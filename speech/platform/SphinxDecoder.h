@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -78,7 +79,8 @@ public:
         QStringList words;  // empty when nothing was recognised
         int score = 0;
         double warp = 1.0;
-        int frames = 0;  // frames of speech in the phrase (silence around it not counted)
+        int frames = 0;      // frames of speech in the phrase (silence around it not counted)
+        int quietAfter = 0;  // frames after the phrase's last word (silence and noise)
         // The path score of the free loop (see setRejectionLoop) over the same audio.
         std::optional<int> loopScore;
         // The best path score of any other phrase (see setRunnerUpGrammar), and how many warped
@@ -157,6 +159,11 @@ public:
 
     // Streaming: feed audio as it arrives; returns a hypothesis each time an utterance ends
     // (speech followed by silence). The longest utterance kept is about 10 seconds.
+    // A phrase is looked at after a short quiet (kFirstLookQuietMs) and taken at once when it is
+    // the answer the moment expects, heard with confidence and whole (no other phrase goes on
+    // from it, and quiet follows its last word); any other phrase waits for the full quiet
+    // (kPhraseEndQuietMs) and is then decoded whole, and speech coming back before that
+    // continues the same phrase.
     std::optional<Hypothesis> feed(const std::int16_t* samples, std::size_t count);
     // Ends an utterance in progress (end of a file or of the stream).
     std::optional<Hypothesis> flush();
@@ -165,8 +172,19 @@ public:
     // speaker's voice once its content is known.
     const std::vector<std::int16_t>& lastPhrase() const;
 
+    static constexpr int kFirstLookQuietMs = 200;
+    static constexpr int kPhraseEndQuietMs = 500;
+
 private:
     struct Impl;
+    struct SpeakerState {
+        std::vector<double> warpScores, warpFrames;
+        int phrasesHeard = 0;
+        bool childVoice = false;
+        double voiceLead = 0;
+    };
+    bool decidesEarly(const Hypothesis& h) const;
+    void dropFirstLook();
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
     std::vector<std::size_t> decodersToUse() const;
     bool judgingVoice() const;
@@ -197,6 +215,14 @@ private:
     bool m_uttStarted = false;
     bool m_waitForQuiet = false;
     std::size_t m_uttSamples = 0;
+    DecoderConfig m_config;  // the thresholds a phrase decided early must pass
+    // Phrases whose every pronunciation another phrase goes on from (さん: さんじゅう): never
+    // decided before the full quiet.
+    QSet<QString> m_continued;
+    // The phrase as heard at the first look, kept while the quiet lasts, and what was learnt of
+    // the speaker before it (given back when the phrase goes on).
+    std::optional<Hypothesis> m_firstLook;
+    SpeakerState m_beforeFirstLook;
 };
 
 }  // namespace rentabo

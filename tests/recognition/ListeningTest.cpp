@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace rentabo;
 using namespace rentabo::testing;
@@ -302,5 +303,105 @@ TEST_F(SpokenPhrases, DISABLED_TheRoomsNoiseFloorBetweenQuestionsIsNeverHeardAsA
         }
         context->flushAudio();
         EXPECT_TRUE(rig->sink.calls.isEmpty()) << rig->sink.calls.join(u' ').toStdString();
+    }
+}
+
+namespace {
+
+// Where speech is loud in the audio: its first and one past its last loud sample.
+std::pair<std::size_t, std::size_t> loudSpan(const std::vector<std::int16_t>& s) {
+    auto loud = [](std::int16_t v) { return std::abs(int(v)) > 1000; };
+    const auto first = std::find_if(s.begin(), s.end(), loud);
+    const auto last = std::find_if(s.rbegin(), s.rend(), loud);
+    return {std::size_t(first - s.begin()), std::size_t(s.rend() - last)};
+}
+
+// A phrase said in two halves with a pause between them, as children do (しちしち … しじゅうく):
+// each half said alone, the quiet between them exactly the pause.
+std::optional<MonoAudio> saidWithPause(const QString& first, const QString& second, SampleVoice voice,
+                                       int pauseMs, const QString& name) {
+    const auto a = speak(first, voice, name + QStringLiteral("-a"));
+    const auto b = speak(second, voice, name + QStringLiteral("-b"));
+    if (!a || !b) return std::nullopt;
+    MonoAudio out{16000, {a->samples.begin(), a->samples.begin() + loudSpan(a->samples).second}};
+    out.samples.insert(out.samples.end(), std::size_t(pauseMs) * 16, 0);
+    out.samples.insert(out.samples.end(), b->samples.begin() + loudSpan(b->samples).first, b->samples.end());
+    return out;
+}
+
+}  // namespace
+
+// A pause inside a phrase, shorter than the full quiet that ends one, never splits it into two
+// judged answers, now that a phrase is looked at after a shorter quiet: the first half is another
+// phrase that goes on (にじゅう), or none the moment expects, or the expected one that cannot fit
+// before the pause. (Whether the joined halves are then heard as the whole phrase is up to the
+// decoder: today にじゅう … いち is mostly rejected, and しちしち … しじゅうく heard as しちにじゅうし.)
+TEST_F(SpokenPhrases, APauseInsideAPhraseNeverSplitsIt) {
+    struct Case {
+        SampleVoice voice;
+        VoiceTest moment;
+        int kuku_n;  // the fact asked
+        QString first, second;
+        QString firstAlone;  // what the first half alone is heard as (none for a half of no phrase)
+    };
+    const Case cases[] = {
+        {SampleVoice::Oj1, VoiceTest::Oral, 24, u"にじゅう"_qs, u"いち"_qs, u"number:120"_qs},
+        {SampleVoice::Es1, VoiceTest::Oral, 24, u"にじゅう"_qs, u"いち"_qs, u"number:120"_qs},
+        {SampleVoice::Oj1, VoiceTest::Recitation, 60, u"しちしち"_qs, u"しじゅうく"_qs, {}},
+        {SampleVoice::Es1, VoiceTest::Recitation, 60, u"しちしち"_qs, u"しじゅうく"_qs, {}},
+    };
+    int i = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(voiceName(k.voice)) + " " + k.first.toStdString() + " … " +
+                     k.second.toStdString());
+        const auto audio = saidWithPause(k.first, k.second, k.voice, 350, QStringLiteral("pause%1").arg(i++));
+        if (!audio) GTEST_SKIP() << "espeak-ng, open_jtalk or sox not available";
+        rig->state.AnsV_wait = k.moment;
+        rig->state.kuku_n = k.kuku_n;
+        rig->sink.calls.clear();
+        rejected.clear();
+        hear(*context, *audio);
+        EXPECT_LE(rig->sink.calls.size() + rejected.size(), 1) << rig->sink.calls.join(u' ').toStdString();
+        EXPECT_FALSE(rig->sink.calls.contains(k.firstAlone));
+    }
+}
+
+// The right answer is taken as soon as a short quiet follows it; anything else waits for the
+// full quiet (the audio fed in the microphone's small pieces, time counted in audio).
+TEST_F(SpokenPhrases, OnlyTheExpectedAnswerIsTakenBeforeTheFullQuiet) {
+    struct Case {
+        QString text;
+        VoiceTest moment;
+        int kuku_n;
+        QString call;
+        bool early;
+    };
+    const Case cases[] = {
+        {u"にじゅうしち"_qs, VoiceTest::Oral, 26, u"number:127"_qs, true},
+        {u"じゅうはち"_qs, VoiceTest::Oral, 23, u"number:118"_qs, true},
+        {u"さぶろくじゅうはち"_qs, VoiceTest::Recitation, 23, u"reading:224"_qs, true},
+        // A row, a command, and the answer asked when longer numbers go on from it.
+        {u"さんのだん"_qs, VoiceTest::Oral, 26, u"row:63"_qs, false},
+        {u"ストップ"_qs, VoiceTest::Oral, 26, u"command:86"_qs, false},
+        {u"にじゅう"_qs, VoiceTest::Oral, 31, u"number:120"_qs, false},
+    };
+    int i = 0;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text.toStdString());
+        const auto audio = speak(k.text, SampleVoice::Oj1, QStringLiteral("early%1").arg(i++));
+        if (!audio) GTEST_SKIP() << "open_jtalk or sox not available";
+        rig->state.AnsV_wait = k.moment;
+        rig->state.kuku_n = k.kuku_n;
+        rig->sink.calls.clear();
+        // 0.35 s after the speech's last loud sample: past the short quiet, short of the full one.
+        std::vector<std::int16_t> in = resample(*audio, 16000).samples;
+        const std::size_t upTo = loudSpan(in).second + 350 * 16;
+        in.resize(std::max(in.size(), upTo), 0);
+        for (std::size_t off = 0; off < upTo; off += 320)
+            context->acceptAudio(in.data() + off, std::min<std::size_t>(320, upTo - off));
+        EXPECT_EQ(!rig->sink.calls.isEmpty(), k.early);
+        std::vector<std::int16_t> quiet(8000, 0);
+        context->acceptAudio(quiet.data(), quiet.size());
+        EXPECT_EQ(rig->sink.calls, QStringList{k.call});
     }
 }

@@ -157,13 +157,11 @@ def spread(values):
 
 def latency(rig, phrase_ends):
     """The figures of the latency benchmark, over the whole test: end of the child's phrase ->
-    mark shown and mark sound heard; end of the master's question -> microphone open again."""
-    memo = rig.program.memo()
-    shown = [m.start() for m in re.finditer(r"<★cValue=", memo)]
+    mark drawn on the board and mark sound heard; end of the master's question -> microphone open again."""
+    drawn = [t for t, _ in rig.program.voice_events(("mark",))]
     marks, sounds = [], []
     for end in phrase_ends:
-        at = [rig.program.shown_at(p) for p in shown]
-        after = [t for t in at if t and t > end]
+        after = [t for t in drawn if t > end]
         if after:
             marks.append(after[0] - end)
         heard = [t for t in rig.child.sound_onsets if t > end]
@@ -176,9 +174,12 @@ def latency(rig, phrase_ends):
         before = [o for o in offsets if o <= t + 0.05]
         if what == "end" and before and t - before[-1] < 2:
             opens.append(t + 0.3 - before[-1])
-    figures = {"mark": marks, "sound": sounds, "microphone": opens}
+    figures = {"mark": marks, "sound": sounds, "microphone": opens,
+               # The raw moments, to see where the time goes.
+               "phrase_ends": phrase_ends, "sound_onsets": rig.child.sound_onsets, "marks_drawn": drawn,
+               "voice": rig.program.voice_events()}
     print("latency through the sound server:")
-    print("  end of phrase -> mark shown:      ", spread(marks))
+    print("  end of phrase -> mark drawn:      ", spread(marks))
     print("  end of phrase -> mark sound heard:", spread(sounds))
     print("  end of question -> microphone open:", spread(opens))
     out = os.environ.get("RENTABO_LATENCY_OUT")

@@ -168,7 +168,10 @@ class SoundServer:
         client = os.path.join(work, "client.conf")
         with open(client, "w") as f:
             f.write("autospawn = no\n")
+        # Every client (pactl, parec, the program) is told the server's runtime folder outright: a
+        # client that has to find one falls back to making a /tmp/pulse-* folder of its own.
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=work, PULSE_CLIENTCONFIG=client,
+                        PULSE_RUNTIME_PATH=os.path.join(self.runtime, "pulse"),
                         PULSE_SERVER="unix:" + os.path.join(self.runtime, "pulse", "native"))
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
         self.proc = None
@@ -421,11 +424,13 @@ class Program:
                 return t
         return None
 
-    def voice_events(self):
-        """(monotonic time, "start" or "end") of the master's utterances."""
+    def voice_events(self, kinds=("start", "end")):
+        """(monotonic time, "start" or "end") of the master's utterances; with kinds=("mark",),
+        the moments a mark was drawn on the board."""
         try:
             with open(self.voice_log) as f:
-                return [(float(t), what) for t, what in (line.split() for line in f if line.strip())]
+                return [(float(t), what) for t, what in (line.split() for line in f if line.strip())
+                        if what in kinds]
         except FileNotFoundError:
             return []
 
