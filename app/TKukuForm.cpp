@@ -1,13 +1,11 @@
 #include "app/TKukuForm.h"
 
 #include "core/Board.h"
-#include "core/KukuTables.h"
 #include "core/Timing.h"
 #include "core/WeakList.h"
 #include "core/WindowPlacement.h"
 #include "records/Learner.h"
 #include "settings/SettingsFile.h"
-#include "settings/TJoukenSetForm.h"
 #include "speech/VoiceEnrolmentForm.h"
 #include "speech/platform/SpeechFailure.h"
 #include "ui_KukuForm.h"
@@ -17,7 +15,6 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QSessionManager>
 #include <QUrl>
 
