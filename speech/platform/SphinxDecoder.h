@@ -216,7 +216,7 @@ private:
     bool m_waitForQuiet = false;
     std::size_t m_uttSamples = 0;
     DecoderConfig m_config;  // the thresholds a phrase decided early must pass
-    // Phrases whose every pronunciation another phrase goes on from (さん: さんじゅう): never
+    // Phrases with a pronunciation that another phrase goes on from (さん: さんじゅう): never
     // decided before the full quiet.
     QSet<QString> m_continued;
     // The phrase as heard at the first look, kept while the quiet lasts, and what was learnt of
