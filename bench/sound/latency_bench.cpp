@@ -178,11 +178,19 @@ int main(int argc, char** argv) {
     const auto& t = kukuTables();
     int said = -1;  // the question answered last (qCount)
     double startSaid = -10;
+    std::size_t quietAtEnd = 0;  // the samples of silence the phrase being said ends with
     auto say = [&](int command) {
         const auto it = phrases.find(command);
         if (it == phrases.end()) return;
         const auto audio = readWav(it->second, nullptr);
-        if (audio) saying = audio->samples;
+        if (!audio) return;
+        saying = audio->samples;
+        // The phrase ends at its last sound, not at the silence its recording ends with.
+        int peak = 0;
+        for (std::int16_t s : saying) peak = std::max(peak, std::abs(int(s)));
+        const auto last = std::find_if(saying.rbegin(), saying.rend(),
+                                       [&](std::int16_t s) { return std::abs(int(s)) * 50 > peak; });
+        quietAtEnd = std::size_t(last - saying.rbegin());
     };
     QTimer microphone;
     const double start = now();
@@ -205,8 +213,10 @@ int main(int argc, char** argv) {
             for (std::size_t i = 0; i < n; ++i)
                 frame[i] = std::int16_t(std::clamp(frame[i] + saying[i], -32768, 32767));
             if (n) {
+                if (saying.size() > quietAtEnd && saying.size() - n <= quietAtEnd)
+                    phraseEnds.push_back(start +
+                                         double(fed + std::int64_t(saying.size() - quietAtEnd)) / 16000);
                 saying.erase(saying.begin(), saying.begin() + std::ptrdiff_t(n));
-                if (saying.empty()) phraseEnds.push_back(now());
             }
             const std::size_t heardBefore = heardAt.size();
             const double callStart = now();

@@ -154,16 +154,22 @@ public:
         m_floor = writtenSamples();
         if (!healthy()) return;
         m_sink->reset();
-        m_sink->start(&m_buffer);
+        play(*m_sink);
     }
     QString kind() const override { return QStringLiteral("speaker"); }
 
 private:
     std::unique_ptr<QAudioSink> open(const QAudioDevice& device) {
         auto sink = std::make_unique<QAudioSink>(device, m_format);
-        sink->setBufferSize(m_rate / 10 * 2);  // about 100 ms: levels stay close to the sound
-        sink->start(&m_buffer);
+        play(*sink);
         return sink;
+    }
+    // The buffer size is asked for at every start: Qt (6.4, PulseAudio) otherwise starts again
+    // with three quarters of the last one, and after a few discards the effects played from a
+    // buffer of a few bytes, broken up and late.
+    void play(QAudioSink& sink) {
+        sink.setBufferSize(m_rate / 10 * 2);  // about 100 ms: levels stay close to the sound
+        sink.start(&m_buffer);
     }
     int m_rate;
     QAudioFormat m_format;

@@ -145,6 +145,16 @@ def oral(rig):
     if errors != "40:":
         raise Failure(f"weak points saved as {errors!r}, expected the row's facts taken off: '40:'")
     print("27 answers judged, all right; weak points saved as", errors)
+    # Every mark sounds with it, before the master speaks again: the effects' stream, started
+    # afresh for each sound, once shrank its buffer each time until the chime broke up.
+    drawn = [t for t, _ in rig.program.voice_events(("mark",))]
+    spoken = [t for t, what in rig.program.voice_events() if what == "start"]
+    unheard = [m for m in drawn
+               if not any(m - 0.05 <= o < min([t for t in spoken if t > m], default=m + 2)
+                          for o in rig.child.sound_onsets)]
+    if unheard:
+        raise Failure(f"{len(unheard)} of {len(drawn)} marks drawn without their sound "
+                      "before the master spoke again")
     latency(rig, phrase_ends)
 
 

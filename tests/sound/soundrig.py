@@ -115,6 +115,16 @@ def read_wav(path):
     raise Failure(f"{path}: no audio")
 
 
+def trailing_quiet(samples):
+    """The samples after a recording's last sound (above -34 dB of its peak): the recorded
+    phrases end in most of a second of silence, and the phrase ends where the voice does."""
+    peak = max((abs(s) for s in samples), default=0)
+    for i in range(len(samples) - 1, -1, -1):
+        if abs(samples[i]) > peak * 0.02:
+            return len(samples) - 1 - i
+    return 0
+
+
 class Phrases:
     """manifest.tsv: file <TAB> command number [<TAB> text]. Several recordings of one command are
     said in turn, so a phrase said again sounds a little different, as a child's does."""
@@ -229,7 +239,8 @@ class Child:
         self.heard_loud = 0.0  # monotonic time of the last loud monitor frame
         self.sound_onsets = []  # monotonic times a sound began on the monitor after quiet
         self.sound_offsets = []  # monotonic times of the last loud frame before quiet
-        self.phrase_ends = []  # monotonic times the last sample of a phrase entered the pipe
+        self.phrase_ends = []  # monotonic times the last sound of a phrase entered the pipe
+        self.queue_quiet = 0  # the samples of silence that end the phrase queued
         self.stop = False
         self.noise = random.Random(18)
         self.threads = [threading.Thread(target=self._write, daemon=True),
@@ -256,6 +267,7 @@ class Child:
         samples = self.phrases.samples(command)
         with self.lock:
             self.queue.extend(samples)
+            self.queue_quiet = trailing_quiet(samples)
             while self.queue and not self.stop:
                 self.lock.wait(0.1)
             return self.phrase_ends[-1] if self.phrase_ends else time.monotonic()
@@ -296,7 +308,7 @@ class Child:
                 if n:
                     del self.queue[:n]
                     if not self.queue:
-                        self.phrase_ends.append(start + (written + n) / RATE)
+                        self.phrase_ends.append(start + (written + n - self.queue_quiet) / RATE)
                         self.lock.notify_all()
                 m = min(FRAME, len(self.leak))
                 if self.leak_gain and m:
