@@ -162,6 +162,15 @@ TEST(KilledSave, TheFileIsAlwaysTheOldOrTheNewOneAndTheProgramStartsFromIt) {
     EXPECT_EQ(leftovers(exeDir), QStringList{}) << "temporary files of the killed saves are left";
 }
 
+// A child's own settings folder, and its own runtime folder: the sound library otherwise leaves a
+// /tmp/pulse-* folder behind for every new settings folder it is started with.
+void ownFolders(QProcessEnvironment& env, const QString& config, const QString& runtime) {
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+}
+
 // ---- A full disk ----
 
 // Runs the child test inside a private mount namespace where `dir` is a small tmpfs, filled up
@@ -177,7 +186,7 @@ Outcome onAFullDisk(const QString& dir, const KukuState& learner, const QString&
     if (!makeProgramFolder(dir + QStringLiteral(".prog"), learner))
         return {91, QStringLiteral("no program folder")};
     env.insert(QStringLiteral("RENTABO_FAULT_DIR"), dir);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir + QStringLiteral("/config"));
+    ownFolders(env, dir + QStringLiteral("/config"), dir + QStringLiteral(".run"));
     return runChild(filter, env,
                     {QStringLiteral("unshare"), QStringLiteral("-rm"), QStringLiteral("sh"),
                      QStringLiteral("-c"), script, QStringLiteral("sh"), dir});
@@ -328,7 +337,7 @@ TEST(DamagedFiles, TheProgramStartsSaysOnceWhatIsWrongAndKeepsTheRestWorking) {
                                                                      ? QStringLiteral("0")
                                                                      : QStringLiteral("1"));
             env.insert(QStringLiteral("RENTABO_MODEL_DIR"), dir.path() + QStringLiteral("/model"));
-            env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path() + QStringLiteral("/config"));
+            ownFolders(env, dir.path() + QStringLiteral("/config"), dir.path() + QStringLiteral("/run"));
             const Outcome r = runChild(QStringLiteral("DamagedFileChild.*"), env);
             EXPECT_TRUE(childPassed(r)) << r.output.toStdString();
         }
