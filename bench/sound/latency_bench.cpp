@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <random>
 
 using namespace rentabo;
@@ -145,7 +146,11 @@ int main(int argc, char** argv) {
     services.effects = std::make_unique<EffectSounds>(
         dir.path() + u'/', [&](int rate) { return std::make_unique<TimedSink>(rate, &effectWrites); });
     services.effects->LoadSounds(50);
+    // When the recogniser delivered a phrase (noted before the window, which judges it at once).
+    std::vector<double> heardAt;
+    QObject::connect(ears, &SpSharedRecoContext::Recognition, [&] { heardAt.push_back(now()); });
     TKukuForm form(std::move(services), dir.path() + u'/');
+    form.state().pinponFlag = 1;  // the marks sound, as in the sound tests
     rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
     form.setPrompts(&prompts);
     prompts.close = [] { return true; };
@@ -156,10 +161,6 @@ int main(int argc, char** argv) {
     // The mark (◎ or ×) drawn on the board: the moment the child sees the verdict.
     std::vector<double> markedAt;
     MarkWatch watch(form.ui().StaticText13, &markedAt);
-    // When the recogniser delivered a phrase, and how long the call that found its end took
-    // (the phrase decoded by every warp meanwhile).
-    std::vector<double> heardAt, decodeSeconds;
-    QObject::connect(ears, &SpSharedRecoContext::Recognition, [&] { heardAt.push_back(now()); });
     QObject::connect(
         form.ui().msgText->document(), &QTextDocument::contentsChange, [&](int at, int, int added) {
             if (added > 0 &&
@@ -218,10 +219,7 @@ int main(int argc, char** argv) {
                                          double(fed + std::int64_t(saying.size() - quietAtEnd)) / 16000);
                 saying.erase(saying.begin(), saying.begin() + std::ptrdiff_t(n));
             }
-            const std::size_t heardBefore = heardAt.size();
-            const double callStart = now();
             ears->acceptAudio(frame.data(), frame.size());
-            if (heardAt.size() > heardBefore) decodeSeconds.push_back(now() - callStart);
             fed += std::int64_t(frame.size());
         }
         // The child answers half a second after the master has finished, as in the sound tests.
@@ -258,23 +256,30 @@ int main(int argc, char** argv) {
     done.start(100);
     app.exec();
 
+    // Each phrase counts when it was judged before the child said the next one: a phrase not
+    // heard waits for the answer time to run out, which says nothing about latency.
     std::vector<double> memoLines, marks, heard, sounds;
-    auto after = [](const std::vector<double>& times, double t, std::vector<double>& out) {
-        if (auto it = std::upper_bound(times.begin(), times.end(), t); it != times.end())
-            out.push_back(*it - t);
-    };
-    for (double end : phraseEnds) {
-        after(judgedAt, end, memoLines);
-        after(markedAt, end, marks);
-        after(heardAt, end, heard);
-        if (auto it = std::upper_bound(effectWrites.begin(), effectWrites.end(), end);
-            it != effectWrites.end())
-            sounds.push_back(*it - end);
+    std::size_t counted = 0;
+    for (std::size_t i = 0; i < phraseEnds.size(); ++i) {
+        const double end = phraseEnds[i];
+        const double next = i + 1 < phraseEnds.size() ? phraseEnds[i + 1] : 1e300;
+        auto first = [&](const std::vector<double>& times) -> std::optional<double> {
+            const auto it = std::upper_bound(times.begin(), times.end(), end);
+            if (it == times.end() || *it >= next) return std::nullopt;
+            return *it - end;
+        };
+        const auto judged = first(judgedAt);
+        if (!judged) continue;
+        ++counted;
+        memoLines.push_back(*judged);
+        for (auto [times, out] : {std::pair{&markedAt, &marks}, {&heardAt, &heard}, {&effectWrites, &sounds}})
+            if (const auto t = first(*times)) out->push_back(*t);
     }
-    std::printf("latency without a sound server (files, null sink): %zu answers judged%s\n", judgedAt.size(),
-                ended ? ", test ended" : ", test NOT ended");
+    std::printf(
+        "latency without a sound server (files, null sink): %zu answers judged%s; %zu of %zu phrases "
+        "judged before the next was said\n",
+        judgedAt.size(), ended ? ", test ended" : ", test NOT ended", counted, phraseEnds.size());
     print("end of phrase -> phrase recognised:", heard);
-    print("  of which decoding (every warp):", decodeSeconds);
     print("end of phrase -> mark shown:", marks);
     print("end of phrase -> memo line:", memoLines);
     print("end of phrase -> mark sound played:", sounds);

@@ -395,6 +395,22 @@ std::vector<std::size_t> SphinxDecoder::decodersToUse() const {
     return use;
 }
 
+// The warps of the speaker's group that explained the voice best so far, as many as there are
+// cores: the first look decodes with them alone, in one round, while the child waits for the
+// mark. A phrase the first look does not take is decoded whole with every warp of the group.
+std::vector<std::size_t> SphinxDecoder::decodersForFirstLook() const {
+    std::vector<std::size_t> use = decodersToUse();
+    if (!m_perSpeaker || judgingVoice()) return use;
+    const std::size_t cores = std::max(2u, std::thread::hardware_concurrency());
+    if (use.size() <= cores) return use;
+    auto behind = [&](std::size_t i) { return m_warpScores[i] / std::max(m_warpFrames[i], 1.0); };
+    std::stable_sort(use.begin(), use.end(),
+                     [&](std::size_t a, std::size_t b) { return behind(a) > behind(b); });
+    use.resize(cores);
+    std::sort(use.begin(), use.end());
+    return use;
+}
+
 SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& used,
                                               const std::int16_t* samples, std::size_t count) {
     std::vector<std::optional<int>> scores(m_impl->decoders.size());
@@ -462,7 +478,9 @@ SphinxDecoder::Hypothesis SphinxDecoder::best(const std::vector<std::size_t>& us
         const char* hyp = ps_get_hyp(m_impl->decoders[i], &score);
         if (hyp && QString::fromUtf8(hyp) == first) ++best.agreeing;
     }
-    if (m_runnerUp && !m_impl->search.isEmpty()) {
+    // While an answer is awaited the near tie that counts is the one with that answer (below),
+    // and the runner-up among all phrases is not asked (Hypothesis::accepted): not decoded either.
+    if (m_runnerUp && !m_impl->search.isEmpty() && m_expected.isEmpty()) {
         const QString word = best.words.first();
         best.runnerUpScore = rescoreKept(
             winner, "ru:" + m_impl->search + ':' + word.toUtf8(), [&] { return m_runnerUp(word); }, samples,
@@ -524,9 +542,9 @@ const std::vector<std::int16_t>& SphinxDecoder::lastPhrase() const {
     return m_impl->last;
 }
 
-SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count) {
+SphinxDecoder::Hypothesis SphinxDecoder::decodeDithered(const std::int16_t* samples, std::size_t count,
+                                                        const std::vector<std::size_t>& used) {
     m_impl->last.assign(samples, samples + count);
-    const std::vector<std::size_t> used = decodersToUse();
     for (std::size_t i : used) applySearch(i);
     forEachInParallel(used, [&](std::size_t i) {
         ps_decoder_t* d = m_impl->decoders[i];
@@ -541,7 +559,7 @@ SphinxDecoder::Hypothesis SphinxDecoder::decodeUtterance(const std::int16_t* sam
     endStream();
     m_impl->buffer.assign(samples, samples + count);
     m_impl->dither.apply(m_impl->buffer.data(), count);
-    return decodeDithered(m_impl->buffer.data(), count);
+    return decodeDithered(m_impl->buffer.data(), count, decodersToUse());
 }
 
 void SphinxDecoder::dropPhrase() {
@@ -643,7 +661,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
             m_beforeFirstLook = {m_warpScores, m_warpFrames, m_phrasesHeard, m_childVoice, m_voiceLead};
             m_impl->keepMeans();
             if (m_beforeDecode) m_beforeDecode();
-            Hypothesis h = decodeDithered(segment.data(), segment.size());
+            Hypothesis h = decodeDithered(segment.data(), segment.size(), decodersForFirstLook());
             if (decidesEarly(h)) {
                 m_beforeFirstLook = {};
                 m_impl->meansBeforeFirstLook.clear();
@@ -660,7 +678,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::feed(const std::int16_t*
     std::vector<std::int16_t> phrase = std::move(segment);
     endStream();
     if (m_beforeDecode) m_beforeDecode();
-    Hypothesis h = decodeDithered(phrase.data(), phrase.size());
+    Hypothesis h = decodeDithered(phrase.data(), phrase.size(), decodersToUse());
     restart();
     return h;
 }
@@ -672,7 +690,7 @@ std::optional<SphinxDecoder::Hypothesis> SphinxDecoder::flush() {
     endStream();
     if (!hadSpeech) return std::nullopt;
     if (m_beforeDecode) m_beforeDecode();
-    return decodeDithered(phrase.data(), phrase.size());
+    return decodeDithered(phrase.data(), phrase.size(), decodersToUse());
 }
 
 }  // namespace rentabo

@@ -187,6 +187,7 @@ private:
     void dropFirstLook();
     explicit SphinxDecoder(std::unique_ptr<Impl> impl);
     std::vector<std::size_t> decodersToUse() const;
+    std::vector<std::size_t> decodersForFirstLook() const;
     bool judgingVoice() const;
     Hypothesis best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
     std::optional<int> rescore(std::size_t decoder, const QByteArray& search, const std::int16_t* samples,
@@ -195,7 +196,8 @@ private:
                                    const std::function<QString()>& jsgf, const std::int16_t* samples,
                                    std::size_t count);
     void applySearch(std::size_t decoder);
-    Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count);
+    Hypothesis decodeDithered(const std::int16_t* samples, std::size_t count,
+                              const std::vector<std::size_t>& used);
     void restart();
     void endStream();
 
