@@ -77,17 +77,23 @@ private:
     QString m_last;
 };
 
-std::map<int, QString> phrasesOf(const QString& dir) {
-    std::map<int, QString> out;
+// The recordings of each command, Open JTalk's first voice first, as the simulated child of the
+// sound tests says them: a phrase not heard is said again with the next recording.
+std::map<int, QStringList> phrasesOf(const QString& dir) {
+    std::map<int, QStringList> out;
     QFile f(QDir(dir).filePath(QStringLiteral("manifest.tsv")));
     if (!f.open(QIODevice::ReadOnly)) return out;
     while (!f.atEnd()) {
         const QStringList cols = QString::fromUtf8(f.readLine()).trimmed().split(u'\t');
-        if (cols.size() < 2) continue;
-        const int command = cols[1].toInt();
-        // Open JTalk's first voice, as the simulated child says a phrase first.
-        if (cols[0].startsWith(QStringLiteral("oj1")) || !out.count(command))
-            out[command] = QDir(dir).filePath(cols[0]);
+        if (cols.size() >= 2) out[cols[1].toInt()] << cols[0];
+    }
+    for (auto& [command, files] : out) {
+        auto rank = [](const QString& n) {
+            return std::pair{!n.startsWith(QStringLiteral("oj1")), !n.startsWith(QStringLiteral("oj"))};
+        };
+        std::stable_sort(files.begin(), files.end(),
+                         [&](const QString& a, const QString& b) { return rank(a) < rank(b); });
+        for (QString& file : files) file = QDir(dir).filePath(file);
     }
     return out;
 }
@@ -178,12 +184,15 @@ int main(int argc, char** argv) {
     bool wasSpeaking = false;
     const auto& t = kukuTables();
     int said = -1;  // the question answered last (qCount)
-    double startSaid = -10;
+    int tries = 0;  // how often it was said
+    double startSaid = -10, saidAt = 0;
+    std::size_t judgedBefore = 0;
     std::size_t quietAtEnd = 0;  // the samples of silence the phrase being said ends with
+    std::map<int, int> turn;
     auto say = [&](int command) {
         const auto it = phrases.find(command);
         if (it == phrases.end()) return;
-        const auto audio = readWav(it->second, nullptr);
+        const auto audio = readWav(it->second[turn[command]++ % it->second.size()], nullptr);
         if (!audio) return;
         saying = audio->samples;
         // The phrase ends at its last sound, not at the silence its recording ends with.
@@ -231,9 +240,15 @@ int main(int argc, char** argv) {
             startSaid = now();
             say(70);
         }
-        if (st.AnsV_wait == VoiceTest::Oral && saying.empty() && said != st.qCount && quietSince >= 0 &&
-            now() - quietSince > 0.5) {
+        // Said again, as a child does, when it was not heard within two seconds.
+        const bool unheard =
+            said == st.qCount && judgedAt.size() == judgedBefore && tries < 3 && now() - saidAt > 2;
+        if (st.AnsV_wait == VoiceTest::Oral && saying.empty() && (said != st.qCount || unheard) &&
+            quietSince >= 0 && now() - quietSince > 0.5) {
+            tries = said == st.qCount ? tries + 1 : 1;
             said = st.qCount;
+            saidAt = now();
+            judgedBefore = judgedAt.size();
             say(100 + t.kotae[st.kuku_n]);
         }
     });
