@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,14 @@ int main(int argc, char** argv) {
     // (a test that runs a child of its own passes it a folder of its own).
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qputenv("XDG_CONFIG_HOME", config.filePath(QStringLiteral("config")).toLocal8Bit());
+    // Without a runtime folder the sound library makes a /tmp/pulse-* folder for every new
+    // settings folder, and leaves it behind.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString run = config.filePath(QStringLiteral("run"));
+        QDir().mkpath(run);
+        QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", run.toLocal8Bit());
+    }
     if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR"))
         qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);
