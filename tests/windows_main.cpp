@@ -1,6 +1,6 @@
+#include "tests/support/RuntimeFolder.h"
+
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -27,12 +27,9 @@ int main(int argc, char** argv) {
         qputenv("XDG_CONFIG_HOME", config.filePath(QStringLiteral("config")).toLocal8Bit());
     // Without a runtime folder the sound library makes a /tmp/pulse-* folder for every new
     // settings folder, and leaves it behind.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString run = config.filePath(QStringLiteral("run"));
-        QDir().mkpath(run);
-        QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", run.toLocal8Bit());
-    }
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        qputenv("XDG_RUNTIME_DIR",
+                rentabo::testing::makeRuntimeFolder(config.filePath(QStringLiteral("run"))).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR"))
         qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);

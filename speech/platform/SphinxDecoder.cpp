@@ -121,11 +121,14 @@ bool fail(QString* error, const QString& why) {
     return false;
 }
 
+std::size_t cores() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Runs f on every item, on as many cores as there are: each warp has a decoder of its own, they
 // share nothing once made, and the child is waiting for the verdict on the phrase.
 void forEachInParallel(const std::vector<std::size_t>& items, const std::function<void(std::size_t)>& f) {
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t workers = std::min(cores, items.size());
+    const std::size_t workers = std::min(cores(), items.size());
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t k = next++; k < items.size(); k = next++) f(items[k]);
@@ -401,12 +404,12 @@ std::vector<std::size_t> SphinxDecoder::decodersToUse() const {
 std::vector<std::size_t> SphinxDecoder::decodersForFirstLook() const {
     std::vector<std::size_t> use = decodersToUse();
     if (!m_perSpeaker || judgingVoice()) return use;
-    const std::size_t cores = std::max(2u, std::thread::hardware_concurrency());
-    if (use.size() <= cores) return use;
+    const std::size_t warps = std::max<std::size_t>(2, cores());
+    if (use.size() <= warps) return use;
     auto behind = [&](std::size_t i) { return m_warpScores[i] / std::max(m_warpFrames[i], 1.0); };
     std::stable_sort(use.begin(), use.end(),
                      [&](std::size_t a, std::size_t b) { return behind(a) > behind(b); });
-    use.resize(cores);
+    use.resize(warps);
     std::sort(use.begin(), use.end());
     return use;
 }

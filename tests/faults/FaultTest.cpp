@@ -2,6 +2,7 @@
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
 #include "tests/faults/FaultStates.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
 
@@ -165,10 +166,8 @@ TEST(KilledSave, TheFileIsAlwaysTheOldOrTheNewOneAndTheProgramStartsFromIt) {
 // A child's own settings folder, and its own runtime folder: the sound library otherwise leaves a
 // /tmp/pulse-* folder behind for every new settings folder it is started with.
 void ownFolders(QProcessEnvironment& env, const QString& config, const QString& runtime) {
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), testing::makeRuntimeFolder(runtime));
 }
 
 // ---- A full disk ----

@@ -1,3 +1,5 @@
+#include "tests/support/RuntimeFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -34,7 +36,7 @@ Outcome run(const QString& program, const QStringList& args, const QProcessEnvir
 }
 
 // One install of the build for the whole suite: installing is the slow part.
-class InstallTest : public testing::Test {
+class InstallTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_prefix = std::make_unique<QTemporaryDir>();
@@ -53,11 +55,9 @@ protected:
     // live in folders taken from here, so the test neither meets a running copy nor touches ~.
     static QProcessEnvironment session(const QString& home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        QDir().mkpath(home + QStringLiteral("/run"));
-        QFile::setPermissions(home + QStringLiteral("/run"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/run"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                   testing::makeRuntimeFolder(home + QStringLiteral("/run")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
         env.insert(QStringLiteral("HOME"), home);
         return env;
