@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace rentabo {
 
@@ -30,6 +31,15 @@ QString HistoryKeeper::open(const QString& path) {
     HistoryStore::Opened opened = HistoryStore::open(path);
     m_store = std::move(opened.store);
     if (m_store) {
+        m_retry = std::make_unique<QTimer>();
+        m_retry->setInterval(kRetryMs);
+        QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] {
+            if (m_store->flush()) m_retry->stop();
+        });
+        m_store->onPending = [this] {
+            if (!m_retry->isActive()) m_retry->start();
+        };
+        if (opened.trouble == HistoryStore::Trouble::InUse) m_retry->start();
         m_log = std::make_unique<HistoryLog>(*m_store, m_state, [this] { return clock(); });
         m_log->onFailure = [this](const QString& text) {
             if (laterNotice)
@@ -37,6 +47,7 @@ QString HistoryKeeper::open(const QString& path) {
             else
                 m_host.message(text, QStringLiteral(u"お知らせ"));
         };
+        if (opened.trouble == HistoryStore::Trouble::InUse) m_log->inUseAlreadyTold();
     }
     return opened.notice;
 }

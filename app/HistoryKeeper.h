@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class QWidget;
 
 namespace rentabo {
@@ -28,11 +29,15 @@ public:
 
     // Where the database goes for a program in `exeDir`.
     static QString pathFor(const QString& exeDir);
-    // Opens it; the notice (a file set aside, no database at all) is for the learner, once.
+    // Opens it; the notice (a file set aside, in use, read-only, newer, no database at all) is for
+    // the learner, once. Answers kept while another program holds the file are written by a timer
+    // once it lets go.
     QString open(const QString& path);
     // Null when no history is kept.
     AnswerLog* answerLog() { return m_log.get(); }
     HistoryStore* store() { return m_store.get(); }
+    // How often what is kept is tried again.
+    static constexpr int kRetryMs = 1000;
 
     struct Review {
         TGanbariForm::Review how = TGanbariForm::Review::None;
@@ -50,6 +55,7 @@ private:
     RecordWindowsHost& m_host;
     std::unique_ptr<HistoryStore> m_store;
     std::unique_ptr<HistoryLog> m_log;
+    std::unique_ptr<QTimer> m_retry;
 };
 
 }  // namespace rentabo

@@ -341,7 +341,7 @@ void TKukuForm::sayWhereTheVoiceIsUsed() {
 
 void TKukuForm::changeLearnerName() {
     const auto confirm = [this](const QString& question) { return m_prompts->confirmNameChange(question); };
-    if (!rentabo::changeLearnerName(m_state, m_board->nameBoxText(), confirm)) return;
+    if (!rentabo::changeLearnerName(m_state, m_board->nameBoxText(), confirm, m_history->store())) return;
     m_services.reco->setLearner(m_state.studentName, learnerVoiceFolderFor(m_state.exeDir));
     m_board->showLearnerNumber(m_state.indivNum);
     saveIfChanged();

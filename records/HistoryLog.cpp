@@ -14,12 +14,31 @@ void HistoryLog::answerJudged(const JudgedAnswer& answer) {
     row.answer = answer;
     row.review = answer.review;
     if (m_store.add(row) || m_failureTold) return;
+    if (m_store.lastWrite() == HistoryStore::Write::InUse && m_inUseTold) return;
     // The test goes on: the history is an addition, never a reason to stop.
     m_failureTold = true;
-    if (onFailure)
-        onFailure(QStringLiteral(
-                      u"がんばりの記録に答えを書きこめませんでした。\n(%1)\nテストはそのまま続けられます。")
-                      .arg(m_store.lastError()));
+    if (!onFailure) return;
+    switch (m_store.lastWrite()) {
+        case HistoryStore::Write::Written:
+            break;
+        case HistoryStore::Write::InUse:
+            onFailure(QStringLiteral(
+                u"がんばりの記録のファイルを、いまほかのプログラムが使っています。\n"
+                u"答えはいったん覚えておき、ファイルが空いたら書きこみます。テストはそのまま続けられます。"));
+            break;
+        case HistoryStore::Write::Failing:
+            onFailure(QStringLiteral(u"がんばりの記録に答えを書きこめませんでした。\n(%1)\n"
+                                     u"答えは覚えておき、書きこめるようになったら書きこみます。"
+                                     u"テストはそのまま続けられます。")
+                          .arg(m_store.lastError()));
+            break;
+        case HistoryStore::Write::Refused:
+            onFailure(
+                QStringLiteral(
+                    u"がんばりの記録に答えを書きこめませんでした。\n(%1)\nテストはそのまま続けられます。")
+                    .arg(m_store.lastError()));
+            break;
+    }
 }
 
 }  // namespace rentabo

@@ -20,14 +20,17 @@ public:
 
     void answerJudged(const JudgedAnswer& answer) override;
 
-    // Called once, with a Japanese message, when an answer could not be written.
+    // Called once, with a Japanese message, when an answer could not be written now.
     std::function<void(const QString&)> onFailure;
+    // The learner was told at start that the history is in use: not told again.
+    void inUseAlreadyTold() { m_inUseTold = true; }
 
 private:
     HistoryStore& m_store;
     const KukuState& m_state;
     Clock m_clock;
     bool m_failureTold = false;
+    bool m_inUseTold = false;
 };
 
 LearnerId learnerOf(const KukuState& state);

@@ -12,6 +12,7 @@
 #include <map>
 #include <tuple>
 #include <utility>
+#include <variant>
 
 namespace rentabo {
 
@@ -90,17 +91,73 @@ QSqlDatabase dbOf(const QString& connection) {
     return QSqlDatabase::database(connection, false);
 }
 
-bool exec(QSqlQuery& q, const QString& sql, QString* error) {
+// SQLite's primary result code of a failed call, 0 when there is none.
+int codeOf(const QSqlError& e) {
+    bool ok = false;
+    const int code = e.nativeErrorCode().toInt(&ok);
+    return ok ? code & 0xff : 0;
+}
+
+constexpr int kSqliteCorrupt = 11, kSqliteNotADatabase = 26, kSqliteBusy = 5, kSqliteLocked = 6,
+              kSqliteReadOnly = 8, kSqliteIoError = 10, kSqliteFull = 13, kSqliteCantOpen = 14,
+              kSqliteProtocol = 15;
+
+bool isBusy(int code) {
+    return code == kSqliteBusy || code == kSqliteLocked;
+}
+
+// A write that failed for one of these may succeed later: the file was busy, full, read-only for a
+// while or not there. Anything else (a constraint broken) would fail again.
+bool mayPassLater(int code) {
+    return isBusy(code) || code == kSqliteReadOnly || code == kSqliteIoError || code == kSqliteFull ||
+           code == kSqliteCantOpen || code == kSqliteProtocol;
+}
+
+}  // namespace
+
+struct HistoryFailure {
+    QString text;
+    int code = 0;
+    void take(const QSqlError& e) {
+        text = e.text();
+        code = codeOf(e);
+    }
+};
+
+namespace {
+
+using Failure = HistoryFailure;
+
+bool exec(QSqlQuery& q, const QString& sql, Failure* error) {
     if (q.exec(sql)) return true;
-    if (error) *error = q.lastError().text();
+    if (error) error->take(q.lastError());
     return false;
 }
 
-bool execAll(const QString& connection, std::initializer_list<QString> statements, QString* error) {
-    QSqlQuery q(dbOf(connection));
-    for (const QString& s : statements)
-        if (!exec(q, s, error)) return false;
-    return true;
+// A text bound to a NOT NULL column: a null QString would go in as NULL.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString recCheckText(const RecCheck& rec) {
+    QStringList rows;
+    for (const auto& row : rec) {
+        QStringList cells;
+        for (int cell : row) cells << QString::number(cell);
+        rows << cells.join(u',');
+    }
+    return rows.join(u';');
+}
+
+RecCheck recCheckOf(const QString& text) {
+    RecCheck rec{};
+    const QStringList rows = text.split(u';');
+    for (std::size_t r = 0; r < rec.size() && r < static_cast<std::size_t>(rows.size()); ++r) {
+        const QStringList cells = rows[static_cast<qsizetype>(r)].split(u',');
+        for (std::size_t c = 0; c < rec[r].size() && c < static_cast<std::size_t>(cells.size()); ++c)
+            rec[r][c] = cells[static_cast<qsizetype>(c)].toInt();
+    }
+    return rec;
 }
 
 void removeConnection(const QString& name) {
@@ -161,76 +218,176 @@ HistoryStore::HistoryStore(QString path, QString connection)
     : m_path(std::move(path)), m_connection(std::move(connection)) {}
 
 HistoryStore::~HistoryStore() {
+    if (!m_pending.empty()) {
+        setBusyTimeout(kLastWaitMs);
+        flush();
+    }
     removeConnection(m_connection);
 }
+
+namespace {
+
+QString inUseNotice(const QString& path) {
+    return QStringLiteral(
+               u"がんばりの記録のファイルを、いまほかのプログラムが使っています。\n%1\n"
+               u"答えはいったん覚えておき、ファイルが空いたら書きこみます。")
+        .arg(path);
+}
+
+// A file SQLite would open read-only: it, its journal files or its folder may not be written.
+QString unwritable(const QString& path) {
+    if (!QFileInfo::exists(path)) return {};
+    for (const QString& file : {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
+        if (QFileInfo::exists(file) && !QFileInfo(file).isWritable()) return file;
+    const QString folder = QFileInfo(path).absolutePath();
+    return QFileInfo(folder).isWritable() ? QString() : folder;
+}
+
+}  // namespace
 
 HistoryStore::Opened HistoryStore::open(const QString& path) {
     Opened result;
     if (!QSqlDatabase::isDriverAvailable(QLatin1String(kDriver))) {
+        result.trouble = Trouble::Unopened;
         result.notice = QStringLiteral(
             u"がんばりの記録を残すためのSQLiteが見つかりません。\n"
             u"テストはいつもどおりできますが、答えの記録は残りません。");
         return result;
     }
+    // Something else in its place (a folder, a pipe that would block the start) is not opened.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        result.trouble = Trouble::Unopened;
+        result.notice =
+            QStringLiteral(
+                u"がんばりの記録のファイルのところに、ふつうのファイルではないものがあります。\n%1\n"
+                u"そのままにしておきます。テストはいつもどおりできますが、答えの記録は残りません。")
+                .arg(path);
+        return result;
+    }
+    // A file that may not be written is not opened at all: SQLite would open it read-only and
+    // leave its journal files behind with the file's mode, and every answer would be refused.
+    if (const QString file = unwritable(path); !file.isEmpty()) {
+        result.trouble = Trouble::ReadOnly;
+        result.notice = QStringLiteral(
+                            u"がんばりの記録のファイルに書きこめません(読み取り専用になっています)。\n%1\n"
+                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
+                            u"答えの記録は残りません。")
+                            .arg(file);
+        return result;
+    }
     static int serial = 0;
-    auto attempt = [&](QString* error) -> std::unique_ptr<HistoryStore> {
+    Prepared state = Prepared::Failed;
+    auto attempt = [&](Failure* error) -> std::unique_ptr<HistoryStore> {
         const QString name = QStringLiteral("rentabo-history-%1").arg(++serial);
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(kDriver), name);
             db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStartWaitMs));
             if (!db.open()) {
-                *error = db.lastError().text();
+                error->take(db.lastError());
+                state = Prepared::Failed;
                 db = QSqlDatabase();
                 removeConnection(name);
                 return nullptr;
             }
         }
         std::unique_ptr<HistoryStore> store(new HistoryStore(path, name));
-        if (!store->prepare(error)) return nullptr;
+        state = store->prepare(error);
+        if (state == Prepared::Ready) store->m_ready = true;
+        if (state == Prepared::InUse) store->setBusyTimeout(kWriteWaitMs);
+        // Busy is not broken: the store waits for the other program, keeping what it is given.
+        if (state != Prepared::Ready && state != Prepared::InUse) return nullptr;
         return store;
     };
-    QString why;
+    Failure why;
     result.store = attempt(&why);
+    if (state == Prepared::InUse) {
+        result.trouble = Trouble::InUse;
+        result.notice = inUseNotice(path);
+    }
     if (result.store) return result;
+    if (state == Prepared::Newer) {
+        result.trouble = Trouble::Newer;
+        result.notice = QStringLiteral(
+                            u"がんばりの記録のファイルは、この版より新しいRentaboで作られたものです。\n%1\n"
+                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
+                            u"この版では答えの記録は残りません。")
+                            .arg(path);
+        return result;
+    }
+    if (state == Prepared::ReadOnly) {
+        result.trouble = Trouble::ReadOnly;
+        result.notice = QStringLiteral(
+                            u"がんばりの記録のファイルに書きこめません。\n%1\n(%2)\n"
+                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
+                            u"答えの記録は残りません。")
+                            .arg(path, why.text);
+        return result;
+    }
 
-    result.setAsidePath = QFileInfo::exists(path) ? setAside(path) : QString();
-    QString again;
-    if (!result.setAsidePath.isEmpty()) result.store = attempt(&again);
+    // Only a file that is not a database, or a damaged one, is set aside.
+    Failure again;
+    if (state == Prepared::Broken && QFileInfo::exists(path)) {
+        result.setAsidePath = setAside(path);
+        if (!result.setAsidePath.isEmpty()) result.store = attempt(&again);
+    }
     if (result.store) {
+        result.trouble = Trouble::SetAside;
         result.notice = QStringLiteral(
                             u"がんばりの記録のファイルが読めなかったので、\n%1\nという名前で残し、"
                             u"新しい記録を始めます。")
                             .arg(QFileInfo(result.setAsidePath).fileName());
     } else {
+        result.trouble = Trouble::Unopened;
         result.notice = QStringLiteral(
                             u"がんばりの記録のファイルを開けませんでした。\n%1\n(%2)\n"
                             u"テストはいつもどおりできますが、答えの記録は残りません。")
-                            .arg(path, again.isEmpty() ? why : again);
+                            .arg(path, again.text.isEmpty() ? why.text : again.text);
     }
     return result;
 }
 
-bool HistoryStore::prepare(QString* error) {
+HistoryStore::Prepared HistoryStore::prepare(HistoryFailure* error) {
     QSqlQuery q(dbOf(m_connection));
-    // A file that is not a database fails here; a damaged one does not answer "ok".
-    if (!exec(q, QStringLiteral("PRAGMA quick_check"), error)) return false;
-    if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
-        *error = QStringLiteral("quick_check: ") + (q.isValid() ? q.value(0).toString() : QString());
-        return false;
+    auto failed = [&] {
+        const int code = error->code;
+        if (isBusy(code)) return Prepared::InUse;
+        if (code == kSqliteCorrupt || code == kSqliteNotADatabase) return Prepared::Broken;
+        if (code == kSqliteReadOnly) return Prepared::ReadOnly;
+        return Prepared::Failed;
+    };
+    if (!m_checked) {
+        // A file that is not a database fails here; a damaged one does not answer "ok".
+        if (!exec(q, QStringLiteral("PRAGMA quick_check"), error)) return failed();
+        if (!q.next() || q.value(0).toString() != QLatin1String("ok")) {
+            error->text = QStringLiteral("quick_check: ") + (q.isValid() ? q.value(0).toString() : QString());
+            return Prepared::Broken;
+        }
+        q.finish();
+        m_checked = true;
     }
+    if (!exec(q, QStringLiteral("PRAGMA user_version"), error)) return failed();
+    const int version = q.next() ? q.value(0).toInt() : -1;
     q.finish();
-    if (!exec(q, QStringLiteral("PRAGMA journal_mode=WAL"), error)) return false;
+    if (version < 0) {
+        error->text = QStringLiteral("user_version");
+        return Prepared::Failed;
+    }
+    // A newer program's file is left exactly as it is: not even its journal mode is changed.
+    if (version > kSchemaVersion) {
+        error->text = QStringLiteral("user_version %1").arg(version);
+        return Prepared::Newer;
+    }
+    if (!exec(q, QStringLiteral("PRAGMA journal_mode=WAL"), error)) return failed();
     q.finish();
     // In WAL a commit reaches the file when it returns; only a power cut may lose the last ones.
-    if (!exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), error)) return false;
-    const int version = schemaVersion();
-    if (version < 0) {
-        *error = QStringLiteral("user_version");
-        return false;
-    }
-    if (version < kSchemaVersion && !migrate(version, error)) return false;
+    if (!exec(q, QStringLiteral("PRAGMA synchronous=NORMAL"), error)) return failed();
+    if (version < kSchemaVersion && !migrate(version, error)) return failed();
     // The file must take writes, or every answer would be lost without a word.
-    return execAll(m_connection, {QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("ROLLBACK")}, error);
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), error)) return failed();
+    exec(q, QStringLiteral("ROLLBACK"), nullptr);
+    setBusyTimeout(kWriteWaitMs);
+    return Prepared::Ready;
 }
 
 int HistoryStore::schemaVersion() const {
@@ -239,15 +396,23 @@ int HistoryStore::schemaVersion() const {
     return q.value(0).toInt();
 }
 
-bool HistoryStore::migrate(int from, QString* error) {
+int HistoryStore::busyTimeoutMs() const {
+    QSqlQuery q(dbOf(m_connection));
+    if (!q.exec(QStringLiteral("PRAGMA busy_timeout")) || !q.next()) return -1;
+    return q.value(0).toInt();
+}
+
+void HistoryStore::setBusyTimeout(int ms) {
+    QSqlQuery q(dbOf(m_connection));
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+}
+
+bool HistoryStore::migrate(int from, Failure* error) {
     QSqlDatabase db = dbOf(m_connection);
-    if (!db.transaction()) {
-        *error = db.lastError().text();
-        return false;
-    }
     QSqlQuery q(db);
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), error)) return false;
     auto fail = [&] {
-        db.rollback();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return false;
     };
     if (from < 1) {
@@ -288,10 +453,22 @@ bool HistoryStore::migrate(int from, QString* error) {
             q.addBindValue(nullableDay(card.movedUp));
             q.addBindValue(nullableDay(card.missed));
             if (!q.exec()) {
-                *error = q.lastError().text();
+                error->take(q.lastError());
                 return fail();
             }
         }
+    }
+    if (from < 3) {
+        // Each learner's qualification table (7 answer ways of 14 cells, the ways apart with ";",
+        // the cells with ",") and weak list ("n:" per fact), kept while another learner uses the
+        // program.
+        if (!exec(q,
+                  QStringLiteral("CREATE TABLE learners (learner_name TEXT NOT NULL,"
+                                 " learner_number INTEGER NOT NULL, qualification TEXT NOT NULL,"
+                                 " weak_points TEXT NOT NULL, saved_at TEXT NOT NULL,"
+                                 " PRIMARY KEY (learner_name, learner_number))"),
+                  error))
+            return fail();
     }
     if (!exec(q, QStringLiteral("DROP VIEW IF EXISTS answer_list"), error) ||
         !exec(q,
@@ -300,36 +477,109 @@ bool HistoryStore::migrate(int from, QString* error) {
               error) ||
         !exec(q, QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), error))
         return fail();
-    if (!db.commit()) {
-        *error = db.lastError().text();
-        return fail();
-    }
+    if (!exec(q, QStringLiteral("COMMIT"), error)) return fail();
     return true;
 }
 
 bool HistoryStore::add(const HistoryRow& row) {
-    QSqlDatabase db = dbOf(m_connection);
-    const JudgedAnswer& a = row.answer;
-    if (a.kuku_n < 0 || a.kuku_n > 80) return false;
-    if (!db.transaction()) {
-        m_lastError = db.lastError().text();
+    if (row.answer.kuku_n < 0 || row.answer.kuku_n > 80) {
+        m_lastWrite = Write::Refused;
+        m_lastError = QStringLiteral("fact %1").arg(row.answer.kuku_n);
         return false;
     }
-    QSqlQuery q(db);
-    auto fail = [&] {
-        m_lastError = q.lastError().text();
-        db.rollback();
+    return keep(row);
+}
+
+bool HistoryStore::keepRecords(const LearnerRecords& records) {
+    return keep(records);
+}
+
+bool HistoryStore::keep(Pending item) {
+    if (m_pending.size() >= kMaxPending) {
+        m_lastWrite = Write::Failing;
+        m_lastError = QStringLiteral("%1 answers wait already").arg(m_pending.size());
+        return false;
+    }
+    m_pending.push_back(std::move(item));
+    if (flush()) return m_lastWrite == Write::Written;
+    if (onPending) onPending();
+    return false;
+}
+
+bool HistoryStore::flush() {
+    if (m_pending.empty() && m_ready) return true;
+    auto stuck = [this](const Failure& why) {
+        m_lastWrite = isBusy(why.code) ? Write::InUse : Write::Failing;
+        m_lastError = why.text;
         return false;
     };
+    Failure f;
+    if (!m_ready) {
+        const Prepared p = prepare(&f);
+        if (p != Prepared::Ready) {
+            m_lastWrite = p == Prepared::InUse ? Write::InUse : Write::Failing;
+            m_lastError = f.text;
+            return false;
+        }
+        m_ready = true;
+    }
+    if (m_pending.empty()) return true;
+    QSqlQuery q(dbOf(m_connection));
+    if (!exec(q, QStringLiteral("BEGIN IMMEDIATE"), &f)) return stuck(f);
+    bool refused = false;
+    for (const Pending& item : m_pending) {
+        exec(q, QStringLiteral("SAVEPOINT item"), nullptr);
+        const int code = write(item);
+        if (code == 0) {
+            exec(q, QStringLiteral("RELEASE item"), nullptr);
+            continue;
+        }
+        if (mayPassLater(code)) {
+            f = {m_lastError, code};
+            exec(q, QStringLiteral("ROLLBACK"), nullptr);
+            return stuck(f);
+        }
+        // It would never pass: dropped, so that the ones after it are not held up for ever.
+        refused = true;
+        exec(q, QStringLiteral("ROLLBACK TO item"), nullptr);
+        exec(q, QStringLiteral("RELEASE item"), nullptr);
+    }
+    if (!exec(q, QStringLiteral("COMMIT"), &f)) {
+        exec(q, QStringLiteral("ROLLBACK"), nullptr);
+        return stuck(f);
+    }
+    m_pending.clear();
+    m_lastWrite = refused ? Write::Refused : Write::Written;
+    return true;
+}
+
+int HistoryStore::write(const Pending& item) {
+    QSqlQuery q(dbOf(m_connection));
+    auto fail = [&] {
+        m_lastError = q.lastError().text();
+        const int code = codeOf(q.lastError());
+        return code != 0 ? code : 1;
+    };
+    if (const auto* records = std::get_if<LearnerRecords>(&item)) {
+        q.prepare(QStringLiteral("INSERT OR REPLACE INTO learners VALUES (?, ?, ?, ?, ?)"));
+        q.addBindValue(notNull(records->learner.name));
+        q.addBindValue(records->learner.number);
+        q.addBindValue(recCheckText(records->recCheck));
+        q.addBindValue(notNull(records->errorsStr));
+        q.addBindValue(QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat)));
+        return q.exec() ? 0 : fail();
+    }
+    const HistoryRow& row = std::get<HistoryRow>(item);
+    const JudgedAnswer& a = row.answer;
     q.prepare(
         QStringLiteral("INSERT INTO answers (answered_at, learner_name, learner_number, mode, fact, "
                        "multiplicand, multiplier,"
                        " answer, outcome, answer_ms, channel, confidence, review) VALUES (?, ?, ?, ?, ?, ?, "
                        "?, ?, ?, ?, ?, ?, ?)"));
     q.addBindValue(row.when.toString(QLatin1String(kTimeFormat)));
-    q.addBindValue(row.learner.name);
+    q.addBindValue(notNull(row.learner.name));
     q.addBindValue(row.learner.number);
-    q.addBindValue(row.mode);
+    q.addBindValue(notNull(row.mode));
     q.addBindValue(a.kuku_n);
     q.addBindValue(a.kuku_n / 9 + 1);
     q.addBindValue(a.kuku_n % 9 + 1);
@@ -343,20 +593,29 @@ bool HistoryStore::add(const HistoryRow& row) {
 
     const LeitnerCard next = applyAnswer(card(row.learner, a.kuku_n), row.when.date(), a.outcome, a.answerMs);
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO review_cards VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(row.learner.name);
+    q.addBindValue(notNull(row.learner.name));
     q.addBindValue(row.learner.number);
     q.addBindValue(a.kuku_n);
     q.addBindValue(next.box);
     q.addBindValue(nullableDay(next.due));
     q.addBindValue(nullableDay(next.movedUp));
     q.addBindValue(nullableDay(next.missed));
-    if (!q.exec()) return fail();
-    if (!db.commit()) {
-        m_lastError = db.lastError().text();
-        db.rollback();
-        return false;
-    }
-    return true;
+    return q.exec() ? 0 : fail();
+}
+
+std::optional<LearnerRecords> HistoryStore::records(const LearnerId& learner) const {
+    for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it)
+        if (const auto* r = std::get_if<LearnerRecords>(&*it);
+            r && r->learner.name == learner.name && r->learner.number == learner.number)
+            return *r;
+    QSqlQuery q(dbOf(m_connection));
+    q.prepare(
+        QStringLiteral("SELECT qualification, weak_points FROM learners"
+                       " WHERE learner_name = ? AND learner_number = ?"));
+    q.addBindValue(notNull(learner.name));
+    q.addBindValue(learner.number);
+    if (!q.exec() || !q.next()) return std::nullopt;
+    return LearnerRecords{learner, recCheckOf(q.value(0).toString()), q.value(1).toString()};
 }
 
 LeitnerCard HistoryStore::card(const LearnerId& learner, int kuku_n) const {

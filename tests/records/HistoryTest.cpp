@@ -261,7 +261,7 @@ TEST(HistoryStore, AVersion1FileIsMigratedWithItsAnswersAndTheirReviewCards) {
     auto opened = HistoryStore::open(path);
     ASSERT_TRUE(opened.store);
     EXPECT_TRUE(opened.notice.isEmpty());
-    EXPECT_EQ(opened.store->schemaVersion(), 2);
+    EXPECT_EQ(opened.store->schemaVersion(), HistoryStore::kSchemaVersion);
     const LearnerId taro{QStringLiteral(u"たろう"), 1234};
     EXPECT_EQ(opened.store->answerCount(taro), 2);
     EXPECT_EQ(opened.store->card(taro, 20).box, 2);
@@ -275,6 +275,38 @@ TEST(HistoryStore, AVersion1FileIsMigratedWithItsAnswersAndTheirReviewCards) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString() + q.value(1).toString() + q.value(2).toString(),
               QStringLiteral(u"3×4まちがい声"));
+}
+
+TEST(HistoryStore, AVersion2FileGainsTheLearnersRecordsAndKeepsItsAnswersAndCards) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(kHistoryFileName));
+    const LearnerId taro{QStringLiteral(u"たろう"), 1234};
+    {
+        // The second layout: this version's without the learners' records.
+        auto made = HistoryStore::open(path);
+        ASSERT_TRUE(made.store->add(answerRow(kMonday, taro, 21, AnswerOutcome::Wrong, 1500)));
+        QSqlQuery q(QSqlDatabase::database(made.store->connectionName()));
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE learners")));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA user_version = 2")));
+    }
+    auto opened = HistoryStore::open(path);
+    ASSERT_TRUE(opened.store);
+    EXPECT_TRUE(opened.notice.isEmpty()) << opened.notice.toStdString();
+    EXPECT_EQ(opened.store->schemaVersion(), HistoryStore::kSchemaVersion);
+    EXPECT_EQ(opened.store->answerCount(taro), 1);
+    EXPECT_EQ(opened.store->card(taro, 21).box, 1);
+    EXPECT_FALSE(opened.store->records(taro));
+    LearnerRecords kept{taro, {}, QStringLiteral("21:40:")};
+    kept.recCheck[6][13] = 1;
+    kept.recCheck[0][0] = -3;  // a cell as the default text decodes it
+    ASSERT_TRUE(opened.store->keepRecords(kept));
+    opened.store.reset();
+    auto again = HistoryStore::open(path);
+    const auto back = again.store->records(taro);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->recCheck, kept.recCheck);
+    EXPECT_EQ(back->errorsStr, kept.errorsStr);
+    EXPECT_FALSE(again.store->records({taro.name, 99})) << "another number is another learner";
 }
 
 TEST(HistoryStore, AProgramKilledInTheMiddleOfATestLosesAtMostTheAnswerBeingWritten) {
