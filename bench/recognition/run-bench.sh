@@ -85,7 +85,6 @@ make_talker() {
     mkdir -p "$dir/conditions"
     sox -V1 "${parts[@]}" "$talker.new.wav" && mv "$talker.new.wav" "$talker"
   fi
-  talker_rms=$(sox -V1 "$talker" -n stat 2>&1 | awk '/RMS +amplitude/ { print $3 }')
 }
 
 # A transformed copy of every phrase of the manifest, made once.
@@ -115,17 +114,16 @@ make_condition() {
         # A reverberant room: half a second of tail, the level kept.
         sox -V1 "$dir/$f" "$out/$f" pad 0 0.5 reverb 70 50 100 gain -n -3 ;;
       babble12)
-        # A second voice 12 dB below the speech: a slice of another talker (voices never used in
-        # any adaptation) at an offset of its own for each phrase.
+        # A second voice 12 dB below the speech (its peaks 12 dB below the phrase's, both
+        # synthesised to -3 dBFS): a slice of another talker, never used in any adaptation, at an
+        # offset of its own for each phrase.
         make_talker
-        rms=$(sox -V1 "$dir/$f" -n silence 1 0.02 2% reverse silence 1 0.02 2% reverse stat 2>&1 |
-          awk '/RMS +amplitude/ { print $3 }')
         local len off
         len=$(soxi -D "$dir/$f")
         i=$((i + 1))
         off=$(awk -v n="$i" -v l="$len" -v t="$(soxi -D "$talker")" 'BEGIN { srand(n); printf "%.2f", rand() * (t - l - 1) }')
         sox -V1 "$talker" "$work/t.wav" trim "$off" "$len"
-        vol=$(awk -v r="$rms" -v t="$talker_rms" 'BEGIN { printf "%.6f", r / t / 10 ^ (12 / 20) }')
+        vol=$(awk 'BEGIN { printf "%.6f", 10 ^ (-12 / 20) }')
         sox -V1 -m -v 1 "$dir/$f" -v "$vol" "$work/t.wav" "$out/$f" ;;
       laptop)
         # A laptop's microphone: 300-3400 Hz, overdriven, with mains hum (50 Hz and harmonics).
