@@ -212,6 +212,7 @@ report() {
       }
     }
     END {
+      if (!total) exit
       for (v in n) printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, v, n[v], 100 * ok[v] / n[v], 100 * fa[v] / n[v], 100 * rej[v] / n[v]
       printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, "all", total, 100 * oks / total, 100 * fas / total, 100 * rejs / total
       if (misses == 1 && m != "") printf "misses:\n%s", m
