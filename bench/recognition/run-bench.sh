@@ -13,7 +13,9 @@
 #                   also decode the phrases transformed by sox (made once into DIR/conditions):
 #                   white noise at 15 dB SNR over the speech, pitch raised 500 cents (a child's
 #                   voice), tempo 0.8 and 1.25, 1.5 s of noise floor before and after; prints a
-#                   table condition x voice.
+#                   table condition x voice. The room: reverb (a reverberant room), babble12 (a
+#                   second voice 12 dB below the speech), laptop (300-3400 Hz, overdriven, mains
+#                   hum), quiet20 (the speech 20 dB quieter over the same noise floor).
 #   SUBSET=N        only every Nth phrase (all voices), for quick exploration.
 #   RAW=DIR         keep the tool's raw output per condition in DIR (for offline analysis).
 #   SESSIONS=1      one tool run per voice and moment, as a child's session is one speaker (the
@@ -32,6 +34,12 @@
 #   ADAPT=1         with UNHEARD: also adapt to each voice as the program adapts to its learner
 #                   (kuku-recognize --adapt-from with every sixth of the voice's phrases, 30 of
 #                   them) and decode its other phrases with the model adapted to it.
+#   ENROL="0 6 12 20 30 numbers12"
+#                   with UNHEARD: the enrolment curve. For each entry, learn each voice from N of
+#                   its phrases (N of every sixth phrase, evenly spread; numbersN: the numbers 1-9,
+#                   いちのだん, テストはじめ, テストおわり first) and decode the voice's phrases
+#                   that no entry learns from (the same for every N; 0: not learnt), with the
+#                   rules of each moment. SUBSET thins the phrases decoded, never the enrolment.
 #   ANSWERS=right   with MOMENTS: hear each number and reading as the answer to a question whose
 #                   right answer it is (a child answering right); ANSWERS=wrong: as the answer to
 #                   a question whose right answer is another number or reading (the next product,
@@ -54,12 +62,37 @@ work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 subset=${SUBSET:-1}
 awk -F'\t' -v n="$subset" 'int((NR - 1) / 4) % n == 0' "$dir/manifest.tsv" >"$work/manifest.tsv"
 
+# The second voice of the room (babble12): sentences of chat and of a television programme in
+# espeak-ng's variants Andy and Annie and Open JTalk's voice pitched down, none of them ever used
+# in an adaptation, one after another into DIR/conditions/talker.wav (made once).
+talker=$dir/conditions/talker.wav
+make_talker() {
+  if [[ ! -f $talker ]]; then
+    local dic=/var/lib/mecab/dic/open-jtalk/naist-jdic k=0 parts=()
+    local nit=/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice
+    for text in きょうのてんきはくもりのちはれでしょう こうそくどうろはじゅうたいしています \
+      あしたのあさはさむくなります やきゅうのしあいはさんたいにでした おかしをかってきたよ \
+      えきまえのおみせがあたらしくなりました ねこがにわであそんでいる もうすぐごはんですよ; do
+      k=$((k + 1))
+      case $((k % 3)) in
+        0) espeak-ng -v ja+Andy -s 160 -w "$work/raw.wav" "$text" ;;
+        1) espeak-ng -v ja+Annie -s 150 -w "$work/raw.wav" "$text" ;;
+        2) echo "$text" | open_jtalk -x "$dic" -m "$nit" -r 1.1 -fm -4 -ow "$work/raw.wav" ;;
+      esac
+      sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/talk$k.wav" gain -n -3 rate 16000 pad 0 0.2
+      parts+=("$work/talk$k.wav")
+    done
+    mkdir -p "$dir/conditions"
+    sox -V1 "${parts[@]}" "$talker.new.wav" && mv "$talker.new.wav" "$talker"
+  fi
+}
+
 # A transformed copy of every phrase of the manifest, made once.
 make_condition() {
   local cond=$1 out=$dir/conditions/$1
   [[ -f $out/manifest.tsv ]] && return 0
   mkdir -p "$out"
-  local f rms vol
+  local f rms vol i=1
   while IFS=$'\t' read -r f _; do
     case $cond in
       noise15)
@@ -77,6 +110,32 @@ make_condition() {
         sox -V1 "$dir/$f" "$work/p.wav" pad 1.5 1.5
         sox -V1 -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/p.wav")" whitenoise vol 0.003
         sox -V1 -m "$work/p.wav" "$work/n.wav" "$out/$f" ;;
+      reverb)
+        # A reverberant room: half a second of tail, the level kept.
+        sox -V1 "$dir/$f" "$out/$f" pad 0 0.5 reverb 70 50 100 gain -n -3 ;;
+      babble12)
+        # A second voice 12 dB below the speech (its peaks 12 dB below the phrase's, both
+        # synthesised to -3 dBFS): a slice of another talker, never used in any adaptation, at an
+        # offset of its own for each phrase.
+        make_talker
+        local len off
+        len=$(soxi -D "$dir/$f")
+        i=$((i + 1))
+        off=$(awk -v n="$i" -v l="$len" -v t="$(soxi -D "$talker")" 'BEGIN { srand(n); printf "%.2f", rand() * (t - l - 1) }')
+        sox -V1 "$talker" "$work/t.wav" trim "$off" "$len"
+        vol=$(awk 'BEGIN { printf "%.6f", 10 ^ (-12 / 20) }')
+        sox -V1 -m -v 1 "$dir/$f" -v "$vol" "$work/t.wav" "$out/$f" ;;
+      laptop)
+        # A laptop's microphone: 300-3400 Hz, overdriven, with mains hum (50 Hz and harmonics).
+        sox -V1 "$dir/$f" "$work/l.wav" sinc 300-3400 gain 12 overdrive 20 0 gain -n -3
+        sox -V1 -n -r 16000 -c 1 -b 16 "$work/h.wav" synth "$(soxi -D "$work/l.wav")" sine 50 sine 150 sine 250 \
+          remix 1-3 vol 0.01
+        sox -V1 -m -v 1 "$work/l.wav" -v 1 "$work/h.wav" "$out/$f" ;;
+      quiet20)
+        # A child 20 dB quieter (farther from the microphone) over the same noise floor.
+        sox -V1 "$dir/$f" "$work/q.wav" gain -20
+        sox -V1 -n -r 16000 -c 1 -b 16 "$work/n.wav" synth "$(soxi -D "$work/q.wav")" whitenoise vol 0.003
+        sox -V1 -m -v 1 "$work/q.wav" -v 1 "$work/n.wav" "$out/$f" ;;
       *) echo "unknown condition $cond" >&2; return 1 ;;
     esac
   done <"$dir/manifest.tsv"
@@ -153,6 +212,7 @@ report() {
       }
     }
     END {
+      if (!total) exit
       for (v in n) printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, v, n[v], 100 * ok[v] / n[v], 100 * fa[v] / n[v], 100 * rej[v] / n[v]
       printf "%-9s %-6s %6d %7.1f%% %6.1f%% %6.1f%%\n", cond, "all", total, 100 * oks / total, 100 * fas / total, 100 * rejs / total
       if (misses == 1 && m != "") printf "misses:\n%s", m
@@ -165,8 +225,15 @@ unheard_model() {
   local engine=$1 model=$dir/models/without-$1 keep=es
   [[ $engine == es ]] && keep=oj
   if [[ ! -f $model/sendump ]]; then
-    echo "making the model adapted without $engine (about three minutes)" >&2
-    ENGINES=$keep "$here/../../tools/adapt-model/adapt-model.sh" "$tool" "$model" >&2
+    # Another run may be making it: one at a time, and made once.
+    mkdir -p "$dir/models"
+    (
+      flock 9
+      if [[ ! -f $model/sendump ]]; then
+        echo "making the model adapted without $engine (about three minutes)" >&2
+        ENGINES=$keep "$here/../../tools/adapt-model/adapt-model.sh" "$tool" "$model" >&2
+      fi
+    ) 9>"$dir/models.lock"
   fi
   echo "$model"
 }
@@ -205,10 +272,50 @@ decode_adapted() {
   done
 }
 
+# The enrolment of $3 phrases per voice ("N": N of every sixth phrase of the voice, evenly
+# spread; "numbersN": the numbers 1-9 first, then いちのだん, テストはじめ, テストおわり and
+# every sixth phrase, N in all), as the program learns a learner's voice from the phrases said
+# when asked to: adapts to each voice of folder $1 from the model that never heard its engine and
+# decodes, with the rules of each moment, the voice's phrases of $work/manifest.tsv that no
+# enrolment of the curve uses (the same phrases for every N), into $2. N = 0 decodes the same
+# phrases with the unheard model itself.
+decode_enrolled() {
+  local from=$1 to=$2 choice=$3 voice rules lo hi n
+  shift 3
+  : >"$to"
+  n=${choice#numbers}
+  for voice in $(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); do
+    # The pool of every sixth phrase (30), and the numbers, rows and commands of the other choice.
+    awk -F'\t' -v v="$voice" -v d="$from/" 'index($1, v "_") == 1 && n++ % 6 == 0 { print d $1 "\t" $2 }' \
+      "$dir/manifest.tsv" >"$work/pool-$voice.tsv"
+    awk -F'\t' -v v="$voice" -v d="$from/" 'index($1, v "_") == 1 && ($2 >= 101 && $2 <= 109 || $2 == 61 || $2 == 70 || $2 == 71) { print d $1 "\t" $2 }' \
+      "$dir/manifest.tsv" >"$work/numbers-$voice.tsv"
+    if [[ $choice == numbers* ]]; then
+      cat "$work/numbers-$voice.tsv" "$work/pool-$voice.tsv" | awk '!seen[$1]++' | head -n "$n" >"$work/enrol-$voice.tsv"
+    else
+      awk -v n="$n" '{ line[NR - 1] = $0 } END { for (i = 0; i < n; i++) print line[int(i * NR / n)] }' \
+        "$work/pool-$voice.tsv" >"$work/enrol-$voice.tsv"
+    fi
+    local adapt=()
+    if ((n > 0)); then adapt=(--adapt-from "$work/enrol-$voice.tsv" --speaker-dir "$to.$voice"); fi
+    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+      read -r rules lo hi <<<"$moment"
+      mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" '
+        FNR == NR { used[$1] = 1; next }
+        $2 >= lo && $2 <= hi && index($1, v "_") == 1 && !((d $1) in used) { print d $1 }' \
+        <(cat "$work/pool-$voice.tsv" "$work/numbers-$voice.tsv") "$work/manifest.tsv")
+      ((${#files[@]})) || continue
+      "$tool" --rules "$rules" --model "$(unheard_model "${voice:0:2}")" "${adapt[@]}" \
+        "${expect_args[@]}" "$@" "${files[@]}" >>"$to" 2>>"$work/err" || true
+    done
+  done
+}
+
 printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
 conditions=${CONDITIONS:-clean}
 : >"$work/adapted.tables"
 : >"$work/unheard.tables"
+: >"$work/enrolled.tables"
 for cond in $conditions; do
   if [[ $cond == clean ]]; then from=$dir; else make_condition "$cond"; from=$dir/conditions/$cond; fi
   if [[ ${UNHEARD:-0} != only ]]; then
@@ -225,6 +332,11 @@ for cond in $conditions; do
       report "$cond" "$work/$cond.adapted" 0 >>"$work/adapted.tables"
       if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.adapted" "$RAW/$cond.adapted"; fi
     fi
+    for choice in ${ENROL:-}; do
+      decode_enrolled "$from" "$work/$cond.enrol-$choice" "$choice" "$@"
+      report "$cond/$choice" "$work/$cond.enrol-$choice" 0 >>"$work/enrolled.tables"
+      if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.enrol-$choice" "$RAW/$cond.enrol-$choice"; fi
+    done
     cat "$work/$cond.unheard" >>"$work/unheard.out"
     if [[ -n ${RAW:-} ]]; then mkdir -p "$RAW"; cp "$work/$cond.unheard" "$RAW/$cond.unheard"; cp "$work/manifest.tsv" "$RAW/manifest.tsv"; fi
   fi
@@ -237,6 +349,11 @@ if [[ ${UNHEARD:-0} != 0 ]]; then
     echo "unheard voices after adapting to each with 30 of its phrases (its other phrases):"
     printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
     cat "$work/adapted.tables"
+  fi
+  if [[ -n ${ENROL:-} ]]; then
+    echo "unheard voices after learning each from N phrases (condition/N; the phrases no enrolment uses):"
+    printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
+    cat "$work/enrolled.tables"
   fi
 fi
 
