@@ -167,7 +167,7 @@ void TKukuForm::loadAndStart() {
     m_engine->setAnswerLog(m_history->answerLog());
     m_voiceTests->setAnswerLog(m_history->answerLog());
     move(m_state.winLeft, m_state.winTop);
-    m_refitWhenShown = bringOntoAScreen(*this);
+    bringOntoAScreen(*this);
     setWindowColour(m_state.orgColor);
     setWindowTitle(caption());
     for (const QString& note : m_services.notes) m_board->appendMemo(note + u'\n');
@@ -206,8 +206,8 @@ void TKukuForm::loadAndStart() {
 
 void TKukuForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // A window brought back onto a screen is fitted again with its frame, known only now.
-    if (std::exchange(m_refitWhenShown, false)) placeOnScreen(*this, pos());
+    // Fitted again with its frame, known only now: the title bar may take it over the edge.
+    bringOntoAScreen(*this);
 }
 
 void TKukuForm::reloadEffects(int volume) {

@@ -181,7 +181,6 @@ private:
     std::unique_ptr<Recognition> m_recognition;
     std::unique_ptr<SideWindows> m_windows;
     std::unique_ptr<HistoryKeeper> m_history;
-    bool m_refitWhenShown = false;
     QSet<QString> m_effectErrorsShown;
 };
 

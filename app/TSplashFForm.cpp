@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 
 namespace rentabo {
 
@@ -22,10 +23,17 @@ TSplashFForm::TSplashFForm(QWidget* parent)
     labelPal.setColor(QPalette::Window, QColor(255, 255, 0));
     labelPal.setColor(QPalette::WindowText, QColor(0, 0, 128));
     m_ui->Label1->setPalette(labelPal);
-    m_ui->Label1->setFont(auxWindowFont(21, true));
-    m_ui->Label1->setText(
-        QStringLiteral(u"\n　音声認識システムが起動するまでに \n\n　時間がかかる場合があります。\n\n"
-                       u"　それまでお待ち下さい。\n\n　『Rentabo』師範：九九きわむ\n"));
+    const QString text = QStringLiteral(
+        u"\n　音声認識システムが起動するまでに \n\n　時間がかかる場合があります。\n\n"
+        u"　それまでお待ち下さい。\n\n　『Rentabo』師範：九九きわむ\n");
+    // The yellow panel sizes itself to its text, which keeps clear of its right edge, and the
+    // blue shows all round it: the text is made smaller when the machine's font is wider or
+    // taller than the one the panel was drawn for.
+    constexpr int kBorder = 8, kRightPad = 8;
+    m_ui->Label1->setContentsMargins(0, 0, kRightPad, 0);
+    m_ui->Label1->setFont(fittedFont(auxWindowFont(21, true), text,
+                                     QSize(width() - 2 * kBorder - kRightPad, height() - 2 * kBorder)));
+    m_ui->Label1->setText(text);
     m_ui->Label1->adjustSize();
     m_ui->Image1->setPixmap(auxPicture(AuxPicture::Splash));
 
@@ -35,6 +43,15 @@ TSplashFForm::TSplashFForm(QWidget* parent)
     // A message raised while the program starts (a missing sound, an unreadable settings file)
     // must not open beneath a window that stays on top and covers its OK button.
     qApp->installEventFilter(this);
+}
+
+QFont TSplashFForm::fittedFont(QFont font, const QString& text, const QSize& room) {
+    while (font.pixelSize() > 8) {
+        const QSize need = QFontMetrics(font).size(0, text);
+        if (need.width() <= room.width() && need.height() <= room.height()) break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
 }
 
 bool TSplashFForm::eventFilter(QObject* watched, QEvent* event) {

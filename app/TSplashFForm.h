@@ -27,6 +27,9 @@ public:
     void centreOn(const QRect& screen);
 
     QTimer& timer() { return m_timer1; }
+    // `font` at the largest pixel size up to its own at which `text` (its lines as written) fits
+    // `room`: whatever family the machine gives for it, the notice stays inside its panel.
+    static QFont fittedFont(QFont font, const QString& text, const QSize& room);
     void closeAfterItsTime();
 
 protected:

@@ -49,6 +49,11 @@ void SetProgress(QuestionBoard& board, int n) {
     board.setBoardText(BoardText::Progress, QString::number(n));
 }
 
+void SetProgressOf(QuestionBoard& board, int n, int total) {
+    board.setProgressBar(total > 0 ? n * kProgressBarEnd / total : 0);
+    board.setBoardText(BoardText::Progress, QString::number(n));
+}
+
 void ClearExpression(QuestionBoard& board) {
     board.setBoardText(BoardText::Expression, QString());
     board.setBoardText(BoardText::Answer, QString());

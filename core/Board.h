@@ -17,6 +17,11 @@ void ShowHintText(QuestionBoard& board, int k);
 void ShowMark(QuestionBoard& board, EffectPlayer* effects, int ok, int withSound);
 void ShowRound(QuestionBoard& board, int n);
 void SetProgress(QuestionBoard& board, int n);
+// The progress bar's end: a run of all 81 facts fills it one step a question.
+inline constexpr int kProgressBarEnd = 81;
+// The n-th of `total` questions: the bar at its share of the way (full with the last), the count
+// written as n.
+void SetProgressOf(QuestionBoard& board, int n, int total);
 void ClearExpression(QuestionBoard& board);
 void ClearReading(QuestionBoard& board);
 

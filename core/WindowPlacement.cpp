@@ -50,11 +50,12 @@ void placeOnScreen(QWidget& window, const QPoint& wanted, const QRect& reference
 }
 
 bool bringOntoAScreen(QWidget& window) {
-    const QRect titleBar(window.pos(), QSize(window.width(), 30));
+    const QRect whole = window.isVisible() ? window.frameGeometry() : window.geometry();
     for (const QScreen* screen : QGuiApplication::screens())
-        if (screen->availableGeometry().intersects(titleBar)) return false;
+        if (screen->availableGeometry().contains(whole)) return false;
+    const QPoint before = window.pos();
     placeOnScreen(window, window.pos());
-    return true;
+    return window.pos() != before;
 }
 
 }  // namespace rentabo

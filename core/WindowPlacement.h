@@ -16,9 +16,10 @@ QPoint fitOnScreen(const QPoint& wanted, const QSize& size, const QRect& referen
 // the window it opens beside (empty: the window's own wanted place).
 void placeOnScreen(QWidget& window, const QPoint& wanted, const QRect& reference = QRect());
 
-// A position stored on a screen that is gone (or hand-edited) must not hide a window: when no
-// screen shows its title bar, it is moved onto the screen nearest to where it was. True when it
-// was moved; its frame is known only once shown, so it should then be placed again.
+// A position stored on a screen that is gone, on a larger screen, or hand-edited must not leave a
+// window partly off the screen: when no screen's available area holds all of it, it is moved onto
+// the screen holding most of it (as fitOnScreen says; the stored position itself is left alone).
+// True when it was moved; its frame is known only once shown, so it should then be placed again.
 bool bringOntoAScreen(QWidget& window);
 
 }  // namespace rentabo

@@ -7,6 +7,8 @@
 #include "lessons/LessonEngine.h"
 #include "speech/Speaker.h"
 
+#include <algorithm>
+
 namespace rentabo {
 
 int LessonEngine::RunReviewTest(const std::vector<int>& facts) {
@@ -29,6 +31,7 @@ int LessonEngine::RunReviewTest(const std::vector<int>& facts) {
 
     int right = 0;
     int asked = 0;
+    const auto total = std::count_if(facts.begin(), facts.end(), [](int k) { return k >= 0 && k < kFacts; });
     auto stop = [&](const QString& message, bool speak) {
         m_reviewing = false;
         ShowMessageLine(m_board, message);
@@ -38,7 +41,7 @@ int LessonEngine::RunReviewTest(const std::vector<int>& facts) {
     };
     for (int k : facts) {
         if (k < 0 || k >= kFacts) continue;
-        SetProgress(m_board, ++asked);
+        SetProgressOf(m_board, ++asked, static_cast<int>(total));
         s.kuku_n = k;
         presentKeyQuestion(k);
         JudgedAnswer judged;

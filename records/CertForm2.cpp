@@ -5,12 +5,16 @@
 #include "records/RecordsHost.h"
 #include "ui_CertForm2.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <algorithm>
+#include <functional>
 
 namespace rentabo {
 
@@ -27,6 +31,28 @@ QFont face(const QString& family, int px) {
     f.setBold(true);
     return f;
 }
+
+// Paints a label's picture itself, as shapes, in place of a pixmap: sharp on any screen and, when
+// the certificate is recorded for the printer, at the printer's resolution.
+class PaintedPicture final : public QObject {
+public:
+    PaintedPicture(QWidget* label, std::function<void(QPainter&, const QRectF&)> draw)
+        : QObject(label), m_draw(std::move(draw)) {
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint) return false;
+        auto* label = static_cast<QWidget*>(watched);
+        QPainter painter(label);
+        m_draw(painter, QRectF(label->rect()));
+        return true;
+    }
+
+private:
+    std::function<void(QPainter&, const QRectF&)> m_draw;
+};
 
 void setColours(QWidget* w, const QColor& back, const QColor& text, bool fill = true) {
     w->setAutoFillBackground(fill);
@@ -73,8 +99,14 @@ TCertForm2::TCertForm2(const KukuState& state, const QDate& date, RecordsHost& h
     m_ui->DateLabel->setFont(face(kMincho, 19));
     m_ui->SignatureLeft->setFont(face(kMincho, 16));
     m_ui->SignatureName->setFont(face(kBrush, 32));
-    m_ui->Stamp->setPixmap(certStamp());
-    m_ui->Seal->setPixmap(certSeal());
+    new PaintedPicture(m_ui->Stamp, [](QPainter& p, const QRectF& r) { drawCertStamp(p, r); });
+    new PaintedPicture(m_ui->Seal, [](QPainter& p, const QRectF& r) { drawCertSeal(p, r); });
+    new PaintedPicture(m_ui->TopBanner, [this](QPainter& p, const QRectF& r) {
+        drawCertBanner(p, r, m_state.certKind, true);
+    });
+    new PaintedPicture(m_ui->BottomBanner, [this](QPainter& p, const QRectF& r) {
+        drawCertBanner(p, r, m_state.certKind, false);
+    });
     m_ui->DateLabel->setText(m_dateLine);
     showTexts();
 }
@@ -88,8 +120,6 @@ QWidget* TCertForm2::client() const {
 void TCertForm2::showTexts() {
     const int kind = m_state.certKind;
     const CertTexts t = MakeCertTexts(m_state);
-    m_ui->TopBanner->setPixmap(certBanner(kind, true));
-    m_ui->BottomBanner->setPixmap(certBanner(kind, false));
     m_ui->TitleMenkyo->setVisible(kind == kCertMenkyo);
     m_ui->TitleMaster->setVisible(kind == kCertMaster);
     m_ui->TitleDankyu->setVisible(kind != kCertMenkyo && kind != kCertMaster);
@@ -139,15 +169,24 @@ bool TCertForm2::printTo(QPrinter& printer) {
     showTexts();
     QPainter painter;
     if (!painter.begin(&printer)) return false;
-    renderCertificate(painter, painter.viewport());
+    // In the middle of the sheet: the printable area made even on both sides (printers often
+    // leave more margin at one edge), in the painter's coordinates, which start at the
+    // printable area's corner.
+    const QPageLayout layout = printer.pageLayout();
+    const QRect paint = layout.paintRectPixels(printer.resolution());
+    const QRect full = layout.fullRectPixels(printer.resolution());
+    const int mx = std::max(paint.left() - full.left(), full.right() - paint.right());
+    const int my = std::max(paint.top() - full.top(), full.bottom() - paint.bottom());
+    renderCertificate(painter, full.adjusted(mx, my, -mx, -my).translated(-paint.topLeft()));
     return painter.end();
 }
 
 void TCertForm2::renderCertificate(QPainter& painter, const QRect& page) {
-    // The certificate is drawn again at the device's own resolution (texts as texts, pictures at
-    // their full size), with the window's layout scaled to the page: a screen grab of 402 pixels
-    // stretched over A4 would print at about 49 dots per inch. The window is recorded as drawing
-    // commands first: drawn straight onto a printer, Qt would rasterise the whole page instead.
+    // The certificate is drawn again at the device's own resolution (texts as texts, the pictures
+    // as shapes), with the window's layout scaled to the page and standing in its middle: a
+    // screen grab of 402 pixels stretched over A4 would print at about 49 dots per inch. The window is
+    // recorded as drawing commands first: drawn straight onto a printer, Qt would rasterise the whole page
+    // instead.
     QWidget* client = m_ui->client;
     QPicture drawing;
     {
@@ -161,9 +200,9 @@ void TCertForm2::renderCertificate(QPainter& painter, const QRect& page) {
     const double dpiRatio = double(painter.device()->logicalDpiX()) / drawing.logicalDpiX();
     const double scale = size.width() / client->width() / dpiRatio;
     painter.save();
-    painter.translate(page.x() + (page.width() - size.width()) / 2, page.y());
+    painter.translate(page.x() + (page.width() - size.width()) / 2,
+                      page.y() + (page.height() - size.height()) / 2);
     painter.scale(scale, scale);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPicture(0, 0, drawing);
     painter.restore();
 }

@@ -7,6 +7,7 @@ namespace rentabo {
 
 FactGrade gradeOf(const FactProgress& p) {
     if (p.answers == 0) return FactGrade::NotYet;
+    if (p.answers < kAnswersForAGrade) return FactGrade::Few;
     // Ratios as whole tenths, so that 9 right out of 10 is 0.9 and not just below it.
     const int tenths = p.right * 10 / p.answers;
     if (tenths >= 9 && p.meanRightMs <= kSlowAnswerMs) return FactGrade::Mastered;
@@ -25,6 +26,8 @@ QString gradeLabel(FactGrade grade) {
             return QStringLiteral(u"れんしゅうしよう（半分以上 正かい）");
         case FactGrade::Weak:
             return QStringLiteral(u"にがて（正かいが半分より少ない）");
+        case FactGrade::Few:
+            return QStringLiteral(u"答えが%1回より少ない（色はまだつけない）").arg(kAnswersForAGrade);
         case FactGrade::NotYet:
             return QStringLiteral(u"まだ答えていない");
     }

@@ -11,8 +11,10 @@
 namespace rentabo {
 
 // How a fact is going, as the progress window colours it: by the share of its recent answers
-// that were right and how quickly the right ones came.
-enum class FactGrade { NotYet, Mastered, Nearly, Practise, Weak };
+// that were right and how quickly the right ones came. A fact answered fewer than
+// kAnswersForAGrade times is not graded yet (Few): one lucky answer says nothing.
+enum class FactGrade { NotYet, Mastered, Nearly, Practise, Weak, Few };
+inline constexpr int kAnswersForAGrade = 5;
 FactGrade gradeOf(const FactProgress& p);
 // The legend's words for a grade, for a child and a parent.
 QString gradeLabel(FactGrade grade);

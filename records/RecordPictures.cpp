@@ -37,10 +37,29 @@ QFont boldFont(const QString& family, int px) {
 
 }  // namespace
 
-QPixmap certBanner(int certKind, bool top) {
-    QPixmap pm(393, 41);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
+namespace {
+
+// Draws in the picture's own size (w × h) scaled to `area`; the painter is restored afterwards.
+class ScaledTo {
+public:
+    ScaledTo(QPainter& p, const QRectF& area, double w, double h) : m_p(p) {
+        m_p.save();
+        m_p.translate(area.topLeft());
+        m_p.scale(area.width() / w, area.height() / h);
+        m_p.setRenderHint(QPainter::Antialiasing);
+    }
+    ~ScaledTo() { m_p.restore(); }
+    ScaledTo(const ScaledTo&) = delete;
+    ScaledTo& operator=(const ScaledTo&) = delete;
+
+private:
+    QPainter& m_p;
+};
+
+}  // namespace
+
+void drawCertBanner(QPainter& p, const QRectF& area, int certKind, bool top) {
+    const ScaledTo scaled(p, area, 393, 41);
     QColor a, b, motif;
     switch (certKind) {
         case kCertMenkyo:
@@ -62,7 +81,7 @@ QPixmap certBanner(int certKind, bool top) {
     QLinearGradient g(0, 0, 0, 41);
     g.setColorAt(0, top ? a : b);
     g.setColorAt(1, top ? b : a);
-    p.fillRect(pm.rect(), g);
+    p.fillRect(QRectF(0, 0, 393, 41), g);
     p.setPen(Qt::NoPen);
     p.setBrush(motif);
     for (int i = 0; i < 12; ++i) {
@@ -90,14 +109,10 @@ QPixmap certBanner(int certKind, bool top) {
     p.setPen(QPen(top ? b.lighter(130) : a.darker(130), 2));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(1, 1, 391, 39));
-    return pm;
 }
 
-QPixmap certStamp() {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
+void drawCertStamp(QPainter& p, const QRectF& area) {
+    const ScaledTo scaled(p, area, 64, 64);
     const QColor red(0xD0, 0x20, 0x20);
     p.setPen(QPen(red, 3));
     p.setBrush(QColor(0xFF, 0xF4, 0xF0));
@@ -108,14 +123,10 @@ QPixmap certStamp() {
     p.drawText(QRectF(8, 10, 48, 22), Qt::AlignCenter, QStringLiteral(u"合格"));
     p.setFont(boldFont(QStringLiteral("IPAMincho"), 11));
     p.drawText(QRectF(8, 32, 48, 20), Qt::AlignCenter, QStringLiteral(u"九九術"));
-    return pm;
 }
 
-QPixmap certSeal() {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
+void drawCertSeal(QPainter& p, const QRectF& area) {
+    const ScaledTo scaled(p, area, 64, 64);
     const QColor red(0xC8, 0x10, 0x18);
     p.setPen(QPen(red, 4));
     p.setBrush(Qt::NoBrush);
@@ -126,7 +137,6 @@ QPixmap certSeal() {
     p.drawText(QRectF(32, 31, 26, 26), Qt::AlignCenter, QStringLiteral(u"九"));
     p.drawText(QRectF(6, 7, 26, 26), Qt::AlignCenter, QStringLiteral(u"之"));
     p.drawText(QRectF(6, 31, 26, 26), Qt::AlignCenter, QStringLiteral(u"印"));
-    return pm;
 }
 
 QPixmap recordPicture(int kind, int size) {

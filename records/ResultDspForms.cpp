@@ -133,7 +133,10 @@ void ResultDspWindow::showTable(const QColor& titleColour, int firstColumnWidth,
 
 void ResultDspWindow::RegisterResult() {
     if (!rentabo::RegisterResult(m_state, m_table, m_host)) return;
-    ShowSikakuCheck(m_state, m_host, m_pacer, this, m_table.kind == ResultKind::Rows);
+    m_table.registered = true;
+    // The table opens on the row just registered: its certificate is one click away.
+    ShowSikakuCheck(m_state, m_host, m_pacer, this, m_table.kind == ResultKind::Rows,
+                    m_table.cell.column + 1);
     // Back to this table, so C and Delete close it again without a click first.
     raise();
     activateWindow();

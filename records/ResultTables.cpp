@@ -218,7 +218,7 @@ bool CloseResultTable(KukuState& state, const ResultTable& table, QuestionBoard&
     // A test that goes on keeps its screen, its record and its hidden lists.
     if (table.underway) return true;
     board.CBoxDsp(1);
-    if (table.perfect &&
+    if (table.perfect && !table.registered &&
         !pacer.askOkCancel(
             QStringLiteral(
                 u"閉じると結果は消えます。全問正解のときは，登録をわすれずに！\n\n閉じていいですか。"),

@@ -42,6 +42,8 @@ struct ResultTable {
     RecCell cell{-1, -1};
     // Opened on a test that goes on: it never registers, and closing it leaves the test alone.
     bool underway = false;
+    // Registered from this table: closing it no longer reminds the learner to register.
+    bool registered = false;
 };
 
 // "○", "×" or "－" for an answer cell.

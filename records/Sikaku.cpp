@@ -92,9 +92,11 @@ bool DankyuCertificate(KukuState& state, const SikakuGrid& grid, int r, RecordsH
         return false;
     }
     if (!rowQualifies(grid, r)) {
-        host.message(QStringLiteral(u"この段(級)の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。"),
-                     kCheckCaption);
-        host.message(QStringLiteral(u"まだ，条件がたりません。"), kCheckCaption);
+        // One box that names the row the learner chose.
+        host.message(
+            grid[r][0] + QStringLiteral(u"の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。\n"
+                                        u"まだ，条件がたりません。"),
+            kCheckCaption);
         return false;
     }
     // Only the certificate takes the row: the lesson choice, its list and its round count stay as

@@ -197,11 +197,12 @@ void TSikakuCheckForm::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent,
-                     bool hideMemo) {
+void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent, bool hideMemo,
+                     int row) {
     if (hideMemo) host.ShowInfoPanel(0);
     {
         TSikakuCheckForm form(state, host, pacer, parent);
+        if (row >= 1 && row <= 13) form.selectRow(row);
         host.runModal(form);
     }
     if (hideMemo) host.ShowInfoPanel(state.infoDsp);

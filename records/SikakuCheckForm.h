@@ -66,6 +66,8 @@ private:
 
 // Shows the qualification table modally. The menu item "資格チェック表 (&K)" and result table I hide
 // the information memo while it is open (hideMemo); result table II does not.
-void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent, bool hideMemo);
+// `row`: the row of the table to select when it opens (a test just registered), else the first.
+void ShowSikakuCheck(KukuState& state, RecordWindowsHost& host, Pacer& pacer, QWidget* parent, bool hideMemo,
+                     int row = 1);
 
 }  // namespace rentabo

@@ -14,6 +14,8 @@ packages=(
   debhelper dpkg-dev lintian
   # Qt 6 widgets, multimedia, SVG, printing
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
+  # Qt's own dialogs and buttons in Japanese
+  qt6-translations-l10n
   libqt6svg6 libgl-dev libxkbcommon-dev
   # the learner's answer history (SQLite through Qt SQL)
   libqt6sql6-sqlite

@@ -12,12 +12,24 @@
 int main(int argc, char** argv) {
     QTemporaryDir config;
     const QByteArray file = config.filePath(QStringLiteral("screens.json")).toLocal8Bit();
+    // RENTABO_TEST_SCREEN=WIDTHxHEIGHT: one screen of that size instead (a laptop's, say), in
+    // device-independent pixels; QT_SCALE_FACTOR then sets its device pixel ratio.
+    const QByteArray only = qgetenv("RENTABO_TEST_SCREEN");
+    const double factor =
+        qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ? 1.0 : qgetenv("QT_SCALE_FACTOR").toDouble();
     if (FILE* f = std::fopen(file.constData(), "w")) {
-        std::fputs(R"({"screens": [
+        if (const int x = only.indexOf('x'); x > 0) {
+            std::fprintf(f,
+                         R"({"screens": [{"name": "only", "x": 0, "y": 0, "width": %d, "height": %d, )"
+                         R"("logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})",
+                         qRound(only.left(x).toInt() * factor), qRound(only.mid(x + 1).toInt() * factor));
+        } else {
+            std::fputs(R"({"screens": [
   {"name": "main", "x": 0, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
   {"name": "small", "x": 1920, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}
 ]})",
-                   f);
+                       f);
+        }
         std::fclose(f);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + file);

@@ -2,6 +2,7 @@
 #include "app/TSplashFForm.h"
 #include "app/TerminationSignals.h"
 #include "core/KukuTables.h"
+#include "core/WindowPlacement.h"
 #include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
 #include "speech/platform/SilentVoice.h"
@@ -341,6 +342,29 @@ TEST(MainWindowRecords, AStoredPositionOffEveryScreenOpensOnAScreen) {
         // The file keeps the position as it was read.
         EXPECT_EQ(w.form->state().winLeft, atoi(c.left));
     }
+}
+
+TEST(MainWindowRecords, AWindowIsKeptWhollyOnAScreenAndALargerOneByItsTopLeftCorner) {
+    // The test screens: 1920 × 1200 at the left, 1280 × 1024 to its right (x from 1920).
+    struct Case {
+        const char* name;
+        QPoint wanted;
+        QSize size;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {"fits", {100, 100}, {800, 600}, {100, 100}},
+        {"over the right edge", {1500, 100}, {800, 600}, {1120, 100}},
+        {"over the bottom edge", {100, 900}, {800, 600}, {100, 600}},
+        {"above and left of the screen", {-300, -200}, {800, 600}, {0, 0}},
+        {"on the small screen, over its bottom", {2300, 700}, {600, 500}, {2300, 524}},
+        // Larger than the screen: its corner, with the title bar and the close box, on it.
+        {"larger, its corner on the screen", {300, 100}, {2000, 1300}, {0, 0}},
+        {"larger, its corner off the screen", {-300, -200}, {2000, 1300}, {0, 0}},
+        {"larger than the small screen", {2100, 50}, {1400, 1100}, {1920, 0}},
+        {"larger than the small screen, corner on the large one", {1800, -100}, {1400, 1100}, {1920, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fitOnScreen(c.wanted, c.size, QRect()), c.placed) << c.name;
 }
 
 TEST(StartUpMessages, AMessageRaisedWhileTheSplashIsUpIsNotCoveredByIt) {

@@ -2,6 +2,7 @@
 #include "tests/records/HistoryRig.h"
 #include "tests/speech/VoiceRig.h"
 
+#include "core/Board.h"
 #include "core/KukuTables.h"
 #include "records/Progress.h"
 
@@ -351,6 +352,9 @@ TEST(Review, AtTheKeyboardAsksExactlyTheDueFactsAndLeavesTheTestRecordAlone) {
     Learner learner(rig, [](int k) { return k == 23 ? typed(18, 300) : typed(55, 300); });
     EXPECT_EQ(rig.engine.RunReviewTest({23, 61}), 0);
     EXPECT_EQ(rig.expressions(), (QStringList{q(u"３×６"), q(u"７×８")}));
+    // Two questions of two: the bar at its end, the count 2.
+    EXPECT_EQ(rig.board.progress, kProgressBarEnd);
+    EXPECT_EQ(rig.board.history(BoardText::Progress).back(), QStringLiteral("2"));
     EXPECT_EQ(h.rows(QStringLiteral("mode, fact, answer, outcome, review")),
               (QStringList{QStringLiteral("review-key|23|18|right|1"),
                            QStringLiteral("review-key|61|55|wrong|1")}));
@@ -409,11 +413,18 @@ TEST(Progress, GradesAFactByItsRecentShareOfRightAnswersAndTheirSpeed) {
         FactGrade grade;
     };
     const Case cases[] = {
-        {{0, 0, 0}, FactGrade::NotYet},      {{10, 9, 3000}, FactGrade::Mastered},
+        {{0, 0, 0}, FactGrade::NotYet},
+        {{10, 9, 3000}, FactGrade::Mastered},
         {{10, 9, 3001}, FactGrade::Nearly},  // right, but not yet by heart
-        {{10, 7, 1000}, FactGrade::Nearly},  {{10, 6, 1000}, FactGrade::Practise},
-        {{2, 1, 1000}, FactGrade::Practise}, {{10, 4, 1000}, FactGrade::Weak},
-        {{3, 0, 0}, FactGrade::Weak},
+        {{10, 7, 1000}, FactGrade::Nearly},
+        {{10, 6, 1000}, FactGrade::Practise},
+        {{5, 3, 1000}, FactGrade::Practise},
+        {{10, 4, 1000}, FactGrade::Weak},
+        {{5, 0, 0}, FactGrade::Weak},
+        // Fewer than five answers are not graded, however they went.
+        {{1, 1, 900}, FactGrade::Few},
+        {{4, 4, 900}, FactGrade::Few},
+        {{4, 0, 0}, FactGrade::Few},
     };
     for (const Case& c : cases)
         EXPECT_EQ(gradeOf(c.p), c.grade)

@@ -1,5 +1,8 @@
+#include "core/KukuTables.h"
 #include "records/GanbariForm.h"
+#include "tests/TestOutput.h"
 #include "tests/records/HistoryRig.h"
+#include "tests/records/PdfTools.h"
 #include "tests/records/RecordingHost.h"
 
 #include <QFile>
@@ -12,6 +15,7 @@
 
 using namespace rentabo;
 using namespace rentabo::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -50,8 +54,9 @@ TEST(ProgressWindow, ColoursEachFactByItsGradeAndNamesTheSlowAndTheMissed) {
     };
     for (const Case& c : {Case{0, FactGrade::Mastered}, Case{23, FactGrade::Weak},
                           Case{61, FactGrade::Nearly}, Case{80, FactGrade::NotYet}}) {
-        const QRect cell = FactHeatMap::cellRect(c.fact);
-        EXPECT_EQ(image.pixelColor(cell.left() + 3, cell.center().y()), FactHeatMap::colourOf(c.grade))
+        const QRectF cell = map->mapLayout().cellRect(c.fact);
+        EXPECT_EQ(image.pixelColor(QPointF(cell.left() + 3, cell.center().y()).toPoint()),
+                  FactHeatMap::colourOf(c.grade))
             << "fact " << c.fact;
     }
     EXPECT_TRUE(label(form, "title")->text().contains(u"たろうさん"));
@@ -108,25 +113,112 @@ TEST(ProgressWindow, ExportsTheLearnersAnswersAsCsvASpreadsheetReadsAsJapanese) 
     EXPECT_EQ(host.messages.back(), QStringLiteral(u"お知らせ|1問の答えを書き出しました。\n") + path);
 }
 
-TEST(ProgressWindow, PrintsItsSheetWithTheTextsAsText) {
+// The printed page, as a family's printer gets it.
+struct PrintedPage {
+    QString pdf;
+    std::vector<PdfWord> words;
+    QSizeF points;
+
+    PrintedPage(TGanbariForm& form, const QString& folder) : pdf(folder + QStringLiteral("/page.pdf")) {
+        QPrinter printer(QPrinter::HighResolution);
+        form.preparePrinter(printer);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        EXPECT_TRUE(form.printTo(printer));
+        words = pdfWords(pdf);
+        points = pdfPageSize(pdf);
+    }
+    // The first word `text` whose middle lies in `band` (points), else an empty box.
+    QRectF find(const QString& text, const QRectF& band = QRectF(0, 0, 1e6, 1e6)) const {
+        for (const PdfWord& w : words)
+            if (w.text == text && band.contains(w.box.center())) return w.box;
+        return {};
+    }
+};
+
+TEST(ProgressWindow, PrintsAPageForPaperWhateverTheWindowsSize) {
     HistoryFolder h;
     fillHistory(h.store());
     RecordingHost host;
     TGanbariForm form(h.store(), kTaro, kToday, host, false);
-    form.resize(form.sizeHint());
-    form.printerAvailable = [] { return false; };
+    QPrinter* previewed = nullptr;
+    form.showPreview = [&](QPrinter& printer) { previewed = &printer; };
     form.Print();
-    EXPECT_TRUE(host.messages.back().contains(u"プリンターが見つかりません"));
+    ASSERT_TRUE(previewed) << "印刷 opens the preview, from which it prints or saves a PDF";
 
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = h.dir.filePath(QStringLiteral("sheet.pdf"));
-    printer.setOutputFileName(pdf);
-    ASSERT_TRUE(form.printTo(printer));
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished());
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-    EXPECT_TRUE(printed.contains(u"がんばりの記録")) << printed.toStdString();
-    EXPECT_TRUE(printed.contains(u"まちがえやすい九九"));
+    for (QSize windowSize : {QSize(700, 500), QSize(1800, 1000)}) {
+        form.resize(windowSize);
+        const PrintedPage page(form, h.dir.path());
+        EXPECT_EQ(pdfPages(page.pdf), 1);
+        // A4 across: 842 × 595 points.
+        EXPECT_NEAR(page.points.width(), 842, 1);
+        EXPECT_NEAR(page.points.height(), 595, 1);
+        // Everything inside the printable area (10 mm margins: 28 points).
+        const QRectF printable(28, 28, page.points.width() - 56, page.points.height() - 56);
+        QStringList expected{u"たろうさんの"_s, u"2026年3月20日"_s, u"時間がかかる九九"_s,
+                             u"まちがえやすい九九"_s};
+        for (int a = 1; a <= 9; ++a) expected << kukuTables().danName[static_cast<std::size_t>(a - 1)];
+        for (int b = 1; b <= 9; ++b) expected << u"×%1"_s.arg(b);
+        for (FactGrade g : {FactGrade::Mastered, FactGrade::Few, FactGrade::NotYet})
+            expected << gradeLabel(g).section(u'（', 0, 0);
+        for (const QString& text : expected) {
+            bool found = false;
+            for (const PdfWord& w : page.words)
+                if (w.text.startsWith(text)) {
+                    found = true;
+                    EXPECT_TRUE(printable.contains(w.box))
+                        << text.toStdString() << " outside the printable area";
+                }
+            EXPECT_TRUE(found) << text.toStdString() << " not printed";
+        }
+        EXPECT_FALSE(page.find(u"毎日の答えた数（ぼう）と正かいの割合（線）"_s).isEmpty());
+    }
+}
+
+TEST(ProgressWindow, EachFactIsDrawnWhereItsRowAndColumnHeadingsMeet) {
+    HistoryFolder h;
+    fillHistory(h.store());
+    // 2×4 answered twice: too few answers for a grade.
+    for (int i = 0; i < 2; ++i)
+        h.store().add(answerRow(QDateTime(kToday, QTime(18, i)), kTaro, 12, AnswerOutcome::Right, 900));
+    RecordingHost host;
+    TGanbariForm form(h.store(), kTaro, kToday, host, false);
+    const PrintedPage page(form, h.dir.path());
+    const int dpi = 96;
+    const QImage pixels = pdfPageImage(page.pdf, dpi, h.dir.filePath(QStringLiteral("page")));
+    ASSERT_FALSE(pixels.isNull());
+    pixels.save(testOutputPath(QStringLiteral("progress-printed.png")));
+    const QRectF upperHalf(0, 0, page.points.width(), page.points.height() / 2);
+    // The cells' pitch, from the first two column headings.
+    const double pitch =
+        page.find(u"×2"_s, upperHalf).center().x() - page.find(u"×1"_s, upperHalf).center().x();
+    ASSERT_GT(pitch, 20);
+    struct Case {
+        int a, b;
+        FactGrade grade;
+    };
+    // Pairs of a fact and its reverse tell a map drawn across from one drawn down.
+    for (const Case& c :
+         {Case{3, 6, FactGrade::Weak}, Case{6, 3, FactGrade::NotYet}, Case{7, 8, FactGrade::Nearly},
+          Case{8, 7, FactGrade::NotYet}, Case{1, 1, FactGrade::Mastered}, Case{2, 4, FactGrade::Few},
+          Case{4, 2, FactGrade::NotYet}}) {
+        // The headings as printed: the row's name on the left, the column's "×b" above.
+        const QRectF row = page.find(kukuTables().danName[static_cast<std::size_t>(c.a - 1)]);
+        const QRectF column = page.find(u"×%1"_s.arg(c.b), upperHalf);
+        ASSERT_FALSE(row.isEmpty() || column.isEmpty()) << c.a << "×" << c.b;
+        // Under the column's heading, level with the row's: the cell's left side, clear of its
+        // texts.
+        const QPointF at((column.center().x() - 0.36 * pitch) * dpi / 72.0, row.center().y() * dpi / 72.0);
+        const QColor seen = pixels.pixelColor(at.toPoint()), wanted = FactHeatMap::colourOf(c.grade);
+        EXPECT_LE(std::abs(seen.red() - wanted.red()) + std::abs(seen.green() - wanted.green()) +
+                      std::abs(seen.blue() - wanted.blue()),
+                  6)
+            << c.a << "×" << c.b << ": " << seen.name().toStdString() << " for "
+            << wanted.name().toStdString();
+        // And the fact written in it is that fact.
+        const QRectF cell(column.left() - 8, row.top() - 18, column.width() + 16, row.height() + 36);
+        EXPECT_FALSE(page.find(u"%1×%2"_s.arg(c.a).arg(c.b), cell).isEmpty()) << c.a << "×" << c.b;
+    }
+    // Too few answers: the count instead of a grade.
+    EXPECT_FALSE(page.find(u"2回"_s).isEmpty());
 }

@@ -11,6 +11,7 @@
 #include "tests/support/VirtualVoice.h"
 
 #include "tests/TestOutput.h"
+#include "tests/records/PdfTools.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -33,6 +34,7 @@ using namespace rentabo;
 namespace {
 
 using rentabo::testing::q;
+using namespace rentabo::testing;
 
 // The main window for the record windows: it keeps what was asked of it and runs each modal
 // window through the next script instead of a nested event loop.
@@ -167,20 +169,26 @@ TEST(ResultDsp2Window, PerfectBeginnerTestRegistersAndOpensTheQualificationTable
 
     f.pacer.answers = {true};  // the qualification table's closing question
     QString shown;
+    int selected = -1;
     f.host.scripts.push_back([&](QDialog& d) {
         auto& sikaku = dynamic_cast<TSikakuCheckForm&>(d);
         shown = sikaku.grid()->item(10, 1)->text();
+        selected = sikaku.grid()->currentRow();
     });
     form.registerButton()->click();
     EXPECT_EQ(f.state.recCheck[0][9], 1);
     EXPECT_EQ(shown, q(u"○"));
+    EXPECT_EQ(selected, 10) << "the qualification table opens on the row just registered";
     EXPECT_EQ(f.host.modals, QStringList{q(u"資格チェック表")});
     EXPECT_TRUE(f.host.infoPanel.empty());  // table II leaves the memo alone
     EXPECT_TRUE(form.isVisible());          // and stays open underneath
 
-    // Table II leaves the record alone when it closes.
-    f.pacer.answers = {true};
+    // Table II leaves the record alone when it closes, and does not remind the learner to
+    // register what is registered.
+    const std::size_t asked = f.pacer.questions.size();
     form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(f.pacer.questions.size(), asked);
     EXPECT_EQ(f.state.testRec[0], 1);
 }
 
@@ -235,7 +243,8 @@ TEST(SikakuWindow, ShowsTheRecordAwardsAndCertificates) {
     // Row 4, recited in order only, does not.
     form.selectRow(4);
     form.printRowCertificate();
-    EXPECT_EQ(f.host.messages.size(), 2);
+    ASSERT_EQ(f.host.messages.size(), 1);
+    EXPECT_TRUE(f.host.messages[0].contains(q(u"四の段の認定は"))) << f.host.messages[0].toStdString();
     // The マスター certificate.
     form.printMasterCertificate();
     EXPECT_EQ(f.state.certKind, 1);
@@ -318,52 +327,58 @@ TEST(CertWindow, WithoutAPrinterTheLearnerIsTold) {
     EXPECT_TRUE(f.host.messages[0].startsWith(q(u"お知らせ|プリンターが見つかりません。")));
 }
 
-TEST(CertWindow, PrintsTheWholeCertificateOnOnePage) {
-    Fixture f;
-    f.state.certKind = 0;
-    TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
-    form.show();
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    ASSERT_TRUE(form.printTo(printer));
-    const QImage shown = form.certificateImage();
-    QFile::copy(pdf, testOutputPath(QStringLiteral("certificate-printed.pdf")));
+TEST(CertWindow, PrintsTheWholeCertificateSharpInTheMiddleOfOnePage) {
+    const struct {
+        int kind;
+        const char* file;
+        bool (*bannerColour)(QRgb);
+    } cases[] = {
+        // The licence's banners are red and gold, the row's green, the master's blue.
+        {0, "certificate-printed", [](QRgb c) { return qRed(c) > qBlue(c) + 40; }},
+        {-1, "certificate-row-printed", [](QRgb c) { return qGreen(c) > qRed(c) + 40; }},
+        {1, "certificate-master-printed", [](QRgb c) { return qBlue(c) > qRed(c) + 40; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Fixture f;
+        f.state.certKind = c.kind;
+        f.state.certChoice = 3;
+        TCertForm2 form(f.state, QDate(2019, 1, 1), f.host);
+        form.show();
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        ASSERT_TRUE(form.printTo(printer));
+        const QImage shown = form.certificateImage();
+        QFile::copy(pdf, testOutputPath(QString::fromLatin1(c.file) + QStringLiteral(".pdf")));
+        EXPECT_EQ(pdfPages(pdf), 1);
+        // The banners, the stamp and the seal are drawn, not pasted in from the screen: any
+        // picture left in the page must be at least as sharp as a photo print.
+        for (int ppi : pdfImageResolutions(pdf)) EXPECT_GE(ppi, 300);
 
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    ASSERT_TRUE(info.waitForFinished(30000));
-    EXPECT_TRUE(QString::fromLocal8Bit(info.readAllStandardOutput())
-                    .contains(QRegularExpression(QStringLiteral("Pages: +1\\n"))));
-
-    QProcess render;
-    const QString stem = dir.filePath(QStringLiteral("page"));
-    render.start(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"),
-                  QStringLiteral("-singlefile"), pdf, stem});
-    ASSERT_TRUE(render.waitForFinished(30000));
-    QImage page(stem + QStringLiteral(".png"));
-    ASSERT_FALSE(page.isNull());
-    page.save(testOutputPath(QStringLiteral("certificate-printed.png")));
-    // The inked area is the certificate: inside the page, and in the window's proportions.
-    QRect ink;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (qGray(page.pixel(x, y)) < 245) ink |= QRect(x, y, 1, 1);
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_GE(ink.left(), 0);
-    EXPECT_LE(ink.bottom(), page.height() - 1);
-    const double shownRatio = double(shown.width()) / shown.height();
-    const double inkRatio = double(ink.width()) / ink.height();
-    EXPECT_NEAR(inkRatio, shownRatio, 0.06);
-    // Scaled to the page: the certificate fills its width.
-    EXPECT_GT(ink.width(), page.width() * 8 / 10);
-    // The bottom banner made it onto the page (the licence banners are red and gold).
-    const QRgb bottom = page.pixel(ink.center().x(), ink.bottom() - 3);
-    EXPECT_GT(qRed(bottom), qBlue(bottom) + 40);
+        const QImage page = pdfPageImage(pdf, 40, dir.filePath(QStringLiteral("page")));
+        ASSERT_FALSE(page.isNull());
+        page.save(testOutputPath(QString::fromLatin1(c.file) + QStringLiteral(".png")));
+        // The inked area is the certificate: inside the page, and in the window's proportions.
+        QRect ink;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 245) ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty());
+        const double shownRatio = double(shown.width()) / shown.height();
+        const double inkRatio = double(ink.width()) / ink.height();
+        EXPECT_NEAR(inkRatio, shownRatio, 0.06);
+        // Scaled to the page, and in its middle both ways.
+        EXPECT_GT(ink.width(), page.width() * 8 / 10);
+        EXPECT_NEAR(ink.left(), page.width() - 1 - ink.right(), 3);
+        EXPECT_NEAR(ink.top(), page.height() - 1 - ink.bottom(), 3);
+        // Both banners made it onto the page.
+        EXPECT_TRUE(c.bannerColour(page.pixel(ink.center().x(), ink.bottom() - 3)));
+        EXPECT_TRUE(c.bannerColour(page.pixel(ink.center().x(), ink.top() + 3)));
+    }
 }
 
 TEST(NigateWindow, DrawsTheListAndReadsItAloud) {

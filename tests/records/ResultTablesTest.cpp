@@ -347,6 +347,7 @@ TEST(ResultTables, ClosingAsksOnlyAfterAPerfectResultAndTableOneClearsTheScreen)
         bool closes;
         int questions;
         bool recordCleared;
+        bool registered = false;
     };
     const Case cases[] = {
         {"row, perfect, OK", false, true, {true}, true, 1, true},
@@ -354,6 +355,9 @@ TEST(ResultTables, ClosingAsksOnlyAfterAPerfectResultAndTableOneClearsTheScreen)
         {"row, not perfect", false, false, {}, true, 0, true},
         {"level, perfect, OK", true, true, {true}, true, 1, false},
         {"level, not perfect", true, false, {}, true, 0, false},
+        // Registered from the table: nothing left to remind of.
+        {"row, perfect, registered", false, true, {}, true, 0, true, true},
+        {"level, perfect, registered", true, true, {}, true, 0, false, true},
     };
     for (const Case& c : cases) {
         KukuState s = c.levels ? levelTest(10, 3) : rowTest(3, 3);
@@ -361,6 +365,7 @@ TEST(ResultTables, ClosingAsksOnlyAfterAPerfectResultAndTableOneClearsTheScreen)
         ResultTable t;
         t.kind = c.levels ? ResultKind::Levels : ResultKind::Rows;
         t.perfect = c.perfect;
+        t.registered = c.registered;
         RecordingBoard board;
         board.comboShown = 0;
         VirtualPacer pacer;

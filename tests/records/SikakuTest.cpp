@@ -111,9 +111,11 @@ TEST(Sikaku, AwardsFromTheCompleteWays) {
 }
 
 TEST(Sikaku, RowCertificateRule) {
-    const QString rule =
-        q(u"□ごかくにん□|この段(級)の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。");
-    const QString notYet = q(u"□ごかくにん□|まだ，条件がたりません。");
+    // One box, naming the row chosen.
+    auto notYet = [](const char16_t* row) {
+        return q(u"□ごかくにん□|") + q(row) +
+               q(u"の認定は，<順>と<乱>の両方か，完全暗唱に通る必要があるよ。\nまだ，条件がたりません。");
+    };
     const QString none = q(u"□ごかくにん□|この認定はありません。");
     const struct {
         const char* name;
@@ -123,7 +125,7 @@ TEST(Sikaku, RowCertificateRule) {
         QStringList messages;
         int mokuji_n;
     } cases[] = {
-        {"row 4 recited in order only", passing({{5, {4}}}), 4, false, {rule, notYet}, 1},
+        {"row 4 recited in order only", passing({{5, {4}}}), 4, false, {notYet(u"四の段")}, 1},
         {"row 4 recited in order and voice shuffled",
          passing({{5, {4}}, {4, {4}}}),
          4,
@@ -132,13 +134,18 @@ TEST(Sikaku, RowCertificateRule) {
          ChoiceOfDan[3]},
         {"row 4 in full recitation only", passing({{7, {4}}}), 4, true, {}, ChoiceOfDan[3]},
         {"row 7 keyboard both ways", passing({{1, {7}}, {2, {7}}}), 7, true, {}, 7},
-        {"row 4 with both ways in other rows", passing({{1, {3}}, {2, {5}}}), 4, false, {rule, notYet}, 1},
+        {"row 4 with both ways in other rows",
+         passing({{1, {3}}, {2, {5}}}),
+         4,
+         false,
+         {notYet(u"四の段")},
+         1},
         // A level is judged on its own row, not on the rows that make it.
         {"intermediate from its rows",
          passing({{1, {3, 4, 6}}, {2, {3, 4, 6}}}),
          11,
          false,
-         {rule, notYet},
+         {notYet(u"三・四・六の段")},
          1},
         {"intermediate on its own row", passing({{3, {11}}, {6, {11}}}), 11, true, {}, 10},
         {"all rows", passing({{7, {13}}}), 13, false, {none}, 1},
