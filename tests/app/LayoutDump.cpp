@@ -39,7 +39,8 @@ void dump(const char* name, QWidget* window) {
     QApplication::processEvents();
     std::printf("%s\twindow\t0 0 %d %d\t1\n", name, window->width(), window->height());
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_") || !w->isVisibleTo(window)) continue;
+        if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_") || !w->isVisibleTo(window))
+            continue;
         const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
         std::printf("%s\t%s\t%d %d %d %d\t%d\n", name, qPrintable(w->objectName()), r.x(), r.y(), r.width(),
                     r.height(), textFits(w) ? 1 : 0);

@@ -68,7 +68,8 @@ struct NameRig {
         QCoreApplication::sendEvent(target, &event);
     }
     static void compose(const QString& text) {
-        QInputMethodEvent event(text, {QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, text.size(), 1)});
+        QInputMethodEvent event(text,
+                                {QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, text.size(), 1)});
         send(event);
     }
     static void commit(const QString& text) {
@@ -100,7 +101,9 @@ TEST(NameInputMethod, ACommittedCompositionBecomesTheName) {
         std::vector<QString> commits;
         QString name;
     } cases[] = {
-        {{q(u"わ"), q(u"わた"), q(u"わたなべ ゆういちろう")}, {q(u"わたなべ ゆういちろう")}, q(u"わたなべ ゆういちろう")},
+        {{q(u"わ"), q(u"わた"), q(u"わたなべ ゆういちろう")},
+         {q(u"わたなべ ゆういちろう")},
+         q(u"わたなべ ゆういちろう")},
         {{q(u"わたなべ"), q(u"渡辺")}, {q(u"渡辺")}, q(u"渡辺")},
         {{q(u"わたなべ")}, {q(u"渡辺"), q(u"　勇一郎")}, q(u"渡辺　勇一郎")},
     };

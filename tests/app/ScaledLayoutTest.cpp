@@ -49,7 +49,8 @@ Layout layoutAt(const QString& scale) {
     dump.start(QStringLiteral(RENTABO_BINARY_DIR "/tests/app/layout-dump"), {});
     Layout layout;
     if (!dump.waitForFinished(60000) || dump.exitCode() != 0) {
-        layout.errors = QStringLiteral("layout-dump failed: ") + QString::fromLocal8Bit(dump.readAllStandardError());
+        layout.errors =
+            QStringLiteral("layout-dump failed: ") + QString::fromLocal8Bit(dump.readAllStandardError());
         return layout;
     }
     QTextStream out(dump.readAllStandardOutput());
@@ -84,7 +85,8 @@ TEST(ScaledScreen, TheMainAndProgressWindowsAreLaidOutAsAtOne) {
         for (const auto& [widget, rect] : one.rects) {
             EXPECT_EQ(scaled.rects[widget], rect) << scale.toStdString() << " " << widget;
             if (one.fits.at(widget)) {
-                EXPECT_TRUE(scaled.fits[widget]) << scale.toStdString() << " " << widget << ": its text no longer fits";
+                EXPECT_TRUE(scaled.fits[widget])
+                    << scale.toStdString() << " " << widget << ": its text no longer fits";
             }
         }
         // Drawn at the screen's resolution: as many pixels as the window's size times the scale.
@@ -93,10 +95,10 @@ TEST(ScaledScreen, TheMainAndProgressWindowsAreLaidOutAsAtOne) {
             ASSERT_EQ(size.size(), 4);
             const double s = scale.toDouble();
             const std::string expected = QStringLiteral("%1 %2\t%3")
-                                         .arg(std::lround(size[2].toInt() * s))
-                                         .arg(std::lround(size[3].toInt() * s))
-                                         .arg(scale)
-                                         .toStdString();
+                                             .arg(std::lround(size[2].toInt() * s))
+                                             .arg(std::lround(size[3].toInt() * s))
+                                             .arg(scale)
+                                             .toStdString();
             EXPECT_EQ(scaled.grabs[window], expected) << scale.toStdString() << " " << window;
         }
     }
