@@ -408,9 +408,11 @@ class Child:
                     raise OSError
                 os.write(fd, frame.tobytes())
             except OSError:
-                # The server went away (or its pipe is full): start again once it reads again.
+                # The server went away (or its pipe is full: PipeWire leaves the pipe unread
+                # while nothing records): start again once it reads again.
                 if fd is not None:
                     os.close(fd)
+                    time.sleep(0.02)
                 fd = self._open_pipe()
                 start, written = time.monotonic(), 0
                 continue
