@@ -13,6 +13,9 @@
 
 int main(int argc, char** argv) {
     rentabo::RentaboApplication app(argc, argv);
+    // The windows' app id on Wayland (and their class on X11): the name of the desktop entry, so
+    // the desktop shows the program's own name and icon for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral(RENTABO_APP_ID));
     // The guard comes first: a second copy must not even open a window.
     rentabo::SingleInstance guard(QStringLiteral("RENTABO_V2"));
     if (!guard.acquired()) {

@@ -32,8 +32,13 @@ packages=(
   sphinxtrain sphinxbase-utils pocketsphinx
   # audio tools for the phrase recordings and the benchmarks; a display for headless runs
   sox xvfb xauth openbox xdotool
-  # a private sound server for the spoken tests through a real speaker and microphone path
+  # a private sound server for the spoken tests through a real speaker and microphone path:
+  # PulseAudio, and PipeWire with its session manager and PulseAudio server (on a message bus of
+  # their own), as Debian's desktop runs them
   pulseaudio pulseaudio-utils
+  pipewire pipewire-bin wireplumber pipewire-pulse dbus-daemon
+  # a headless Wayland compositor and Qt's Wayland plugin for the window tests on Wayland
+  weston qt6-wayland
   # rendering printed pages in the tests
   poppler-utils
   # help file and desktop integration

@@ -8,8 +8,11 @@
 #include <cstdio>
 
 // Window tests need an application object; they run offscreen, on two screens side by side: a
-// large one where windows open by default and, to its right, a 1280 × 1024 one.
+// large one where windows open by default and, to its right, a 1280 × 1024 one. Under
+// RENTABO_TEST_PLATFORM (tests/wayland/with-weston.sh sets it to "wayland") they run on that
+// platform instead, with the screens it has.
 int main(int argc, char** argv) {
+    const QByteArray platform = qgetenv("RENTABO_TEST_PLATFORM");
     QTemporaryDir config;
     const QByteArray file = config.filePath(QStringLiteral("screens.json")).toLocal8Bit();
     // RENTABO_TEST_SCREEN=WIDTHxHEIGHT: one screen of that size instead (a laptop's, say), in
@@ -32,7 +35,7 @@ int main(int argc, char** argv) {
         }
         std::fclose(f);
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + file);
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? "offscreen:configfile=" + file : platform);
     // A settings file the user's own runs left in the fallback folder must not reach the tests
     // (a test that runs a child of its own passes it a folder of its own).
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Spoken tests of the real program through a real sound server, answered by a simulated child.
 
-Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR
-Scenarios: oral, leak, silent, restart, recitation; `phrases` only makes the child's phrases. Exit code 77 when something the rig needs is
-missing (CTest counts it as skipped)."""
+Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR [SERVER]
+Scenarios: oral, leak, silent, restart, recitation; `phrases` only makes the child's phrases.
+SERVER: pulseaudio (the default) or pipewire (with its PulseAudio server, as Debian's desktop runs
+it). Exit code 77 when something the rig needs is missing (CTest counts it as skipped)."""
 
 import json
 import os
@@ -285,6 +286,7 @@ SCENARIOS = {
 
 def main():
     name, program, source_dir, cache_dir = sys.argv[1:5]
+    server = sys.argv[5] if len(sys.argv) > 5 else "pulseaudio"
     if name == "phrases":
         try:
             print("phrases in", child_phrases(source_dir, cache_dir, COMMANDS) or "(none: the tests skip)")
@@ -294,7 +296,7 @@ def main():
     scenario, jouken = SCENARIOS[name]
     commands = COMMANDS
     try:
-        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands)
+        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands, server)
     except Skip as why:
         print("SKIP:", why)
         return 77

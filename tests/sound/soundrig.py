@@ -217,6 +217,94 @@ class SoundServer:
             self.proc.wait()
 
 
+class PipeWireServer:
+    """A private PipeWire in work/pipewire, as a desktop of today runs it: the server, its session
+    manager and its PulseAudio server, with a message bus of their own (the session manager does
+    not start without one). The program and the child reach it through the PulseAudio server, as
+    on PulseAudio itself: sink "speaker" (null), source "microphone" (a pipe, 16 kHz mono) as the
+    defaults. The session manager is told to leave the machine's own devices alone."""
+
+    TOOLS = ("pipewire", "wireplumber", "pipewire-pulse", "dbus-daemon")
+
+    def __init__(self, work):
+        self.work = work
+        base = os.path.join(work, "pipewire")
+        self.runtime = os.path.join(base, "run")
+        os.makedirs(self.runtime, mode=0o700, exist_ok=True)
+        os.chmod(self.runtime, 0o700)
+        self.fifo = os.path.join(work, "microphone.fifo")
+        config = os.path.join(base, "config")
+        # Fragments of the same name as the packaged ones replace them: no sound cards, cameras
+        # or Bluetooth, only the defaults and the stream policy.
+        for folder, text in (("main.lua.d", 'load_module("metadata")\ndefault_access.enable()\n'
+                                            "device_defaults.enable()\nstream_defaults.enable()\n"
+                                            'load_script("intended-roles.lua")\n'),
+                             ("bluetooth.lua.d", "")):
+            os.makedirs(os.path.join(config, "wireplumber", folder), exist_ok=True)
+            with open(os.path.join(config, "wireplumber", folder, "90-enable-all.lua"), "w") as f:
+                f.write(text)
+        client = os.path.join(base, "client.conf")
+        with open(client, "w") as f:
+            f.write("autospawn = no\n")
+        pulse = os.path.join(self.runtime, "pulse")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, HOME=base, XDG_CONFIG_HOME=config,
+                        XDG_STATE_HOME=os.path.join(base, "state"), PULSE_CLIENTCONFIG=client,
+                        PULSE_RUNTIME_PATH=pulse, PULSE_SERVER="unix:" + os.path.join(pulse, "native"),
+                        DBUS_SESSION_BUS_ADDRESS="unix:path=" + os.path.join(self.runtime, "bus"))
+        self.env.pop("PIPEWIRE_REMOTE", None)
+        self.procs = []
+        self.starts = 0
+
+    def _spawn(self, name, argv, ready, why):
+        log = open(os.path.join(self.work, f"{name}-{self.starts}.log"), "w")
+        proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=log, start_new_session=True,
+                                preexec_fn=die_with_test)
+        self.procs.append(proc)
+        wait_until(lambda: proc.poll() is not None or ready(), 20, 0.05, why)
+        if proc.poll() is not None:
+            raise Failure(f"{why} did not start: " + open(log.name).read()[-500:])
+
+    def start(self):
+        self.starts += 1
+        bus = os.path.join(self.runtime, "bus")
+        self._spawn("dbus", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                             "--address=unix:path=" + bus], lambda: os.path.exists(bus), "the message bus")
+        self._spawn("pipewire", ["pipewire"], lambda: os.path.exists(os.path.join(self.runtime, "pipewire-0")),
+                    "PipeWire")
+        self._spawn("pipewire-pulse", ["pipewire-pulse"], self.answers, "PipeWire's PulseAudio server")
+        self._spawn("wireplumber", ["wireplumber"], lambda: True, "WirePlumber")
+        for module in (["module-null-sink", "sink_name=speaker", "rate=48000", "channels=2"],
+                       ["module-pipe-source", "source_name=microphone", "file=" + self.fifo, "format=s16le",
+                        "rate=16000", "channels=1"]):
+            if not self.pactl("load-module", *module):
+                raise Failure(f"PipeWire did not load {module[0]}")
+        # The session manager takes a while to see the new nodes before they can be the defaults.
+        wait_until(lambda: self.pactl("set-default-sink", "speaker") and self.pactl("set-default-source", "microphone")
+                   and "Default Source: microphone" in self.info(), 10, 0.1, "the defaults on PipeWire")
+
+    def pactl(self, *args):
+        return subprocess.run(["pactl", *args], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    def info(self):
+        return subprocess.run(["pactl", "info"], env=self.env, capture_output=True, text=True).stdout
+
+    def answers(self):
+        return self.pactl("info")
+
+    recording_clients = SoundServer.recording_clients
+
+    def kill(self):
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        self.procs = []
+
+
+SERVERS = {"pulseaudio": SoundServer, "pipewire": PipeWireServer}
+
+
 # ---- the simulated child --------------------------------------------------------------------------
 
 
@@ -320,9 +408,11 @@ class Child:
                     raise OSError
                 os.write(fd, frame.tobytes())
             except OSError:
-                # The server went away (or its pipe is full): start again once it reads again.
+                # The server went away (or its pipe is full: PipeWire leaves the pipe unread
+                # while nothing records): start again once it reads again.
                 if fd is not None:
                     os.close(fd)
+                    time.sleep(0.02)
                 fd = self._open_pipe()
                 start, written = time.monotonic(), 0
                 continue
@@ -534,15 +624,16 @@ class Program:
 class Rig:
     """Server, child and program together; close() stops all of them."""
 
-    def __init__(self, program, source_dir, cache_dir, settings, commands):
-        for tool in ("pulseaudio", "pactl", "parec", "Xvfb", "xdotool", "openbox", "sox"):
+    def __init__(self, program, source_dir, cache_dir, settings, commands, server="pulseaudio"):
+        kind = SERVERS[server]
+        for tool in getattr(kind, "TOOLS", ("pulseaudio",)) + ("pactl", "parec", "Xvfb", "xdotool", "openbox", "sox"):
             if not shutil.which(tool):
                 raise Skip(f"{tool} is not installed")
         folder = child_phrases(source_dir, cache_dir, commands)
         if not folder:
             raise Skip("no child phrases: set RENTABO_CHILD_PHRASES or put the shared folder beside the clone")
         self.work = tempfile.mkdtemp(prefix="rentabo-sound-")
-        self.server = SoundServer(self.work)
+        self.server = kind(self.work)
         self.child = None
         self.program = None
         try:
