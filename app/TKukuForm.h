@@ -114,6 +114,7 @@ public:
     SpSharedRecoContext& reco() { return *m_services.reco; }
     LessonEngine& engine() { return *m_engine; }
     VoiceCommands& commands() { return *m_commands; }
+    VoiceTests& voiceTests() { return *m_voiceTests; }
     Ui::KukuForm& ui() { return *m_ui; }
 
     // The window's outer height as the program has always set it: 790 with the information

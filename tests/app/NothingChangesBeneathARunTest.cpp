@@ -4,11 +4,14 @@
 #include "app/TKukuForm.h"
 #include "core/KukuTables.h"
 #include "records/CertForm2.h"
+#include "records/GanbariForm.h"
+#include "records/HistoryLog.h"
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/TypedPhraseContext.h"
+#include "tests/records/HistoryRig.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
@@ -24,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 
 using namespace rentabo;
 
@@ -97,13 +101,16 @@ struct Rig {
     void holdEsc() { QTest::keyPress(ui().Button1, Qt::Key_Escape); }
     void releaseEsc() { QTest::keyRelease(ui().Button1, Qt::Key_Escape); }
 
-    // Starts the chosen lesson with 始める and returns when its run has ended; `step` is called
-    // every 20 ms meanwhile, from inside the run's waits.
-    void run(const std::function<void()>& step) {
+    // Starts the chosen lesson with 始める (or with `start`) and returns when its run has ended;
+    // `step` is called every 20 ms meanwhile, from inside the run's waits.
+    void run(const std::function<void()>& step, const std::function<void()>& start = {}) {
         QTimer learner;
         QObject::connect(&learner, &QTimer::timeout, form.get(), step);
         learner.start(20);
-        QTest::mouseClick(ui().Button1, Qt::LeftButton);
+        if (start)
+            start();
+        else
+            QTest::mouseClick(ui().Button1, Qt::LeftButton);
         learner.stop();
         releaseEsc();
     }
@@ -435,4 +442,177 @@ TEST(NothingChangesBeneathARun, ATableOpenedOnAnUnfinishedTestNeverRegisters) {
     EXPECT_FALSE(rig.expression().isEmpty());
     rig.say(kAnswerBase + 4);
     EXPECT_EQ(rig.state().testRec[3], 1);
+}
+
+namespace {
+
+// What a run is made of as the learner sees it and as its record keeps it.
+struct RunSnapshot {
+    QString expression;
+    QString mark;
+    int kuku_n = 0;
+    int qnum = 0;
+    int qCount = 0;
+    int kaisuu = 0;
+    TestRec testRec{};
+    QString weak;
+    VoiceTest awaited = VoiceTest::None;
+    int mokuji_n = 0;
+    int menu_n = 0;
+    Listening listening = Listening::Commands;
+    bool listsShown = false;
+    int colour = 0;
+    std::size_t tables = 0;
+    bool operator==(const RunSnapshot&) const = default;
+};
+
+RunSnapshot snapshotOf(Rig& rig) {
+    const KukuState& s = rig.state();
+    return {rig.expression(),
+            rig.mark(),
+            s.kuku_n,
+            s.qnum,
+            s.qCount,
+            s.kaisuu,
+            s.testRec,
+            s.errorsStr,
+            s.AnsV_wait,
+            s.mokuji_n,
+            s.menu_n,
+            s.cc_mode,
+            !rig.ui().ComboBox1->isHidden(),
+            rig.form->windowColour(),
+            rig.tables.size()};
+}
+
+std::string describe(const RunSnapshot& r) {
+    std::ostringstream out;
+    int asked = 0, right = 0;
+    for (int cell : r.testRec) {
+        asked += cell != 2;
+        right += cell == 1;
+    }
+    out << "board '" << r.expression.toStdString() << "' mark '" << r.mark.toStdString() << "' kuku_n "
+        << r.kuku_n << " qnum " << r.qnum << " qCount " << r.qCount << " round " << r.kaisuu << " record "
+        << right << "/" << asked << " weak '" << r.weak.toStdString() << "' awaited "
+        << static_cast<int>(r.awaited) << " choice " << r.mokuji_n << "/" << r.menu_n << " listening "
+        << static_cast<int>(r.listening) << " lists " << r.listsShown << " colour " << r.colour << " tables "
+        << r.tables;
+    return out.str();
+}
+
+// Says each phrase in turn and returns, for each that changed anything, what it changed.
+std::vector<std::string> changesMadeBy(Rig& rig, const std::vector<int>& phrases) {
+    std::vector<std::string> changes;
+    for (int phrase : phrases) {
+        const RunSnapshot before = snapshotOf(rig);
+        rig.say(phrase);
+        const RunSnapshot after = snapshotOf(rig);
+        if (after != before)
+            changes.push_back("cV=" + std::to_string(phrase) + ": " + describe(before) + "\n  became " +
+                              describe(after));
+    }
+    return changes;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) out += line + '\n';
+    return out;
+}
+
+// Phrases that would start another test over the running one, clear its screen and record, stop
+// listening for its answers, or change the set it judges against.
+const std::vector<int> kRefusedDuringAVoiceTest = {70, 72, 73, 85, 98, 61, 62, 63, 64, 65, 66, 67, 68, 69};
+// During a practice, a keyboard test or a review at the keyboard only a stop is taken: every
+// other phrase, even a colour or an answer, is left for after the run.
+const std::vector<int> kRefusedDuringARun = {1,  7,  14, 50, 61, 65, 69,  70,  72,  73,  74, 75,
+                                             78, 80, 85, 88, 98, 99, 101, 118, 201, 301, 310};
+
+}  // namespace
+
+// A voice test (spoken answers, recitation, full recitation, today's review by voice) goes on
+// through every phrase that would disturb it: its question, its record, the set it judges
+// against, the lists and the listening stay as they were, and the right answer is still taken.
+TEST(NothingChangesBeneathARun, EveryDisturbingPhraseIsRefusedDuringEachVoiceTest) {
+    for (int phrase : kRefusedDuringAVoiceTest) ASSERT_FALSE(phraseOf(phrase).isEmpty()) << phrase;
+    const struct {
+        const char* name;
+        int menu_n;  // -1: today's review
+        int rightAnswer;
+        int nextFact;
+    } cases[] = {
+        {"spoken answers", 5, 100 + 3, 19},
+        {"recitation", 7, 201 + 18, 19},
+        {"full recitation", 9, 201 + 18, 19},
+        {"review by voice", -1, 100 + 18, 61},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.choose(3, 5);  // 三の段; a voice mode first: the full recitation keeps its answer way
+        if (c.menu_n >= 0) {
+            rig.choose(3, c.menu_n);
+            rig.startVoiceTest();
+        } else {
+            rig.form->voiceTests().StartReview({23, 61});
+        }
+        ASSERT_NE(rig.state().AnsV_wait, VoiceTest::None);
+        ASSERT_EQ(rig.state().kuku_n, c.menu_n >= 0 ? 18 : 23);
+        const std::vector<std::string> changes = changesMadeBy(rig, kRefusedDuringAVoiceTest);
+        EXPECT_TRUE(changes.empty()) << joined(changes);
+        rig.say(c.rightAnswer);
+        EXPECT_EQ(rig.state().kuku_n, c.nextFact) << "the right answer is still taken";
+        EXPECT_TRUE(rig.state().errorsStr.isEmpty());
+    }
+}
+
+// The same for the runs the pacer drives: whatever is heard, short of a stop, the practice, the
+// keyboard test or the review at the keyboard shows and records as if nothing had been said.
+TEST(NothingChangesBeneathARun, EveryPhraseButAStopIsRefusedDuringEachRun) {
+    for (int phrase : kRefusedDuringARun) ASSERT_FALSE(phraseOf(phrase).isEmpty()) << phrase;
+    const struct {
+        const char* name;
+        int menu_n;  // -1: today's review at the keyboard
+    } cases[] = {
+        {"practice in order", 1},
+        {"practice shuffled", 2},
+        {"keyboard test", 3},
+        {"review at the keyboard", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.choose(0, c.menu_n >= 0 ? c.menu_n : 3);
+        std::function<void()> start;
+        if (c.menu_n < 0) {
+            HistoryStore* store = rig.form->history().store();
+            ASSERT_NE(store, nullptr);
+            const QDate yesterday(2026, 3, 2);
+            rig.form->history().clock = [yesterday] { return QDateTime(yesterday.addDays(1), QTime(17, 0)); };
+            for (int k : {23, 61})
+                ASSERT_TRUE(store->add(rentabo::testing::answerRow(QDateTime(yesterday, QTime(17, 0)),
+                                                                   learnerOf(rig.state()), k,
+                                                                   AnswerOutcome::Wrong, 1000)));
+            rig.onModal = [](QDialog& d) {
+                if (auto* progress = qobject_cast<TGanbariForm*>(&d)) progress->keyReviewButton()->click();
+            };
+            start = [&rig] { rig.form->showProgress(); };
+        }
+        std::vector<std::string> changes;
+        bool heard = false;
+        rig.run(
+            [&] {
+                if (!heard && !rig.expression().isEmpty()) {
+                    heard = true;
+                    changes = changesMadeBy(rig, kRefusedDuringARun);
+                    rig.holdEsc();
+                } else if (heard) {
+                    rig.holdEsc();
+                }
+            },
+            start);
+        EXPECT_TRUE(heard) << "the run showed a question";
+        EXPECT_TRUE(changes.empty()) << joined(changes);
+    }
 }

@@ -21,6 +21,7 @@
 
 #include <signal.h>
 
+#include <cctype>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -29,8 +30,9 @@ namespace rentabo {
 namespace {
 
 struct Outcome {
-    int code = -1;
+    int code = -1;  // -1: it crashed or ran out of time
     QString output;
+    QString ending;  // how it ended, in words, for a failure message
 };
 
 Outcome run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
@@ -42,9 +44,12 @@ Outcome run(const QString& program, const QStringList& args, const QProcessEnvir
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
-        return {-1, QStringLiteral("timed out\n") + QString::fromUtf8(p.readAll())};
+        return {-1, QString::fromUtf8(p.readAll()),
+                QStringLiteral("ran out of time after %1 s and was killed").arg(timeoutMs / 1000)};
     }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+    if (p.exitStatus() == QProcess::CrashExit)
+        return {-1, QString::fromUtf8(p.readAll()), QStringLiteral("crashed (%1)").arg(p.errorString())};
+    return {p.exitCode(), QString::fromUtf8(p.readAll()), QStringLiteral("exit code %1").arg(p.exitCode())};
 }
 
 QByteArray readAll(const QString& path) {
@@ -300,47 +305,59 @@ bool makeFullProgramFolder(const QString& dir) {
                         "\nwarp 1.0\nphrases 30\n");
 }
 
-TEST(DamagedFiles, TheProgramStartsSaysOnceWhatIsWrongAndKeepsTheRestWorking) {
+// What a damaged file costs: the settings start from their defaults, a sound stays silent,
+// listening falls back to the typing window; the rest of the program is there.
+struct DamagedFile {
+    const char* file;
+    const char16_t* toldAbout;  // a word of the one box or memo line that tells of it
+    bool halfStillWorks;        // cut in half, the file still serves (a shorter sound, a shorter list)
+};
+const DamagedFile kDamagedFiles[] = {
+    {kSettingsFileName, u"設定ファイル", false},  {"KukuGrammar.xml", u"Grammar の読み込みに失敗", false},
+    {"Seikai00.wav", u"Seikai00.wav", true},      {"promptA.wav", u"promptA.wav", true},
+    {"model/mdef", u"音響モデル", false},         {"model/means", u"音響モデル", false},
+    {"model/feat.params", u"音響モデル", false},  {"model/noisedict", u"音響モデル", false},
+    {"model/manifest.txt", u"音響モデル", false}, {"RentaboVoice/speaker.txt", u"声のモデル", false},
+};
+
+// Each file and each damage is a case of its own, run in a program of its own: a crash or a hang
+// of the program is a failure of that case, named, and the other cases still run.
+class DamagedFiles : public ::testing::TestWithParam<std::tuple<DamagedFile, Damage>> {};
+
+TEST_P(DamagedFiles, TheProgramStartsSaysOnceWhatIsWrongAndKeepsTheRestWorking) {
     if (!QFile::exists(QStringLiteral(RENTABO_BINARY_DIR "/app/model/mdef")))
         GTEST_SKIP() << "no adapted model";
-    // What a damaged file costs: the settings start from their defaults, a sound stays silent,
-    // listening falls back to the typing window; the rest of the program is there.
-    const struct {
-        QString file;
-        QString toldAbout;    // a word of the one box or memo line that tells of it
-        bool halfStillWorks;  // cut in half, the file still serves (a shorter sound, a shorter list)
-    } files[] = {
-        {QString::fromLatin1(kSettingsFileName), QStringLiteral(u"設定ファイル"), false},
-        {QStringLiteral("KukuGrammar.xml"), QStringLiteral(u"Grammar の読み込みに失敗"), false},
-        {QStringLiteral("Seikai00.wav"), QStringLiteral(u"Seikai00.wav"), true},
-        {QStringLiteral("promptA.wav"), QStringLiteral(u"promptA.wav"), true},
-        {QStringLiteral("model/mdef"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("model/means"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("model/feat.params"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("model/noisedict"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("model/manifest.txt"), QStringLiteral(u"音響モデル"), false},
-        {QStringLiteral("RentaboVoice/speaker.txt"), QStringLiteral(u"声のモデル"), false},
-    };
+    const auto& [f, how] = GetParam();
+    const QString file = QString::fromLatin1(f.file);
+    const std::string name = file.toStdString() + " " + nameOf(how);
     std::mt19937 random(21);
-    for (const auto& f : files)
-        for (const Damage how :
-             {Damage::Truncated, Damage::Emptied, Damage::RandomBytes, Damage::Directory}) {
-            SCOPED_TRACE(f.file.toStdString() + ": " + nameOf(how));
-            QTemporaryDir dir;
-            ASSERT_TRUE(makeFullProgramFolder(dir.path()));
-            ASSERT_TRUE(damage(dir.path() + u'/' + f.file, how, random));
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("RENTABO_FAULT_DIR"), dir.path() + u'/');
-            env.insert(QStringLiteral("RENTABO_FAULT_TOLD"), f.toldAbout);
-            env.insert(QStringLiteral("RENTABO_FAULT_MENTIONS"), how == Damage::Truncated && f.halfStillWorks
-                                                                     ? QStringLiteral("0")
-                                                                     : QStringLiteral("1"));
-            env.insert(QStringLiteral("RENTABO_MODEL_DIR"), dir.path() + QStringLiteral("/model"));
-            ownFolders(env, dir.path() + QStringLiteral("/config"), dir.path() + QStringLiteral("/run"));
-            const Outcome r = runChild(QStringLiteral("DamagedFileChild.*"), env);
-            EXPECT_TRUE(childPassed(r)) << r.output.toStdString();
-        }
+    QTemporaryDir dir;
+    ASSERT_TRUE(makeFullProgramFolder(dir.path()));
+    ASSERT_TRUE(damage(dir.path() + u'/' + file, how, random));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("RENTABO_FAULT_DIR"), dir.path() + u'/');
+    env.insert(QStringLiteral("RENTABO_FAULT_TOLD"), QString::fromUtf16(f.toldAbout));
+    env.insert(QStringLiteral("RENTABO_FAULT_MENTIONS"),
+               how == Damage::Truncated && f.halfStillWorks ? QStringLiteral("0") : QStringLiteral("1"));
+    env.insert(QStringLiteral("RENTABO_MODEL_DIR"), dir.path() + QStringLiteral("/model"));
+    ownFolders(env, dir.path() + QStringLiteral("/config"), dir.path() + QStringLiteral("/run"));
+    const Outcome r = runChild(QStringLiteral("DamagedFileChild.*"), env);
+    EXPECT_NE(r.code, -1) << "the program " << r.ending.toStdString() << " with " << name << ":\n"
+                          << r.output.toStdString();
+    EXPECT_TRUE(childPassed(r)) << name << ": " << r.ending.toStdString() << "\n" << r.output.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(EachFile, DamagedFiles,
+                         ::testing::Combine(::testing::ValuesIn(kDamagedFiles),
+                                            ::testing::Values(Damage::Truncated, Damage::Emptied,
+                                                              Damage::RandomBytes, Damage::Directory)),
+                         [](const ::testing::TestParamInfo<DamagedFiles::ParamType>& info) {
+                             std::string name = std::string(std::get<0>(info.param).file) + "_" +
+                                                nameOf(std::get<1>(info.param));
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
 
 // The program's half: starts from the damaged folder as the program does, answering every box
 // the way a child would (OK), and checks what it was told and what still works.

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -40,6 +41,11 @@ class InstallTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_prefix = std::make_unique<QTemporaryDir>();
+        // Every install writes the build's install_manifest.txt: tests run side by side take
+        // turns.
+        QLockFile lock(QStringLiteral(RENTABO_BINARY_DIR "/tests/install/install.lock"));
+        lock.setStaleLockTime(0);
+        lock.lock();
         s_install = run(QStringLiteral(RENTABO_CMAKE),
                         {QStringLiteral("--install"), QStringLiteral(RENTABO_BINARY_DIR),
                          QStringLiteral("--prefix"), s_prefix->path()});

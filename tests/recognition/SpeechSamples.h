@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <optional>
@@ -35,11 +36,17 @@ inline const char* voiceName(SampleVoice v) {
     }
 }
 
-// Speech made at test time into the build folder as the benchmark makes it: 16 kHz mono, 0.3 s
+// Where the speech made at test time goes: a folder of this test process alone, removed when it
+// ends, so that tests run side by side (ctest -j) never write one file at once.
+inline QString sampleFolder() {
+    static const QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/rentabo-speech-XXXXXX"));
+    return dir.path();
+}
+
+// Speech made at test time into the sample folder as the benchmark makes it: 16 kHz mono, 0.3 s
 // of quiet around it, over a faint noise floor. Nullopt when a synthesiser or sox is missing.
 inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, const QString& name) {
-    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav");
-    QDir().mkpath(dir);
+    const QString dir = sampleFolder();
     const QString raw = dir + u'/' + name + QStringLiteral("-raw.wav");
     const QString clean = dir + u'/' + name + QStringLiteral("-clean.wav");
     const QString noise = dir + u'/' + name + QStringLiteral("-noise.wav");
@@ -102,7 +109,7 @@ inline std::optional<MonoAudio> speak(const QString& text, SampleVoice voice, co
 enum class Condition { Noise15, Pitch500 };
 
 inline std::optional<MonoAudio> transformed(const QString& name, Condition condition) {
-    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav/");
+    const QString dir = sampleFolder() + u'/';
     const QString in = dir + name + QStringLiteral(".wav");
     const QString out =
         dir + name +

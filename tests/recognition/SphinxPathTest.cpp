@@ -1,4 +1,5 @@
 #include "RecognitionRig.h"
+#include "SpeechSamples.h"
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -18,11 +19,10 @@ using namespace rentabo::testing;
 namespace {
 
 // Speech made at test time with espeak-ng (22 050 Hz, as it comes), optionally turned into
-// 44.1 kHz stereo by sox; files go to the build folder.
+// 44.1 kHz stereo by sox; files go to the test's own sample folder.
 QString synthesise(const QString& kana, const QString& name, bool stereo44k = false) {
     if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) return {};
-    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav");
-    QDir().mkpath(dir);
+    const QString dir = sampleFolder();
     const QString raw = dir + u'/' + name + QStringLiteral("-raw.wav");
     if (QProcess::execute(QStringLiteral("espeak-ng"),
                           {QStringLiteral("-v"), QStringLiteral("ja"), QStringLiteral("-s"),
@@ -130,8 +130,7 @@ TEST(PocketSphinxPath, AWholeFileOfAnyRateAndChannelsIsDecoded) {
 }
 
 TEST(WavReading, RefusesWhatIsNotAWav) {
-    const QString dir = QStringLiteral(RENTABO_BINARY_DIR "/tests/recognition/wav");
-    QDir().mkpath(dir);
+    const QString dir = sampleFolder();
     struct Case {
         const char* what;
         QByteArray bytes;

@@ -430,3 +430,45 @@ TEST(Progress, GradesAFactByItsRecentShareOfRightAnswersAndTheirSpeed) {
         EXPECT_EQ(gradeOf(c.p), c.grade)
             << c.p.right << "/" << c.p.answers << " " << c.p.meanRightMs << " ms";
 }
+
+// Every fact of a row lands in the history, the row's last one (9×9, the table's last fact) as
+// well as its first, each round: a run of 九の段 answered right throughout.
+TEST(History, EveryFactOfARowIsRecordedUpToTheLastOfTheTable) {
+    HistoryFolder h;
+    LessonRig rig;
+    HistoryLog log(h.store(), rig.state, clockOf(rig.pacer));
+    rig.engine.setAnswerLog(&log);
+    rig.choose(8, 3);  // 九の段, keys in order: three rounds
+    Learner learner(rig, [](int k) { return typed((k / 9 + 1) * (k % 9 + 1), 300); });
+    rig.engine.RunKeyTest();
+    for (int k = 72; k <= 80; ++k) {
+        const QString row =
+            QStringLiteral("key-ordered|%1|9|%2|%3|right").arg(k).arg(k - 71).arg(9 * (k - 71));
+        EXPECT_EQ(h.rows(QStringLiteral("mode, fact, multiplicand, multiplier, answer, outcome"),
+                         QStringLiteral("fact = %1").arg(k)),
+                  QStringList({row, row, row}))
+            << "fact " << k;
+    }
+    EXPECT_EQ(h.store().recentProgress(learnerOf(rig.state))[80].right, 3);
+}
+
+// The store takes the facts 0 to 80 and nothing outside them; a miss of any of them, the edges
+// included, is due the next day.
+TEST(HistoryStore, TakesEveryFactFromTheFirstToTheLastAndNoOther) {
+    HistoryFolder h;
+    const LearnerId taro{QStringLiteral(u"たろう"), 1234};
+    const struct {
+        int fact;
+        bool kept;
+    } cases[] = {{-1, false}, {0, true}, {8, true}, {72, true}, {80, true}, {81, false}};
+    std::vector<int> missed;
+    for (const auto& c : cases) {
+        EXPECT_EQ(h.store().add(answerRow(kMonday, taro, c.fact, AnswerOutcome::Wrong, 1000)), c.kept)
+            << "fact " << c.fact;
+        if (c.kept) missed.push_back(c.fact);
+    }
+    const auto recent = h.store().recentProgress(taro);
+    for (int k : missed) EXPECT_EQ(recent[static_cast<std::size_t>(k)].answers, 1) << "fact " << k;
+    EXPECT_EQ(h.store().answerCount(taro), static_cast<int>(missed.size()));
+    EXPECT_EQ(h.store().dueToday(taro, kMonday.date().addDays(1)), missed);
+}
