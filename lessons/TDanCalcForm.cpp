@@ -116,6 +116,42 @@ void ChartGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (fact >= 0 && onCellClicked) onCellClicked(fact);
 }
 
+namespace {
+
+// The chart window's colours and fonts: a cream page, the title in yellow and blue, the marker.
+void styleChart(Ui::DanCalcForm& ui) {
+    ui.client->setAutoFillBackground(true);
+    QPalette cream = ui.client->palette();
+    cream.setColor(QPalette::Window, kCream);
+    ui.client->setPalette(cream);
+
+    QFont pop(QStringLiteral(u"HGP創英角ﾎﾟｯﾌﾟ体"));
+    pop.setPixelSize(48);
+    ui.Panel1->setFont(pop);
+    ui.Panel1->setAutoFillBackground(true);
+    QPalette title = ui.Panel1->palette();
+    title.setColor(QPalette::Window, kYellow);
+    title.setColor(QPalette::WindowText, kBlue);
+    ui.Panel1->setPalette(title);
+
+    ui.Panel2->setFont(gothic(18, true));
+    ui.Panel2->setText(QStringLiteral(u"声に出しておぼえるといいよ。"));
+    ui.StaticText1->setFont(gothic(13));
+    ui.StaticText2->setFont(gothic(13));
+    for (QPushButton* b :
+         {ui.SpeedButton10, ui.SpeedButton11, ui.SpeedButton12, ui.Button1, ui.WeakListButton})
+        b->setFont(gothic(15, true));
+
+    ui.Panel3->setAutoFillBackground(true);
+    QPalette marker = ui.Panel3->palette();
+    marker.setColor(QPalette::Window, kYellow);
+    ui.Panel3->setPalette(marker);
+    ui.Panel3->hide();
+    ui.Panel3->raise();
+}
+
+}  // namespace
+
 TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, EffectPlayer* effects,
                            ChartCallbacks callbacks, QWidget* parent)
     : QDialog(parent),
@@ -148,34 +184,7 @@ TDanCalcForm::TDanCalcForm(KukuState& state, Speaker& speaker, Pacer& pacer, Eff
     view->addAction(QStringLiteral(u"閉じる(&C)"), this, [this] { reject(); });
     layout->setMenuBar(m_menuBar);
 
-    m_ui->client->setAutoFillBackground(true);
-    QPalette cream = m_ui->client->palette();
-    cream.setColor(QPalette::Window, kCream);
-    m_ui->client->setPalette(cream);
-
-    QFont pop(QStringLiteral(u"HGP創英角ﾎﾟｯﾌﾟ体"));
-    pop.setPixelSize(48);
-    m_ui->Panel1->setFont(pop);
-    m_ui->Panel1->setAutoFillBackground(true);
-    QPalette title = m_ui->Panel1->palette();
-    title.setColor(QPalette::Window, kYellow);
-    title.setColor(QPalette::WindowText, kBlue);
-    m_ui->Panel1->setPalette(title);
-
-    m_ui->Panel2->setFont(gothic(18, true));
-    m_ui->Panel2->setText(QStringLiteral(u"声に出しておぼえるといいよ。"));
-    m_ui->StaticText1->setFont(gothic(13));
-    m_ui->StaticText2->setFont(gothic(13));
-    for (QPushButton* b :
-         {m_ui->SpeedButton10, m_ui->SpeedButton11, m_ui->SpeedButton12, m_ui->Button1, m_ui->WeakListButton})
-        b->setFont(gothic(15, true));
-
-    m_ui->Panel3->setAutoFillBackground(true);
-    QPalette marker = m_ui->Panel3->palette();
-    marker.setColor(QPalette::Window, kYellow);
-    m_ui->Panel3->setPalette(marker);
-    m_ui->Panel3->hide();
-    m_ui->Panel3->raise();
+    styleChart(*m_ui);
 
     QPushButton* const rowButtons[] = {m_ui->SpeedButton1, m_ui->SpeedButton2, m_ui->SpeedButton3,
                                        m_ui->SpeedButton4, m_ui->SpeedButton5, m_ui->SpeedButton6,

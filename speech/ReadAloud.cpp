@@ -18,6 +18,44 @@ void announceStop(QuestionBoard& board, Speaker& speaker) {
     board.DrawStopHint();
 }
 
+// Shows and says one fact: in step mode the question alone, then a pause for the child to think;
+// otherwise the whole fact with its answer, then the pause. How the pause ended.
+WaitEnd askFact(const KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::size_t k,
+                bool step, const QString& stopQuestion) {
+    const KukuTables& t = kukuTables();
+    ShowReading(board, t.yomiFull[k], step ? 1 : 0);
+    ShowHintText(board, s.kuku_n);
+    ShowExpression(board, t.shikiStr[k] + u'＝');
+    if (!step) ShowAnswer(board, t.ansStr[k], 0);
+    speaker.SpeakAsync(MakeYomi(s.kuku_n, step ? 0 : 1));
+    speaker.WaitUntilDone();
+    speaker.Pause();
+    if (step) return waitWithStops(pacer, timing::kStepThinkMs, false, stopQuestion);
+    return waitWithStops(pacer, pacingOf(s.procFlag).speedWait - timing::kThinkShortenMs, true, stopQuestion);
+}
+
+// Step mode: the answer, shown and said after the pause.
+void tellAnswer(QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::size_t k) {
+    const KukuTables& t = kukuTables();
+    ShowReading(board, t.yomiFull[k], 0);
+    ShowAnswer(board, QStringLiteral(u"　") + t.ansStr[k], 0);
+    speaker.Resume();
+    speaker.SpeakAsync(t.ansYomi[k]);
+    speaker.WaitUntilDone();
+    pacer.sleep(1000);
+}
+
+// The reading stopped during a fact's pause: Esc held down, or the stop confirmed.
+void stopReading(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, bool step, WaitEnd end) {
+    const bool escaped = end == WaitEnd::Escaped;
+    if (escaped) pacer.processPendingMessages();
+    if (escaped && !step) ShowHintText(board, s.kuku_n);
+    announceStop(board, speaker);
+    speaker.Resume();
+    board.CBoxDsp(1);
+    if (!escaped || !step) s.testAborted = 1;
+}
+
 }  // namespace
 
 int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speaker, std::mt19937& rng) {
@@ -57,52 +95,12 @@ int ReadVClick(KukuState& s, QuestionBoard& board, Pacer& pacer, Speaker& speake
             ClearReading(board);
             ClearExpression(board);
 
-            WaitEnd end;
-            if (step) {
-                ShowReading(board, t.yomiFull[k], 1);
-                ShowHintText(board, s.kuku_n);
-                ShowExpression(board, t.shikiStr[k] + u'＝');
-                speaker.SpeakAsync(MakeYomi(s.kuku_n, 0));
-                speaker.WaitUntilDone();
-                speaker.Pause();
-                end = waitWithStops(pacer, timing::kStepThinkMs, false, stopQuestion);
-            } else {
-                ShowReading(board, t.yomiFull[k], 0);
-                ShowHintText(board, s.kuku_n);
-                ShowExpression(board, t.shikiStr[k] + u'＝');
-                ShowAnswer(board, t.ansStr[k], 0);
-                speaker.SpeakAsync(MakeYomi(s.kuku_n, 1));
-                speaker.WaitUntilDone();
-                speaker.Pause();
-                end = waitWithStops(pacer, pacingOf(s.procFlag).speedWait - timing::kThinkShortenMs, true,
-                                    stopQuestion);
-            }
-
-            if (end == WaitEnd::Escaped) {
-                pacer.processPendingMessages();
-                if (!step) ShowHintText(board, s.kuku_n);
-                announceStop(board, speaker);
-                speaker.Resume();
-                board.CBoxDsp(1);
-                if (!step) s.testAborted = 1;
+            const WaitEnd end = askFact(s, board, pacer, speaker, k, step, stopQuestion);
+            if (end == WaitEnd::Escaped || end == WaitEnd::Confirmed) {
+                stopReading(s, board, pacer, speaker, step, end);
                 return -1;
             }
-            if (end == WaitEnd::Confirmed) {
-                announceStop(board, speaker);
-                speaker.Resume();
-                board.CBoxDsp(1);
-                s.testAborted = 1;
-                return -1;
-            }
-
-            if (step) {
-                ShowReading(board, t.yomiFull[k], 0);
-                ShowAnswer(board, QStringLiteral(u"　") + t.ansStr[k], 0);
-                speaker.Resume();
-                speaker.SpeakAsync(t.ansYomi[k]);
-                speaker.WaitUntilDone();
-                pacer.sleep(1000);
-            }
+            if (step) tellAnswer(board, pacer, speaker, k);
             speaker.Resume();
         }
         if (rounds > 1) {

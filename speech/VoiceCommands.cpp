@@ -96,6 +96,17 @@ const std::vector<ChatRow>& chatTable() {
     return rows;
 }
 
+}  // namespace
+
+QStringList chatReplyWords() {
+    QStringList words;
+    for (const ChatRow& row : chatTable())
+        for (const char16_t* k : row.keywords) words << QString::fromUtf16(k);
+    return words;
+}
+
+namespace {
+
 bool isAnswer(int c) {
     return cmd::isNumber(c) || cmd::isReading(c);
 }

@@ -9,6 +9,7 @@
 #include "speech/VoiceTests.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -21,6 +22,10 @@ class Speaker;
 // "今日は2019年1月1日火曜日です。".
 QString timeText(const QDateTime& now);
 QString dateText(const QDateTime& now);
+
+// The words the chat replies look for in what was heard or typed in chat mode (every row's);
+// chat listening listens for the same list (speech/platform/ChatWords.h).
+QStringList chatReplyWords();
 
 // What becomes of a phrase heard while a run (practice, keyboard test, reading aloud, the chart
 // of mode 1) waits in its loop. A stop stops the run through its own Esc path; the chart takes

@@ -4,6 +4,9 @@
 
 #include <QHash>
 
+#include <optional>
+#include <vector>
+
 namespace rentabo {
 
 namespace {
@@ -60,34 +63,15 @@ QString vowelPhone(char v, PhoneVariant variant) {
     }
 }
 
+// The vowel of a small vowel (ぁ: a) and of a small glide (ゃ: a); 0 for any other character.
 char smallVowel(char16_t c) {
-    switch (c) {
-        case u'ぁ':
-            return 'a';
-        case u'ぃ':
-            return 'i';
-        case u'ぅ':
-            return 'u';
-        case u'ぇ':
-            return 'e';
-        case u'ぉ':
-            return 'o';
-        default:
-            return 0;
-    }
+    const qsizetype i = QStringView(u"ぁぃぅぇぉ").indexOf(QChar(c));
+    return i < 0 ? 0 : "aiueo"[i];
 }
 
 char smallGlide(char16_t c) {
-    switch (c) {
-        case u'ゃ':
-            return 'a';
-        case u'ゅ':
-            return 'u';
-        case u'ょ':
-            return 'o';
-        default:
-            return 0;
-    }
+    const qsizetype i = QStringView(u"ゃゅょ").indexOf(QChar(c));
+    return i < 0 ? 0 : "auo"[i];
 }
 
 bool isFricativeOrVowel(const QString& firstPhone) {
@@ -99,14 +83,17 @@ bool isFricativeOrVowel(const QString& firstPhone) {
 
 }  // namespace
 
-QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
-    const QString kana = toHiragana(kanaText);
-    // First the morae, then the phones: っ and ん need to see the mora after them.
-    struct Unit {
-        enum Kind { Syllable, Geminate, Nasal, Long } kind;
-        QStringList consonant;
-        char vowel = 0;
-    };
+namespace {
+
+// A mora of the reading, before it becomes phones: っ and ん need to see the mora after them.
+struct Unit {
+    enum Kind { Syllable, Geminate, Nasal, Long } kind;
+    QStringList consonant;
+    char vowel = 0;
+};
+
+// The morae of a hiragana text; empty when a character has no reading.
+std::optional<std::vector<Unit>> moraeOf(const QString& kana, PhoneVariant variant) {
     std::vector<Unit> units;
     const auto& table = kanaTable();
     for (int i = 0; i < kana.size(); ++i) {
@@ -120,7 +107,7 @@ QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
             continue;
         }
         if (c == u'ー') {
-            if (units.empty()) return {};
+            if (units.empty()) return std::nullopt;
             units.push_back({Unit::Long, {}, 0});
             continue;
         }
@@ -129,7 +116,7 @@ QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
             continue;
         }
         auto it = table.constFind(c);
-        if (it == table.constEnd()) return {};
+        if (it == table.constEnd()) return std::nullopt;
         Unit u{Unit::Syllable, it->consonant.split(u' ', Qt::SkipEmptyParts), it->vowel};
         if (variant == PhoneVariant::SoftNasal && (c == u'じ' || c == u'ぢ'))
             u.consonant = {QStringLiteral("ZH")};
@@ -157,7 +144,15 @@ QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
         }
         units.push_back(std::move(u));
     }
+    return units;
+}
 
+}  // namespace
+
+QStringList kanaToPhones(const QString& kanaText, PhoneVariant variant) {
+    const auto morae = moraeOf(toHiragana(kanaText), variant);
+    if (!morae) return {};
+    const std::vector<Unit>& units = *morae;
     QStringList phones;
     char lastVowel = 0;
     for (std::size_t i = 0; i < units.size(); ++i) {

@@ -1,26 +1,25 @@
 #pragma once
 
 #include "speech/platform/GrammarRecoContext.h"
+#include "speech/platform/MicrophoneInput.h"
 #include "speech/platform/SpeakerModel.h"
 #include "speech/platform/SphinxDecoder.h"
+#include "speech/platform/VoiceLearning.h"
 #include "speech/platform/WavAudio.h"
 
-#include <QAudioFormat>
 #include <QHash>
 
 #include <memory>
-#include <thread>
-
-class QAudioSource;
-class QIODevice;
 
 namespace rentabo {
 
-// The shared recognition context on PocketSphinx and its English acoustic model. The active
-// command rules become one finite-state grammar whose words are whole phrases, each pronounced
-// from its kana reading; dictation (chat listening) spots the chat keywords among a loop of
-// Japanese morae and returns the text heard. Audio comes from the microphone at 16 kHz, or from
-// acceptAudio; phrases are cut at the end of speech.
+// The shared recognition context on PocketSphinx and its acoustic model: the face the rest of the
+// program listens through (docs/RECOGNITION.md draws the stages behind it). The active command
+// rules become one finite-state grammar whose words are whole phrases, each pronounced from its
+// kana reading; dictation (chat listening) spots the chat words among a loop of Japanese morae
+// and returns the text heard. Audio comes from the microphone at 16 kHz, or from acceptAudio;
+// phrases are cut at the end of speech, and before each is decoded the moment is asked for its
+// rules and expected answer (PhraseComplete).
 class PocketSphinxContext final : public GrammarRecoContext {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PocketSphinxContext)
@@ -33,11 +32,11 @@ public:
     // Loads the acoustic model (with the dictation words). False with a reason when it cannot.
     bool loadModel(QString* error);
     // Opens the default microphone; false with a reason when there is none.
-    bool startMicrophone(QString* error);
-    void stopMicrophone();
+    bool startMicrophone(QString* error) { return m_microphone.start(error); }
+    void stopMicrophone() { m_microphone.stop(); }
 
     QString engineName() const override { return QStringLiteral("PocketSphinx"); }
-    bool hasMicrophone() const override { return m_source != nullptr; }
+    bool hasMicrophone() const override { return m_microphone.isOpen(); }
 
     // 16 kHz mono audio as the microphone delivers it: levels, end of speech and recognition
     // follow exactly as for the microphone.
@@ -48,22 +47,11 @@ public:
     // (into grammar()->phrases()) or nullopt when nothing was recognised or the phrase was heard
     // with too little confidence. No event is raised.
     std::optional<std::size_t> recognizeUtterance(const MonoAudio& audio);
-    // The best phrase and its confidence, before the confidence is judged (for measurements).
-    struct Heard {
-        std::size_t index = 0;
-        double confidence = 0;
-        double warp = 1.0;
-        double margin = 0;  // per frame over the runner-up phrase; 1e9 when there is none
-        int agreeing = 0;
-        double lead = 1e9;  // per frame over the expected phrase; 1e9 when it was heard or none
-        bool answerExpected = false;
-        bool expectedHeard = false;  // the phrase heard is the expected one
-    };
-    std::optional<Heard> hearUtterance(const MonoAudio& audio);
+    // The best phrase (HeardPhrase::phrase) with its measures, before they are judged (for
+    // measurements); nullopt when no phrase was heard.
+    std::optional<HeardPhrase> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
-    bool accepted(const Heard& h) const {
-        return phraseAccepted(m_config, h.confidence, h.margin, h.lead, h.answerExpected, h.expectedHeard);
-    }
+    bool accepted(const HeardPhrase& h) const { return phraseAccepted(m_config, h.measures()); }
 
     void setInputMuted(bool muted) override;
     void expectCommand(int command) override { m_expectedCommand = command; }
@@ -79,22 +67,21 @@ public:
     bool useSpeakerModel(const std::optional<SpeakerModel>& speaker, QString* error);
     const DecoderConfig& config() const { return m_config; }
 
-    // Learning the learner's voice: every kPhrasesToAdapt phrases of known content (confirmed
-    // and heard with enough confidence, or asked for) the learner's model is made anew in the background
-    // from the phrases of the session, kept in the learner's folder and listened with.
-    static constexpr std::size_t kPhrasesToAdapt = 30;
-    // The fewest phrases a model is made from when asked at once (the end of an enrolment).
-    static constexpr std::size_t kFewestPhrasesToAdapt = 8;
-    void setLearner(const QString& name, const QString& folder) override;
+    // Learning the learner's voice (VoiceLearning).
+    static constexpr std::size_t kPhrasesToAdapt = VoiceLearning::kPhrasesToAdapt;
+    static constexpr std::size_t kFewestPhrasesToAdapt = VoiceLearning::kFewestPhrasesToAdapt;
+    void setLearner(const QString& name, const QString& folder) override {
+        m_learning.setLearner(name, folder);
+    }
     void confirmLastPhrase(const QString& asked = {}) override;
-    bool learnVoiceNow() override;
+    bool learnVoiceNow() override { return m_learning.learnNow(); }
     // A typed phrase is confirmed as nothing the voice said.
     void acceptTypedPhrase(const QString& text) override;
-    std::size_t knownPhrases() const { return m_known.size(); }
-    const std::optional<SpeakerModel>& speakerModel() const { return m_speaker; }
-    bool adapting() const { return m_adapting; }
+    std::size_t knownPhrases() const { return m_learning.knownPhrases(); }
+    const std::optional<SpeakerModel>& speakerModel() const { return m_learning.speakerModel(); }
+    bool adapting() const { return m_learning.adapting(); }
     // Waits until a model being made is made and listened with (the tools and tests).
-    void waitForAdaptation();
+    void waitForAdaptation() { m_learning.waitForAdaptation(); }
 
 protected:
     bool grammarLoaded() override;
@@ -103,16 +90,13 @@ protected:
 
 private:
     enum class Listening { Off, Commands, Dictation };
-    void readMicrophone();
     void microphoneLost();
-    void handle(const SphinxDecoder::Hypothesis& h);
-    void emitLevel(const std::int16_t* samples, std::size_t count);
+    void askMoment();
+    void hear(SphinxDecoder& decoder, const SphinxDecoder::PendingPhrase& phrase);
+    void handle(const HeardPhrase& h);
     SphinxDecoder* listeningDecoder() const;
     void useActiveRules();
     void useExpectation();
-
-    void startAdaptation();
-    void adaptationFinished(bool ok, const QString& error);
 
     DecoderConfig m_config;
     DecoderConfig m_programConfig;  // the configuration without the learner's model
@@ -126,28 +110,11 @@ private:
     QStringList m_listeningWords;           // the words of the search in use
     int m_expectedCommand = 0;
     std::size_t m_tailToSkip = 0;
-    QAudioSource* m_source = nullptr;  // owned through the Qt parent
-    QIODevice* m_input = nullptr;
-    QAudioFormat m_format;
+    MicrophoneInput m_microphone;
     bool m_microphoneLost = false;  // told once in the memo
-    std::vector<std::int16_t> m_levelWindow;
+    LevelMeter m_meter;
     qint64 m_position = 0;
-
-    // The phrase delivered last, kept until the next one in case it is confirmed.
-    struct LastPhrase {
-        std::vector<std::int16_t> samples;
-        std::size_t index = 0;
-        double confidence = 0;
-        double warp = 1.0;
-    };
-    std::optional<LastPhrase> m_last;
-    QString m_learner;
-    QString m_learnerFolder;
-    std::vector<KnownPhrase> m_known;
-    std::vector<double> m_knownWarps;
-    std::optional<SpeakerModel> m_speaker;
-    bool m_adapting = false;
-    std::jthread m_worker;  // last: joined before the rest is torn down
+    VoiceLearning m_learning;  // last: its worker is joined before the rest is torn down
 };
 
 // The recognition context for the program: PocketSphinx with the microphone when the model

@@ -180,17 +180,11 @@ bool speakerAdaptationAvailable(QString* missing) {
     return true;
 }
 
-bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& learner,
-                    const std::vector<KnownPhrase>& phrases, const QString& outDir, QString* error) {
-    if (phrases.empty()) return fail(error, QStringLiteral("声のサンプルがありません"));
-    QString missing;
-    if (!speakerAdaptationAvailable(&missing))
-        return fail(error, QStringLiteral("声に合わせる道具 %1 がありません").arg(missing));
-    QTemporaryDir work;
-    if (!work.isValid()) return fail(error, QStringLiteral("作業用のフォルダを作れません"));
-    const QString w = work.path();
-    for (const char* sub : {"wav", "mfc", "acc", "hmm", "model"}) QDir(w).mkpath(QString::fromLatin1(sub));
+namespace {
 
+// The learner's phrases as the training tools take them: a WAV file each, their ids, a
+// dictionary with each phrase's phones as one word, and the transcription.
+bool writeTrainingFiles(const QString& w, const std::vector<KnownPhrase>& phrases, QString* error) {
     QByteArray ids, dict, transcription;
     for (std::size_t i = 0; i < phrases.size(); ++i) {
         const QByteArray id = QByteArray::number(qulonglong(i)).rightJustified(3, '0').prepend('p');
@@ -210,8 +204,12 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             return fail(error, QStringLiteral("作業用のファイルを書けません"));
     }
+    return true;
+}
 
-    const QString base = baseModelDir;
+// sphinx_fe, bw and map_adapt re-estimate the base model on the phrases of `w`, at the warp
+// `warpText`; the model is made in w/model.
+bool runTrainingTools(const QString& base, const QString& w, const QString& warpText, QString* error) {
     const QString hmm = w + QStringLiteral("/hmm");
     for (const QString& name : {QStringLiteral("means"), QStringLiteral("variances"),
                                 QStringLiteral("transition_matrices"), QStringLiteral("noisedict")})
@@ -220,7 +218,6 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
     if (!expandMixtureWeights(base + QStringLiteral("/sendump"), hmm + QStringLiteral("/mixture_weights"),
                               error))
         return false;
-    const QString warpText = QString::number(warp, 'f', 2);
     if (!run(QStringLiteral("sphinx_fe"),
              {QStringLiteral("-argfile"),     base + QStringLiteral("/feat.params"),
               QStringLiteral("-samprate"),    QStringLiteral("16000"),
@@ -276,11 +273,17 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
     for (const QString& name : kCopiedFiles)
         if (!QFile::copy(base + u'/' + name, model + u'/' + name))
             return fail(error, QStringLiteral("音響モデル %1 が読めません").arg(base));
+    return true;
+}
 
+// The model folder's description: whose voice, its warp, the base model's means, every file's
+// size and SHA-1.
+bool writeModelInfo(const QString& model, const QString& base, const QString& learner,
+                    const QString& warpText, std::size_t phrases, QString* error) {
     QByteArray info = "rentabo-speaker 1\n";
     info += "learner " + learner.toUtf8().toBase64() + '\n';
     info += "warp " + warpText.toUtf8() + '\n';
-    info += "phrases " + QByteArray::number(qulonglong(phrases.size())) + '\n';
+    info += "phrases " + QByteArray::number(qulonglong(phrases)) + '\n';
     info += "base " + sha1Of(base + QStringLiteral("/means")) + '\n';
     for (const QString& name : kAdaptedFiles + kCopiedFiles)
         info += "file " + name.toUtf8() + ' ' + QByteArray::number(QFileInfo(model + u'/' + name).size()) +
@@ -289,6 +292,27 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
     if (!infoFile.open(QIODevice::WriteOnly) || infoFile.write(info) != info.size())
         return fail(error, QStringLiteral("作業用のファイルを書けません"));
     infoFile.close();
+    return true;
+}
+
+}  // namespace
+
+bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& learner,
+                    const std::vector<KnownPhrase>& phrases, const QString& outDir, QString* error) {
+    if (phrases.empty()) return fail(error, QStringLiteral("声のサンプルがありません"));
+    QString missing;
+    if (!speakerAdaptationAvailable(&missing))
+        return fail(error, QStringLiteral("声に合わせる道具 %1 がありません").arg(missing));
+    QTemporaryDir work;
+    if (!work.isValid()) return fail(error, QStringLiteral("作業用のフォルダを作れません"));
+    const QString w = work.path();
+    for (const char* sub : {"wav", "mfc", "acc", "hmm", "model"}) QDir(w).mkpath(QString::fromLatin1(sub));
+
+    if (!writeTrainingFiles(w, phrases, error)) return false;
+    const QString warpText = QString::number(warp, 'f', 2);
+    if (!runTrainingTools(baseModelDir, w, warpText, error)) return false;
+    const QString model = w + QStringLiteral("/model");
+    if (!writeModelInfo(model, baseModelDir, learner, warpText, phrases.size(), error)) return false;
     return replaceFolder(model, outDir, error);
 }
 

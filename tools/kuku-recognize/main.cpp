@@ -100,8 +100,8 @@ bool adaptFrom(PocketSphinxContext& context, const QString& manifest, const QStr
         const MonoAudio in16 = audio->rate == 16000 ? *audio : resample(*audio, 16000);
         std::optional<std::size_t> said;
         if (const auto heard = context.hearUtterance(in16);
-            heard && commandNumber(phrases[heard->index]) == expected) {
-            said = heard->index;
+            heard && commandNumber(phrases[heard->phrase]) == expected) {
+            said = heard->phrase;
             ++warps[heard->warp];
         }
         for (std::size_t i = 0; !said && i < phrases.size(); ++i)
@@ -347,15 +347,15 @@ int main(int argc, char** argv) {
             QObject::disconnect(hit);
             QObject::disconnect(miss);
         } else if (const auto heard = context.hearUtterance(*audio)) {
-            heardIndex = heard->index;
-            confidence = heard->confidence;
-            margin = heard->margin;
+            heardIndex = heard->phrase;
+            confidence = heard->confidence();
+            margin = heard->margin();
             agreeing = heard->agreeing;
             warp = heard->warp;
-            lead = heard->lead;
+            lead = heard->leadOverExpected();
             expecting = heard->answerExpected;
             expectedHeard = heard->expectedHeard;
-            if (context.accepted(*heard)) index = heard->index;
+            if (context.accepted(*heard)) index = heard->phrase;
         }
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <optional>
+
+namespace rentabo {
+
+// Whether a phrase the recogniser heard counts, and whether it may be taken before the full quiet
+// after it. Pure rules over the measures the decoder gives (see docs/RECOGNITION.md); every figure
+// the program uses is in programThresholds(), with where it was measured.
+
+// How clearly a phrase was heard, each per 10 ms frame of speech (silence around it not counted).
+struct PhraseMeasures {
+    // How much worse the phrase explains the audio than the free loop of sounds: near 0 when the
+    // phrase was said, far below 0 when something else was. 0 without a loop (taken as certain).
+    double confidence = 0;
+    // How much better it explains the audio than the best other phrase (the runner-up): small when
+    // two phrases were nearly tied. Large (1e9) without a runner-up.
+    double margin = 1e9;
+    // How much better it explains the audio than the answer the moment expects, decoded alone over
+    // the same audio. Large (1e9) when that answer was heard, or none was expected.
+    double lead = 1e9;
+    bool answerExpected = false;  // the moment expected an answer (a spoken test's right answer)
+    bool expectedHeard = false;   // the phrase heard is that answer
+};
+
+// The thresholds a phrase must pass. Unset (-1e9): everything passes (the tools' default).
+struct AcceptanceThresholds {
+    // A phrase whose confidence is below this carries no command.
+    double minConfidence = -1e9;
+    // A phrase nearly tied with another phrase (margin below this) carries none either.
+    double minMargin = -1e9;
+    // While an answer is expected, a different phrase must explain the audio better than the
+    // expected one by this much (the lead over the expected answer); the margin is not asked then.
+    double minLeadOverExpected = -1e9;
+    // The confidence the expected phrase itself needs when it is the one heard (unset: the same as
+    // any phrase). A lower one only risks a wrong answer heard as the right one.
+    std::optional<double> minConfidenceForExpected;
+};
+
+// The program's thresholds.
+AcceptanceThresholds programThresholds();
+
+// Whether a phrase heard with these measures carries its command. While an answer is expected,
+// the near tie that matters is the one with that answer, measured exactly (its phrases alone
+// decoded again); the runner-up among all phrases is only as good as a search over many.
+bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m);
+
+// The quiet after speech at which a phrase is first looked at, and the quiet that ends it.
+constexpr int kFirstLookQuietMs = 200;
+constexpr int kPhraseEndQuietMs = 500;
+
+// What the first look at a phrase found, besides its measures.
+struct FirstLook {
+    int words = 0;            // phrases in the hypothesis
+    bool isExpected = false;  // the phrase is (one of) the expected answer
+    bool goesOn = false;  // another phrase goes on from one of its pronunciations (さん: さんじゅう)
+    int quietAfterFrames = 0;  // frames of quiet after its last word
+};
+
+// Whether a phrase looked at after the short quiet is taken at once. Only the right answer is: a
+// pause inside it (にじゅう … いち, しちしち … しじゅうく) leaves a first part that is either
+// another phrase that goes on into longer ones, or no phrase the moment expects, or the expected
+// one squeezed into the pause with no quiet after its last word. Anything else waits for the full
+// quiet and is decoded whole.
+bool takenAtFirstLook(const AcceptanceThresholds& t, const PhraseMeasures& m, const FirstLook& look);
+
+// A phrase confirmed by what followed it (an answer judged right) teaches the learner's voice only
+// when it was heard with this confidence as well: a right answer can be a lucky wrong hearing.
+bool teachesVoice(double confidence);
+
+}  // namespace rentabo

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "speech/platform/SphinxHandles.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace rentabo {
+
+struct DecoderConfig;
+
+// Finds where phrases begin and end in a stream of audio (16 kHz, dithered already). Two speech
+// detectors listen all the time: one ends a phrase after PocketSphinx's usual quiet
+// (kPhraseEndQuietMs), the other calls speech over after a short one (kFirstLookQuietMs), when the
+// phrase is first looked at. A phrase is kept from a little before its start (soft onsets: し, ひ)
+// to its end; the longest kept is about 10 seconds.
+class PhraseSegmenter final {
+public:
+    // `word`: a word of the dictionary, the smallest search a detector can run with.
+    static std::unique_ptr<PhraseSegmenter> create(const DecoderConfig& config, const QByteArray& dictPath,
+                                                   const QString& word, QString* error);
+    ~PhraseSegmenter();
+    PhraseSegmenter(const PhraseSegmenter&) = delete;
+    PhraseSegmenter& operator=(const PhraseSegmenter&) = delete;
+
+    enum class Step {
+        Nothing,     // no phrase, or a phrase waiting out the quiet after a first look
+        Speaking,    // a phrase being spoken (speech since the short quiet)
+        ShortQuiet,  // a phrase followed by the short quiet: time for a first look at phrase()
+        Ended,       // the full quiet (or the longest phrase): takePhrase() holds it
+    };
+    Step feed(const std::int16_t* samples, std::size_t count);
+    // The phrase so far, and the whole phrase once it ended (the segmenter then starts afresh).
+    const std::vector<std::int16_t>& phrase() const { return m_segment; }
+    std::vector<std::int16_t> takePhrase();
+
+    bool started() const { return m_started; }
+    bool inSpeech() const { return m_inSpeech; }
+    // Starts listening afresh (detectors in a new utterance).
+    void restart();
+    // Stops listening and forgets the phrase and the audio before it.
+    void end();
+    // Drops a phrase being spoken but keeps listening to the room: the detector keeps what it
+    // learnt of the room's noise, and nothing counts as speech again until it has heard quiet.
+    void dropPhrase();
+
+private:
+    PhraseSegmenter() = default;
+
+    ps_decoder_t* m_detector = nullptr;   // ends a phrase after the full quiet
+    ps_decoder_t* m_glance = nullptr;     // calls speech over after the short quiet
+    std::vector<std::int16_t> m_history;  // the latest audio before speech began
+    std::vector<std::int16_t> m_segment;  // the phrase being spoken
+    bool m_started = false;
+    bool m_inSpeech = false;
+    bool m_waitForQuiet = false;
+    std::size_t m_uttSamples = 0;
+};
+
+}  // namespace rentabo

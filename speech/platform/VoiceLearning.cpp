@@ -1,0 +1,120 @@
+#include "speech/platform/VoiceLearning.h"
+
+#include "speech/platform/AcceptancePolicy.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace rentabo {
+
+namespace {
+// The phrases of a session kept for the learner's model, the latest ones.
+constexpr std::size_t kMaxKnownPhrases = 120;
+}  // namespace
+
+VoiceLearning::VoiceLearning(QString programModelDir, ListenWith listenWith, QObject* parent)
+    : QObject(parent), m_programModelDir(std::move(programModelDir)), m_listenWith(std::move(listenWith)) {}
+
+VoiceLearning::~VoiceLearning() = default;
+
+void VoiceLearning::setLearner(const QString& name, const QString& folder) {
+    if (name == m_learner && folder == m_folder) return;
+    m_learner = name;
+    m_folder = folder;
+    m_known.clear();
+    m_knownWarps.clear();
+    m_last.reset();
+    std::optional<SpeakerModel> model;
+    // The voice learnt belongs to the learner it was learnt from: a new name starts afresh.
+    if (const auto owner = speakerModelLearner(folder); owner && *owner != name) {
+        QDir(folder).removeRecursively();
+        Q_EMIT Note(QStringLiteral("<声のモデル: 名前が変わったので消しました>"));
+    } else if (!folder.isEmpty() && QFileInfo::exists(folder)) {
+        QString why;
+        model = loadSpeakerModel(folder, m_programModelDir, name, &why);
+        if (!model) Q_EMIT Note(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
+    }
+    QString error;
+    if (!m_listenWith(model, &error)) model.reset();
+    m_speaker = model;
+    if (m_speaker)
+        Q_EMIT Note(QStringLiteral("<声のモデルで聞きます (%1 のことばから)>").arg(m_speaker->phrases));
+}
+
+void VoiceLearning::keepPhrase(const std::vector<std::int16_t>& samples, std::size_t index, double confidence,
+                               double warp) {
+    if (!m_folder.isEmpty()) m_last = LastPhrase{samples, index, confidence, warp};
+}
+
+void VoiceLearning::confirmPhrase(std::optional<std::size_t> said,
+                                  const std::function<std::vector<QStringList>(std::size_t)>& pronounce) {
+    if (!m_last || m_folder.isEmpty()) return;
+    const LastPhrase last = *std::exchange(m_last, std::nullopt);
+    std::size_t index = last.index;
+    if (said) {
+        index = *said;
+    } else if (!teachesVoice(last.confidence)) {
+        return;
+    }
+    const auto prons = pronounce(index);
+    if (prons.empty()) return;
+    m_known.push_back({last.samples, prons.front()});
+    m_knownWarps.push_back(last.warp);
+    if (m_known.size() > kMaxKnownPhrases) {
+        m_known.erase(m_known.begin());
+        m_knownWarps.erase(m_knownWarps.begin());
+    }
+    if (m_known.size() % kPhrasesToAdapt == 0) startAdaptation();
+}
+
+bool VoiceLearning::learnNow() {
+    if (m_folder.isEmpty() || m_known.size() < kFewestPhrasesToAdapt) return false;
+    startAdaptation();
+    return true;
+}
+
+void VoiceLearning::startAdaptation() {
+    if (m_adapting) return;
+    // The warp the voice was heard with most often: the learner's model is made and heard there.
+    // Phrases heard with the learner's model all carry its warp, so it stays.
+    QHash<double, int> counts;
+    double warp = 1.0;
+    int most = 0;
+    for (double w : m_knownWarps)
+        if (++counts[w] > most) most = counts[w], warp = w;
+    m_adapting = true;
+    Q_EMIT Note(QStringLiteral("<声をおぼえています (%1 のことば)>").arg(m_known.size()));
+    m_worker = std::jthread(
+        [this, base = m_programModelDir, warp, learner = m_learner, phrases = m_known, folder = m_folder] {
+            QString error;
+            const bool ok = adaptToSpeaker(base, warp, learner, phrases, folder, &error);
+            QMetaObject::invokeMethod(
+                this, [this, ok, error] { adaptationFinished(ok, error); }, Qt::QueuedConnection);
+        });
+}
+
+void VoiceLearning::adaptationFinished(bool ok, const QString& error) {
+    m_adapting = false;
+    if (m_worker.joinable()) m_worker.join();
+    if (!ok) {
+        Q_EMIT Note(QStringLiteral("<声をおぼえられませんでした: %1>").arg(error));
+        return;
+    }
+    QString why;
+    auto model = loadSpeakerModel(m_folder, m_programModelDir, m_learner, &why);
+    if (!model || !m_listenWith(model, &why)) {
+        Q_EMIT Note(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
+        return;
+    }
+    m_speaker = model;
+    Q_EMIT Note(QStringLiteral("<声をおぼえました (%1 のことばから)>").arg(model->phrases));
+}
+
+void VoiceLearning::waitForAdaptation() {
+    if (m_worker.joinable()) m_worker.join();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+}  // namespace rentabo

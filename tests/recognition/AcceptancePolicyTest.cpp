@@ -1,0 +1,80 @@
+// The acceptance policy with tables of measures: no audio, no model. Each row sits on a threshold
+// of the program or just past it, so a threshold moved by a step fails a row.
+#include "speech/platform/AcceptancePolicy.h"
+
+#include <gtest/gtest.h>
+
+using namespace rentabo;
+
+namespace {
+
+struct Row {
+    const char* what;
+    PhraseMeasures measures;
+    bool accepted;
+};
+
+constexpr double kNone = 1e9;  // no runner-up, or no lead to measure
+
+struct LookRow {
+    const char* what;
+    PhraseMeasures measures;
+    FirstLook look;
+    bool taken;
+};
+
+}  // namespace
+
+TEST(AcceptancePolicy, ThePhrasesThatCountAtTheProgramsThresholds) {
+    // confidence, margin, lead, answer expected, expected heard
+    const Row rows[] = {
+        {"nothing expected, at the confidence and the margin", {-6.0, 2.0, kNone, false, false}, true},
+        {"nothing expected, just below the confidence", {-6.01, 2.0, kNone, false, false}, false},
+        {"nothing expected, nearly tied with another phrase", {-6.0, 1.99, kNone, false, false}, false},
+        {"nothing expected, no runner-up, no loop", {0.0, kNone, kNone, false, false}, true},
+        {"another phrase than the answer, at the lead", {-6.0, 0.0, 3.0, true, false}, true},
+        {"another phrase than the answer, just short of the lead", {-6.0, kNone, 2.99, true, false}, false},
+        {"another phrase than the answer, below the confidence", {-6.01, kNone, 10.0, true, false}, false},
+        {"the answer, at its own confidence", {-16.0, 0.0, kNone, true, true}, true},
+        {"the answer, just below its own confidence", {-16.01, kNone, kNone, true, true}, false},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
+}
+
+// While an answer is awaited, the lead over it replaces the margin: a wrong number nearly tied
+// with the right answer is nothing heard, however clear of the other phrases it is.
+TEST(AcceptancePolicy, WhileAnAnswerIsAwaitedTheLeadOverItDecidesNotTheMargin) {
+    const AcceptanceThresholds program = programThresholds();
+    EXPECT_FALSE(phraseAccepted(program, {-1.0, 50.0, 1.0, true, false}));
+    EXPECT_TRUE(phraseAccepted(program, {-1.0, 0.5, 5.0, true, false}));
+    // The same phrase with nothing awaited: the margin decides.
+    EXPECT_TRUE(phraseAccepted(program, {-1.0, 50.0, 1.0, false, false}));
+    EXPECT_FALSE(phraseAccepted(program, {-1.0, 0.5, 5.0, false, false}));
+}
+
+TEST(AcceptancePolicy, UnsetThresholdsLetEveryPhraseThrough) {
+    EXPECT_TRUE(phraseAccepted({}, {-500.0, -50.0, -50.0, true, false}));
+    EXPECT_TRUE(phraseAccepted({}, {-500.0, -50.0, kNone, false, false}));
+}
+
+TEST(AcceptancePolicy, OnlyTheRightAnswerHeardWholeIsTakenAtTheFirstLook) {
+    const PhraseMeasures answer{-16.0, kNone, kNone, true, true};
+    const FirstLook whole{1, true, false, 10};
+    const LookRow rows[] = {
+        {"the answer, quiet after it", answer, whole, true},
+        {"the answer, too little quiet after its last word", answer, {1, true, false, 9}, false},
+        {"a phrase that goes on into longer ones (さん: さんじゅう)", answer, {1, true, true, 30}, false},
+        {"two phrases", answer, {2, true, false, 30}, false},
+        {"not the answer, however clear", {0.0, kNone, 20.0, true, false}, {1, false, false, 30}, false},
+        {"no answer expected", {0.0, kNone, kNone, false, false}, {1, false, false, 30}, false},
+        {"the answer heard without confidence", {-16.01, kNone, kNone, true, true}, whole, false},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const LookRow& r : rows) EXPECT_EQ(takenAtFirstLook(program, r.measures, r.look), r.taken) << r.what;
+}
+
+TEST(AcceptancePolicy, APhraseConfirmedTeachesTheVoiceOnlyWhenHeardWithConfidence) {
+    EXPECT_TRUE(teachesVoice(-6.0));
+    EXPECT_FALSE(teachesVoice(-6.01));
+}
