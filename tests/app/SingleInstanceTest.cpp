@@ -29,12 +29,13 @@ namespace {
 // A lock file in the form the lock writes it, for a process that has ended.
 bool writeLockOfEndedProcess(const QString& path) {
     QProcess ended;
-    ended.start(QStringLiteral("true"));
+    ended.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
     if (!ended.waitForFinished()) return false;
+    const QByteArray pid = ended.readAllStandardOutput().trimmed();
     QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(QByteArray::number(ended.processId()) + '\n' +
-                                                   QCoreApplication::applicationName().toUtf8() + '\n' +
-                                                   QSysInfo::machineHostName().toUtf8() + '\n') > 0;
+    return !pid.isEmpty() && f.open(QIODevice::WriteOnly) &&
+           f.write(pid + '\n' + QCoreApplication::applicationName().toUtf8() + '\n' +
+                   QSysInfo::machineHostName().toUtf8() + '\n') > 0;
 }
 
 }  // namespace
