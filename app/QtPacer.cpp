@@ -3,12 +3,15 @@
 #include "speech/platform/SpVoice.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 namespace rentabo {
 
@@ -26,16 +29,22 @@ std::int64_t QtPacer::now() {
 }
 
 void QtPacer::sleep(int ms) {
-    if (ms <= 0) {
+    if (ms <= 0 || m_ending) {
         processPendingMessages();
         return;
     }
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    m_sleepLoops.append(&loop);
     loop.exec();
+    m_sleepLoops.removeLast();
 }
 
 bool QtPacer::keyDown(int key) {
+    if (key == vk::Escape && m_ending) return true;
     if (key == vk::Escape && m_stopHeard) {
         // Read once, like a press that was let go: the next poll finds Esc up again.
         m_stopHeard = false;
@@ -45,6 +54,7 @@ bool QtPacer::keyDown(int key) {
 }
 
 bool QtPacer::keyPressedSince(int key) {
+    if (key == vk::Escape && m_ending) return true;
     if (key == vk::Escape && m_stopHeard) {
         m_stopHeard = false;
         m_pressedSince.remove(key);
@@ -62,6 +72,8 @@ void QtPacer::processPendingMessages() {
 }
 
 bool QtPacer::askOkCancel(const QString& text, const QString& caption) {
+    // No one is there to answer: Cancel, which leaves things as they were.
+    if (m_ending) return false;
     // The box must take clicks and keys even in the middle of a run.
     ++m_modalDepth;
     const auto answer = QMessageBox::question(m_guarded, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -73,7 +85,28 @@ bool QtPacer::askOkCancel(const QString& text, const QString& caption) {
 }
 
 void QtPacer::waitForSpeech() {
-    if (m_voice) m_voice->WaitUntilDone();
+    if (m_voice && !m_ending) m_voice->WaitUntilDone();
+}
+
+namespace {
+
+// Closes a modal window as Cancel or its close button would: a dialog is rejected.
+void dismiss(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        dialog->reject();
+    else
+        window->close();
+}
+
+}  // namespace
+
+void QtPacer::endFromOutside() {
+    if (m_ending) return;
+    m_ending = true;
+    m_stopHeard = false;
+    for (QEventLoop* loop : std::as_const(m_sleepLoops)) loop->quit();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isModal()) dismiss(window);
 }
 
 void QtPacer::beep() {
@@ -125,8 +158,14 @@ int QtPacer::keyCodeOf(int qtKey, bool keypad) {
 }
 
 bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
-    if (m_modalDepth > 0 || !m_guarded) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
+    if (m_ending && widget && event->type() == QEvent::Show && widget->isWindow() && widget->isModal()) {
+        // Shown after the end was asked for (the result table of a test just stopped, a
+        // message): closed as soon as its own loop runs.
+        QTimer::singleShot(0, widget, [widget] { dismiss(widget); });
+        return false;
+    }
+    if (m_modalDepth > 0 || !m_guarded) return false;
     if (!widget) return false;
     // The key state of the main window is kept at all times (a voice test polls Esc between
     // runs); while a run is active every window of the program feeds it and input is held back

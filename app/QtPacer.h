@@ -3,12 +3,14 @@
 #include "core/Pacer.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
 
 #include <functional>
 
+class QEventLoop;
 class QWidget;
 
 namespace rentabo {
@@ -47,6 +49,14 @@ public:
     bool runActive() const override { return m_runDepth > 0; }
     void stopHeard() override;
 
+    // The program is being ended from outside (SIGTERM, SIGHUP, the session's log-out) with no
+    // one there to answer: from now on Esc reads as held, so a run stops through its own Esc
+    // path at its next poll; sleeps and the wait for speech return at once (a nested loop would
+    // return at once too once the application quits, and a run polling it would spin); every
+    // question is answered Cancel without a box, and every modal window is closed as it opens.
+    void endFromOutside();
+    bool endingFromOutside() const { return m_ending; }
+
     // The key code a key event stands for, or 0 for keys no run reads.
     static int keyCodeOf(int qtKey, bool keypad);
 
@@ -66,6 +76,8 @@ private:
     int m_runDepth = 0;
     int m_modalDepth = 0;
     bool m_stopHeard = false;
+    bool m_ending = false;
+    QList<QEventLoop*> m_sleepLoops;  // the nested loops of the sleeps going on, innermost last
 };
 
 // Marks a run for as long as it lives.

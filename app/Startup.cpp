@@ -2,6 +2,7 @@
 
 #include "app/Fonts.h"
 #include "app/TKukuForm.h"
+#include "app/TerminationSignals.h"
 #include "lessons/EffectSounds.h"
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/VoiceFactory.h"
@@ -100,6 +101,11 @@ Program startProgram(const StartOptions& options) {
     mirrorMemo(*program.form);
     traceVoice(*program.form);
     return program;
+}
+
+void endFromOutsideOn(TerminationSignals& termination, TKukuForm& form) {
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &form,
+                     [&form] { form.endFromOutside(); });
 }
 
 }  // namespace rentabo

@@ -7,6 +7,7 @@
 namespace rentabo {
 
 class TKukuForm;
+class TerminationSignals;
 struct KukuServices;
 
 // The engines of a real start: the first voice that works, the recogniser and the effect sounds.
@@ -25,5 +26,9 @@ struct Program {
 // Builds and shows the program's windows the way a start of the program does: the engines
 // are chosen, the main window created and shown.
 Program startProgram(const StartOptions& options);
+
+// SIGTERM and SIGHUP (a shutdown, the session ending, `kill`) end the program from outside: a run
+// going on is stopped as Esc stops it, the records are saved, and the event loop ends.
+void endFromOutsideOn(TerminationSignals& termination, TKukuForm& form);
 
 }  // namespace rentabo

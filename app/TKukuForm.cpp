@@ -2,9 +2,11 @@
 
 #include "core/Board.h"
 #include "core/Timing.h"
+#include "core/WaitWithStops.h"
 #include "core/WeakList.h"
 #include "core/WindowPlacement.h"
 #include "records/Learner.h"
+#include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
 #include "speech/VoiceEnrolmentForm.h"
 #include "speech/platform/SpeechFailure.h"
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QSessionManager>
+#include <QThread>
 #include <QUrl>
 
 // The pictures are compiled into a static library, whose resources must be registered by hand
@@ -199,8 +202,9 @@ void TKukuForm::loadAndStart() {
     m_state.idleMs = 0;
     m_board->CBoxDsp(1);
     m_settingsKeeper.started();
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { saveBeforeTermination(); });
+    // The session is ending (log-out, shutdown): the records are saved and the program ends, a
+    // run going on stopped first.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { endFromOutside(); });
     if (m_state.msgSpeakFlag > 0) m_speaker.SpeakMsg(QStringLiteral(u"Rentaboをオープンします。"));
 }
 
@@ -341,7 +345,18 @@ void TKukuForm::sayWhereTheVoiceIsUsed() {
 
 void TKukuForm::changeLearnerName() {
     const auto confirm = [this](const QString& question) { return m_prompts->confirmNameChange(question); };
-    if (!rentabo::changeLearnerName(m_state, m_board->nameBoxText(), confirm, m_history->store())) return;
+    // A name the settings file cannot hold would come back as another name after a restart,
+    // its records and voice left behind: it is refused, or changed with the family's agreement,
+    // before anything is stored.
+    const std::optional<QString> typed =
+        fitNameForSettingsFile(m_board->nameBoxText(), confirm,
+                               [this](const QString& text) { showMessage(text, QStringLiteral(u"ご確認")); });
+    if (!typed) {
+        focusNameBox();
+        return;
+    }
+    if (*typed != m_board->nameBoxText()) m_board->setNameBoxText(*typed);
+    if (!rentabo::changeLearnerName(m_state, *typed, confirm, m_history->store())) return;
     m_services.reco->setLearner(m_state.studentName, learnerVoiceFolderFor(m_state.exeDir));
     m_board->showLearnerNumber(m_state.indivNum);
     saveIfChanged();
@@ -409,6 +424,38 @@ void TKukuForm::changeEvent(QEvent* event) {
         m_board->DrawStopHint();
     }
     QMainWindow::changeEvent(event);
+}
+
+void TKukuForm::endFromOutside() {
+    if (std::exchange(m_ending, true)) return;
+    m_endingSince.start();
+    m_pacer.endFromOutside();
+    finishEnding();
+}
+
+void TKukuForm::finishEnding() {
+    // A run (or a spoken test's handler) still on the stack ends at its next poll, which sees
+    // Esc; the end waits for it, so the stop it shows and records is saved too. Should something
+    // still wait in a loop of its own (a voice finishing a sentence), the loops are ended anyway
+    // and the rest is done once the event loop has returned.
+    const bool unwinding =
+        m_pacer.runActive() || m_commands->busy() || QThread::currentThread()->loopLevel() > 1;
+    if (unwinding && m_endingSince.elapsed() < timing::kEndFromOutsideMs) {
+        QTimer::singleShot(kPollMs, this, &TKukuForm::finishEnding);
+        return;
+    }
+    if (!unwinding) stopAndSaveAfterEnd();
+    // exit, not quit: quit would close the windows, and the main window would ask whether to
+    // end, with no one there to answer.
+    QApplication::exit(0);
+}
+
+void TKukuForm::stopAndSaveAfterEnd() {
+    if (!m_ending) return;
+    // A spoken test waiting for an answer is stopped as Esc stops it.
+    if (m_state.AnsV_wait != VoiceTest::None) m_engine->EscKeyDown();
+    m_timer1.stop();
+    saveBeforeTermination();
 }
 
 void TKukuForm::closeEvent(QCloseEvent* event) {

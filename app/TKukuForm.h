@@ -22,6 +22,7 @@
 #include "speech/platform/SpSharedRecoContext.h"
 #include "speech/platform/SpVoice.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSet>
 #include <QTimer>
@@ -144,6 +145,14 @@ public:
     // The save when the program is being ended from outside (SIGTERM, the session's log-out): no
     // question, no box.
     void saveBeforeTermination() { m_settingsKeeper.saveBeforeTermination(); }
+    // The program is being ended from outside (SIGTERM, SIGHUP, the session's log-out), with no
+    // one there to answer: a run or a spoken test going on is stopped as Esc stops it, open boxes
+    // are cancelled, the records are saved and the application's event loop is ended.
+    void endFromOutside();
+    bool endingFromOutside() const { return m_ending; }
+    // After the event loop has returned from an end from outside: what was still running when
+    // the loops were ended is stopped and saved.
+    void stopAndSaveAfterEnd();
 
     // Who answers the window's questions and shows its boxes: real boxes unless set (tests
     // script them); null puts the real boxes back. The prompts must outlive their use.
@@ -165,6 +174,8 @@ private:
     void chooseWindowColour();
     void saveAndClose();
     void reloadEffects(int volume);
+    // The end from outside once whatever was running has unwound.
+    void finishEnding();
 
     std::unique_ptr<Ui::KukuForm> m_ui;
     std::unique_ptr<MainBoard> m_board;
@@ -182,6 +193,8 @@ private:
     std::unique_ptr<Recognition> m_recognition;
     std::unique_ptr<SideWindows> m_windows;
     std::unique_ptr<HistoryKeeper> m_history;
+    bool m_ending = false;
+    QElapsedTimer m_endingSince;
     QSet<QString> m_effectErrorsShown;
 };
 

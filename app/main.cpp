@@ -18,7 +18,11 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(RENTABO_APP_ID));
     // The guard comes first: a second copy must not even open a window.
     rentabo::SingleInstance guard(QStringLiteral("RENTABO_V2"));
-    if (!guard.acquired()) {
+    // So does one started in another log-in of the same user, which has a runtime folder of its
+    // own but the same settings file.
+    rentabo::SettingsLock fileGuard(
+        rentabo::SettingsLock::settingsPathToLock(QCoreApplication::applicationDirPath()));
+    if (!guard.acquired() || !fileGuard.acquired()) {
         QMessageBox::information(nullptr, QString(), QStringLiteral(u"すでに起動中です。"));
         return 1;
     }
@@ -31,18 +35,16 @@ int main(int argc, char** argv) {
         splash->show();
         QApplication::processEvents();
         auto program = rentabo::startProgram(rentabo::StartOptions{});
-        // Shut down from outside (power off, log-out, kill): the records are saved first.
+        // Shut down from outside (power off, log-out, kill): a run going on is stopped as Esc
+        // stops it and the records are saved first.
         rentabo::TerminationSignals termination;
-        QObject::connect(&termination, &rentabo::TerminationSignals::terminationRequested, program.form.get(),
-                         [&program] {
-                             program.form->saveBeforeTermination();
-                             // exit, not quit: quit would close the windows, and the main window
-                             // would ask whether to end, with no one there to answer.
-                             QApplication::exit(0);
-                         });
+        rentabo::endFromOutsideOn(termination, *program.form);
         if (splash->isVisible()) splash->raise();
         splash->enableTimer();
-        return app.exec();
+        const int code = app.exec();
+        // Whatever was still running when the end from outside was forced is stopped and saved.
+        program.form->stopAndSaveAfterEnd();
+        return code;
     } catch (const std::exception& e) {
         rentabo::showError(QString::fromUtf8(e.what()));
         return 0;

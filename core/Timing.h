@@ -55,6 +55,11 @@ inline constexpr int kExtraFullRecitationMs = 5000;
 inline constexpr int kVoiceRightMarkMs = 1000;
 inline constexpr int kVoiceWrongMarkMs = 600;
 
+// Ended from outside (SIGTERM, the session's log-out): how long the end waits for a run to
+// unwind through its Esc path before it forces every waiting loop to end, so the program is gone
+// within a second of being asked.
+inline constexpr int kEndFromOutsideMs = 500;
+
 }  // namespace timing
 
 }  // namespace rentabo

@@ -87,4 +87,49 @@ QString fromCp932(const QByteArray& bytes) {
     return QString::fromUtf8(utf8);
 }
 
+QList<Cp932Misfit> cp932Misfits(const QString& text) {
+    QList<Cp932Misfit> misfits;
+    for (const char32_t code : text.toUcs4()) {
+        const QString c = QString::fromUcs4(&code, 1);
+        const QByteArray bytes = toCp932(c);
+        const QString back = fromCp932(bytes);
+        if (back == c) continue;
+        if (std::any_of(misfits.cbegin(), misfits.cend(),
+                        [&](const Cp932Misfit& m) { return m.character == c; }))
+            continue;
+        misfits.append({c, bytes == "?" ? QString() : back});
+    }
+    return misfits;
+}
+
+std::optional<QString> fitNameForSettingsFile(const QString& typed,
+                                              const std::function<bool(const QString& question)>& confirm,
+                                              const std::function<void(const QString& text)>& tell) {
+    const QList<Cp932Misfit> misfits = cp932Misfits(typed);
+    if (misfits.isEmpty()) return typed;
+    QString unwritable;
+    QString changed;
+    QString fitted = typed;
+    for (const Cp932Misfit& m : misfits) {
+        if (m.storedAs.isEmpty()) {
+            unwritable += u'「' + m.character + u'」';
+        } else {
+            changed += u'「' + m.character + QStringLiteral(u"」→「") + m.storedAs + QStringLiteral(u"」\n");
+            fitted.replace(m.character, m.storedAs);
+        }
+    }
+    if (!unwritable.isEmpty()) {
+        tell(QStringLiteral(u"%1は、設定ファイルに書けない字なので、名前に使えません。\n"
+                            u"ほかの字に書きかえてください。")
+                 .arg(unwritable));
+        return std::nullopt;
+    }
+    const QString question = QStringLiteral(
+                                 u"名前の中の字を、設定ファイルに書ける字に変えます。\n%1"
+                                 u"<%2>として保存します。変えてもいいですか。")
+                                 .arg(changed, fitted);
+    if (!confirm(question)) return std::nullopt;
+    return fitted;
+}
+
 }  // namespace rentabo

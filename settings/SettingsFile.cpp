@@ -3,6 +3,7 @@
 #include "settings/Cp932.h"
 #include "settings/ProfileFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,6 +49,17 @@ const std::array<SettingKey, 25> kSettingKeys{{
     {"TESTDATA", "ERRORS", Kind::Text, nullptr, &KukuState::errorsStr},
     {"SPEAK", "USERSYOBINA", Kind::Text, nullptr, &KukuState::userSyobina},
 }};
+
+bool isTemporaryNameOf(const QString& fileName, const QString& candidate) {
+    const QString prefix = fileName + QString::fromLatin1(kTemporaryInfix);
+    if (!candidate.startsWith(prefix) || candidate.size() != prefix.size() + 6) return false;
+    // mkstemp fills in six letters and digits.
+    for (qsizetype i = prefix.size(); i < candidate.size(); ++i) {
+        const QChar c = candidate[i];
+        if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
+    }
+    return true;
+}
 
 namespace {
 
@@ -182,31 +194,78 @@ QString learnerVoiceFolderFor(const QString& exeDir) {
 
 namespace {
 
+QString errnoText(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// What stands at a path where a file of the program's should be.
+enum class FileKind { Missing, Regular, Huge, Other };
+
+FileKind kindOf(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return FileKind::Other;
+    return st.st_size > kMaxSettingsFileBytes ? FileKind::Huge : FileKind::Regular;
+}
+
+// Follows symbolic links, as opening the file would.
+FileKind kindAt(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? FileKind::Missing : FileKind::Other;
+    return kindOf(st);
+}
+
 // Whether a save to `path` can be expected to work: the file is writable, or it is missing and
 // its folder is writable.
 bool isWritableLocation(const QString& path) {
     const QFileInfo info(path);
-    if (info.exists()) return info.isFile() && info.isWritable();
+    if (info.exists()) return kindAt(path) == FileKind::Regular && info.isWritable();
     const QFileInfo dir(info.absolutePath());
     return dir.isDir() && dir.isWritable();
 }
 
-bool readFile(const QString& path, QByteArray* content, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
+// Reads a regular file of a sane size. The type is checked on the opened file itself, and the
+// open does not wait: a FIFO or a device put where the file should be (a link to /dev/zero, say)
+// would otherwise block the start for ever or fill the memory.
+bool readFile(const QString& path, QByteArray* content, QString* error, FileKind* kind = nullptr) {
+    auto failed = [&](FileKind k, const QString& why) {
+        if (kind) *kind = k;
+        if (error) *error = why;
         return false;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int err = errno;
+        return failed(err == ENOENT ? FileKind::Missing : FileKind::Regular, errnoText(err));
     }
-    *content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || kindOf(st) != FileKind::Regular) {
+        const FileKind k = kindOf(st);
+        ::close(fd);
+        return failed(k, k == FileKind::Huge ? QStringLiteral(u"大きすぎるファイルです。")
+                                             : QStringLiteral(u"ふつうのファイルではありません。"));
     }
+    QByteArray bytes;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            return failed(FileKind::Regular, errnoText(err));
+        }
+        if (n == 0) break;
+        bytes.append(buffer, n);
+        // A file that grows while it is read is no settings file either.
+        if (bytes.size() > kMaxSettingsFileBytes) {
+            ::close(fd);
+            return failed(FileKind::Huge, QStringLiteral(u"大きすぎるファイルです。"));
+        }
+    }
+    ::close(fd);
+    if (kind) *kind = FileKind::Regular;
+    *content = std::move(bytes);
     return true;
-}
-
-QString errnoText(int err) {
-    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 }  // namespace
@@ -242,9 +301,12 @@ QString damageNotice(const QString& path, const QByteArray& content) {
     const bool cutShort = !content.endsWith('\n') && !content.endsWith('\r');
     if (anyKey && (records || !cutShort)) return {};
     QString kept;
-    const QString copy = path + QStringLiteral(".damaged");
-    if (!content.trimmed().isEmpty() && (QFile::remove(copy) || !QFileInfo::exists(copy)) &&
-        QFile::copy(path, copy))
+    // An earlier damaged copy is kept too: the new one takes the date in its name.
+    QString copy = path + QStringLiteral(".damaged");
+    const QString dated = copy + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd-HHmmss"));
+    for (int n = 1; QFileInfo::exists(copy) && n < 100; ++n)
+        copy = n == 1 ? dated : dated + u'-' + QString::number(n);
+    if (!content.trimmed().isEmpty() && !QFileInfo::exists(copy) && QFile::copy(path, copy))
         kept = QStringLiteral(u"\n元のファイルは %1 として残しました。").arg(QDir::toNativeSeparators(copy));
     return (anyKey ? QStringLiteral(u"設定ファイルの後ろが欠けていて、成績の記録がありませんでした。\n%1\n"
                                     u"読めた設定だけで始めます。%2")
@@ -260,8 +322,23 @@ LoadResult LoadSettings(KukuState& state, const QString& path) {
     QByteArray content;
     if (QFileInfo::exists(path)) {
         QString why;
-        if (readFile(path, &content, &why)) {
+        FileKind kind = FileKind::Regular;
+        if (readFile(path, &content, &why, &kind)) {
             result.found = true;
+        } else if (kind == FileKind::Other) {
+            result.error =
+                QStringLiteral(
+                    u"設定ファイルの場所に、ふつうのファイルではないもの（フォルダーや特別なファイル）が"
+                    u"あったので、読みませんでした。\n%1\nはじめの設定で始めます。"
+                    u"これには書きこまず、記録はほかの場所に保存します。")
+                    .arg(QDir::toNativeSeparators(path));
+        } else if (kind == FileKind::Huge) {
+            result.error =
+                QStringLiteral(
+                    u"設定ファイルが大きすぎる（%2 MB をこえる）ので、読みませんでした。\n%1\n"
+                    u"はじめの設定で始めます。このファイルは書きかえず、記録はほかの場所に保存します。")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(kMaxSettingsFileBytes / (1024 * 1024));
         } else {
             result.error =
                 QStringLiteral(u"設定ファイルを読み込めませんでした。\n%1\n(%2)\nはじめの設定で始めます。")
@@ -275,13 +352,29 @@ LoadResult LoadSettings(KukuState& state, const QString& path) {
 
 bool writeFileAtomically(const QString& path, const QByteArray& content, QString* error,
                          const BeforeRenameHook& beforeRename) {
-    const QFileInfo info(path);
+    QFileInfo info(path);
+    // A link to a file is followed: the file it leads to is replaced, and the link stays.
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty()) info = QFileInfo(info.canonicalFilePath());
+    // What is not a plain file of the program's size is never written into or replaced: a FIFO
+    // would hold the save for ever, a device would swallow it, and a folder or a huge file is
+    // someone else's.
+    switch (kindAt(info.absoluteFilePath())) {
+        case FileKind::Other:
+            if (error) *error = QStringLiteral(u"ふつうのファイルではないので、書きこみませんでした。");
+            return false;
+        case FileKind::Huge:
+            if (error) *error = QStringLiteral(u"大きすぎるファイルなので、書きかえませんでした。");
+            return false;
+        case FileKind::Missing:
+        case FileKind::Regular:
+            break;
+    }
     if (info.exists() && !info.isWritable()) {
         if (error) *error = QStringLiteral(u"ファイルへの書き込みが禁止されています。");
         return false;
     }
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray tempName = target + ".XXXXXX";
+    QByteArray tempName = target + kTemporaryInfix + "XXXXXX";
     const int fd = ::mkstemp(tempName.data());
     if (fd < 0) {
         if (error) *error = errnoText(errno);
@@ -335,11 +428,14 @@ bool writeFileAtomically(const QString& path, const QByteArray& content, QString
         ::close(dirFd);
     }
     // A save cut short by a power cut or a kill leaves its temporary file behind; only one copy
-    // of the program runs, so every other one is such a leftover, and the next save clears them.
+    // of the program runs on a file, so every other one is such a leftover, and the next save
+    // clears them. Only the program's own temporary names are touched: the family's copies beside
+    // the file (.backup, .201612, .memo_1) are theirs.
     const QDir dir = info.absoluteDir();
     for (const QString& leftover :
-         dir.entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden))
-        QFile::remove(dir.filePath(leftover));
+         dir.entryList({info.fileName() + QString::fromLatin1(kTemporaryInfix) + QStringLiteral("*")},
+                       QDir::Files | QDir::Hidden))
+        if (isTemporaryNameOf(info.fileName(), leftover)) QFile::remove(dir.filePath(leftover));
     return true;
 }
 

@@ -73,8 +73,20 @@ SaveResult SaveSettings(const KukuState& state, const SettingsLocation& where,
                         const BeforeRenameHook& beforeRename = {});
 SaveResult SaveSettings(const KukuState& state, const QString& exeDir);
 
+// A settings file larger than this is not one the program wrote: it is neither read nor replaced.
+inline constexpr qint64 kMaxSettingsFileBytes = 4 * 1024 * 1024;
+
+// A save first writes "RentaboV24.ini.rentabo-saving-" and six letters or digits beside the
+// file: a name no one else gives a file, so a leftover of a save cut short can be removed
+// without doubt.
+inline constexpr char kTemporaryInfix[] = ".rentabo-saving-";
+// Whether `candidate` is a temporary name a save of `fileName` makes.
+bool isTemporaryNameOf(const QString& fileName, const QString& candidate);
+
 // Writes `content` to `path` so that the file is always either the old one or the new one: a
 // temporary file beside it, flushed to disk, then renamed over it. On failure `error` says why.
+// A path that holds something other than a plain file of a sane size (a folder, a FIFO, a
+// device, a huge file) is neither written into nor replaced; a link is followed.
 bool writeFileAtomically(const QString& path, const QByteArray& content, QString* error,
                          const BeforeRenameHook& beforeRename = {});
 

@@ -1,7 +1,8 @@
 #!/bin/bash
-# The single-instance guard with real processes on a virtual display: a second start shows
+# The single-instance guard with real processes on a virtual display: a second start, in the same
+# session or in another log-in of the same user (a runtime folder of its own), shows
 # "すでに起動中です。" and ends with code 1 while the first keeps running; after the first is
-# killed, a new start succeeds.
+# killed, a new start succeeds although the killed copy's lock file is left.
 #   single-instance-test.sh PATH/TO/rentabo
 set -u
 program=${1:?usage: single-instance-test.sh PATH/TO/rentabo}
@@ -48,24 +49,35 @@ window_of() {
 first=$!
 window_of "$first" Rentabo >/dev/null || fail "the first copy shows no window: $(tail -n 5 "$work/first.log")"
 
-"$work/app/rentabo" >"$work/second.log" 2>&1 &
-second=$!
-box=$(window_of "$second") || fail "the second copy shows no message"
-name=$(xdotool getwindowname "$box")
-# The box has no caption of its own; its text is checked through the program's exit instead.
-xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
-  xdotool key --window "$box" Return 2>/dev/null
-for _ in $(seq 100); do running "$second" || break; sleep 0.1; done
-running "$second" && fail "the second copy did not end after its message"
-wait "$second"
-code=$?
-second=""
-[ "$code" -eq 1 ] || fail "the second copy ended with $code, not 1 (window '$name')"
-running "$first" || fail "the first copy ended too"
+# A second copy is refused: it shows its message and ends with code 1, the first keeps running.
+# $1 names the case; the copy runs with the environment given after it.
+refused() {
+  local what=$1; shift
+  env "$@" "$work/app/rentabo" >"$work/second.log" 2>&1 &
+  second=$!
+  box=$(window_of "$second") || fail "$what: the second copy shows no message"
+  name=$(xdotool getwindowname "$box")
+  # The box has no caption of its own; its text is checked through the program's exit instead.
+  xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null ||
+    xdotool key --window "$box" Return 2>/dev/null
+  for _ in $(seq 100); do running "$second" || break; sleep 0.1; done
+  running "$second" && fail "$what: the second copy did not end after its message"
+  wait "$second"
+  code=$?
+  second=""
+  [ "$code" -eq 1 ] || fail "$what: the second copy ended with $code, not 1 (window '$name')"
+  running "$first" || fail "$what: the first copy ended too"
+}
+refused "the same session"
+# Another log-in of the same user: a runtime folder of its own, the same settings file.
+mkdir -p "$work/run2" && chmod 700 "$work/run2"
+refused "another log-in" XDG_RUNTIME_DIR="$work/run2"
 
 kill -9 "$first"
 wait "$first" 2>/dev/null
 first=""
+# The killed copy's lock beside the settings file is left; the next start takes it over.
+[ -f "$work/app/RentaboV24.ini.rentabo-lock" ] || fail "no lock file beside the settings file"
 "$work/app/rentabo" >"$work/third.log" 2>&1 &
 third=$!
 window_of "$third" Rentabo >/dev/null ||
