@@ -204,7 +204,9 @@ TEST(WhereTheSettingsFileShouldBeChild, StartsSaysOnceAndKeepsTheRecords) {
     prompts.messages = [&](const QString& text, const QString& caption) { boxes << caption + u'|' + text; };
     prompts.close = [] { return true; };
     form.setPrompts(&prompts);
-    boxes.removeIf([](const QString& b) { return b.contains(u"がんばりの記録"_qs); });
+    // The folder holds no effect sounds: told as ever, and not what this test is about.
+    boxes.removeIf(
+        [](const QString& b) { return b.contains(u"がんばりの記録"_qs) || b.contains(u"効果音"_qs); });
 
     if (c->told) {
         ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
