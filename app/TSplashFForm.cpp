@@ -7,6 +7,17 @@
 #include <QDialog>
 #include <QFontMetrics>
 
+#include <algorithm>
+
+namespace {
+// The widest line with its trailing spaces, which the label's own size hint leaves out.
+int widestLine(const QFontMetrics& metrics, const QString& text) {
+    int widest = 0;
+    for (const QString& line : text.split(u'\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+}  // namespace
+
 namespace rentabo {
 
 TSplashFForm::TSplashFForm(QWidget* parent)
@@ -35,6 +46,8 @@ TSplashFForm::TSplashFForm(QWidget* parent)
                                      QSize(width() - 2 * kBorder - kRightPad, height() - 2 * kBorder)));
     m_ui->Label1->setText(text);
     m_ui->Label1->adjustSize();
+    const int wanted = widestLine(m_ui->Label1->fontMetrics(), text) + kRightPad;
+    if (m_ui->Label1->width() < wanted) m_ui->Label1->resize(wanted, m_ui->Label1->height());
     m_ui->Image1->setPixmap(auxPicture(AuxPicture::Splash));
 
     m_timer1.setInterval(2000);
@@ -47,8 +60,9 @@ TSplashFForm::TSplashFForm(QWidget* parent)
 
 QFont TSplashFForm::fittedFont(QFont font, const QString& text, const QSize& room) {
     while (font.pixelSize() > 8) {
-        const QSize need = QFontMetrics(font).size(0, text);
-        if (need.width() <= room.width() && need.height() <= room.height()) break;
+        const QFontMetrics metrics(font);
+        if (widestLine(metrics, text) <= room.width() && metrics.size(0, text).height() <= room.height())
+            break;
         font.setPixelSize(font.pixelSize() - 1);
     }
     return font;
