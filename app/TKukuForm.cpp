@@ -10,6 +10,7 @@
 #include "settings/SettingsFile.h"
 #include "speech/VoiceEnrolmentForm.h"
 #include "speech/platform/SpeechFailure.h"
+#include "speech/platform/VoiceFolder.h"
 #include "ui_KukuForm.h"
 
 #include <QApplication>
@@ -356,8 +357,14 @@ void TKukuForm::changeLearnerName() {
         return;
     }
     if (*typed != m_board->nameBoxText()) m_board->setNameBoxText(*typed);
+    const QString before = m_state.studentName;
     if (!rentabo::changeLearnerName(m_state, *typed, confirm, m_history->store())) return;
-    m_services.reco->setLearner(m_state.studentName, learnerVoiceFolderFor(m_state.exeDir));
+    // The one time a voice is deleted: its learner's name really changed, and the folder says,
+    // read whole, that it is theirs.
+    const QString voiceFolder = learnerVoiceFolderFor(m_state.exeDir);
+    if (m_state.studentName != before && forgetSpeakerModelOf(voiceFolder, before))
+        m_board->appendMemo(QStringLiteral(u"<声のモデル: 名前が変わったので消しました>\n"));
+    m_services.reco->setLearner(m_state.studentName, voiceFolder);
     m_board->showLearnerNumber(m_state.indivNum);
     saveIfChanged();
 }

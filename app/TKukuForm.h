@@ -79,6 +79,11 @@ public:
     void KekkaD_Dsp(KukuState& state) override { m_windows->showLevelTable(state); }
     void ErrRec(int kuku_n) override { rentabo::ErrRec(m_state.errorsStr, kuku_n); }
     bool spokenAnswerTick() override { return m_commands->tick(); }
+    bool stopVoiceReview() override {
+        if (!m_voiceTests->reviewing()) return false;
+        m_voiceTests->stopReview();
+        return true;
+    }
     void restoreExpressionFont() override { m_board->setExpressionStyle(34, 212); }
 
     // VoiceHost

@@ -45,6 +45,9 @@ public:
     virtual bool spokenAnswerTick() = 0;
     // The expression line back to its normal size and place after a voice test.
     virtual void restoreExpressionFont() = 0;
+    // Stops today's review by voice when it is the voice test going on (it has a stop of its
+    // own: the last test's record is not the review's); false when it is not.
+    virtual bool stopVoiceReview() { return false; }
 };
 
 }  // namespace rentabo

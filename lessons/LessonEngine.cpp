@@ -224,7 +224,7 @@ int LessonEngine::lessonTick() {
     if (s.AnsV_wait != VoiceTest::None) {
         if (m_pacer.keyDown(vk::Escape)) {
             m_pacer.processPendingMessages();
-            m_speaker.SpeakAsync(stopVoiceTest(s, m_board));
+            if (!m_host.stopVoiceReview()) m_speaker.SpeakAsync(stopVoiceTest(s, m_board));
             m_pacer.processPendingMessages();
             return timing::kTickMs;
         }
@@ -243,7 +243,7 @@ void LessonEngine::EscKeyDown() {
     KukuState& s = m_state;
     if (s.AnsV_wait != VoiceTest::None) {
         m_pacer.processPendingMessages();
-        m_speaker.SpeakMsg(stopVoiceTest(s, m_board));
+        if (!m_host.stopVoiceReview()) m_speaker.SpeakMsg(stopVoiceTest(s, m_board));
         m_host.restoreExpressionFont();
         m_pacer.processPendingMessages();
         return;

@@ -325,13 +325,6 @@ std::optional<QList<QByteArray>> infoLines(const QString& dir) {
 }
 }  // namespace
 
-std::optional<QString> speakerModelLearner(const QString& dir) {
-    if (const auto lines = infoLines(dir))
-        for (const QByteArray& line : *lines)
-            if (line.startsWith("learner ")) return QString::fromUtf8(QByteArray::fromBase64(line.mid(8)));
-    return std::nullopt;
-}
-
 std::optional<SpeakerModel> loadSpeakerModel(const QString& dir, const QString& baseModelDir,
                                              const QString& learner, QString* why) {
     auto refuse = [&](const QString& reason) -> std::optional<SpeakerModel> {

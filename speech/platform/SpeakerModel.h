@@ -43,9 +43,6 @@ bool adaptToSpeaker(const QString& baseModelDir, double warp, const QString& lea
 std::optional<SpeakerModel> loadSpeakerModel(const QString& dir, const QString& baseModelDir,
                                              const QString& learner, QString* why);
 
-// The learner a model folder was made for (nullopt when there is no readable one).
-std::optional<QString> speakerModelLearner(const QString& dir);
-
 // Whether the tools the adaptation runs are installed.
 bool speakerAdaptationAvailable(QString* missing = nullptr);
 

@@ -1,8 +1,10 @@
 #include "speech/platform/VoiceLearning.h"
 
 #include "speech/platform/AcceptancePolicy.h"
+#include "speech/platform/VoiceFolder.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -27,11 +29,19 @@ void VoiceLearning::setLearner(const QString& name, const QString& folder) {
     m_knownWarps.clear();
     m_last.reset();
     std::optional<SpeakerModel> model;
-    // The voice learnt belongs to the learner it was learnt from: a new name starts afresh.
-    if (const auto owner = speakerModelLearner(folder); owner && *owner != name) {
-        QDir(folder).removeRecursively();
-        Q_EMIT Note(QStringLiteral("<声のモデル: 名前が変わったので消しました>"));
-    } else if (!folder.isEmpty() && QFileInfo::exists(folder)) {
+    // The voice learnt belongs to the learner it was learnt from. A folder of another name, or
+    // one that cannot be read, may still be a child's voice (a settings file that could not be
+    // read starts with the default name): it is set aside with the date, never deleted here.
+    const SpeakerModelOwner owner = speakerModelOwner(folder);
+    if (owner.present && (!owner.readable || owner.learner != name)) {
+        const QString aside = setSpeakerModelAside(folder, QDateTime::currentDateTime());
+        const QString whose = owner.readable ? QStringLiteral("「%1」の声なので").arg(owner.learner)
+                                             : QStringLiteral("読めなかったので");
+        Q_EMIT Note(aside.isEmpty()
+                        ? QStringLiteral("<声のモデル: %1使いません (わきに置けませんでした)>").arg(whose)
+                        : QStringLiteral("<声のモデル: %1 %2 に取っておきました>")
+                              .arg(whose, QFileInfo(aside).fileName()));
+    } else if (owner.present) {
         QString why;
         model = loadSpeakerModel(folder, m_programModelDir, name, &why);
         if (!model) Q_EMIT Note(QStringLiteral("<声のモデルを使いません: %1>").arg(why));

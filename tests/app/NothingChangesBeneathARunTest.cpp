@@ -567,6 +567,30 @@ TEST(NothingChangesBeneathARun, EveryDisturbingPhraseIsRefusedDuringEachVoiceTes
     }
 }
 
+// Esc during today's review by voice stops the review, as its spoken stop does: the test
+// finished before it keeps its record and its verdict, and is not called stopped.
+TEST(NothingChangesBeneathARun, EscDuringTheVoiceReviewStopsOnlyTheReview) {
+    Rig rig;
+    rig.choose(3, 5);
+    rig.state().testRec.fill(1);
+    rig.state().testAborted = 0;
+    const auto record = rig.state().testRec;
+    rig.form->voiceTests().StartReview({23, 61});
+    ASSERT_TRUE(rig.form->voiceTests().reviewing());
+    ASSERT_NE(rig.state().AnsV_wait, VoiceTest::None);
+    rig.pressEsc();
+    QTest::qWait(400);  // the lesson timer's tick reads Esc too
+    EXPECT_FALSE(rig.form->voiceTests().reviewing());
+    EXPECT_EQ(rig.state().AnsV_wait, VoiceTest::None);
+    EXPECT_EQ(rig.state().testAborted, 0);
+    EXPECT_EQ(rig.state().testRec, record);
+    EXPECT_TRUE(rig.ui().StaticText3->text().contains(q(u"復習を中止しました。")))
+        << rig.ui().StaticText3->text().toStdString();
+    EXPECT_FALSE(rig.ui().StaticText3->text().contains(q(u"テストを中止しました")))
+        << rig.ui().StaticText3->text().toStdString();
+    EXPECT_TRUE(rig.tables.empty()) << "no result table for a review";
+}
+
 // The same for the runs the pacer drives: whatever is heard, short of a stop, the practice, the
 // keyboard test or the review at the keyboard shows and records as if nothing had been said.
 TEST(NothingChangesBeneathARun, EveryPhraseButAStopIsRefusedDuringEachRun) {

@@ -230,7 +230,16 @@ TEST(LearnerVoice, ABrokenForeignOrOtherLearnersModelIsNeverListenedWith) {
          [&](const QString& d) {
              return overwrite(d + QStringLiteral("/speaker.txt"), 0, QByteArray(64, '\x01'));
          },
-         QStringLiteral("たろう"), "形式が違います", true},
+         QStringLiteral("たろう"), "読めなかった", false},
+        {"the description cut in its learner line",
+         [](const QString& d) {
+             QFile f(d + QStringLiteral("/speaker.txt"));
+             if (!f.open(QIODevice::ReadOnly)) return false;
+             const qsizetype at = f.readAll().indexOf("learner ") + 12;
+             f.close();
+             return f.resize(at);
+         },
+         QStringLiteral("たろう"), "読めなかった", false},
         {"made from another acoustic model",
          [&](const QString& d) {
              QFile f(d + QStringLiteral("/speaker.txt"));
@@ -242,8 +251,8 @@ TEST(LearnerVoice, ABrokenForeignOrOtherLearnersModelIsNeverListenedWith) {
              return overwrite(d + QStringLiteral("/speaker.txt"), 0, text);
          },
          QStringLiteral("たろう"), "今の音響モデル", true},
-        {"another learner's", [](const QString&) { return true; }, QStringLiteral("はなこ"), "名前が変わった",
-         false},
+        {"another learner's", [](const QString&) { return true; }, QStringLiteral("はなこ"),
+         "「たろう」の声なので", false},
     };
     const Said& sample = *l->others.front();
     const auto programHears = answering()->recognizeUtterance(sample.audio);
@@ -265,6 +274,13 @@ TEST(LearnerVoice, ABrokenForeignOrOtherLearnersModelIsNeverListenedWith) {
             << notes.front().front().toString().toStdString();
         EXPECT_EQ(context->speakerModel().has_value(), QByteArray(c.what).startsWith("intact"));
         EXPECT_EQ(QFileInfo::exists(dir), c.folderKept);
+        // A voice that is not the learner's, or cannot be read, is never deleted: it is set aside
+        // beside its place with the date, whole.
+        const QStringList aside = QDir(home.path()).entryList({QStringLiteral("RentaboVoice-*")}, QDir::Dirs);
+        EXPECT_EQ(aside.size(), c.folderKept ? 0 : 1);
+        for (const QString& a : aside)
+            EXPECT_EQ(QDir(home.filePath(a)).entryList(QDir::Files).size(),
+                      QDir(l->folder).entryList(QDir::Files).size());
         // Listening goes on: with the program's own model, hearing what it always heard.
         if (!context->speakerModel()) EXPECT_EQ(context->recognizeUtterance(sample.audio), programHears);
     }
