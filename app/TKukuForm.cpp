@@ -76,10 +76,10 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
 
     m_engine = std::make_unique<LessonEngine>(m_state, *m_board, m_pacer, m_speaker, m_services.effects.get(),
                                               *this);
-    m_voiceTests = std::make_unique<VoiceTests>(m_state, *m_board, m_pacer, m_speaker,
+    m_voiceExams = std::make_unique<VoiceExams>(m_state, *m_board, m_pacer, m_speaker,
                                                 m_services.effects.get(), *this, *this);
     m_commands =
-        std::make_unique<VoiceCommands>(m_state, *m_board, m_speaker, m_pacer, *m_voiceTests, *this, *this);
+        std::make_unique<VoiceCommands>(m_state, *m_board, m_speaker, m_pacer, *m_voiceExams, *this, *this);
     m_recognition = std::make_unique<Recognition>(m_state, *m_board, *m_board, m_speaker, m_pacer,
                                                   *m_services.reco, *m_commands);
 
@@ -169,7 +169,7 @@ void TKukuForm::loadAndStart() {
     const QString historyNotice = m_history->open(HistoryKeeper::pathFor(m_state.exeDir));
     if (!historyNotice.isEmpty()) showMessage(historyNotice, QStringLiteral(u"お知らせ"));
     m_engine->setAnswerLog(m_history->answerLog());
-    m_voiceTests->setAnswerLog(m_history->answerLog());
+    m_voiceExams->setAnswerLog(m_history->answerLog());
     move(m_state.winLeft, m_state.winTop);
     bringOntoAScreen(*this);
     setWindowColour(m_state.orgColor);
@@ -253,7 +253,7 @@ void TKukuForm::enterCcMode() {
 
 void TKukuForm::enterDicMode() {
     // Chat listening would leave a running test without its answers.
-    if (m_state.AnsV_wait != VoiceTest::None || m_voiceTests->voiceTestKind() != VoiceTest::None ||
+    if (m_state.AnsV_wait != VoiceTest::None || m_voiceExams->voiceTestKind() != VoiceTest::None ||
         m_pacer.runActive()) {
         const QString text = QStringLiteral(u"テストのとちゅうなので、おはなしモードにはなれません。");
         ShowMessageLine(*m_board, text);
@@ -329,7 +329,7 @@ void TKukuForm::showProgress() {
         m_engine->RunReviewTest(review.facts);
     } else if (review.how == TGanbariForm::Review::Voice) {
         if (m_state.cc_mode == Listening::Chat) enterCcMode();
-        m_voiceTests->StartReview(review.facts);
+        m_voiceExams->StartReview(review.facts);
     }
 }
 

@@ -17,8 +17,8 @@
 #include "speech/Recognition.h"
 #include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
+#include "speech/VoiceExams.h"
 #include "speech/VoiceHost.h"
-#include "speech/VoiceTests.h"
 #include "speech/platform/SpSharedRecoContext.h"
 #include "speech/platform/SpVoice.h"
 
@@ -80,8 +80,8 @@ public:
     void ErrRec(int kuku_n) override { rentabo::ErrRec(m_state.errorsStr, kuku_n); }
     bool spokenAnswerTick() override { return m_commands->tick(); }
     bool stopVoiceReview() override {
-        if (!m_voiceTests->reviewing()) return false;
-        m_voiceTests->stopReview();
+        if (!m_voiceExams->reviewing()) return false;
+        m_voiceExams->stopReview();
         return true;
     }
     void restoreExpressionFont() override { m_board->setExpressionStyle(34, 212); }
@@ -120,7 +120,7 @@ public:
     SpSharedRecoContext& reco() { return *m_services.reco; }
     LessonEngine& engine() { return *m_engine; }
     VoiceCommands& commands() { return *m_commands; }
-    VoiceTests& voiceTests() { return *m_voiceTests; }
+    VoiceExams& voiceExams() { return *m_voiceExams; }
     Ui::KukuForm& ui() { return *m_ui; }
 
     // The window's outer height as the program has always set it: 790 with the information
@@ -193,7 +193,7 @@ private:
     Speaker m_speaker;
     QTimer m_timer1;
     std::unique_ptr<LessonEngine> m_engine;
-    std::unique_ptr<VoiceTests> m_voiceTests;
+    std::unique_ptr<VoiceExams> m_voiceExams;
     std::unique_ptr<VoiceCommands> m_commands;
     std::unique_ptr<Recognition> m_recognition;
     std::unique_ptr<SideWindows> m_windows;

@@ -149,7 +149,7 @@ QString dateText(const QDateTime& now) {
 }
 
 VoiceCommands::VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, Pacer& pacer,
-                             VoiceTests& tests, LessonHost& lesson, VoiceHost& host)
+                             VoiceExams& tests, LessonHost& lesson, VoiceHost& host)
     : m_state(state),
       m_board(board),
       m_speaker(speaker),

@@ -5,8 +5,8 @@
 #include "core/Pacer.h"
 #include "core/QuestionBoard.h"
 #include "speech/Recognition.h"
+#include "speech/VoiceExams.h"
 #include "speech/VoiceHost.h"
-#include "speech/VoiceTests.h"
 
 #include <QString>
 #include <QStringList>
@@ -54,7 +54,7 @@ QString droppedPhraseLine(const QString& phrase);
 class VoiceCommands final : public PhraseHandler {
     Q_DISABLE_COPY_MOVE(VoiceCommands)
 public:
-    VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, Pacer& pacer, VoiceTests& tests,
+    VoiceCommands(KukuState& state, QuestionBoard& board, Speaker& speaker, Pacer& pacer, VoiceExams& tests,
                   LessonHost& lesson, VoiceHost& host);
 
     // PhraseHandler: what the recogniser heard, checked against a run that may be waiting.
@@ -86,7 +86,7 @@ private:
     QuestionBoard& m_board;
     Speaker& m_speaker;
     Pacer& m_pacer;
-    VoiceTests& m_tests;
+    VoiceExams& m_tests;
     LessonHost& m_lesson;
     VoiceHost& m_host;
     bool m_busy = false;

@@ -10,7 +10,7 @@
 #include "lessons/LessonEngine.h"
 #include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
-#include "speech/VoiceTests.h"
+#include "speech/VoiceExams.h"
 #include "tests/support/RecordingBoard.h"
 #include "tests/support/VirtualPacer.h"
 #include "tests/support/VirtualVoice.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         void PlayEffect(int) override {}
     } effects;
     LessonEngine engine(state, board, pacer, speaker, &effects, host);
-    VoiceTests tests(state, board, pacer, speaker, &effects, host, host);
+    VoiceExams tests(state, board, pacer, speaker, &effects, host, host);
     VoiceCommands commands(state, board, speaker, pacer, tests, host, host);
     int timer = 0;
     timer = pacer.addTimer(1000, 300, [&] {

@@ -555,7 +555,7 @@ TEST(NothingChangesBeneathARun, EveryDisturbingPhraseIsRefusedDuringEachVoiceTes
             rig.choose(3, c.menu_n);
             rig.startVoiceTest();
         } else {
-            rig.form->voiceTests().StartReview({23, 61});
+            rig.form->voiceExams().StartReview({23, 61});
         }
         ASSERT_NE(rig.state().AnsV_wait, VoiceTest::None);
         ASSERT_EQ(rig.state().kuku_n, c.menu_n >= 0 ? 18 : 23);
@@ -575,12 +575,12 @@ TEST(NothingChangesBeneathARun, EscDuringTheVoiceReviewStopsOnlyTheReview) {
     rig.state().testRec.fill(1);
     rig.state().testAborted = 0;
     const auto record = rig.state().testRec;
-    rig.form->voiceTests().StartReview({23, 61});
-    ASSERT_TRUE(rig.form->voiceTests().reviewing());
+    rig.form->voiceExams().StartReview({23, 61});
+    ASSERT_TRUE(rig.form->voiceExams().reviewing());
     ASSERT_NE(rig.state().AnsV_wait, VoiceTest::None);
     rig.pressEsc();
     QTest::qWait(400);  // the lesson timer's tick reads Esc too
-    EXPECT_FALSE(rig.form->voiceTests().reviewing());
+    EXPECT_FALSE(rig.form->voiceExams().reviewing());
     EXPECT_EQ(rig.state().AnsV_wait, VoiceTest::None);
     EXPECT_EQ(rig.state().testAborted, 0);
     EXPECT_EQ(rig.state().testRec, record);

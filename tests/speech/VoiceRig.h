@@ -1,7 +1,7 @@
 #pragma once
 
 #include "speech/VoiceCommands.h"
-#include "speech/VoiceTests.h"
+#include "speech/VoiceExams.h"
 #include "tests/lessons/LessonRig.h"
 
 namespace rentabo::testing {
@@ -68,7 +68,7 @@ struct VoiceRig : LessonRig {
     }
 
     FakeVoiceHost voiceHost;
-    VoiceTests tests{state, board, pacer, speaker, &effects, host, voiceHost};
+    VoiceExams tests{state, board, pacer, speaker, &effects, host, voiceHost};
     VoiceCommands commands{state, board, speaker, pacer, tests, host, voiceHost};
     int timer = 0;
 };

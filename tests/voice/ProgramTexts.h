@@ -2,7 +2,7 @@
 
 #include "core/KukuTables.h"
 #include "speech/VoiceCommands.h"
-#include "speech/VoiceTests.h"
+#include "speech/VoiceExams.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -24,10 +24,10 @@ const std::array<QString, 13>& danYomi();
 // The tests answered by voice: spoken answers (modes 6, 7), recitation of single facts (8, 9)
 // and the full recitation of a row (item 10). Every answer arrives as a command number: a
 // number n as 100 + n, the reading of fact k as 201 + k.
-class VoiceTests final {
-    Q_DISABLE_COPY_MOVE(VoiceTests)
+class VoiceExams final {
+    Q_DISABLE_COPY_MOVE(VoiceExams)
 public:
-    VoiceTests(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker, EffectPlayer* effects,
+    VoiceExams(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker, EffectPlayer* effects,
                LessonHost& lesson, VoiceHost& host);
 
     void StartOralTest();

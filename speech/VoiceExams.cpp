@@ -1,4 +1,4 @@
-#include "speech/VoiceTests.h"
+#include "speech/VoiceExams.h"
 
 #include "core/Board.h"
 #include "core/KukuTables.h"
@@ -44,7 +44,7 @@ const std::array<QString, 13>& danYomi() {
     return names;
 }
 
-VoiceTests::VoiceTests(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
+VoiceExams::VoiceExams(KukuState& state, QuestionBoard& board, Pacer& pacer, Speaker& speaker,
                        EffectPlayer* effects, LessonHost& lesson, VoiceHost& host)
     : m_state(state),
       m_board(board),
@@ -54,20 +54,20 @@ VoiceTests::VoiceTests(KukuState& state, QuestionBoard& board, Pacer& pacer, Spe
       m_lesson(lesson),
       m_host(host) {}
 
-void VoiceTests::setRange(bool shuffle) {
+void VoiceExams::setRange(bool shuffle) {
     const SetRange r = setRangeOfChoice(m_state.mokuji_n);
     m_state.setStart = r.setStart;
     m_state.setEnd = r.setEnd;
     if (shuffle) MakeOrder(m_state.order, r.setEnd - r.setStart, m_rng, m_pacer.now());
 }
 
-int VoiceTests::factOf(int qnum) const {
+int VoiceExams::factOf(int qnum) const {
     if (!m_review.empty())
         return m_review[static_cast<std::size_t>(std::clamp(qnum, 0, int(m_review.size()) - 1))];
     return factOfPosition(m_state, qnum);
 }
 
-void VoiceTests::writeCell(int correct) {
+void VoiceExams::writeCell(int correct) {
     if (correct) m_host.answerHeardRight();
     if (!m_review.empty()) {
         m_reviewRight += correct;
@@ -76,7 +76,7 @@ void VoiceTests::writeCell(int correct) {
     recordAnswer(m_state, correct);
 }
 
-void VoiceTests::logAnswer(AnswerOutcome outcome, int said) {
+void VoiceExams::logAnswer(AnswerOutcome outcome, int said) {
     if (!m_answerLog) return;
     JudgedAnswer a;
     a.kuku_n = m_state.kuku_n;
@@ -92,19 +92,19 @@ void VoiceTests::logAnswer(AnswerOutcome outcome, int said) {
     m_answerLog->answerJudged(a);
 }
 
-void VoiceTests::questionAsked(VoiceTest awaited) {
+void VoiceExams::questionAsked(VoiceTest awaited) {
     m_state.AnsV_wait = awaited;
     m_askedAt = m_pacer.now();
     ++m_questionsAsked;
 }
 
-void VoiceTests::clearQuestion() {
+void VoiceExams::clearQuestion() {
     ClearReading(m_board);
     ClearExpression(m_board);
     ShowMark(m_board, nullptr, -1, 0);
 }
 
-int VoiceTests::firstRowOfSet() const {
+int VoiceExams::firstRowOfSet() const {
     switch (m_state.mokuji_n) {
         case 9:
             return 1;
@@ -119,7 +119,7 @@ int VoiceTests::firstRowOfSet() const {
     }
 }
 
-void VoiceTests::startCommon(VoiceTest kind, int orderedMenu, const QString& shown, const QString& spoken) {
+void VoiceExams::startCommon(VoiceTest kind, int orderedMenu, const QString& shown, const QString& spoken) {
     m_review.clear();
     // The presentation and speed must not change under a running voice test.
     m_host.setSettingsChoicesEnabled(false);
@@ -157,19 +157,19 @@ void VoiceTests::startCommon(VoiceTest kind, int orderedMenu, const QString& sho
     m_answerWaitMs = 0;
 }
 
-void VoiceTests::StartOralTest() {
+void VoiceExams::StartOralTest() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::Oral) return;
     startCommon(VoiceTest::Oral, 5, QStringLiteral(u"のテストを始めます。マイクで答えてね。"),
                 QStringLiteral(u"のテストを始めます。マイクで答えてね。"));
 }
 
-void VoiceTests::StartRecitationTest() {
+void VoiceExams::StartRecitationTest() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::Recitation) return;
     startCommon(VoiceTest::Recitation, 7, QStringLiteral(u"の暗唱テストを始めます。"),
                 QStringLiteral(u"の暗唱テストを始めます。"));
 }
 
-void VoiceTests::StartReview(const std::vector<int>& facts) {
+void VoiceExams::StartReview(const std::vector<int>& facts) {
     if (facts.empty() || m_state.AnsV_wait != VoiceTest::None) return;
     m_review = facts;
     m_reviewRight = 0;
@@ -192,7 +192,7 @@ void VoiceTests::StartReview(const std::vector<int>& facts) {
     m_answerWaitMs = 0;
 }
 
-void VoiceTests::endReview() {
+void VoiceExams::endReview() {
     const int asked = static_cast<int>(m_review.size());
     m_review.clear();
     m_state.AnsV_wait = VoiceTest::None;
@@ -207,7 +207,7 @@ void VoiceTests::endReview() {
     m_board.CBoxDsp(1);
 }
 
-void VoiceTests::stopReview() {
+void VoiceExams::stopReview() {
     const QString text = QStringLiteral(u"復習を中止しました。");
     m_speaker.SpeakMsg(text);
     ShowMessageLine(m_board, text);
@@ -218,7 +218,7 @@ void VoiceTests::stopReview() {
     m_board.CBoxDsp(1);
 }
 
-void VoiceTests::StartFullRecitation() {
+void VoiceExams::StartFullRecitation() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::FullRecitation) return;
     m_review.clear();
     m_host.setSettingsChoicesEnabled(false);
@@ -250,7 +250,7 @@ void VoiceTests::StartFullRecitation() {
     m_answerWaitMs = 0;
 }
 
-void VoiceTests::AskOralQuestion(int k) {
+void VoiceExams::AskOralQuestion(int k) {
     const auto& t = kukuTables();
     log(QStringLiteral(u"<◆qnum=") + n2s(k) + u'>');
     ShowReading(m_board, t.yomiFull[k], 1);
@@ -264,7 +264,7 @@ void VoiceTests::AskOralQuestion(int k) {
     questionAsked(VoiceTest::Oral);
 }
 
-void VoiceTests::AskRecitation(int k) {
+void VoiceExams::AskRecitation(int k) {
     const QString expression = kukuTables().shikiStr[k] + u'＝';
     log(QStringLiteral(u"<◆A:: qnum=") + n2s(k) + u'>');
     ShowMark(m_board, nullptr, -1, 0);
@@ -278,7 +278,7 @@ void VoiceTests::AskRecitation(int k) {
     questionAsked(VoiceTest::Recitation);
 }
 
-void VoiceTests::AskFullRecitation(int k) {
+void VoiceExams::AskFullRecitation(int k) {
     log(QStringLiteral(u"<◆FullA:: qnum=") + n2s(k) + u'>');
     log(QStringLiteral(u"<◆FullA:: mokuji_n=") + n2s(m_state.mokuji_n) + QStringLiteral(" ; Dan_=") +
         n2s(m_state.dan) + u'>');
@@ -290,7 +290,7 @@ void VoiceTests::AskFullRecitation(int k) {
     questionAsked(VoiceTest::FullRecitation);
 }
 
-void VoiceTests::askByKind(int k) {
+void VoiceExams::askByKind(int k) {
     switch (m_kind) {
         case VoiceTest::Oral:
             AskOralQuestion(k);
@@ -306,19 +306,19 @@ void VoiceTests::askByKind(int k) {
     }
 }
 
-QString VoiceTests::judgedLogTail(int c) const {
+QString VoiceExams::judgedLogTail(int c) const {
     return n2s(c) + QStringLiteral(":: cAnswer=") + n2s(kukuTables().kotae[m_state.kuku_n]) +
            QStringLiteral(":: ") + n2s(m_state.kaisuu) + QStringLiteral(u"回>");
 }
 
-bool VoiceTests::takeNumber(int cValue) {
+bool VoiceExams::takeNumber(int cValue) {
     // The review listens whatever way of answering the lesson list was left on.
     if ((m_state.ans_way == 0 && m_review.empty()) || m_state.AnsV_wait != VoiceTest::Oral) return false;
     JudgeOralAnswer(cValue);
     return true;
 }
 
-bool VoiceTests::takeReading(int cValue) {
+bool VoiceExams::takeReading(int cValue) {
     if (m_state.ans_way == 0 ||
         (m_state.AnsV_wait != VoiceTest::Recitation && m_state.AnsV_wait != VoiceTest::FullRecitation)) {
         log(QStringLiteral(u"<★A&FullA:: cValue=") + judgedLogTail(cValue));
@@ -331,7 +331,7 @@ bool VoiceTests::takeReading(int cValue) {
     return true;
 }
 
-void VoiceTests::JudgeOralAnswer(int c) {
+void VoiceExams::JudgeOralAnswer(int c) {
     const int product = kukuTables().kotae[m_state.kuku_n];
     log(QStringLiteral(u"<★cValue=") + judgedLogTail(c));
     const int n = c - 100;
@@ -348,7 +348,7 @@ void VoiceTests::JudgeOralAnswer(int c) {
     advance(false);
 }
 
-void VoiceTests::JudgeRecitation(int c) {
+void VoiceExams::JudgeRecitation(int c) {
     const auto& t = kukuTables();
     const QString tail = judgedLogTail(c);
     log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
@@ -367,7 +367,7 @@ void VoiceTests::JudgeRecitation(int c) {
     advance(false);
 }
 
-void VoiceTests::endTest(bool showListsFirst) {
+void VoiceExams::endTest(bool showListsFirst) {
     m_state.AnsV_wait = VoiceTest::None;
     m_state.testUnderway = false;
     m_kind = VoiceTest::None;
@@ -382,7 +382,7 @@ void VoiceTests::endTest(bool showListsFirst) {
     }
 }
 
-void VoiceTests::advance(bool afterTimeOut) {
+void VoiceExams::advance(bool afterTimeOut) {
     if (!m_review.empty() && m_state.qnum + 1 >= static_cast<int>(m_review.size())) {
         endReview();
         return;
@@ -404,7 +404,7 @@ void VoiceTests::advance(bool afterTimeOut) {
     m_answerWaitMs = 0;
 }
 
-VoiceTests::RoundEnd VoiceTests::endOfRound(int lastRound, bool logQuestion) {
+VoiceExams::RoundEnd VoiceExams::endOfRound(int lastRound, bool logQuestion) {
     bool done = false;
     if (rowTest()) {
         if (logQuestion)
@@ -428,7 +428,7 @@ VoiceTests::RoundEnd VoiceTests::endOfRound(int lastRound, bool logQuestion) {
     return RoundEnd::NewRound;
 }
 
-void VoiceTests::JudgeFullRecitation(int c) {
+void VoiceExams::JudgeFullRecitation(int c) {
     const auto& t = kukuTables();
     const QString tail = judgedLogTail(c);
     log(QStringLiteral(u"<★A&FullA:: cValue=") + tail);
@@ -479,7 +479,7 @@ void VoiceTests::JudgeFullRecitation(int c) {
     m_answerWaitMs = 0;
 }
 
-bool VoiceTests::VoiceTestTick() {
+bool VoiceExams::VoiceTestTick() {
     if (m_state.AnsV_wait == VoiceTest::None) return false;
     m_answerWaitMs += timing::kVoiceTickMs;
     const int extra = m_state.AnsV_wait == VoiceTest::Oral         ? timing::kExtraNumberMs

@@ -19,13 +19,13 @@ int readingOf(int k) {
     return 201 + k;
 }
 
-struct VoiceTestsTest : ::testing::Test {
+struct VoiceExamsTest : ::testing::Test {
     VoiceRig rig;
 };
 
 }  // namespace
 
-TEST_F(VoiceTestsTest, SpokenAnswerRightShowsTheMarkAndMovesOnAfterHalfASecond) {
+TEST_F(VoiceExamsTest, SpokenAnswerRightShowsTheMarkAndMovesOnAfterHalfASecond) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.state.yomiWay = 1;
     rig.commands.handleCommand(70);
@@ -50,7 +50,7 @@ TEST_F(VoiceTestsTest, SpokenAnswerRightShowsTheMarkAndMovesOnAfterHalfASecond) 
     EXPECT_TRUE(rig.voice.texts().contains(q(u"さぶろく")));
 }
 
-TEST_F(VoiceTestsTest, AWrongNumberIsMarkedAndBecomesAWeakPoint) {
+TEST_F(VoiceExamsTest, AWrongNumberIsMarkedAndBecomesAWeakPoint) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
@@ -61,7 +61,7 @@ TEST_F(VoiceTestsTest, AWrongNumberIsMarkedAndBecomesAWeakPoint) {
     EXPECT_EQ(rig.voiceHost.heardRight, 0);  // a wrong number may be a wrong hearing
 }
 
-TEST_F(VoiceTestsTest, SilenceTimesOutAsWrongButNotWeak) {
+TEST_F(VoiceExamsTest, SilenceTimesOutAsWrongButNotWeak) {
     rig.chooseVoice(kSanNoDan, kOralOrdered, 2);  // ふつう: speedTimerWait 2700
     rig.state.pinponFlag = 0;
     rig.commands.handleCommand(70);
@@ -82,7 +82,7 @@ TEST_F(VoiceTestsTest, SilenceTimesOutAsWrongButNotWeak) {
     EXPECT_EQ(rig.voiceHost.heardRight, 0);
 }
 
-TEST_F(VoiceTestsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden) {
+TEST_F(VoiceExamsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.board.CBoxDsp(0);
     rig.commands.handleCommand(70);
@@ -100,7 +100,7 @@ TEST_F(VoiceTestsTest, NinthAnswerOfTheThirdRoundOpensTableOneWithTheListsHidden
     EXPECT_EQ(rig.board.history(BoardText::Round).filter(q(u"[３回目]")).size(), 1);
 }
 
-TEST_F(VoiceTestsTest, TimeOutOnTheLastQuestionShowsTheListsBeforeTableOne) {
+TEST_F(VoiceExamsTest, TimeOutOnTheLastQuestionShowsTheListsBeforeTableOne) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.board.CBoxDsp(0);
     rig.commands.handleCommand(70);
@@ -115,7 +115,7 @@ TEST_F(VoiceTestsTest, TimeOutOnTheLastQuestionShowsTheListsBeforeTableOne) {
     EXPECT_EQ(rig.board.comboShown, 1);
 }
 
-TEST_F(VoiceTestsTest, AnAnswerSaidDuringThePauseAfterAMarkIsNoAnswerToTheNextQuestion) {
+TEST_F(VoiceExamsTest, AnAnswerSaidDuringThePauseAfterAMarkIsNoAnswerToTheNextQuestion) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
@@ -128,7 +128,7 @@ TEST_F(VoiceTestsTest, AnAnswerSaidDuringThePauseAfterAMarkIsNoAnswerToTheNextQu
     EXPECT_TRUE(rig.host.weak.empty());
 }
 
-TEST_F(VoiceTestsTest, RecitationExpectsTheReadingOfTheFactShown) {
+TEST_F(VoiceExamsTest, RecitationExpectsTheReadingOfTheFactShown) {
     rig.chooseVoice(kSanNoDan, kRecitationOrdered);
     rig.commands.handleCommand(70);
     ASSERT_TRUE(rig.untilAwaiting());
@@ -140,7 +140,7 @@ TEST_F(VoiceTestsTest, RecitationExpectsTheReadingOfTheFactShown) {
     EXPECT_EQ(rig.host.weak, (std::vector<int>{19}));
 }
 
-TEST_F(VoiceTestsTest, FullRecitationRestartsAfterAWrongFactAndEndsAfterTwoRightPasses) {
+TEST_F(VoiceExamsTest, FullRecitationRestartsAfterAWrongFactAndEndsAfterTwoRightPasses) {
     rig.chooseVoice(kSanNoDan, kOralOrdered);
     rig.engine.chooseLesson(kFullRecitation);  // item 10 keeps the answer way of the mode before
     rig.state.yomiWay = 1;
@@ -164,7 +164,7 @@ TEST_F(VoiceTestsTest, FullRecitationRestartsAfterAWrongFactAndEndsAfterTwoRight
     EXPECT_EQ(rig.voiceHost.expressionStyle, (std::pair<int, int>{34, 212}));
 }
 
-TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
+TEST_F(VoiceExamsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
     rig.chooseVoice(kSanNoDan, kOralOrdered, 3);  // はやく: 1500 + 5000
     rig.engine.chooseLesson(kFullRecitation);
     rig.state.pinponFlag = 1;
@@ -181,7 +181,7 @@ TEST_F(VoiceTestsTest, FullRecitationPauseOnlyRepeatsThePrompt) {
     EXPECT_TRUE(rig.host.weak.empty());
 }
 
-TEST_F(VoiceTestsTest, StartsNeedVoiceAnswersAndIgnoreARepeatOfTheSameKind) {
+TEST_F(VoiceExamsTest, StartsNeedVoiceAnswersAndIgnoreARepeatOfTheSameKind) {
     rig.chooseVoice(kSanNoDan, 3);  // a keyboard mode: answers are not by voice
     rig.commands.handleCommand(73);
     EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
