@@ -34,7 +34,33 @@ mkdir -p "$work/wav" "$work/mfc" "$work/acc" "$work/base" "$work/model"
 python3 "$here/make-texts.py" "$count" 1 "${ENGINES:-oj,es}" >"$work/texts.tsv"
 cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
 "$tool" --dictionary "$work/kana.tsv" >"$work/words.dict"
-tr '\n' '\0' <"$work/texts.tsv" | xargs -0 -n1 -P"$(nproc)" "$here/synthesize.sh" "$work/wav"
+# The second voice of the rooms: chat in voices of the engines adapted on, one sentence after
+# another without pauses. Not the voices the recognition benchmark talks over its phrases with
+# (espeak-ng's Andy and Annie, Open JTalk's voice pitched down): espeak-ng's Alicia, Auntie,
+# Edward, Michael, f2 and m3, Open JTalk's voice pitched up 2 and 6 semitones.
+nit=${NIT_VOICE:-/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice}
+k=0 parts=()
+for text in ごごからあめがふるかもしれません でんしゃがおくれてすみません このほんはとてもおもしろいよ \
+  らいしゅうのにちようびにこうえんへいこう ゆうびんきょくはみぎにまがってすぐです \
+  おふろがわきました れいぞうこにぎゅうにゅうがあります ちいさなこいぬがはしってきた \
+  つぎのにゅーすです せんしゅのかおがみえました; do
+  k=$((k + 1))
+  engine=${ENGINES:-oj,es}
+  [[ $engine == *,* ]] && { ((k % 2)) && engine=oj || engine=es; }
+  [[ $engine == oj && ! -f $nit ]] && engine=es
+  if [[ $engine == oj ]]; then
+    ((k % 4 < 2)) && fm=2 a=0.52 r=0.95 || fm=6 a=0.47 r=1.0
+    echo "$text" | open_jtalk -x "${OPEN_JTALK_DIC:-/var/lib/mecab/dic/open-jtalk/naist-jdic}" -m "$nit" \
+      -fm "$fm" -a "$a" -r "$r" -ow "$work/raw.wav"
+  else
+    variants=(Alicia Auntie Edward Michael f2 m3)
+    espeak-ng -v "ja+${variants[k % 6]}" -s $((140 + 5 * k)) -w "$work/raw.wav" "$text"
+  fi
+  sox -V1 -R "$work/raw.wav" -c 1 -b 16 "$work/babble$k.wav" gain -n -3 rate 16000 pad 0 0.1
+  parts+=("$work/babble$k.wav")
+done
+sox -V1 -R "${parts[@]}" "$work/babble.wav"
+tr '\n' '\0' <"$work/texts.tsv" | BABBLE=$work/babble.wav xargs -0 -n1 -P"$(nproc)" "$here/synthesize.sh" "$work/wav"
 
 cut -f1 "$work/texts.tsv" >"$work/ids"
 awk '{ print "<s> " $1 " </s> (" $1 ")" }' "$work/words.dict" >"$work/transcription"

@@ -18,6 +18,11 @@ Each word gets a voice setting, drawn so that every voice, speed, pitch and cond
           a woman's or a child's); es: -p 20-99, and for three in four of its words one of
           espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
+  room    for two in five words, drawn apart (its own random stream, so the words and voices
+          stay those of a model adapted without rooms): a reverberant room (rv=reverberance,
+          damping,room scale for sox's reverb), a second voice (bb=dB below the word,offset into
+          the babble track), a laptop's microphone (lp=low,high Hz,gain,overdrive,hum volume) or
+          a child farther away (q=dB quieter over the same noise floor)
 """
 import random
 import sys
@@ -80,12 +85,27 @@ def voice(rng, i, engines):
     return setting
 
 
+def room(rng):
+    r = rng.random()
+    if r < 0.13:
+        return " rv=%d,%d,%d" % (rng.randint(30, 90), rng.randint(20, 80), rng.randint(40, 100))
+    if r < 0.25:
+        return " bb=%d,%.3f" % (rng.randint(6, 18), rng.random())
+    if r < 0.34:
+        return " lp=%d,%d,%d,%d,%.3f" % (rng.randint(200, 400), rng.randint(3000, 4000), rng.randint(4, 14),
+                                         rng.randint(5, 25), rng.uniform(0.002, 0.015))
+    if r < 0.42:
+        return " q=%d" % rng.randint(10, 26)
+    return ""
+
+
 def main():
     count, seed = int(sys.argv[1]), int(sys.argv[2])
     engines = sys.argv[3].split(",") if len(sys.argv) > 3 else ["oj", "es"]
     if not engines or any(e not in ("oj", "es") for e in engines):
         sys.exit("make-texts.py: ENGINES is oj, es or oj,es")
     rng = random.Random(seed)
+    room_rng = random.Random(seed + 1000)
     seen = set()
     i = 0
     while i < count:
@@ -93,7 +113,7 @@ def main():
         if w in seen:
             continue
         seen.add(w)
-        print("a%04d\t%s\t%s" % (i, w, voice(rng, i, engines)))
+        print("a%04d\t%s\t%s" % (i, w, voice(rng, i, engines) + room(room_rng)))
         i += 1
 
 

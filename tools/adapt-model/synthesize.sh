@@ -32,5 +32,32 @@ if [[ -n ${s[snr]:-} ]]; then
     awk '/RMS +amplitude/ { print $3 }')
   vol=$(awk -v r="$rms" -v snr="${s[snr]}" 'BEGIN { printf "%.6f", r / 10 ^ (snr / 20) * sqrt(3) }')
 fi
+# The room, after the line's settings (make-texts.py): a reverberant room, a second voice (a slice
+# of the babble track $BABBLE at an offset of its own, its peaks bb dB below the word's) or a child
+# farther away; a laptop's microphone comes last, over the noise floor, as a microphone hears it.
+if [[ -n ${s[rv]:-} ]]; then
+  IFS=, read -r rev damp scale <<<"${s[rv]}"
+  sox -V1 -R "$tmp/c.wav" "$tmp/r.wav" pad 0 0.5 reverb "$rev" "$damp" "$scale" gain -n -3
+  mv "$tmp/r.wav" "$tmp/c.wav"
+elif [[ -n ${s[bb]:-} && -f ${BABBLE:-} ]]; then
+  IFS=, read -r below at <<<"${s[bb]}"
+  off=$(awk -v a="$at" -v l="$len" -v t="$(soxi -D "$BABBLE")" 'BEGIN { o = a * (t - l - 0.1); printf "%.2f", o < 0 ? 0 : o }')
+  sox -V1 -R "$BABBLE" "$tmp/t.wav" trim "$off" "$len"
+  sox -V1 -R -m -v 1 "$tmp/c.wav" -v "$(awk -v d="$below" 'BEGIN { printf "%.6f", 10 ^ (-d / 20) }')" "$tmp/t.wav" "$tmp/b.wav"
+  mv "$tmp/b.wav" "$tmp/c.wav"
+elif [[ -n ${s[q]:-} ]]; then
+  sox -V1 -R "$tmp/c.wav" "$tmp/q.wav" gain "-${s[q]}"
+  mv "$tmp/q.wav" "$tmp/c.wav"
+fi
+len=$(soxi -D "$tmp/c.wav")
 sox -V1 -R -n -r 16000 -c 1 -b 16 "$tmp/n.wav" synth "$len" whitenoise vol "$vol"
-sox -V1 -R -m "$tmp/c.wav" "$tmp/n.wav" "$out/$id.wav"
+if [[ -n ${s[lp]:-} ]]; then
+  IFS=, read -r low high drive od hum <<<"${s[lp]}"
+  sox -V1 -R -m "$tmp/c.wav" "$tmp/n.wav" "$tmp/m.wav"
+  sox -V1 -R "$tmp/m.wav" "$tmp/l.wav" sinc "$low-$high" gain "$drive" overdrive "$od" 0 gain -n -3
+  sox -V1 -R -n -r 16000 -c 1 -b 16 "$tmp/h.wav" synth "$(soxi -D "$tmp/l.wav")" sine 50 sine 150 sine 250 \
+    remix 1-3 vol "$hum"
+  sox -V1 -R -m -v 1 "$tmp/l.wav" -v 1 "$tmp/h.wav" "$out/$id.wav"
+else
+  sox -V1 -R -m "$tmp/c.wav" "$tmp/n.wav" "$out/$id.wav"
+fi
