@@ -31,6 +31,9 @@
 #                   one adapted on Open JTalk alone; made once into DIR/models/ by
 #                   tools/adapt-model/adapt-model.sh, about three minutes each), printed as a
 #                   second table per condition and voice. UNHEARD=only prints that table alone.
+#   MODELS=DIR      with UNHEARD: the unheard models' folder (without-oj, without-es; made there
+#                   when missing) instead of DIR/models, to measure another recipe of the model
+#                   on the same phrases.
 #   ADAPT=1         with UNHEARD: also adapt to each voice as the program adapts to its learner
 #                   (kuku-recognize --adapt-from with every sixth of the voice's phrases, 30 of
 #                   them) and decode its other phrases with the model adapted to it.
@@ -60,6 +63,7 @@ tool=${KUKU_RECOGNIZE:-$here/../../build/tools/kuku-recognize/kuku-recognize}
 [[ -f $dir/manifest.tsv ]] || { echo "no manifest.tsv in $dir" >&2; exit 1; }
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 subset=${SUBSET:-1}
+models=${MODELS:-$dir/models}
 awk -F'\t' -v n="$subset" 'int((NR - 1) / 4) % n == 0' "$dir/manifest.tsv" >"$work/manifest.tsv"
 
 # The second voice of the room (babble12): sentences of chat and of a television programme in
@@ -222,18 +226,18 @@ report() {
 # The models adapted without one engine's speech, made once: without-oj has heard espeak-ng
 # alone, without-es Open JTalk alone.
 unheard_model() {
-  local engine=$1 model=$dir/models/without-$1 keep=es
+  local engine=$1 model=$models/without-$1 keep=es
   [[ $engine == es ]] && keep=oj
   if [[ ! -f $model/sendump ]]; then
     # Another run may be making it: one at a time, and made once.
-    mkdir -p "$dir/models"
+    mkdir -p "$models"
     (
       flock 9
       if [[ ! -f $model/sendump ]]; then
         echo "making the model adapted without $engine (about three minutes)" >&2
         ENGINES=$keep "$here/../../tools/adapt-model/adapt-model.sh" "$tool" "$model" >&2
       fi
-    ) 9>"$dir/models.lock"
+    ) 9>"$models/.lock"
   fi
   echo "$model"
 }
@@ -345,6 +349,15 @@ if [[ ${UNHEARD:-0} != 0 ]]; then
   echo "unheard voices (each voice decoded with the model adapted without its engine):"
   printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
   cat "$work/unheard.tables"
+  if [[ ${ANSWERS:-} == wrong ]]; then
+    # A wrong answer heard as the right one gets a "○": the figure that must stay 0.
+    for cond in $conditions; do
+      awk -F'\t' -v c="$cond" 'FNR == NR { right[$1] = $2; next }
+        { f = $1; sub(".*/", "", f); n++; if ($2 != 0 && $2 == right[f]) { o++; m = m "  " f "\n" } }
+        END { printf "%-9s wrong answers given a \"○\": %d of %d\n%s", c, o, n, m }' \
+        "$work/expect.tsv" "$work/$cond.unheard"
+    done
+  fi
   if [[ ${ADAPT:-0} == 1 ]]; then
     echo "unheard voices after adapting to each with 30 of its phrases (its other phrases):"
     printf "%-9s %-6s %6s %8s %7s %7s\n" condition voice files correct false rejected
