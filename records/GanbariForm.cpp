@@ -384,10 +384,16 @@ TGanbariForm::TGanbariForm(const HistoryStore& store, const LearnerId& learner, 
         preview.exec();
     };
 
+    auto* grid = addReport();
+    addButtons(grid, canListen);
+    openAtFittingSize(parent);
+}
+
+QGridLayout* TGanbariForm::addReport() {
     // The map on the left takes the room the lists and the chart leave; everything shrinks with
     // the window down to the layout's least size, so that nothing is ever cut off.
     auto* grid = new QGridLayout(this);
-    auto* title = new QLabel(QStringLiteral(u"%1さんの がんばりの記録").arg(learner.name), this);
+    auto* title = new QLabel(QStringLiteral(u"%1さんの がんばりの記録").arg(m_learner.name), this);
     title->setFont(uiFont(24, true));
     title->setObjectName(QStringLiteral("title"));
     grid->addWidget(title, 0, 0, 1, 3);
@@ -415,6 +421,10 @@ TGanbariForm::TGanbariForm(const HistoryStore& store, const LearnerId& learner, 
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(3, 1);
 
+    return grid;
+}
+
+void TGanbariForm::addButtons(QGridLayout* grid, bool canListen) {
     auto* buttons = new QHBoxLayout;
     grid->addLayout(buttons, 4, 0, 1, 3);
     const int due = static_cast<int>(m_report.dueToday.size());
@@ -443,10 +453,12 @@ TGanbariForm::TGanbariForm(const HistoryStore& store, const LearnerId& learner, 
     connect(csv, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(print, &QPushButton::clicked, this, &TGanbariForm::Print);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
 
+void TGanbariForm::openAtFittingSize(QWidget* parent) {
     // It opens as large as it likes to be, but never larger than the screen it opens on leaves
     // room for (its frame and title bar included).
-    setMinimumSize(grid->minimumSize());
+    setMinimumSize(layout()->minimumSize());
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     QSize size(1240, 860);
     if (screen) size = size.boundedTo(screen->availableGeometry().size() - QSize(24, 56));

@@ -11,6 +11,7 @@
 class QLabel;
 class QPainter;
 class QPrinter;
+class QGridLayout;
 class QPushButton;
 
 namespace rentabo {
@@ -115,6 +116,11 @@ public:
 
 private:
     void showEvent(QShowEvent* event) override;
+    // The title, the map, the two lists and the chart, in the window's grid.
+    QGridLayout* addReport();
+    // The row of buttons under them, with today's review count.
+    void addButtons(QGridLayout* grid, bool canListen);
+    void openAtFittingSize(QWidget* parent);
 
     const HistoryStore& m_store;
     LearnerId m_learner;

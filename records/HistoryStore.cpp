@@ -234,6 +234,21 @@ QString inUseNotice(const QString& path) {
         .arg(path);
 }
 
+// A notice for a start without the record: what is wrong, the lines that name the file (and why,
+// when known), what was done with the file, and that the tests go on.
+QString unrecordedNotice(const QString& what, const QStringList& details, const QString& fileKept = {},
+                         const QString& lost = QStringLiteral(u"答えの記録は残りません。")) {
+    QString text = what + u'\n';
+    for (const QString& line : details) text += line + u'\n';
+    return text + fileKept + QStringLiteral(u"テストはいつもどおりできますが、") + lost;
+}
+
+const QString kFileLeftAlone = QStringLiteral(u"ファイルはそのままにしておきます。");
+
+QString reason(const QString& why) {
+    return u'(' + why + u')';
+}
+
 // A file SQLite would open read-only: it, its journal files or its folder may not be written.
 QString unwritable(const QString& path) {
     if (!QFileInfo::exists(path)) return {};
@@ -243,64 +258,67 @@ QString unwritable(const QString& path) {
     return QFileInfo(folder).isWritable() ? QString() : folder;
 }
 
-}  // namespace
-
-HistoryStore::Opened HistoryStore::open(const QString& path) {
-    Opened result;
+// What keeps the file from being opened at all, found before SQLite touches it.
+std::optional<HistoryStore::Opened> refusedBeforeOpening(const QString& path) {
+    using Trouble = HistoryStore::Trouble;
+    HistoryStore::Opened result;
+    result.trouble = Trouble::Unopened;
     if (!QSqlDatabase::isDriverAvailable(QLatin1String(kDriver))) {
-        result.trouble = Trouble::Unopened;
-        result.notice = QStringLiteral(
-            u"がんばりの記録を残すためのSQLiteが見つかりません。\n"
-            u"テストはいつもどおりできますが、答えの記録は残りません。");
+        result.notice =
+            unrecordedNotice(QStringLiteral(u"がんばりの記録を残すためのSQLiteが見つかりません。"), {});
         return result;
     }
     // Something else in its place (a folder, a pipe that would block the start) is not opened.
     if (const QFileInfo info(path); info.exists() && !info.isFile()) {
-        result.trouble = Trouble::Unopened;
-        result.notice =
-            QStringLiteral(
-                u"がんばりの記録のファイルのところに、ふつうのファイルではないものがあります。\n%1\n"
-                u"そのままにしておきます。テストはいつもどおりできますが、答えの記録は残りません。")
-                .arg(path);
+        result.notice = unrecordedNotice(
+            QStringLiteral(u"がんばりの記録のファイルのところに、ふつうのファイルではないものがあります。"),
+            {path}, QStringLiteral(u"そのままにしておきます。"));
         return result;
     }
     // A file that may not be written is not opened at all: SQLite would open it read-only and
     // leave its journal files behind with the file's mode, and every answer would be refused.
     if (const QString file = unwritable(path); !file.isEmpty()) {
         result.trouble = Trouble::ReadOnly;
-        result.notice = QStringLiteral(
-                            u"がんばりの記録のファイルに書きこめません(読み取り専用になっています)。\n%1\n"
-                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
-                            u"答えの記録は残りません。")
-                            .arg(file);
+        result.notice = unrecordedNotice(
+            QStringLiteral(u"がんばりの記録のファイルに書きこめません(読み取り専用になっています)。"), {file},
+            kFileLeftAlone);
         return result;
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::unique_ptr<HistoryStore> HistoryStore::connect(const QString& path, Prepared* state, Failure* error) {
     static int serial = 0;
-    Prepared state = Prepared::Failed;
-    auto attempt = [&](Failure* error) -> std::unique_ptr<HistoryStore> {
-        const QString name = QStringLiteral("rentabo-history-%1").arg(++serial);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(kDriver), name);
-            db.setDatabaseName(path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStartWaitMs));
-            if (!db.open()) {
-                error->take(db.lastError());
-                state = Prepared::Failed;
-                db = QSqlDatabase();
-                removeConnection(name);
-                return nullptr;
-            }
+    const QString name = QStringLiteral("rentabo-history-%1").arg(++serial);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QLatin1String(kDriver), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kStartWaitMs));
+        if (!db.open()) {
+            error->take(db.lastError());
+            *state = Prepared::Failed;
+            db = QSqlDatabase();
+            removeConnection(name);
+            return nullptr;
         }
-        std::unique_ptr<HistoryStore> store(new HistoryStore(path, name));
-        state = store->prepare(error);
-        if (state == Prepared::Ready) store->m_ready = true;
-        if (state == Prepared::InUse) store->setBusyTimeout(kWriteWaitMs);
-        // Busy is not broken: the store waits for the other program, keeping what it is given.
-        if (state != Prepared::Ready && state != Prepared::InUse) return nullptr;
-        return store;
-    };
+    }
+    std::unique_ptr<HistoryStore> store(new HistoryStore(path, name));
+    *state = store->prepare(error);
+    if (*state == Prepared::Ready) store->m_ready = true;
+    if (*state == Prepared::InUse) store->setBusyTimeout(kWriteWaitMs);
+    // Busy is not broken: the store waits for the other program, keeping what it is given.
+    if (*state != Prepared::Ready && *state != Prepared::InUse) return nullptr;
+    return store;
+}
+
+HistoryStore::Opened HistoryStore::open(const QString& path) {
+    if (auto refused = refusedBeforeOpening(path)) return std::move(*refused);
+    Opened result;
+    Prepared state = Prepared::Failed;
     Failure why;
-    result.store = attempt(&why);
+    result.store = connect(path, &state, &why);
     if (state == Prepared::InUse) {
         result.trouble = Trouble::InUse;
         result.notice = inUseNotice(path);
@@ -308,20 +326,15 @@ HistoryStore::Opened HistoryStore::open(const QString& path) {
     if (result.store) return result;
     if (state == Prepared::Newer) {
         result.trouble = Trouble::Newer;
-        result.notice = QStringLiteral(
-                            u"がんばりの記録のファイルは、この版より新しいRentaboで作られたものです。\n%1\n"
-                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
-                            u"この版では答えの記録は残りません。")
-                            .arg(path);
+        result.notice = unrecordedNotice(
+            QStringLiteral(u"がんばりの記録のファイルは、この版より新しいRentaboで作られたものです。"),
+            {path}, kFileLeftAlone, QStringLiteral(u"この版では答えの記録は残りません。"));
         return result;
     }
     if (state == Prepared::ReadOnly) {
         result.trouble = Trouble::ReadOnly;
-        result.notice = QStringLiteral(
-                            u"がんばりの記録のファイルに書きこめません。\n%1\n(%2)\n"
-                            u"ファイルはそのままにしておきます。テストはいつもどおりできますが、"
-                            u"答えの記録は残りません。")
-                            .arg(path, why.text);
+        result.notice = unrecordedNotice(QStringLiteral(u"がんばりの記録のファイルに書きこめません。"),
+                                         {path, reason(why.text)}, kFileLeftAlone);
         return result;
     }
 
@@ -329,7 +342,7 @@ HistoryStore::Opened HistoryStore::open(const QString& path) {
     Failure again;
     if (state == Prepared::Broken && QFileInfo::exists(path)) {
         result.setAsidePath = setAside(path);
-        if (!result.setAsidePath.isEmpty()) result.store = attempt(&again);
+        if (!result.setAsidePath.isEmpty()) result.store = connect(path, &state, &again);
     }
     if (result.store) {
         result.trouble = Trouble::SetAside;
@@ -339,10 +352,8 @@ HistoryStore::Opened HistoryStore::open(const QString& path) {
                             .arg(QFileInfo(result.setAsidePath).fileName());
     } else {
         result.trouble = Trouble::Unopened;
-        result.notice = QStringLiteral(
-                            u"がんばりの記録のファイルを開けませんでした。\n%1\n(%2)\n"
-                            u"テストはいつもどおりできますが、答えの記録は残りません。")
-                            .arg(path, again.text.isEmpty() ? why.text : again.text);
+        result.notice = unrecordedNotice(QStringLiteral(u"がんばりの記録のファイルを開けませんでした。"),
+                                         {path, reason(again.text.isEmpty() ? why.text : again.text)});
     }
     return result;
 }

@@ -154,6 +154,8 @@ private:
     using Pending = std::variant<HistoryRow, LearnerRecords>;
 
     HistoryStore(QString path, QString connection);
+    // A store on its own connection to the file, or nothing with `state` and `error` saying why.
+    static std::unique_ptr<HistoryStore> connect(const QString& path, Prepared* state, HistoryFailure* error);
     Prepared prepare(HistoryFailure* error);
     bool migrate(int from, HistoryFailure* error);
     bool keep(Pending item);

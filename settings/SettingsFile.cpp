@@ -350,27 +350,72 @@ LoadResult LoadSettings(KukuState& state, const QString& path) {
     return result;
 }
 
+namespace {
+
+// Why a file may not be replaced by a save, or empty when it may. What is not a plain file of the
+// program's size is never written into or replaced: a FIFO would hold the save for ever, a device
+// would swallow it, and a folder or a huge file is someone else's.
+QString refusalToWrite(const QFileInfo& info) {
+    switch (kindAt(info.absoluteFilePath())) {
+        case FileKind::Other:
+            return QStringLiteral(u"ふつうのファイルではないので、書きこみませんでした。");
+        case FileKind::Huge:
+            return QStringLiteral(u"大きすぎるファイルなので、書きかえませんでした。");
+        case FileKind::Missing:
+        case FileKind::Regular:
+            break;
+    }
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral(u"ファイルへの書き込みが禁止されています。");
+    return {};
+}
+
+// Writes all of `content` and syncs it: 0, or the errno of the failure.
+int writeAndSync(int fd, const QByteArray& content) {
+    const char* data = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        data += n;
+        left -= n;
+    }
+    return ::fsync(fd) != 0 ? errno : 0;
+}
+
+// The rename itself reaches the disk only with its folder.
+void syncFolder(const QString& folder) {
+    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+// A save cut short by a power cut or a kill leaves its temporary file behind; only one copy of the
+// program runs on a file, so every other one is such a leftover, and the next save clears them.
+// Only the program's own temporary names are touched: the family's copies beside the file
+// (.backup, .201612, .memo_1) are theirs.
+void removeLeftovers(const QFileInfo& info) {
+    const QDir dir = info.absoluteDir();
+    for (const QString& leftover :
+         dir.entryList({info.fileName() + QString::fromLatin1(kTemporaryInfix) + QStringLiteral("*")},
+                       QDir::Files | QDir::Hidden))
+        if (isTemporaryNameOf(info.fileName(), leftover)) QFile::remove(dir.filePath(leftover));
+}
+
+}  // namespace
+
 bool writeFileAtomically(const QString& path, const QByteArray& content, QString* error,
                          const BeforeRenameHook& beforeRename) {
     QFileInfo info(path);
     // A link to a file is followed: the file it leads to is replaced, and the link stays.
     if (info.isSymLink() && !info.canonicalFilePath().isEmpty()) info = QFileInfo(info.canonicalFilePath());
-    // What is not a plain file of the program's size is never written into or replaced: a FIFO
-    // would hold the save for ever, a device would swallow it, and a folder or a huge file is
-    // someone else's.
-    switch (kindAt(info.absoluteFilePath())) {
-        case FileKind::Other:
-            if (error) *error = QStringLiteral(u"ふつうのファイルではないので、書きこみませんでした。");
-            return false;
-        case FileKind::Huge:
-            if (error) *error = QStringLiteral(u"大きすぎるファイルなので、書きかえませんでした。");
-            return false;
-        case FileKind::Missing:
-        case FileKind::Regular:
-            break;
-    }
-    if (info.exists() && !info.isWritable()) {
-        if (error) *error = QStringLiteral(u"ファイルへの書き込みが禁止されています。");
+    if (const QString refusal = refusalToWrite(info); !refusal.isEmpty()) {
+        if (error) *error = refusal;
         return false;
     }
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
@@ -380,9 +425,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& content, QString
         if (error) *error = errnoText(errno);
         return false;
     }
-    auto fail = [&](int err) {
+    auto fail = [&](int err, bool open) {
         if (error) *error = errnoText(err);
-        ::close(fd);
+        if (open) ::close(fd);
         ::unlink(tempName.constData());
         return false;
     };
@@ -390,52 +435,17 @@ bool writeFileAtomically(const QString& path, const QByteArray& content, QString
     struct stat old {};
     mode_t mode = 0644;
     if (::stat(target.constData(), &old) == 0) mode = old.st_mode & 07777;
-    if (::fchmod(fd, mode) != 0) return fail(errno);
-    const char* data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
-        }
-        data += n;
-        left -= n;
-    }
-    if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tempName.constData());
-        if (error) *error = errnoText(err);
-        return false;
-    }
-    const QString tempPath = QFile::decodeName(tempName);
-    if (beforeRename && !beforeRename(tempPath)) {
+    if (::fchmod(fd, mode) != 0) return fail(errno, true);
+    if (const int err = writeAndSync(fd, content); err != 0) return fail(err, true);
+    if (::close(fd) != 0) return fail(errno, false);
+    if (beforeRename && !beforeRename(QFile::decodeName(tempName))) {
         ::unlink(tempName.constData());
         if (error) *error = QStringLiteral(u"保存が中断されました。");
         return false;
     }
-    if (::rename(tempName.constData(), target.constData()) != 0) {
-        const int err = errno;
-        ::unlink(tempName.constData());
-        if (error) *error = errnoText(err);
-        return false;
-    }
-    // The rename itself reaches the disk only with its folder.
-    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    // A save cut short by a power cut or a kill leaves its temporary file behind; only one copy
-    // of the program runs on a file, so every other one is such a leftover, and the next save
-    // clears them. Only the program's own temporary names are touched: the family's copies beside
-    // the file (.backup, .201612, .memo_1) are theirs.
-    const QDir dir = info.absoluteDir();
-    for (const QString& leftover :
-         dir.entryList({info.fileName() + QString::fromLatin1(kTemporaryInfix) + QStringLiteral("*")},
-                       QDir::Files | QDir::Hidden))
-        if (isTemporaryNameOf(info.fileName(), leftover)) QFile::remove(dir.filePath(leftover));
+    if (::rename(tempName.constData(), target.constData()) != 0) return fail(errno, false);
+    syncFolder(info.absolutePath());
+    removeLeftovers(info);
     return true;
 }
 

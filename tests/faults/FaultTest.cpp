@@ -2,6 +2,7 @@
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
 #include "tests/faults/FaultStates.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/ScriptedPrompts.h"
 #include "ui_KukuForm.h"
@@ -29,6 +30,9 @@
 namespace rentabo {
 namespace {
 
+using rentabo::testfiles::readAll;
+using rentabo::testfiles::writeAll;
+
 struct Outcome {
     int code = -1;  // -1: it crashed or ran out of time
     QString output;
@@ -50,16 +54,6 @@ Outcome run(const QString& program, const QStringList& args, const QProcessEnvir
     if (p.exitStatus() == QProcess::CrashExit)
         return {-1, QString::fromUtf8(p.readAll()), QStringLiteral("crashed (%1)").arg(p.errorString())};
     return {p.exitCode(), QString::fromUtf8(p.readAll()), QStringLiteral("exit code %1").arg(p.exitCode())};
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QStringList leftovers(const QString& dir) {

@@ -5,6 +5,7 @@
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
 #include "tests/faults/FaultStates.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/ScriptedPrompts.h"
 
@@ -26,15 +27,8 @@
 namespace rentabo {
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using rentabo::testfiles::readAll;
+using rentabo::testfiles::writeAll;
 
 // ---- Copies a family keeps beside the file ----
 

@@ -4,23 +4,18 @@
 
 #include "records/Sikaku.h"
 #include "settings/SettingsFile.h"
+#include "tests/fuzz/LearnerBytes.h"
 
 #include <cstdint>
-#include <cstring>
 
 using namespace rentabo;
-
-namespace {
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-}  // namespace
+using rentabo::fuzzing::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4) return 0;
-    std::int32_t indivNum = 0;
-    std::memcpy(&indivNum, data, 4);
-    const QByteArray text(reinterpret_cast<const char*>(data + 4), static_cast<qsizetype>(size - 4));
+    const auto in = rentabo::fuzzing::learnerBytes(data, size);
+    if (!in) return 0;
+    const std::int32_t indivNum = in->indivNum;
+    const QByteArray& text = in->text;
 
     const RecCheck rec = decodeRecCheck(text, indivNum);
     SikakuGrid grid = MakeSikakuGrid(rec);

@@ -5,25 +5,18 @@
 #include "settings/LearnerNumber.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsFile.h"
+#include "tests/fuzz/LearnerBytes.h"
 
 #include <cstdint>
-#include <cstring>
 
 using namespace rentabo;
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
-}  // namespace
+using rentabo::fuzzing::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4) return 0;
-    std::int32_t indivNum = 0;
-    std::memcpy(&indivNum, data, 4);
-    const QByteArray bytes(reinterpret_cast<const char*>(data + 4), static_cast<qsizetype>(size - 4));
+    const auto in = rentabo::fuzzing::learnerBytes(data, size);
+    if (!in) return 0;
+    const std::int32_t indivNum = in->indivNum;
+    const QByteArray& bytes = in->text;
 
     // The record decoder on its own, with any learner number.
     const RecCheck rec = decodeRecCheck(bytes, indivNum);

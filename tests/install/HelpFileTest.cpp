@@ -1,5 +1,6 @@
 #include "core/KukuTables.h"
 #include "tests/install/ChmDirectory.h"
+#include "tests/support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,9 @@
 namespace rentabo {
 namespace {
 
-const QString kHelpSources = QStringLiteral(RENTABO_SOURCE_DIR "/resources/help/");
+using rentabo::testfiles::readAll;
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+const QString kHelpSources = QStringLiteral(RENTABO_SOURCE_DIR "/resources/help/");
 
 QString sourceText(const QString& name) {
     return QString::fromUtf8(readAll(kHelpSources + name));

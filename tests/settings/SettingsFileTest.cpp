@@ -3,6 +3,7 @@
 #include "settings/LearnerNumber.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsFile.h"
+#include "tests/support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,16 +17,10 @@
 namespace rentabo {
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
+using rentabo::testfiles::readAll;
 
 void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    ASSERT_TRUE(testfiles::writeAll(path, bytes)) << qPrintable(path);
 }
 
 bool allZero(const RecCheck& rec) {
