@@ -150,10 +150,9 @@ void TVoiceEnrolmentForm::learnerNote(const QString& text) {
 }
 
 QString VoiceEnrolmentOffer::spokenOffer() {
+    // Short: the child hears it before the test he asked for.
     return QStringLiteral(
-        u"テストの前に、きみの声をおぼえさせてくれるかな。"
-        u"画面のことばを十二こ言ってくれると、先生はきみの声がよく聞こえるようになるよ。"
-        u"あとにするときは、テストはじめ、と言ってね。");
+        u"テストの前に、きみの声をおぼえてもいいかな。あとにするなら、テストはじめ、と言ってね。");
 }
 
 QString VoiceEnrolmentOffer::acceptButtonText() {
