@@ -67,9 +67,9 @@ void press(QWidget* window, const QString& text) {
 }
 
 // A spoken test of 三の段 answered right throughout, the offer made (or not) by `offer`.
-struct Run {
-    explicit Run(LearningContext* context, VoiceEnrolmentOffer* offer,
-                 const QString& learner = u"はなこ"_qs) {
+struct SpokenRun {
+    explicit SpokenRun(LearningContext* context, VoiceEnrolmentOffer* offer,
+                       const QString& learner = u"はなこ"_qs) {
         rig.state.studentName = learner;
         if (offer)
             rig.voiceHost.beforeRun = [this, context, offer, learner] {
@@ -103,7 +103,7 @@ struct Run {
 // it; skipped (the button, or the start command said again), the test runs exactly as a test
 // without the offer: the same questions, marks, record and words, only the offer said first.
 TEST(VoiceEnrolmentOffer, SkippedTheTestRunsAsWithoutIt) {
-    Run plain(nullptr, nullptr);
+    SpokenRun plain(nullptr, nullptr);
     plain.test();
     ASSERT_EQ(plain.asked, 27);
 
@@ -122,7 +122,7 @@ TEST(VoiceEnrolmentOffer, SkippedTheTestRunsAsWithoutIt) {
         VoiceEnrolmentOffer offer;
         Child child;
         child.actions.push_back([&](QWidget* w) { c.skip(w, context); });
-        Run run(&context, &offer);
+        SpokenRun run(&context, &offer);
         run.test();
         EXPECT_EQ(run.outcome, VoiceEnrolmentOffer::Outcome::Skipped);
         EXPECT_EQ(child.titles, QStringList{u"声をおぼえてもらう"_qs});
@@ -158,7 +158,7 @@ TEST(VoiceEnrolmentOffer, AcceptedTheEnrolmentRunsAndThenTheTest) {
         ASSERT_NE(form, nullptr);
         while (!form->currentPhrase().isEmpty()) context.acceptTypedPhrase(form->currentPhrase());
     });
-    Run run(&context, &offer);
+    SpokenRun run(&context, &offer);
     run.test();
     EXPECT_EQ(child.titles, (QStringList{u"声をおぼえてもらう"_qs, u"声をおぼえてもらう"_qs}));
     EXPECT_EQ(run.outcome, VoiceEnrolmentOffer::Outcome::Enrolled);
@@ -190,12 +190,12 @@ TEST(VoiceEnrolmentOffer, NotOfferedWhereItCannotHelpOrWasMade) {
         if (!c.offeredBefore.isEmpty()) {
             Child skips;
             skips.actions.push_back([](QWidget* w) { press(w, VoiceEnrolmentOffer::skipButtonText()); });
-            Run earlier(&context, &offer, c.offeredBefore);
+            SpokenRun earlier(&context, &offer, c.offeredBefore);
             earlier.test();
         }
         Child child;
         child.actions.push_back([](QWidget* w) { press(w, VoiceEnrolmentOffer::skipButtonText()); });
-        Run run(&context, &offer);
+        SpokenRun run(&context, &offer);
         run.test();
         EXPECT_EQ(run.outcome != VoiceEnrolmentOffer::Outcome::NotOffered, c.offered);
         EXPECT_EQ(run.rig.voice.texts().contains(VoiceEnrolmentOffer::spokenOffer()), c.offered);
