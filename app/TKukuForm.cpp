@@ -304,6 +304,7 @@ void TKukuForm::chooseWindowColour() {
 
 void TKukuForm::startLesson() {
     if (m_pacer.runActive()) return;
+    if (m_state.menu_n >= 5 && m_state.ans_way == 1) beforeVoiceRun();  // a voice mode starts
     RunScope run(m_pacer);
     m_engine->startLesson();
 }
@@ -319,6 +320,10 @@ void TKukuForm::showVoiceEnrolment() {
     TVoiceEnrolmentForm::offer(
         *m_services.reco, runGoing,
         [this](const QString& text) { showMessage(text, QStringLiteral(u"お知らせ")); }, this);
+}
+
+void TKukuForm::beforeVoiceRun() {
+    m_voiceOffer.beforeVoiceRun(*m_services.reco, m_speaker, m_state.studentName, this);
 }
 
 void TKukuForm::showProgress() {

@@ -17,6 +17,7 @@
 #include "speech/Recognition.h"
 #include "speech/Speaker.h"
 #include "speech/VoiceCommands.h"
+#include "speech/VoiceEnrolmentForm.h"
 #include "speech/VoiceExams.h"
 #include "speech/VoiceHost.h"
 #include "speech/platform/SpSharedRecoContext.h"
@@ -95,6 +96,7 @@ public:
     int windowColour() const override { return m_board->windowColour(); }
     void restoreWindow() override;
     void answerHeardRight() override { m_services.reco->confirmLastPhrase(); }
+    void beforeVoiceRun() override;
     void closeMainWindow() override;
     void enterCcMode() override;
     void enterDicMode() override;
@@ -191,6 +193,7 @@ private:
     Prompts* m_prompts = &m_boxPrompts;
     SettingsKeeper m_settingsKeeper;
     Speaker m_speaker;
+    VoiceEnrolmentOffer m_voiceOffer;
     QTimer m_timer1;
     std::unique_ptr<LessonEngine> m_engine;
     std::unique_ptr<VoiceExams> m_voiceExams;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -11,6 +12,7 @@ class QPushButton;
 
 namespace rentabo {
 
+class Speaker;
 class SpSharedRecoContext;
 struct RecoResult;
 
@@ -35,6 +37,9 @@ public:
     // the sounds of every answer.
     static QStringList enrolmentPhrases();
 
+    // Closes the window by itself a moment after the last phrase (when a test waits for it).
+    void setClosesWhenDone(bool closes) { m_closesWhenDone = closes; }
+
     int phrasesTaken() const { return m_taken; }
     // The phrase asked for now; empty once all were said.
     QString currentPhrase() const;
@@ -53,10 +58,38 @@ private:
     QStringList m_phrases;
     int m_taken = 0;
     bool m_learning = false;
+    bool m_closesWhenDone = false;
     QLabel* m_phrase = nullptr;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_close = nullptr;
+};
+
+// Before a learner's first spoken test or voice mode: the master offers, spoken and shown, to
+// learn the learner's voice first (the enrolment window), since until he has he hears a new
+// voice, above all in a real room, far less well. The learner may accept or skip it (the
+// button, or the start command said again); either way the test then starts as it would have.
+//
+// Offered once per learner and session: who was offered is remembered here, in memory only, so
+// a skipped offer comes back in the next session while the voice is still unknown, and nothing
+// is written to the settings file. Not offered without a microphone, when the recogniser learns
+// no voice, or when it already knows (or is learning) this learner's voice.
+class VoiceEnrolmentOffer final {
+public:
+    enum class Outcome { NotOffered, Skipped, Enrolled };
+
+    Outcome beforeVoiceRun(SpSharedRecoContext& context, Speaker& speaker, const QString& learner,
+                           QWidget* parent);
+    bool offered(const QString& learner) const { return m_offered.contains(learner); }
+
+    // What the master says, the buttons and the phrase that skips.
+    static QString spokenOffer();
+    static QString acceptButtonText();
+    static QString skipButtonText();
+    static QString skipPhrase();
+
+private:
+    QSet<QString> m_offered;
 };
 
 }  // namespace rentabo

@@ -120,6 +120,7 @@ int VoiceExams::firstRowOfSet() const {
 }
 
 void VoiceExams::startCommon(VoiceTest kind, int orderedMenu, const QString& shown, const QString& spoken) {
+    m_host.beforeVoiceRun();
     m_review.clear();
     // The presentation and speed must not change under a running voice test.
     m_host.setSettingsChoicesEnabled(false);
@@ -171,6 +172,7 @@ void VoiceExams::StartRecitationTest() {
 
 void VoiceExams::StartReview(const std::vector<int>& facts) {
     if (facts.empty() || m_state.AnsV_wait != VoiceTest::None) return;
+    m_host.beforeVoiceRun();
     m_review = facts;
     m_reviewRight = 0;
     m_host.setSettingsChoicesEnabled(false);
@@ -220,6 +222,7 @@ void VoiceExams::stopReview() {
 
 void VoiceExams::StartFullRecitation() {
     if (m_state.ans_way == 0 || m_state.AnsV_wait == VoiceTest::FullRecitation) return;
+    m_host.beforeVoiceRun();
     m_review.clear();
     m_host.setSettingsChoicesEnabled(false);
     m_state.randomFlag = 0;

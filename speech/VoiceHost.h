@@ -31,6 +31,9 @@ public:
     // A spoken answer was judged right: what was heard is what the learner said, and the
     // recogniser may learn the learner's voice from it.
     virtual void answerHeardRight() {}
+    // A spoken test is about to start: the window may first offer to learn the learner's voice.
+    // Returns once the test may start.
+    virtual void beforeVoiceRun() {}
     // The wall clock, for the time and date the master tells.
     virtual QDateTime currentDateTime() const = 0;
 };

@@ -75,6 +75,8 @@ public:
     }
     void confirmLastPhrase(const QString& asked = {}) override;
     bool learnVoiceNow() override { return m_learning.learnNow(); }
+    bool learnsVoice() const override { return m_learning.canLearn(); }
+    bool knowsVoice() const override { return m_learning.speakerModel() || m_learning.adapting(); }
     // A typed phrase is confirmed as nothing the voice said.
     void acceptTypedPhrase(const QString& text) override;
     std::size_t knownPhrases() const { return m_learning.knownPhrases(); }

@@ -75,6 +75,10 @@ public:
     // Makes the learner's own model now from the phrases known so far (the end of a short
     // enrolment); false when too few are known or this recogniser learns no voice.
     virtual bool learnVoiceNow() { return false; }
+    // Whether this recogniser can learn the present learner's voice, and whether it already
+    // listens with (or is making) a model of that voice.
+    virtual bool learnsVoice() const { return false; }
+    virtual bool knowsVoice() const { return false; }
 
     // The learner whose voice the recogniser learns, and the folder where it keeps what it
     // learnt about that voice. A folder of another learner's voice is dropped.

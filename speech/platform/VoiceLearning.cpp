@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+#include <utility>
+
 namespace rentabo {
 
 namespace {
@@ -27,6 +30,8 @@ void VoiceLearning::setLearner(const QString& name, const QString& folder) {
     m_folder = folder;
     m_known.clear();
     m_knownWarps.clear();
+    m_confirmed = 0;
+    m_adaptAgain = false;
     m_last.reset();
     std::optional<SpeakerModel> model;
     // The voice learnt belongs to the learner it was learnt from. A folder of another name, or
@@ -76,7 +81,14 @@ void VoiceLearning::confirmPhrase(std::optional<std::size_t> said,
         m_known.erase(m_known.begin());
         m_knownWarps.erase(m_knownWarps.begin());
     }
-    if (m_known.size() % kPhrasesToAdapt == 0) startAdaptation();
+    ++m_confirmed;
+    if (refinesAt(m_confirmed, m_speaker ? m_speaker->phrases : 0)) startAdaptation();
+}
+
+bool VoiceLearning::refinesAt(std::size_t confirmed, int modelPhrases) {
+    const std::size_t phrases = std::min(confirmed, kMaxKnownPhrases);
+    return std::find(kRefineAt.begin(), kRefineAt.end(), confirmed) != kRefineAt.end() &&
+           phrases > std::size_t(std::max(modelPhrases, 0));
 }
 
 bool VoiceLearning::learnNow() {
@@ -85,8 +97,17 @@ bool VoiceLearning::learnNow() {
     return true;
 }
 
+bool VoiceLearning::canLearn() const {
+    return !m_folder.isEmpty() && speakerAdaptationAvailable();
+}
+
 void VoiceLearning::startAdaptation() {
-    if (m_adapting) return;
+    if (m_adapting) {
+        // Phrases came after those the model being made learns from: another one follows it.
+        if (m_confirmed > m_adaptingFrom) m_adaptAgain = true;
+        return;
+    }
+    m_adaptingFrom = m_confirmed;
     // The warp the voice was heard with most often: the learner's model is made and heard there.
     // Phrases heard with the learner's model all carry its warp, so it stays.
     QHash<double, int> counts;
@@ -109,22 +130,28 @@ void VoiceLearning::adaptationFinished(bool ok, const QString& error) {
     m_adapting = false;
     if (m_worker.joinable()) m_worker.join();
     if (!ok) {
+        // The model listened with and its folder stay as they were.
         Q_EMIT Note(QStringLiteral("<声をおぼえられませんでした: %1>").arg(error));
-        return;
+    } else {
+        QString why;
+        auto model = loadSpeakerModel(m_folder, m_programModelDir, m_learner, &why);
+        if (!model || !m_listenWith(model, &why)) {
+            Q_EMIT Note(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
+        } else {
+            m_speaker = model;
+            Q_EMIT Note(QStringLiteral("<声をおぼえました (%1 のことばから)>").arg(model->phrases));
+        }
     }
-    QString why;
-    auto model = loadSpeakerModel(m_folder, m_programModelDir, m_learner, &why);
-    if (!model || !m_listenWith(model, &why)) {
-        Q_EMIT Note(QStringLiteral("<声のモデルを使いません: %1>").arg(why));
-        return;
-    }
-    m_speaker = model;
-    Q_EMIT Note(QStringLiteral("<声をおぼえました (%1 のことばから)>").arg(model->phrases));
+    // A step reached meanwhile: made from all the phrases known now, once this one is read.
+    if (std::exchange(m_adaptAgain, false)) startAdaptation();
 }
 
 void VoiceLearning::waitForAdaptation() {
-    if (m_worker.joinable()) m_worker.join();
-    QCoreApplication::sendPostedEvents(this);
+    // A model that finishes may start the next one (a step reached meanwhile).
+    while (m_worker.joinable()) {
+        m_worker.join();
+        QCoreApplication::sendPostedEvents(this);
+    }
 }
 
 }  // namespace rentabo

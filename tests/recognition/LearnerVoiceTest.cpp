@@ -123,7 +123,11 @@ TEST(LearnerVoice, ThirtyPhrasesOfAnUnheardChildsVoiceAreEnoughToHearItWell) {
         << l->before.first << " -> " << l->after.first << " of " << n;
     EXPECT_LE(l->after.second, std::max(1, l->before.second / 2))
         << l->before.second << " -> " << l->after.second;
-    EXPECT_TRUE(l->notes.filter(QStringLiteral("声をおぼえました")).size() == 1)
+    // Made at 12 phrases and made again at 30: the last one listened with learnt from all 30,
+    // even when the 30th phrase came while the first model was still being made.
+    const QStringList made = l->notes.filter(QStringLiteral("声をおぼえました"));
+    EXPECT_EQ(made.size(), 2) << l->notes.join(u'\n').toStdString();
+    EXPECT_TRUE(!made.isEmpty() && made.back().contains(QStringLiteral("30 のことば")))
         << l->notes.join(u'\n').toStdString();
 }
 

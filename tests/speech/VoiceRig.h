@@ -4,6 +4,8 @@
 #include "speech/VoiceExams.h"
 #include "tests/lessons/LessonRig.h"
 
+#include <functional>
+
 namespace rentabo::testing {
 
 // The main window as the voice tests and commands see it.
@@ -23,6 +25,9 @@ struct FakeVoiceHost final : VoiceHost {
     void chartReadWeak() override { ++chartWeak; }
     QDateTime currentDateTime() const override { return now; }
     void answerHeardRight() override { ++heardRight; }
+    void beforeVoiceRun() override {
+        if (beforeRun) beforeRun();
+    }
 
     std::vector<bool> choicesEnabled;
     std::pair<int, int> expressionStyle{34, 212};
@@ -33,7 +38,8 @@ struct FakeVoiceHost final : VoiceHost {
     int dicModes = 0;
     std::vector<int> chartRows;
     int chartWeak = 0;
-    int heardRight = 0;  // answers the recogniser may learn the voice from
+    int heardRight = 0;               // answers the recogniser may learn the voice from
+    std::function<void()> beforeRun;  // the window's offer before a spoken test
     QDateTime now{QDate(2019, 1, 1), QTime(0, 5, 9)};
 };
 
