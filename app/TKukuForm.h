@@ -95,6 +95,7 @@ public:
     int windowColour() const override { return m_board->windowColour(); }
     void restoreWindow() override;
     void answerHeardRight() override { m_services.reco->confirmLastPhrase(); }
+    void phraseHandled(bool acted, const QString& why) override { m_windows->typedPhraseHandled(acted, why); }
     void closeMainWindow() override;
     void enterCcMode() override;
     void enterDicMode() override;

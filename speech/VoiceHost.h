@@ -31,6 +31,12 @@ public:
     // A spoken answer was judged right: what was heard is what the learner said, and the
     // recogniser may learn the learner's voice from it.
     virtual void answerHeardRight() {}
+    // What became of the phrase just handled: acted on, or not used now (`why` says why, in
+    // Japanese, for the child). The typed-phrase window shows it.
+    virtual void phraseHandled(bool acted, const QString& why) {
+        Q_UNUSED(acted);
+        Q_UNUSED(why);
+    }
     // The wall clock, for the time and date the master tells.
     virtual QDateTime currentDateTime() const = 0;
 };
