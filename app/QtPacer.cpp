@@ -1,5 +1,6 @@
 #include "app/QtPacer.h"
 
+#include "speech/TypedPhraseForm.h"
 #include "speech/platform/SpVoice.h"
 
 #include <QApplication>
@@ -171,6 +172,9 @@ bool QtPacer::eventFilter(QObject* watched, QEvent* event) {
     // runs); while a run is active every window of the program feeds it and input is held back
     // from the controls, except in the windows the run opened.
     const bool guardedWindow = widget->window() == m_guarded->window();
+    // What is typed there is heard as speech: a stop stops the run, anything else is dropped
+    // with a memo line, as the same phrase spoken would be.
+    if (m_runDepth > 0 && qobject_cast<TTypedPhraseForm*>(widget->window())) return false;
     if (m_runDepth > 0) {
         if (waitingInModalWindow()) return false;
     } else if (!guardedWindow) {

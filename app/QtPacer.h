@@ -21,9 +21,10 @@ class SpVoice;
 // painting and speech events keep arriving. While a run is active the pacer is also the input
 // guard: keys and the right mouse button of every window of the program go into its key-state
 // table and reach no control, so a run cannot be started twice, no menu opens underneath it and
-// no other window (the weak-point list, the settings, the typed phrases) starts anything inside
-// the run's wait. While the run waits in a modal window it opened (its result table, the chart
-// of mode 1), that window's modality decides instead.
+// no other window (the weak-point list, the settings) starts anything inside the run's wait. The
+// typed-phrase window alone keeps its input: what is typed there is heard as a spoken phrase,
+// which the run treats as it treats speech. While the run waits in a modal window it opened (its result
+// table, the chart of mode 1), that window's modality decides instead.
 class QtPacer final : public QObject, public Pacer {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(QtPacer)

@@ -112,6 +112,10 @@ void SideWindows::showTypedPhrases() {
     m_typed->activateWindow();
 }
 
+void SideWindows::typedPhraseHandled(bool acted, const QString& why) {
+    if (m_typed) m_typed->handled(acted, why);
+}
+
 void SideWindows::showAbout() {
     TAboutForm about(&m_parts.main);
     about.exec();

@@ -77,6 +77,8 @@ public:
 
     // A window of its own, so it still takes phrases while the chart is open.
     void showTypedPhrases();
+    // What became of the phrase just handled, for the typed-phrase window when it is open.
+    void typedPhraseHandled(bool acted, const QString& why);
     void showAbout();
     // The help file and the home page beside the program; a box says when they cannot be opened.
     void showHelp();

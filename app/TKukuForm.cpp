@@ -211,8 +211,11 @@ void TKukuForm::loadAndStart() {
 
 void TKukuForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // Fitted again with its frame, known only now: the title bar may take it over the edge.
+    // Fitted again with its frame: the title bar may take it over the edge. Some platforms know
+    // the frame only once the window has been shown (its margins, a pixel at twice the scale),
+    // so it is fitted once more after that.
     bringOntoAScreen(*this);
+    QTimer::singleShot(0, this, [this] { bringOntoAScreen(*this); });
 }
 
 void TKukuForm::reloadEffects(int volume) {

@@ -97,6 +97,7 @@ public:
     void restoreWindow() override;
     void answerHeardRight() override { m_services.reco->confirmLastPhrase(); }
     void beforeVoiceRun() override;
+    void phraseHandled(bool acted, const QString& why) override { m_windows->typedPhraseHandled(acted, why); }
     void closeMainWindow() override;
     void enterCcMode() override;
     void enterDicMode() override;

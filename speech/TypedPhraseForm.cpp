@@ -66,17 +66,45 @@ void TTypedPhraseForm::say(const QString& text) {
     if (phrase.isEmpty()) return;
     m_ui->StatusLabel->setText(QStringLiteral(u"「%1」と話しかけました。").arg(phrase));
     QPointer<SpSharedRecoContext> context(&m_context);
-    QTimer::singleShot(0, &m_context, [context, phrase] {
-        if (context) context->acceptTypedPhrase(phrase);
+    QPointer<TTypedPhraseForm> self(this);
+    QTimer::singleShot(0, &m_context, [context, self, phrase] {
+        if (!context) return;
+        if (self) {
+            self->m_delivering = phrase;
+            self->m_awaiting.clear();
+            self->m_handled = false;
+        }
+        context->acceptTypedPhrase(phrase);
+        if (self) self->m_delivering.clear();
     });
 }
 
 void TTypedPhraseForm::heard(const RecoResult& result, bool understood) {
-    if (understood)
-        m_ui->StatusLabel->setText(QStringLiteral(u"「%1」が伝わりました。").arg(result.text));
+    if (!understood || m_delivering.isEmpty()) {
+        // A spoken phrase, or a typed one no rule holds.
+        m_awaiting.clear();
+        if (understood)
+            m_ui->StatusLabel->setText(QStringLiteral(u"「%1」が伝わりました。").arg(result.text));
+        else
+            m_ui->StatusLabel->setText(
+                QStringLiteral(u"「%1」はわかりませんでした。下の言い方をためしてね。").arg(result.text));
+        return;
+    }
+    // The program may have handled it already (its handler comes first), or does so later.
+    if (m_handled) return;
+    m_awaiting = m_delivering;
+    m_ui->StatusLabel->setText(QStringLiteral(u"「%1」が伝わりました。").arg(m_delivering));
+}
+
+void TTypedPhraseForm::handled(bool acted, const QString& why) {
+    const QString phrase = m_delivering.isEmpty() ? m_awaiting : m_delivering;
+    if (phrase.isEmpty() || m_handled) return;
+    m_handled = true;
+    m_awaiting.clear();
+    if (acted)
+        m_ui->StatusLabel->setText(QStringLiteral(u"「%1」が伝わりました。そのとおりにします。").arg(phrase));
     else
-        m_ui->StatusLabel->setText(
-            QStringLiteral(u"「%1」はわかりませんでした。下の言い方をためしてね。").arg(result.text));
+        m_ui->StatusLabel->setText(QStringLiteral(u"「%1」は伝わりましたが，%2").arg(phrase, why));
 }
 
 }  // namespace rentabo

@@ -32,11 +32,18 @@ public:
     // (a test, the chart) then runs outside this window's click.
     void say(const QString& text);
 
+    // What the program did with the phrase typed last: acted on it, or did not use it now and
+    // why. A spoken phrase handled meanwhile is not reported here.
+    void handled(bool acted, const QString& why);
+
 private:
     void heard(const RecoResult& result, bool understood);
 
     SpSharedRecoContext& m_context;
     std::unique_ptr<Ui::TypedPhraseForm> m_ui;
+    QString m_delivering;  // the typed phrase being delivered, until the context has matched it
+    QString m_awaiting;    // the typed phrase understood, until the program has handled it
+    bool m_handled = false;
 };
 
 }  // namespace rentabo

@@ -118,6 +118,17 @@ bool disturbsVoiceTest(int c) {
            c == cmd::ClearScreen;
 }
 
+// Why a phrase is not used now, as the typed-phrase window tells the child.
+const QString kWhyDuringRun =
+    QStringLiteral(u"練習やテストのとちゅうなので使いません。止めるときは「ストップ」です。");
+const QString kWhyBeforeQuestion = QStringLiteral(u"問題の前に聞いた答えなので使いません。");
+const QString kWhyDuringVoiceTest = QStringLiteral(u"声のテストのとちゅうなので使いません。");
+const QString kWhyRowDuringTest = QStringLiteral(u"テストのとちゅうは段を変えられません。");
+const QString kWhyNoAnswerAwaited = QStringLiteral(u"いまは答えを待っていないので使いません。");
+const QString kWhyNotVoiceMode = QStringLiteral(
+    u"いまのもくじは声のテスト（６～１０）ではないので使いません。もくじを選んで「始める」をおしてね。");
+const QString kWhyChartClosed = QStringLiteral(u"九九の表が開いていないので使いません。");
+
 }  // namespace
 
 DuringRun phraseDuringRun(const KukuState& state, int c) {
@@ -163,9 +174,11 @@ void VoiceCommands::heardCommand(int c) {
         switch (phraseDuringRun(m_state, c)) {
             case DuringRun::Stop:
                 m_pacer.stopHeard();
+                m_host.phraseHandled(true, {});
                 return;
             case DuringRun::Drop:
                 m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
+                m_host.phraseHandled(false, kWhyDuringRun);
                 return;
             case DuringRun::Take:
                 break;
@@ -177,6 +190,7 @@ void VoiceCommands::heardCommand(int c) {
 void VoiceCommands::heardChat(const QString& astr) {
     if (m_pacer.runActive()) {
         m_board.appendMemo(droppedPhraseLine(astr));
+        m_host.phraseHandled(false, kWhyDuringRun);
         return;
     }
     handleChat(astr);
@@ -204,25 +218,42 @@ void VoiceCommands::handleCommand(int c) {
     guarded([this, c, heardAt] {
         if (isAnswer(c) && heardAt != m_tests.questionsAsked()) {
             m_board.appendMemo(QStringLiteral(u"<◆cV=%1 は問題の前に聞いた答えなので使いません>\n").arg(c));
+            m_host.phraseHandled(false, kWhyBeforeQuestion);
             return;
         }
         if (m_state.AnsV_wait != VoiceTest::None && disturbsVoiceTest(c)) {
             m_board.appendMemo(droppedPhraseLine(QStringLiteral("cV=") + QString::number(c)));
+            m_host.phraseHandled(false, kWhyDuringVoiceTest);
             return;
         }
         m_state.cValue = c;
         if (cmd::isRow(c)) {
-            rowChoice(c);
+            if (rowChoice(c)) m_host.phraseHandled(true, {});
             return;
         }
-        if (cmd::isNumber(c) && m_tests.takeNumber(c)) return;
-        if (cmd::isReading(c) && m_tests.takeReading(c)) return;
+        if ((cmd::isNumber(c) && m_tests.takeNumber(c)) || (cmd::isReading(c) && m_tests.takeReading(c))) {
+            m_host.phraseHandled(true, {});
+            return;
+        }
         RunVoiceCommand(c);
+        // The start command starts only the voice test of the chosen mode; the chart's commands
+        // act only while the chart is open.
+        if (cmd::isNumber(c) || cmd::isReading(c))
+            m_host.phraseHandled(false, kWhyNoAnswerAwaited);
+        else if (c == cmd::StartTest && (m_state.menu_n < 5 || m_state.menu_n > 9))
+            m_host.phraseHandled(false, kWhyNotVoiceMode);
+        else if (cmd::isChart(c) && m_state.chartOpen != 1)
+            m_host.phraseHandled(false, kWhyChartClosed);
+        else
+            m_host.phraseHandled(true, {});
     });
 }
 
 void VoiceCommands::handleChat(const QString& astr) {
-    guarded([this, astr] { RunChat(astr); });
+    guarded([this, astr] {
+        RunChat(astr);
+        m_host.phraseHandled(true, {});
+    });
 }
 
 bool VoiceCommands::tick() {
@@ -233,17 +264,19 @@ bool VoiceCommands::tick() {
     return timedOut;
 }
 
-void VoiceCommands::rowChoice(int c) {
+bool VoiceCommands::rowChoice(int c) {
     // Any voice test: a recitation judges against the row it was started with.
     if (m_state.AnsV_wait != VoiceTest::None) {
         m_speaker.SpeakAsync(QStringLiteral(u"テストを終えてから，段を変えてね。"));
-        return;
+        m_host.phraseHandled(false, kWhyRowDuringTest);
+        return false;
     }
     takeChoice(m_state, ChoiceOfDan[c - cmd::FirstRow]);
     m_lesson.setChoiceIndex(m_state.mokuji_n);
     m_lesson.enableResultMenus(true, false);
     m_speaker.SpeakAsync(danYomi()[m_state.dan] + QStringLiteral(u"にしました。"));
     m_state.kuku_n = m_state.dan * 9 - 9;
+    return true;
 }
 
 void VoiceCommands::startByMode() {

@@ -75,7 +75,8 @@ public:
     bool busy() const { return m_busy; }
 
 private:
-    void rowChoice(int cValue);
+    // False when the row stays as it is (a voice test goes on).
+    bool rowChoice(int cValue);
     void startByMode();
     void startRecitationWhateverTheMode();
     void stopTest();

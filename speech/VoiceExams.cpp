@@ -184,7 +184,8 @@ void VoiceExams::StartReview(const std::vector<int>& facts) {
     m_state.kaisuu = 1;
     ShowMark(m_board, nullptr, -1, 0);
     ShowRound(m_board, 1);
-    SetProgress(m_board, 1);
+    // The bar measures the review's own questions: it is full once the last one is asked.
+    SetProgressOf(m_board, 0, static_cast<int>(facts.size()));
     ClearExpression(m_board);
     ClearReading(m_board);
     m_pacer.beep();
@@ -263,7 +264,10 @@ void VoiceExams::AskOralQuestion(int k) {
         m_speaker.WaitUntilDone();
     }
     if (m_state.pinponFlag == 1 && m_effects) m_effects->PlayEffect(2);
-    SetProgress(m_board, ++m_state.qCount);
+    if (m_review.empty())
+        SetProgress(m_board, ++m_state.qCount);
+    else
+        SetProgressOf(m_board, ++m_state.qCount, static_cast<int>(m_review.size()));
     questionAsked(VoiceTest::Oral);
 }
 

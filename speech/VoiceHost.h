@@ -34,6 +34,12 @@ public:
     // A spoken test is about to start: the window may first offer to learn the learner's voice.
     // Returns once the test may start.
     virtual void beforeVoiceRun() {}
+    // What became of the phrase just handled: acted on, or not used now (`why` says why, in
+    // Japanese, for the child). The typed-phrase window shows it.
+    virtual void phraseHandled(bool acted, const QString& why) {
+        Q_UNUSED(acted);
+        Q_UNUSED(why);
+    }
     // The wall clock, for the time and date the master tells.
     virtual QDateTime currentDateTime() const = 0;
 };

@@ -9,6 +9,7 @@
 #include "records/NigateForm.h"
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
+#include "speech/TypedPhraseForm.h"
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/TypedPhraseContext.h"
 #include "tests/records/HistoryRig.h"
@@ -16,8 +17,11 @@
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -291,6 +295,98 @@ TEST(NothingChangesBeneathARun, OtherPhrasesDuringARunChangeNothing) {
         // The wrong answer is a weak point of the row that was asked.
         EXPECT_EQ(rig.state().errorsStr, c.menu_n == 3 ? QStringLiteral("0:") : QString()) << c.name;
     }
+}
+
+// The typed-phrase window keeps its input during a keyboard test and what is typed there is
+// heard as the same phrase spoken: a stop ends the test, anything else is refused with the memo
+// line and changes nothing; the window says which.
+TEST(NothingChangesBeneathARun, TheTypedPhraseWindowIsHeardDuringAKeyboardTest) {
+    const auto typeAndEnter = [](TTypedPhraseForm& w, const QString& text) {
+        auto* edit = w.findChild<QLineEdit*>(QStringLiteral("PhraseEdit"));
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QInputMethodEvent commit;  // as an input method commits kana
+        commit.setCommitString(text);
+        QApplication::sendEvent(edit, &commit);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    const auto clickButton = [](TTypedPhraseForm& w, const QString& text) {
+        for (auto* b : w.findChildren<QPushButton*>())
+            if (b->text() == text) QTest::mouseClick(b, Qt::LeftButton);
+    };
+    const struct {
+        const char* name;
+        std::function<void(TTypedPhraseForm&)> send;
+        bool stops;
+        const char16_t* status;
+    } cases[] = {
+        {"typed ストップ", [&](TTypedPhraseForm& w) { typeAndEnter(w, q(u"ストップ")); }, true,
+         u"そのとおりにします"},
+        {"example テストおわり", [&](TTypedPhraseForm& w) { clickButton(w, q(u"テストおわり")); }, true,
+         u"そのとおりにします"},
+        {"typed ごのだん", [&](TTypedPhraseForm& w) { typeAndEnter(w, q(u"ごのだん")); }, false,
+         u"とちゅうなので使いません"},
+        {"example 三の段", [&](TTypedPhraseForm& w) { clickButton(w, q(u"三の段")); }, false,
+         u"とちゅうなので使いません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.choose(0, 3);  // 一の段, keyboard test in order
+        rig.form->showTypedPhraseWindow();
+        TTypedPhraseForm* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* t = qobject_cast<TTypedPhraseForm*>(w)) window = t;
+        ASSERT_NE(window, nullptr);
+        auto* status = window->findChild<QLabel*>(QStringLiteral("StatusLabel"));
+        QString shownBefore;
+        QString shownAfter;
+        QString memo;  // as it stood before Esc
+        int phase = 0;
+        int ticksAfter = 0;
+        rig.run([&] {
+            if (phase == 0 && !rig.expression().isEmpty()) {
+                phase = 1;
+                shownBefore = rig.expression();
+                c.send(*window);
+            } else if (phase == 1 && ++ticksAfter == 25) {
+                // The phrase has long been handled; a test it did not stop ends with Esc.
+                phase = 2;
+                shownAfter = rig.expression();
+                memo = rig.ui().msgText->toPlainText();
+                rig.holdEsc();
+            }
+        });
+        EXPECT_EQ(phase, c.stops ? 1 : 2);
+        EXPECT_TRUE(status->text().contains(q(c.status))) << status->text().toStdString();
+        ASSERT_EQ(rig.tables.size(), 1u);
+        EXPECT_TRUE(rig.ui().StaticText3->text().contains(q(u"中止しました")));
+        EXPECT_EQ(rig.state().mokuji_n, 0);
+        EXPECT_EQ(rig.state().dan, 1);
+        if (c.stops) {
+            EXPECT_FALSE(memo.contains(q(u"実行中なので使いません"))) << memo.toStdString();
+        } else {
+            EXPECT_EQ(shownAfter, shownBefore);
+            EXPECT_TRUE(memo.contains(q(u"実行中なので使いません"))) << memo.toStdString();
+        }
+    }
+}
+
+// Outside a run, the start phrase typed in a keyboard-test mode starts nothing, as spoken, and
+// the window says why.
+TEST(NothingChangesBeneathARun, TheTypedStartPhraseInAKeyboardModeSaysWhyNothingStarts) {
+    Rig rig;
+    rig.choose(0, 3);
+    rig.form->showTypedPhraseWindow();
+    TTypedPhraseForm* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<TTypedPhraseForm*>(w)) window = t;
+    ASSERT_NE(window, nullptr);
+    window->say(q(u"テストはじめ"));
+    QCoreApplication::processEvents();
+    const QString status = window->findChild<QLabel*>(QStringLiteral("StatusLabel"))->text();
+    EXPECT_TRUE(status.contains(q(u"声のテスト"))) << status.toStdString();
+    EXPECT_EQ(rig.state().AnsV_wait, VoiceTest::None);
+    EXPECT_TRUE(rig.expression().isEmpty());
 }
 
 // A row said during a recitation is refused as during a spoken-answer test: the recitation goes

@@ -83,8 +83,8 @@ TEST(ScreenFit, TheMainWindowOpensWhollyOnTheScreen) {
         const QScreen* screen = form.screen();
         const QRect avail = screen->availableGeometry();
         const QRect frame = form.frameGeometry();
-        // Wholly on the screen where it fits; where it cannot (a laptop's screen at twice the
-        // scale), its top-left corner, with the menu and the name box, is on it.
+        // Wholly on the screen where it fits; where it cannot (a screen smaller than the window),
+        // its top-left corner, with the menu and the name box, is on it.
         if (frame.width() <= avail.width() && frame.height() <= avail.height())
             EXPECT_TRUE(inside(frame, avail)) << screenName().toStdString() << " from " << place;
         else

@@ -377,11 +377,15 @@ TEST(Review, ByVoiceAsksTheFactsAndEndsWithoutAResultTable) {
     rig.tests.StartReview({23, 61});
     ASSERT_TRUE(rig.untilAwaiting());
     EXPECT_EQ(rig.state.kuku_n, 23);
+    EXPECT_EQ(rig.board.progress, kProgressBarEnd / 2);  // the bar measures the review's questions
     rig.commands.handleCommand(100 + 18);
     ASSERT_TRUE(rig.untilAwaiting());
     EXPECT_EQ(rig.state.kuku_n, 61);
     rig.commands.handleCommand(100 + 56);
     rig.pacer.advanceBy(2000);
+    // Two questions of two, as at the keyboard: the bar at its end, the count 2.
+    EXPECT_EQ(rig.board.progress, kProgressBarEnd);
+    EXPECT_EQ(rig.board.history(BoardText::Progress).back(), QStringLiteral("2"));
     EXPECT_EQ(rig.state.AnsV_wait, VoiceTest::None);
     EXPECT_FALSE(rig.tests.reviewing());
     EXPECT_TRUE(rig.host.tables.empty());
