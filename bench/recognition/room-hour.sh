@@ -172,13 +172,13 @@ for cond in $conditions; do
       { n++; if ($2 == 0) next
         # The first piece of a session is the start of listening (counted apart, not per hour).
         if (n == 1) { first = $2 " " $3; where = "start" } else { c++; k[kind($2)]++; where = kind($2) }
-        printf "%s\t%s\t%s\t%s %s\t%s\t%s\n", cond, moment, where, $2, $3, $1, whole[$1] >> "'"$out/taken.txt"'" }
+        printf "%s\t%s\t%s\t%s %s\t%s\tstream: confidence %s, margin %s, lead %s, words %s of %s frames of speech\t%s\n", cond, moment, where, $2, $3, $1, $4, $6, $9, $13, $14, whole[$1] >> "'"$out/taken.txt"'" }
       END { h = 3600 / secs
             printf "%-9s %-7s %6d %7.1f %9d %10.1f %10.1f %10.1f  %s\n", cond, moment, n, secs / 60, c, c * h, k["stored"] * h, k["answer"] * h, first }' \
       "$out/$cond.$moment.whole" "$raw" >>"$out/table.txt"
     tail -n 1 "$out/table.txt"
   done
 done
-echo "commands taken (condition, moment, kind, command, piece, the piece decoded whole):"
+echo "commands taken (condition, moment, kind, command, piece, its measures in the stream, the piece decoded whole):"
 cat "$out/taken.txt"
 awk '/^load/ { audio += $5; time += $10 } END { if (audio) printf "decode time %.4f of the audio\n", time / audio }' "$out/err.txt"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringView>
+
 #include <optional>
 
 namespace rentabo {
@@ -21,6 +23,13 @@ struct PhraseMeasures {
     double lead = 1e9;
     bool answerExpected = false;  // the moment expected an answer (a spoken test's right answer)
     bool expectedHeard = false;   // the phrase heard is that answer
+    // The morae of the phrase heard (あお: 2, くのだん: 4); 0 when not known, taken as long.
+    int morae = 0;
+    // The frames of the phrase's words over the frames the speech detector called speech: near 1
+    // (or above: the detector starts late) when the phrase was all that was said, far below when
+    // a long sentence was heard as a short phrase and the rest as noise. Large (1e9) when not
+    // known (a recording decoded whole).
+    double coverage = 1e9;
 };
 
 // The thresholds a phrase must pass. Unset (-1e9): everything passes (the tools' default).
@@ -35,7 +44,28 @@ struct AcceptanceThresholds {
     // The confidence the expected phrase itself needs when it is the one heard (unset: the same as
     // any phrase). A lower one only risks a wrong answer heard as the right one.
     std::optional<double> minConfidenceForExpected;
+    // A phrase of kShortPhraseMorae morae or fewer (あお, あか, く, くろ) needs this margin over
+    // the runner-up instead of minMargin when nothing is awaited: short phrases fit into a scrap
+    // of any sound (よろしく: くろ).
+    double minMarginShort = -1e9;
+    // At the start of listening, speech counts only once the speech detector has heard this much
+    // of the room without speech: its picture of the room's floor starts from nothing, and the
+    // first stretch of any room was taken for speech.
+    int floorBeforeSpeechMs = 0;
+    // The least coverage a phrase needs (see PhraseMeasures::coverage).
+    double minCoverage = -1e9;
 };
+
+// Phrases of this many morae or fewer are short (AcceptanceThresholds::minMarginShort).
+constexpr int kShortPhraseMorae = 2;
+
+// The morae of a reading in kana: every kana but the small ゃゅょぁぃぅぇぉ (and their katakana),
+// which join the one before; ん, っ and ー are morae of their own.
+int moraeOf(QStringView kana);
+
+// Whether speech heard at the start of listening counts, after `floorHeardMs` of the room heard
+// without speech since listening began.
+bool speechCounts(const AcceptanceThresholds& t, int floorHeardMs);
 
 // The program's thresholds.
 AcceptanceThresholds programThresholds();

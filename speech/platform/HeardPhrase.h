@@ -18,6 +18,8 @@ struct HeardPhrase {
     double warp = 1.0;
     int frames = 0;      // frames of speech in the phrase (silence around it not counted)
     int quietAfter = 0;  // frames after the phrase's last word (silence and noise)
+    // Frames the speech detector called speech in the stream (0: decoded whole, not known).
+    int detectedFrames = 0;
     // The path score of the free loop of sounds over the same audio.
     std::optional<int> loopScore;
     // The best path score of any other phrase (the runner-up), and how many warped decoders chose
@@ -34,8 +36,10 @@ struct HeardPhrase {
     double confidence() const { return perFrame(loopScore, 0.0); }
     double margin() const { return perFrame(runnerUpScore, 1e9); }
     double leadOverExpected() const { return perFrame(expectedScore, 1e9); }
+    // How much of the speech the detector found the phrase's words take (1e9 when not known).
+    double coverage() const { return detectedFrames > 0 ? double(frames) / detectedFrames : 1e9; }
     PhraseMeasures measures() const {
-        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard};
+        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, 0, coverage()};
     }
 
 private:

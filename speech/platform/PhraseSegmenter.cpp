@@ -2,6 +2,7 @@
 
 #include "speech/platform/AcceptancePolicy.h"
 #include "speech/platform/JsgfText.h"
+#include "speech/platform/SphinxDecoder.h"
 
 #include <pocketsphinx.h>
 
@@ -21,6 +22,7 @@ std::unique_ptr<PhraseSegmenter> PhraseSegmenter::create(const DecoderConfig& co
     s->m_glance = s->m_detector ? makeSphinxHandle(config, dictPath, 1.0, true, kFirstLookQuietMs / 10, error)
                                 : nullptr;
     if (!s->m_glance) return nullptr;
+    s->m_thresholds = config;
     // The detectors need a search to run, the smallest there is: one word.
     if (!word.isEmpty()) {
         const QByteArray one = jsgfOneOf(QStringLiteral("one"), QStringLiteral("one"), {word}).toUtf8();
@@ -81,7 +83,12 @@ PhraseSegmenter::Step PhraseSegmenter::feed(const std::int16_t* samples, std::si
     ps_process_raw(m_detector, samples, count, FALSE, FALSE);
     ps_process_raw(m_glance, samples, count, FALSE, FALSE);
     m_uttSamples += count;
-    const bool speech = ps_get_in_speech(m_detector) != 0;
+    bool speech = ps_get_in_speech(m_detector) != 0;
+    if (!speechCounts(m_thresholds, int(m_floorSamples / 16))) {
+        // Not yet: the room is heard, and what the detector calls speech only waits before it.
+        if (!speech) m_floorSamples += count;
+        speech = false;
+    }
     if (m_waitForQuiet) {
         if (speech) return Step::Nothing;
         m_waitForQuiet = false;
@@ -89,6 +96,7 @@ PhraseSegmenter::Step PhraseSegmenter::feed(const std::int16_t* samples, std::si
     if (speech && !m_inSpeech) {
         m_inSpeech = true;
         m_segment.assign(m_history.begin(), m_history.end());
+        m_speechStart = m_segment.size();
         m_segment.insert(m_segment.end(), samples, samples + count);
         m_history.clear();
     } else if (m_inSpeech) {

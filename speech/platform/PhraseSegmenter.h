@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/platform/AcceptancePolicy.h"
 #include "speech/platform/SphinxHandles.h"
 
 #include <QString>
@@ -16,7 +17,9 @@ struct DecoderConfig;
 // detectors listen all the time: one ends a phrase after PocketSphinx's usual quiet
 // (kPhraseEndQuietMs), the other calls speech over after a short one (kFirstLookQuietMs), when the
 // phrase is first looked at. A phrase is kept from a little before its start (soft onsets: し, ひ)
-// to its end; the longest kept is about 10 seconds.
+// to its end; the longest kept is about 10 seconds. At the start of listening, speech counts only
+// once the detector has heard the room without speech for a while (speechCounts): its picture of
+// the room's floor starts from nothing.
 class PhraseSegmenter final {
 public:
     // `word`: a word of the dictionary, the smallest search a detector can run with.
@@ -35,6 +38,8 @@ public:
     Step feed(const std::int16_t* samples, std::size_t count);
     // The phrase so far, and the whole phrase once it ended (the segmenter then starts afresh).
     const std::vector<std::int16_t>& phrase() const { return m_segment; }
+    // Where in phrase() the detector's speech began (the audio kept from before it comes first).
+    std::size_t speechStart() const { return m_speechStart; }
     std::vector<std::int16_t> takePhrase();
 
     bool started() const { return m_started; }
@@ -54,10 +59,15 @@ private:
     ps_decoder_t* m_glance = nullptr;     // calls speech over after the short quiet
     std::vector<std::int16_t> m_history;  // the latest audio before speech began
     std::vector<std::int16_t> m_segment;  // the phrase being spoken
+    std::size_t m_speechStart = 0;
     bool m_started = false;
     bool m_inSpeech = false;
     bool m_waitForQuiet = false;
     std::size_t m_uttSamples = 0;
+    AcceptanceThresholds m_thresholds;  // floorBeforeSpeechMs
+    // The room heard without speech since the segmenter was made (kept by restart and end: the
+    // detectors keep their picture of the room's floor across utterances).
+    std::size_t m_floorSamples = 0;
 };
 
 }  // namespace rentabo

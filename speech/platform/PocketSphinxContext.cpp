@@ -46,6 +46,14 @@ DecoderConfig PocketSphinxContext::defaultConfig() {
     return c;
 }
 
+bool PocketSphinxContext::accepted(const HeardPhrase& h) const {
+    PhraseMeasures m = h.measures();
+    if (grammar() && h.phrase < grammar()->phrases().size())
+        m.morae =
+            moraeOf(readingOf(grammar()->phrases()[h.phrase].text.normalized(QString::NormalizationForm_KC)));
+    return phraseAccepted(m_config, m);
+}
+
 std::vector<QStringList> PocketSphinxContext::phrasePronunciations(const QString& text) {
     return pronunciationsOf(readingOf(text.normalized(QString::NormalizationForm_KC)));
 }
@@ -231,6 +239,7 @@ void PocketSphinxContext::hear(SphinxDecoder& decoder, const SphinxDecoder::Pend
 void PocketSphinxContext::handle(const HeardPhrase& h) {
     m_learning.forgetPhrase();
     if (h.words.isEmpty()) return;
+    m_lastHeard = h;
     if (m_listening == Listening::Commands) {
         const auto i = wordIndex(h.words.first());
         if (!i || !grammar() || *i >= grammar()->phrases().size()) return;

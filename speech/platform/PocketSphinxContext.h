@@ -51,7 +51,9 @@ public:
     // measurements); nullopt when no phrase was heard.
     std::optional<HeardPhrase> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
-    bool accepted(const HeardPhrase& h) const { return phraseAccepted(m_config, h.measures()); }
+    bool accepted(const HeardPhrase& h) const;
+    // The phrase heard last in the stream, with its measures (for measurements).
+    const std::optional<HeardPhrase>& lastHeard() const { return m_lastHeard; }
 
     void setInputMuted(bool muted) override;
     void expectCommand(int command) override { m_expectedCommand = command; }
@@ -116,6 +118,7 @@ private:
     bool m_microphoneLost = false;  // told once in the memo
     LevelMeter m_meter;
     qint64 m_position = 0;
+    std::optional<HeardPhrase> m_lastHeard;
     VoiceLearning m_learning;  // last: its worker is joined before the rest is torn down
 };
 

@@ -182,13 +182,16 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
             return std::nullopt;
         case PhraseSegmenter::Step::ShortQuiet:
             if (m_firstLook) return std::nullopt;
-            return PendingPhrase{PendingPhrase::Kind::FirstLook, m_segmenter->phrase()};
-        case PhraseSegmenter::Step::Ended:
+            return PendingPhrase{PendingPhrase::Kind::FirstLook, m_segmenter->phrase(),
+                                 detectedSpeechFrames(kFirstLookQuietMs)};
+        case PhraseSegmenter::Step::Ended: {
             // The full quiet: the phrase is decoded whole, as if never looked at (the quiet after
             // it weighs in the normalisation, and a first look without it heard some phrases
             // otherwise).
             dropFirstLook();
-            return PendingPhrase{PendingPhrase::Kind::Ended, m_segmenter->takePhrase()};
+            const int frames = detectedSpeechFrames(kPhraseEndQuietMs);
+            return PendingPhrase{PendingPhrase::Kind::Ended, m_segmenter->takePhrase(), frames};
+        }
     }
     return std::nullopt;
 }
@@ -196,10 +199,12 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
 // A first look decodes with the speaker's best warps alone; a phrase not taken at once is kept
 // while the quiet lasts, and what its decoding moved (the voice judged, the running means) is
 // given back if the phrase goes on.
-std::optional<HeardPhrase> SphinxDecoder::lookFirst(const std::vector<std::int16_t>& audio) {
+std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase) {
     m_beforeFirstLook = m_judge.state();
     m_bank->keepMeans();
-    HeardPhrase h = decodeWith(m_judge.decodersForFirstLook(decodingCores()), audio.data(), audio.size());
+    HeardPhrase h =
+        decodeWith(m_judge.decodersForFirstLook(decodingCores()), phrase.audio.data(), phrase.audio.size());
+    h.detectedFrames = phrase.speechFrames;
     const FirstLook look{int(h.words.size()),
                          h.words.size() == 1 && m_rescorer.expected().contains(h.words.first()),
                          h.words.size() == 1 && m_continued.contains(h.words.first()), h.quietAfter};
@@ -215,8 +220,9 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const std::vector<std::int16
 }
 
 std::optional<HeardPhrase> SphinxDecoder::decode(const PendingPhrase& phrase) {
-    if (phrase.kind == PendingPhrase::Kind::FirstLook) return lookFirst(phrase.audio);
+    if (phrase.kind == PendingPhrase::Kind::FirstLook) return lookFirst(phrase);
     HeardPhrase h = decodeWith(m_judge.decodersToUse(), phrase.audio.data(), phrase.audio.size());
+    h.detectedFrames = phrase.speechFrames;
     if (phrase.kind == PendingPhrase::Kind::Ended) {
         endStream();
         m_segmenter->restart();
@@ -224,10 +230,16 @@ std::optional<HeardPhrase> SphinxDecoder::decode(const PendingPhrase& phrase) {
     return h;
 }
 
+int SphinxDecoder::detectedSpeechFrames(int quietMs) const {
+    const std::size_t size = m_segmenter->phrase().size(), start = m_segmenter->speechStart();
+    return size > start ? std::max(1, int((size - start) / 160) - quietMs / 10) : 0;
+}
+
 std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::flush() {
     if (!m_segmenter->started()) return std::nullopt;
     const bool hadSpeech = m_segmenter->inSpeech();
-    PendingPhrase phrase{PendingPhrase::Kind::Flushed, m_segmenter->takePhrase()};
+    const int frames = detectedSpeechFrames(0);
+    PendingPhrase phrase{PendingPhrase::Kind::Flushed, m_segmenter->takePhrase(), frames};
     dropFirstLook();
     if (!hadSpeech) return std::nullopt;
     return phrase;

@@ -102,11 +102,16 @@ public:
     struct PendingPhrase {
         enum class Kind { FirstLook, Ended, Flushed } kind = Kind::Ended;
         std::vector<std::int16_t> audio;  // dithered
+        // Frames of 10 ms the speech detector called speech (without the audio kept before it
+        // and the quiet that ended it); 0 when not known.
+        int speechFrames = 0;
     };
     std::optional<PendingPhrase> listen(const std::int16_t* samples, std::size_t count);
     std::optional<HeardPhrase> decode(const PendingPhrase& phrase);
     // Ends a phrase in progress (end of a file or of the stream): the phrase to decode, if any.
     std::optional<PendingPhrase> flush();
+    // The detector's speech in the phrase so far, less `quietMs` of quiet that ended it.
+    int detectedSpeechFrames(int quietMs) const;
     // The audio of the phrase decoded last (as decoded: with the faint dither), for learning the
     // speaker's voice once its content is known.
     const std::vector<std::int16_t>& lastPhrase() const { return m_last; }
@@ -117,7 +122,7 @@ private:
     HeardPhrase decodeWith(const std::vector<std::size_t>& used, const std::int16_t* samples,
                            std::size_t count);
     HeardPhrase best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
-    std::optional<HeardPhrase> lookFirst(const std::vector<std::int16_t>& audio);
+    std::optional<HeardPhrase> lookFirst(const PendingPhrase& phrase);
     void dropFirstLook();
     void endStream();
 

@@ -2,6 +2,8 @@
 // of the program or just past it, so a threshold moved by a step fails a row.
 #include "speech/platform/AcceptancePolicy.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 using namespace rentabo;
@@ -77,4 +79,59 @@ TEST(AcceptancePolicy, OnlyTheRightAnswerHeardWholeIsTakenAtTheFirstLook) {
 TEST(AcceptancePolicy, APhraseConfirmedTeachesTheVoiceOnlyWhenHeardWithConfidence) {
     EXPECT_TRUE(teachesVoice(-6.0));
     EXPECT_FALSE(teachesVoice(-6.01));
+}
+
+// Short phrases fit into a scrap of any sound (よろしく: くろ), so with nothing awaited they need
+// a larger margin than long ones; with an answer awaited the lead decides for every length.
+TEST(AcceptancePolicy, ShortPhrasesNeedALargerMarginThanLongOnes) {
+    // confidence, margin, lead, answer expected, expected heard, morae
+    const Row rows[] = {
+        {"two morae, at the short margin", {-6.0, 6.0, kNone, false, false, 2}, true},
+        {"two morae, just below it", {-6.0, 5.99, kNone, false, false, 2}, false},
+        {"one mora (く), at the long margin only", {-6.0, 2.0, kNone, false, false, 1}, false},
+        {"three morae, at the long margin", {-6.0, 2.0, kNone, false, false, 3}, true},
+        {"morae not known: taken as long", {-6.0, 2.0, kNone, false, false, 0}, true},
+        {"two morae awaited as an answer: the lead decides", {-6.0, 0.0, 3.0, true, false, 2}, true},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
+}
+
+TEST(AcceptancePolicy, MoraeAreCountedAsTheySoundNotAsTheyAreWritten) {
+    const std::pair<const char16_t*, int> rows[] = {
+        {u"あお", 2},     {u"く", 1},           {u"くろ", 2},         {u"しゃ", 1},   {u"きゅうのだん", 5},
+        {u"いっしょ", 3}, {u"テストはじめ", 6}, {u"うぐいすいろ", 6}, {u"ちょう", 2}, {u"ラーメン", 4},
+    };
+    for (const auto& [kana, morae] : rows)
+        EXPECT_EQ(moraeOf(QStringView(kana)), morae) << QString::fromUtf16(kana).toStdString();
+}
+
+// At the start of listening the detector's picture of the room's floor starts from nothing: with a
+// floor asked for, speech counts only once the room was heard that long. The program asks for
+// none (a child who speaks at once is heard; the coverage refuses the detector's false start).
+TEST(AcceptancePolicy, SpeechCountsAtTheStartOfListeningOnlyOnceTheRoomWasHeard) {
+    AcceptanceThresholds t;
+    t.floorBeforeSpeechMs = 300;
+    EXPECT_FALSE(speechCounts(t, 0));
+    EXPECT_FALSE(speechCounts(t, 299));
+    EXPECT_TRUE(speechCounts(t, 300));
+    EXPECT_TRUE(speechCounts(programThresholds(), 0));
+}
+
+// A long sentence heard as a short phrase: the phrase's words take a small part of the speech the
+// detector found, however clear they are; every kind of phrase is asked.
+TEST(AcceptancePolicy, APhraseMustTakeHalfOfTheSpeechTheDetectorFound) {
+    // confidence, margin, lead, answer expected, expected heard, morae, coverage
+    const Row rows[] = {
+        {"a command at half the speech", {0.0, 30.0, kNone, false, false, 5, 0.5}, true},
+        {"a command just below half", {0.0, 30.0, kNone, false, false, 5, 0.49}, false},
+        {"another number than the answer, just below half", {0.0, kNone, 30.0, true, false, 5, 0.49}, false},
+        {"the answer itself, just below half", {0.0, kNone, kNone, true, true, 5, 0.49}, false},
+        {"the answer itself, more than all of it (the detector started late)",
+         {0.0, kNone, kNone, true, true, 5, 1.3},
+         true},
+        {"decoded whole: not known", {0.0, 30.0, kNone, false, false, 5, kNone}, true},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
 }

@@ -8,7 +8,10 @@
 // each file is heard as the answer to a question whose right answer is the command number
 // MANIFEST gives for the file's name (as in a spoken test); a ninth column gives how much
 // better per frame the phrase heard explained the audio than that answer, a tenth 1 when an
-// answer was expected, an eleventh 1 when the phrase heard is that answer.
+// answer was expected, an eleventh 1 when the phrase heard is that answer. A twelfth column gives
+// how many phrases the speech detector handed on in the file, a thirteenth the frames of the
+// phrase's words and a fourteenth the frames the detector called speech (--stream only; 0
+// otherwise). With --stream the measures are those of the first phrase heard.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -177,6 +180,17 @@ int main(int argc, char** argv) {
     cli.addOption({QStringLiteral("min-margin"),
                    QStringLiteral("Reject phrases nearly tied with another (default: the program's)."),
                    QStringLiteral("x")});
+    cli.addOption({QStringLiteral("min-margin-short"),
+                   QStringLiteral("The margin phrases of two morae or fewer need (default: the program's)."),
+                   QStringLiteral("x")});
+    cli.addOption({QStringLiteral("min-coverage"),
+                   QStringLiteral("With --stream: the share of the detected speech the phrase's words need "
+                                  "(default: the program's)."),
+                   QStringLiteral("x")});
+    cli.addOption({QStringLiteral("floor-ms"),
+                   QStringLiteral("With --stream: the room heard without speech before speech counts "
+                                  "(default: the program's)."),
+                   QStringLiteral("ms")});
     cli.addOption({QStringLiteral("stream"),
                    QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
     cli.addOption(
@@ -242,6 +256,12 @@ int main(int argc, char** argv) {
         config.minLeadOverExpected = cli.value(QStringLiteral("min-lead")).toDouble();
     if (cli.isSet(QStringLiteral("min-margin")))
         config.minMargin = cli.value(QStringLiteral("min-margin")).toDouble();
+    if (cli.isSet(QStringLiteral("min-margin-short")))
+        config.minMarginShort = cli.value(QStringLiteral("min-margin-short")).toDouble();
+    if (cli.isSet(QStringLiteral("min-coverage")))
+        config.minCoverage = cli.value(QStringLiteral("min-coverage")).toDouble();
+    if (cli.isSet(QStringLiteral("floor-ms")))
+        config.floorBeforeSpeechMs = cli.value(QStringLiteral("floor-ms")).toInt();
     if (cli.isSet(QStringLiteral("min-confidence")))
         config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
     if (cli.isSet(QStringLiteral("min-confidence-expected")))
@@ -316,6 +336,10 @@ int main(int argc, char** argv) {
         double lead = 1e9;
         bool expecting = false;
         bool expectedHeard = false;
+        int phrasesFound = 0;
+        std::optional<HeardPhrase> streamed;
+        int wordFrames = 0;
+        int detected = 0;
         const auto expected = expectations.find(QFileInfo(file).fileName());
         context.expectCommand(expected == expectations.end() ? 0 : expected->second);
         if (cli.isSet(QStringLiteral("stream"))) {
@@ -330,7 +354,10 @@ int main(int argc, char** argv) {
             QMetaObject::Connection hit =
                 QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
                                  [&](int, qint64, int, const RecoResult& r) {
-                                     if (!index && !heardIndex) index = heardIndex = find(r);
+                                     if (!index && !heardIndex) {
+                                         index = heardIndex = find(r);
+                                         streamed = context.lastHeard();
+                                     }
                                  });
             QMetaObject::Connection miss =
                 QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, &context,
@@ -339,13 +366,28 @@ int main(int argc, char** argv) {
                                          const auto& phrases = context.grammar()->phrases();
                                          for (std::size_t i = 0; i < phrases.size(); ++i)
                                              if (phrases[i].text == r.text) heardIndex = i;
+                                         streamed = context.lastHeard();
                                      }
                                  });
+            QMetaObject::Connection found = QObject::connect(&context, &SpSharedRecoContext::PhraseComplete,
+                                                             &context, [&](int, qint64) { ++phrasesFound; });
             const MonoAudio in = resample(*audio, 16000);
             context.acceptAudio(in.samples.data(), in.samples.size());
             context.flushAudio();
             QObject::disconnect(hit);
             QObject::disconnect(miss);
+            QObject::disconnect(found);
+            if (streamed) {
+                confidence = streamed->confidence();
+                margin = streamed->margin();
+                agreeing = streamed->agreeing;
+                warp = streamed->warp;
+                lead = streamed->leadOverExpected();
+                expecting = streamed->answerExpected;
+                expectedHeard = streamed->expectedHeard;
+                wordFrames = streamed->frames;
+                detected = streamed->detectedFrames;
+            }
         } else if (const auto heard = context.hearUtterance(*audio)) {
             heardIndex = heard->phrase;
             confidence = heard->confidence();
@@ -355,6 +397,7 @@ int main(int argc, char** argv) {
             lead = heard->leadOverExpected();
             expecting = heard->answerExpected;
             expectedHeard = heard->expectedHeard;
+            wordFrames = heard->frames;
             if (context.accepted(*heard)) index = heard->phrase;
         }
         decodeNs += t.nsecsElapsed();
@@ -364,7 +407,7 @@ int main(int argc, char** argv) {
         };
         const int number = numberOf(index);
         const QString text = index ? context.grammar()->phrases()[*index].text : QString();
-        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\n")
+        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\n")
                           .arg(file)
                           .arg(number)
                           .arg(text)
@@ -375,7 +418,10 @@ int main(int argc, char** argv) {
                           .arg(warp, 0, 'f', 2)
                           .arg(std::min(lead, 999.0), 0, 'f', 2)
                           .arg(expecting ? 1 : 0)
-                          .arg(expectedHeard ? 1 : 0));
+                          .arg(expectedHeard ? 1 : 0)
+                          .arg(phrasesFound)
+                          .arg(wordFrames)
+                          .arg(detected));
         std::fflush(stdout);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time); model %5\n")
