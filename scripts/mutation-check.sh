@@ -57,6 +57,7 @@ lock=(flock /tmp/rentabo-build.lock)
 testsFor() {
   case "$1" in
     records/*) echo "test_records test_history test_record_windows" ;;
+    lessons/EffectSounds.cpp) echo "test_voice" ;;
     lessons/*) echo "test_lessons test_chart:ChartWindow.*:TypedPhraseForm.*" ;;
     core/*) echo "test_core test_lessons test_records test_history test_speech" ;;
     speech/platform/AcceptancePolicy.cpp | speech/platform/VoiceJudge.cpp) echo "test_recognition_rules" ;;
