@@ -128,22 +128,24 @@ def mutants_of(path):
 
 
 def list_mutants(seed, maximum, paths):
-    files = []
+    """MAXIMUM mutants shared evenly among PATHS (each path's share drawn at random with SEED), so
+    that a small folder is not drowned by a big one; 0 takes them all."""
+    share = -(-maximum // len(paths)) if maximum > 0 else 0
+    chosen = []
     for p in paths:
-        if os.path.isfile(p):
-            files.append(p)
-            continue
+        files = [p] if os.path.isfile(p) else []
         for root, _, names in os.walk(p):
             files += [os.path.join(root, n) for n in names if n.endswith(SOURCE_EXTENSIONS)]
-    everything = []
-    for f in sorted(files):
-        everything += mutants_of(f)
-    random.Random(seed).shuffle(everything)
+        found = []
+        for f in sorted(files):
+            found += mutants_of(f)
+        random.Random(seed).shuffle(found)
+        chosen += found[:share] if share > 0 else found
     if maximum > 0:
-        everything = everything[:maximum]
-    for path, ln, col, old, new, kind in everything:
+        chosen = chosen[:maximum]
+    for path, ln, col, old, new, kind in chosen:
         print("\x1f".join([path, str(ln), str(col), old, new, kind]))
-    print(f"{len(everything)} mutants", file=sys.stderr)
+    print(f"{len(chosen)} mutants", file=sys.stderr)
 
 
 def apply(path, ln, col, old, new):
