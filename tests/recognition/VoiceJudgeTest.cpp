@@ -111,9 +111,12 @@ TEST(VoiceJudge, AStateKeptBeforeAFirstLookIsGivenBackWhole) {
 
 TEST(VoiceJudge, WithOneWarpOrNoJudgingEveryWarpAlwaysDecodes) {
     VoiceJudge one({1.0}, true, 1.4, 0.4);
+    // A single warp of the high group has no grown-up warp to be compared with: still heard.
+    VoiceJudge oneHigh({1.5}, true, 1.4, 0.4);
     VoiceJudge off({1.0, 1.5}, false, 1.4, 0.4);
     for (int phrase = 0; phrase < 6; ++phrase) {
         EXPECT_EQ(one.hear({0}, {-5}, kFrames), (std::vector<std::size_t>{0}));
+        EXPECT_EQ(oneHigh.hear({0}, {-5}, kFrames), (std::vector<std::size_t>{0})) << "phrase " << phrase;
         EXPECT_EQ(off.hear({0, 1}, {-500, 0}, kFrames), (std::vector<std::size_t>{0, 1}));
     }
     EXPECT_EQ(off.decodersToUse(), (std::vector<std::size_t>{0, 1}));
