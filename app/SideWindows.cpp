@@ -10,6 +10,7 @@
 #include "records/SikakuCheckForm.h"
 #include "settings/TJoukenSetForm.h"
 #include "speech/TypedPhraseForm.h"
+#include "speech/platform/SpSharedRecoContext.h"
 
 #include <QFile>
 #include <QWidget>
@@ -32,6 +33,7 @@ SideWindows::SideWindows(Parts parts, Actions actions) : m_parts(parts), m_actio
         m_parts.state, m_parts.voice, effects, m_parts.pacer, m_actions.reloadEffects, [this] { showHelp(); },
         &m_parts.main);
     m_settings->setWindowFlag(Qt::Tool);
+    m_settings->microphoneChosen = [this](const QByteArray& id) { m_parts.reco.useMicrophone(id); };
     m_weakPoints =
         std::make_unique<TNigateForm>(m_parts.state, m_parts.speaker, m_parts.pacer, &m_parts.main);
 }

@@ -38,6 +38,11 @@ void mirrorMemo(TKukuForm& form) {
     auto* log = new QFile(path, &form);
     if (!log->open(QIODevice::WriteOnly | QIODevice::Append)) return;
     QTextDocument* memo = form.ui().msgText->document();
+    // What start-up wrote before the mirror existed (the device notes) comes first.
+    if (!memo->isEmpty()) {
+        log->write((memo->toPlainText() + u'\n').toUtf8());
+        log->flush();
+    }
     QObject::connect(memo, &QTextDocument::contentsChange, log, [memo, log](int at, int, int added) {
         if (added <= 0) return;
         QTextCursor span(memo);

@@ -192,6 +192,8 @@ void TKukuForm::loadAndStart() {
     m_board->setNameBoxText(m_state.studentName);
     m_board->showLearnerNumber(m_state.indivNum);
     m_services.reco->setLearner(m_state.studentName, learnerVoiceFolderFor(m_state.exeDir));
+    // The microphone chosen in the settings (opened on the default until the file was read).
+    m_services.reco->useMicrophone(m_state.micDevice.toUtf8());
     m_engine->openOnLoadedChoice();
     reloadEffects(m_state.effectVolume);
     setTextColour(m_ui->StaticText21, QStringLiteral("black"));

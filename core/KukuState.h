@@ -54,6 +54,8 @@ struct KukuState {
     RecCheck recCheck{};                                 // the qualification table (資格)
     QString errorsStr = QStringLiteral("13:14:15:16:");  // the weak points (苦手): fact indices, "n:"
     QString userSyobina;                                 // the settings' free text
+    // The program's own section of the file ([RENTABO]), after the keys above.
+    QString micDevice;  // the microphone chosen in the settings dialog, by its id; empty: the default
 
     // Settings held in memory only.
     int infoSpeakFlag = 0;  // the settings' check box for speaking the information

@@ -50,6 +50,7 @@ public:
     // `reloadEffects` prepares the three effect sounds again at the given volume in percent.
     JoukenSettings(KukuState& state, SpVoice& voice, EffectPlayer& effects, Pacer& pacer,
                    std::function<void(int)> reloadEffects);
+    KukuState& state() { return m_state; }
 
     // Fills controls that show `current` from the settings, in the dialog's order. A control whose
     // value thereby changes runs its handler as a user change would: out-of-range values are

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace rentabo {
 
@@ -49,6 +50,21 @@ const std::array<SettingKey, 25> kSettingKeys{{
     {"TESTDATA", "ERRORS", Kind::Text, nullptr, &KukuState::errorsStr},
     {"SPEAK", "USERSYOBINA", Kind::Text, nullptr, &KukuState::userSyobina},
 }};
+
+const std::array<SettingKey, 1> kOwnSettingKeys{{
+    {"RENTABO", "MICROPHONE", Kind::Text, nullptr, &KukuState::micDevice},
+}};
+
+namespace {
+
+// Every key the program reads and writes, in file order.
+std::vector<SettingKey> allSettingKeys() {
+    std::vector<SettingKey> keys(kSettingKeys.begin(), kSettingKeys.end());
+    keys.insert(keys.end(), kOwnSettingKeys.begin(), kOwnSettingKeys.end());
+    return keys;
+}
+
+}  // namespace
 
 bool isTemporaryNameOf(const QString& fileName, const QString& candidate) {
     const QString prefix = fileName + QString::fromLatin1(kTemporaryInfix);
@@ -135,7 +151,7 @@ void bringIntoRange(KukuState& state) {
 void readSettings(KukuState& state, const QByteArray& content) {
     const ProfileFile file(content);
     const KukuState defaults;
-    for (const SettingKey& k : kSettingKeys) {
+    for (const SettingKey& k : allSettingKeys()) {
         bool found = false;
         const QByteArray value = file.value(k.section, k.key, &found);
         switch (k.kind) {
@@ -157,7 +173,7 @@ void readSettings(KukuState& state, const QByteArray& content) {
 
 QByteArray writeSettings(const KukuState& state, const QByteArray& content) {
     ProfileFile file(content);
-    for (const SettingKey& k : kSettingKeys) {
+    for (const SettingKey& k : allSettingKeys()) {
         QByteArray value;
         switch (k.kind) {
             case Kind::Int:

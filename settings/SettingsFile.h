@@ -23,6 +23,9 @@ struct SettingKey {
     QString KukuState::*textField = nullptr;
 };
 extern const std::array<SettingKey, 25> kSettingKeys;
+// The program's own keys, in a section of their own after those above, so that the keys above
+// keep their sections and meaning; read and written the same way.
+extern const std::array<SettingKey, 1> kOwnSettingKeys;
 
 // The qualification record as the file holds it: 98 digits, each cell plus an offset that depends
 // on the learner number, so a record copied to another learner does not read as passed.

@@ -4,8 +4,13 @@
 #include "settings/AuxPictures.h"
 #include "ui_JoukenSetForm.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QMediaDevices>
+#include <QProgressBar>
 #include <QSignalBlocker>
 
 namespace rentabo {
@@ -50,6 +55,7 @@ TJoukenSetForm::TJoukenSetForm(KukuState& state, SpVoice& voice, EffectPlayer& e
     // The filling rule lives in JoukenSettings; the controls only show its outcome.
     showControls(m_settings.fill(controls()));
     connectControls();
+    addMicrophoneChoice();
 }
 
 TJoukenSetForm::~TJoukenSetForm() = default;
@@ -117,6 +123,76 @@ void TJoukenSetForm::connectControls() {
     connect(m_ui->Button4, &QPushButton::clicked, this, [this] {
         if (m_openHelp) m_openHelp();
     });
+}
+
+// In the place of the hidden time box: a list of the inputs and, beside it, how loud the chosen
+// one hears the learner now.
+void TJoukenSetForm::addMicrophoneChoice() {
+    auto* group = new QGroupBox(QStringLiteral(u"◎マイク"), this);
+    group->setObjectName(QStringLiteral("MicGroup"));
+    group->setGeometry(136, 456, 115, 50);
+    auto* box = new QComboBox(group);
+    box->setObjectName(QStringLiteral("MicBox"));
+    box->setGeometry(6, 20, 86, 22);
+    box->view()->setMinimumWidth(240);  // the descriptions are long
+    auto* level = new QProgressBar(group);
+    level->setObjectName(QStringLiteral("MicLevelBar"));
+    level->setOrientation(Qt::Vertical);
+    level->setTextVisible(false);
+    level->setRange(0, 100);
+    level->setValue(0);
+    level->setGeometry(97, 14, 12, 32);
+    level->setToolTip(QStringLiteral(u"マイクに入る声の大きさ"));
+    group->show();
+
+    connect(box, &QComboBox::activated, this, [this, box](int index) {
+        const QByteArray id = box->itemData(index).toByteArray();
+        m_settings.state().micDevice = QString::fromUtf8(id);
+        box->setToolTip(box->itemText(index));
+        if (microphoneChosen) microphoneChosen(id);
+        if (isVisible()) listenForLevel();
+    });
+    connect(&m_meterInput, &MicrophoneInput::Audio, this,
+            [this, level](const std::int16_t* samples, std::size_t n) {
+                for (int v : m_meter.push(samples, n)) level->setValue(v);
+            });
+    connect(&m_meterInput, &MicrophoneInput::Lost, this, [level] { level->setValue(0); });
+    auto* devices = new QMediaDevices(this);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, [this] {
+        setMicrophones(microphoneChoices());
+        if (isVisible()) listenForLevel();
+    });
+    setMicrophones(microphoneChoices());
+}
+
+void TJoukenSetForm::setMicrophones(const std::vector<MicrophoneChoice>& inputs) {
+    auto* box = findChild<QComboBox*>(QStringLiteral("MicBox"));
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->addItem(QStringLiteral(u"いつものマイク"), QByteArray());
+    const QByteArray wanted = m_settings.state().micDevice.toUtf8();
+    for (const MicrophoneChoice& input : inputs) {
+        box->addItem(input.description, input.id);
+        if (input.id == wanted) box->setCurrentIndex(box->count() - 1);
+    }
+    box->setToolTip(box->currentText());
+}
+
+void TJoukenSetForm::listenForLevel() {
+    m_meter = LevelMeter();
+    m_meterInput.setWantedDevice(m_settings.state().micDevice.toUtf8());
+    if (!m_meterInput.start(nullptr)) findChild<QProgressBar*>(QStringLiteral("MicLevelBar"))->setValue(0);
+}
+
+void TJoukenSetForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    listenForLevel();
+}
+
+void TJoukenSetForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_meterInput.stop();
+    findChild<QProgressBar*>(QStringLiteral("MicLevelBar"))->setValue(0);
 }
 
 void TJoukenSetForm::placeBeside(const QRect& mainFrame) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/JoukenSettings.h"
+#include "speech/platform/MicrophoneInput.h"
 
 #include <QWidget>
 
@@ -38,13 +39,28 @@ public:
     void setChoicesEnabled(bool enabled);
     bool choicesEnabled() const;
 
+    // The microphone choice: the system's default first, then each input by its description.
+    // Called with the system's inputs at creation and whenever one comes or goes; a remembered
+    // input that is not there leaves the default shown and the remembered one kept.
+    void setMicrophones(const std::vector<MicrophoneChoice>& inputs);
+    // Told the id of each microphone the user chooses (empty: the default), after it is stored.
+    std::function<void(const QByteArray&)> microphoneChosen;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     JoukenControls controls() const;
     void showControls(const JoukenControls& c);
     void connectControls();
+    void addMicrophoneChoice();
+    // The level meter listens to the chosen microphone while the dialog is shown.
+    void listenForLevel();
+
+    MicrophoneInput m_meterInput;
+    LevelMeter m_meter;
 
     std::unique_ptr<Ui::JoukenSetForm> m_ui;
     JoukenSettings m_settings;

@@ -11,9 +11,38 @@
 
 namespace rentabo {
 
-bool MicrophoneInput::start(QString* error) {
+std::vector<MicrophoneChoice> microphoneChoices() {
+    std::vector<MicrophoneChoice> choices;
+    for (const QAudioDevice& device : QMediaDevices::audioInputs())
+        choices.push_back({device.id(), device.description()});
+    return choices;
+}
+
+QString chosenMicrophoneMissingNote(const QByteArray& id) {
+    return QStringLiteral("設定で選んだマイク (%1) が見つかりません。いつものマイクを使います。")
+        .arg(QString::fromUtf8(id));
+}
+
+namespace {
+
+// The wanted input, or the default one when it is not there (`missing` then set).
+QAudioDevice inputFor(const QByteArray& wanted, bool* missing) {
+    *missing = false;
+    if (!wanted.isEmpty()) {
+        for (const QAudioDevice& device : QMediaDevices::audioInputs())
+            if (device.id() == wanted) return device;
+        *missing = true;
+    }
+    return QMediaDevices::defaultAudioInput();
+}
+
+}  // namespace
+
+bool MicrophoneInput::start(QString* error, QString* note) {
     stop();
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    bool missing = false;
+    const QAudioDevice device = inputFor(m_wanted, &missing);
+    if (missing && note) *note = chosenMicrophoneMissingNote(m_wanted);
     if (device.isNull()) {
         if (error) *error = QStringLiteral("マイクが見つかりません");
         return false;
@@ -31,6 +60,7 @@ bool MicrophoneInput::start(QString* error) {
         stop();
         return false;
     }
+    m_open = device.id();
     connect(m_input, &QIODevice::readyRead, this, &MicrophoneInput::read);
     // The sound server going away (restarted, or the user's session changing) stops the source
     // with an error; nothing else would ever open it again.
@@ -57,6 +87,7 @@ void MicrophoneInput::stop() {
     delete m_source;
     m_source = nullptr;
     m_input = nullptr;
+    m_open.clear();
 }
 
 void MicrophoneInput::read() {

@@ -331,6 +331,20 @@ void PocketSphinxContext::microphoneLost() {
                        "が使えなくなりました。音なしで続けます。声の答えは入力窓で打ちこめます>"));
 }
 
+// A microphone chosen in the settings replaces the open one at once; none is opened again after
+// the sound server has gone (microphoneLost).
+void PocketSphinxContext::useMicrophone(const QByteArray& id) {
+    if (id == m_microphone.wantedDevice() || m_microphoneLost) return;
+    m_microphone.setWantedDevice(id);
+    if (m_commands) m_commands->dropPhrase();
+    if (m_dictation) m_dictation->dropPhrase();
+    QString why;
+    QString note;
+    const bool opened = m_microphone.start(&why, &note);
+    if (!note.isEmpty()) Q_EMIT DeviceNote(note);
+    if (!opened) Q_EMIT DeviceNote(QStringLiteral("%1。声の答えは入力窓で打ちこめます。").arg(why));
+}
+
 std::unique_ptr<SpSharedRecoContext> createRecoContext(QStringList* notes) {
     auto ps = std::make_unique<PocketSphinxContext>();
     QString why;

@@ -37,6 +37,7 @@ public:
 
     QString engineName() const override { return QStringLiteral("PocketSphinx"); }
     bool hasMicrophone() const override { return m_microphone.isOpen(); }
+    void useMicrophone(const QByteArray& id) override;
 
     // 16 kHz mono audio as the microphone delivers it: levels, end of speech and recognition
     // follow exactly as for the microphone.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -54,6 +55,9 @@ public:
     virtual QString engineName() const = 0;
     // False when no microphone could be opened (typed phrases still work).
     virtual bool hasMicrophone() const { return false; }
+    // Listens to the microphone with this id from now on (empty: the system's default); when it
+    // is not there the default is used and DeviceNote says so.
+    virtual void useMicrophone(const QByteArray& id) { Q_UNUSED(id); }
     // While muted the microphone is not listened to (the program's own voice must not be taken
     // for the child's answer); a phrase being heard is dropped. Unmuting ignores a short tail
     // of audio still to come, the echo of the last words. Typed phrases are always accepted.

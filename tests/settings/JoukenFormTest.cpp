@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -168,6 +169,66 @@ TEST(TJoukenSetForm, JOrTheKeypadStarHidesItButAJTypedAsTextDoesNot) {
     EXPECT_TRUE(rig.state.userSyobina.endsWith(QLatin1Char('j')));
     child<QPushButton>(*form, "Button3")->click();
     EXPECT_TRUE(form->isHidden());
+}
+
+// The laptop's own microphone and a headset, as the system describes them.
+const std::vector<MicrophoneChoice> kTwoInputs{
+    {"alsa_input.pci-0000_00_1f.3.analog-stereo", QStringLiteral(u"内蔵オーディオ アナログステレオ")},
+    {"alsa_input.usb-Headset-00.mono-fallback", QStringLiteral("USB Headset Mono")},
+};
+
+QStringList itemsOf(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i) items << box.itemText(i);
+    return items;
+}
+
+TEST(TJoukenSetForm, AMicrophoneChosenByKeyIsStoredByIdAndPassedOn) {
+    FormRig rig(KukuState{});
+    auto form = rig.make();
+    std::vector<QByteArray> chosen;
+    form->microphoneChosen = [&](const QByteArray& id) { chosen.push_back(id); };
+    form->setMicrophones(kTwoInputs);
+    QComboBox* box = child<QComboBox>(*form, "MicBox");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(itemsOf(*box), (QStringList{QStringLiteral(u"いつものマイク"), kTwoInputs[0].description,
+                                          kTwoInputs[1].description}));
+    EXPECT_EQ(box->currentIndex(), 0);
+    QTest::keyClick(box, Qt::Key_End);
+    EXPECT_EQ(rig.state.micDevice, QString::fromUtf8(kTwoInputs[1].id));
+    QTest::keyClick(box, Qt::Key_Home);
+    EXPECT_TRUE(rig.state.micDevice.isEmpty());
+    EXPECT_EQ(chosen, (std::vector<QByteArray>{kTwoInputs[1].id, QByteArray()}));
+}
+
+TEST(TJoukenSetForm, TheMicrophoneListFollowsTheDevicesAndKeepsAMissingChoice) {
+    struct Case {
+        const char* what;
+        std::vector<MicrophoneChoice> inputs;
+        int shown;
+    };
+    const std::vector<Case> cases{
+        {"the headset plugged in", kTwoInputs, 2},
+        {"the headset unplugged: the default shown", {kTwoInputs[0]}, 0},
+        {"no input at all", {}, 0},
+        {"the headset back", {kTwoInputs[1], kTwoInputs[0]}, 1},
+    };
+    KukuState loaded;
+    loaded.micDevice = QString::fromUtf8(kTwoInputs[1].id);
+    FormRig rig(loaded);
+    auto form = rig.make();
+    int told = 0;
+    form->microphoneChosen = [&](const QByteArray&) { ++told; };
+    QComboBox* box = child<QComboBox>(*form, "MicBox");
+    ASSERT_NE(box, nullptr);
+    for (const Case& c : cases) {
+        form->setMicrophones(c.inputs);
+        EXPECT_EQ(box->count(), int(c.inputs.size()) + 1) << c.what;
+        EXPECT_EQ(box->currentIndex(), c.shown) << c.what;
+        // Devices coming and going never change the remembered choice.
+        EXPECT_EQ(rig.state.micDevice, QString::fromUtf8(kTwoInputs[1].id)) << c.what;
+    }
+    EXPECT_EQ(told, 0);
 }
 
 TEST(TJoukenSetForm, SitsBesideTheMainWindow) {

@@ -183,7 +183,8 @@ TEST_F(SettingsFileTest, AFirstRunHasEveryDefaultAndItsSaveWritesEveryKeyInOrder
             u"PROCFLAG=0\r\nANSWAY=0\r\nYOMIWAY=0\r\nORGCOLOR=61680\r\nDICCOLOR=61680\r\nCCCOLOR="
             u"61680\r\n\r\n"
             u"[TESTDATA]\r\nSTUDENTNAME=くく はじめ\r\nINDIVNUM=1234567\r\nRECCHECKARRAY=%1\r\n"
-            u"ERRORS=13:14:15:16:\r\n")
+            u"ERRORS=13:14:15:16:\r\n\r\n"
+            u"[RENTABO]\r\nMICROPHONE=\r\n")
             .arg(QString::fromLatin1(encodeRecCheck(state.recCheck, 1234567))));
     EXPECT_EQ(fromCp932(readAll(iniPath())), fromCp932(expected));
     // The default record is written back as the 98 zeros it was read from.
@@ -257,6 +258,22 @@ TEST_F(SettingsFileTest, EveryStoredValueSurvivesSaveAndLoad) {
     }
     EXPECT_EQ(reread.recCheck, state.recCheck);
     EXPECT_TRUE(reread.errorsStr.isEmpty());  // an empty weak-point list stays empty
+}
+
+TEST_F(SettingsFileTest, TheChosenMicrophoneIsKeptInTheProgramsOwnSection) {
+    KukuState state;
+    state.micDevice = QStringLiteral("alsa_input.usb-Headset-00.mono-fallback");
+    ASSERT_TRUE(SaveSettings(state, exeDir()).ok);
+    const QByteArray written = readAll(iniPath());
+    EXPECT_TRUE(written.endsWith("\r\n[RENTABO]\r\nMICROPHONE=alsa_input.usb-Headset-00.mono-fallback\r\n"));
+    EXPECT_EQ(written.count("MICROPHONE="), 1);
+    KukuState reread;
+    LoadSettings(reread, iniPath());
+    EXPECT_EQ(reread.micDevice, state.micDevice);
+    // Only in its own section: the same key in a section of the file's own table is not it.
+    KukuState misplaced;
+    readSettings(misplaced, "[SPEAK]\r\nMICROPHONE=elsewhere\r\n");
+    EXPECT_TRUE(misplaced.micDevice.isEmpty());
 }
 
 TEST_F(SettingsFileTest, AFileWrittenOnWindowsIsReadAndWrittenBackWithNothingLost) {

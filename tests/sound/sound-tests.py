@@ -2,7 +2,8 @@
 """Spoken tests of the real program through a real sound server, answered by a simulated child.
 
 Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR [SERVER]
-Scenarios: oral, leak, silent, restart, recitation; `phrases` only makes the child's phrases.
+Scenarios: oral, leak, silent, restart, recitation, microphone; `phrases` only makes the child's
+phrases.
 SERVER: pulseaudio (the default) or pipewire (with its PulseAudio server, as Debian's desktop runs
 it). Exit code 77 when something the rig needs is missing (CTest counts it as skipped)."""
 
@@ -10,10 +11,11 @@ import json
 import os
 import re
 import statistics
+import subprocess
 import sys
 import time
 
-from soundrig import Failure, Rig, Skip, child_phrases, wait_until
+from soundrig import Failure, Program, Rig, Skip, child_phrases, wait_until
 
 ROW = 3  # 三の段
 FACTS = range((ROW - 1) * 9, ROW * 9)  # fact indices 18..26: 3x1 .. 3x9
@@ -23,10 +25,11 @@ def product(k):
     return (k // 9 + 1) * (k % 9 + 1)
 
 
-def settings(**jouken):
+def settings(RENTABO=None, **jouken):
     keys = {"MOKUJIN": 1, "MENUN": 5, "PROCFLAG": 0, "YOMIWAY": 1}
     keys.update(jouken)
-    return {
+    own = {"RENTABO": RENTABO} if RENTABO else {}
+    return own | {
         # Effects on: the marks sound, and the prompt tells the child the microphone is open.
         "SPEAK": {"SIKISPRATE": 10, "SIKISPVOLUME": 80, "EFFECTVOLUME": 50, "PINPONFLAG": 1, "MSGSPEAKFLAG": 0},
         "JOUKEN": keys,
@@ -273,6 +276,44 @@ def recitation(rig):
     print("9 facts recited and judged right")
 
 
+def add_headset(rig):
+    """A second input beside the default microphone, as a headset plugged into a laptop."""
+    fifo = os.path.join(rig.work, "headset.fifo")
+    out = subprocess.run(["pactl", "load-module", "module-pipe-source", "source_name=headset", "file=" + fifo,
+                          "format=s16le", "rate=16000", "channels=1"],
+                         env=rig.server.env, capture_output=True, text=True)
+    if out.returncode != 0:
+        raise Failure("the server did not load a second source: " + out.stderr)
+    rig.headset_module = out.stdout.strip()
+
+
+def chosen_microphone(rig):
+    """The microphone chosen in the settings (the headset) is the one listened to at start; with
+    it unplugged, the next start listens to the default one and the memo says why."""
+    p = rig.program
+    # Opened on the default until the settings are read, then on the chosen one alone.
+    wait_until(lambda: not rig.server.recording_clients("microphone"), 15, 0.1,
+               "the default microphone to be let go")
+    if not rig.server.recording_clients("headset"):
+        raise Failure("the chosen microphone is not listened to: " + p.tail())
+    if "見つかりません" in p.memo():
+        raise Failure("a fallback told with the chosen microphone there: " + p.memo())
+    p.close()
+    out = subprocess.run(["pactl", "unload-module", rig.headset_module], env=rig.server.env,
+                         capture_output=True, text=True)
+    if out.returncode != 0:
+        raise Failure("the headset could not be unplugged: " + out.stderr)
+    second = os.path.join(rig.work, "second")
+    os.makedirs(second)
+    rig.program = Program(second, p.proc.args[0], rig.server, settings(RENTABO={"MICROPHONE": "headset"}))
+    rig.program.start()
+    wait_until(lambda: rig.server.recording_clients("microphone"), 30, 0.1, "the default microphone")
+    rig.program.wait_memo("設定で選んだマイク (headset) が見つかりません。いつものマイクを使います。")
+    if rig.program.settings().get(("RENTABO", "MICROPHONE")) != "headset":
+        raise Failure("the chosen microphone was forgotten")
+    print("the chosen headset listened to; unplugged, the default one, told in the memo")
+
+
 # Every phrase a scenario says, made once for all of them.
 COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS] + [201 + k for k in FACTS]
 SCENARIOS = {
@@ -281,7 +322,10 @@ SCENARIOS = {
     "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3}),
     "restart": (restart, {"PROCFLAG": 3}),
     "recitation": (recitation, {"MENUN": 7}),
+    "microphone": (chosen_microphone, {"RENTABO": {"MICROPHONE": "headset"}}),
 }
+# What a scenario needs on the server before the program starts, and the source it listens to.
+PREPARE = {"microphone": (add_headset, "headset")}
 
 
 def main():
@@ -296,7 +340,8 @@ def main():
     scenario, jouken = SCENARIOS[name]
     commands = COMMANDS
     try:
-        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands, server)
+        prepare, listening_on = PREPARE.get(name, (None, "microphone"))
+        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands, server, prepare, listening_on)
     except Skip as why:
         print("SKIP:", why)
         return 77

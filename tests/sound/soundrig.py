@@ -202,13 +202,14 @@ class SoundServer:
         return subprocess.run(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL).returncode == 0
 
-    def recording_clients(self):
-        """The streams recording from the microphone (the child's ears record the monitor)."""
+    def recording_clients(self, source="microphone"):
+        """The streams recording from the microphone, or from another source so named (the child's
+        ears record the monitor)."""
         def table(what):
             out = subprocess.run(["pactl", "list", "short", what], env=self.env,
                                  capture_output=True, text=True).stdout
             return [line.split("\t") for line in out.splitlines() if line.strip()]
-        microphone = [cols[0] for cols in table("sources") if len(cols) > 1 and cols[1] == "microphone"]
+        microphone = [cols[0] for cols in table("sources") if len(cols) > 1 and cols[1] == source]
         return [cols for cols in table("source-outputs") if len(cols) > 1 and cols[1] in microphone]
 
     def kill(self):
@@ -622,9 +623,11 @@ class Program:
 
 
 class Rig:
-    """Server, child and program together; close() stops all of them."""
+    """Server, child and program together; close() stops all of them. `prepare` is called with
+    the rig once the server and the child are there, before the program starts."""
 
-    def __init__(self, program, source_dir, cache_dir, settings, commands, server="pulseaudio"):
+    def __init__(self, program, source_dir, cache_dir, settings, commands, server="pulseaudio",
+                 prepare=None, listening_on="microphone"):
         kind = SERVERS[server]
         for tool in getattr(kind, "TOOLS", ("pulseaudio",)) + ("pactl", "parec", "Xvfb", "xdotool", "openbox", "sox"):
             if not shutil.which(tool):
@@ -639,10 +642,13 @@ class Rig:
         try:
             self.server.start()
             self.child = Child(self.server, Phrases(folder))
+            if prepare:
+                prepare(self)
             self.program = Program(self.work, program, self.server, settings)
             self.program.start()
             # The program listens once it has opened the microphone on the server.
-            wait_until(self.server.recording_clients, 30, 0.1, "the program to open the microphone")
+            wait_until(lambda: self.server.recording_clients(listening_on), 30, 0.1,
+                       f"the program to open the microphone {listening_on!r}")
         except BaseException:
             self.close()
             raise
