@@ -60,7 +60,9 @@ AcceptanceThresholds programThresholds() {
     // of 0.4-0.9 s) with margins of 22-125 per frame: the rest of the sentence was explained as
     // noise. A phrase said alone takes all of the speech the detector found (the detector calls
     // speech a little late, so a little more than all of it). See "An hour in the room" in
-    // bench/recognition/README.md for what half removes and costs.
+    // bench/recognition/README.md for what half removes and costs. Not for the awaited answer
+    // heard: Open JTalk's answers under white noise at 15 dB cover less than half of the noisy
+    // stretch and were lost (the test SpokenPhrases.AnswersUnderNoiseDecodeRight).
     t.minCoverage = 0.5;
     return t;
 }
@@ -68,7 +70,10 @@ AcceptanceThresholds programThresholds() {
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m) {
     const double least =
         m.expectedHeard && t.minConfidenceForExpected ? *t.minConfidenceForExpected : t.minConfidence;
-    if (m.confidence < least || m.coverage < t.minCoverage) return false;
+    if (m.confidence < least) return false;
+    // The awaited answer heard is exempt: under a steady noise the detector finds speech in all of
+    // it, and the answer's own thresholds already keep other phrases from becoming it.
+    if (!m.expectedHeard && m.coverage < t.minCoverage) return false;
     if (m.answerExpected) return m.lead >= t.minLeadOverExpected;
     const bool isShort = m.morae > 0 && m.morae <= kShortPhraseMorae;
     return m.margin >= (isShort ? std::max(t.minMargin, t.minMarginShort) : t.minMargin);
