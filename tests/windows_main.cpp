@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 // Window tests need an application object; they run offscreen, on two screens side by side: a
 // large one where windows open by default and, to its right, a 1280 × 1024 one. Under
@@ -49,5 +50,14 @@ int main(int argc, char** argv) {
         qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    if (platform == "wayland") {
+        // Qt 6.4's Wayland client can deadlock tearing its display down (the main thread waits
+        // for its event thread, which waits in wl_display_read_events), hanging a run whose tests
+        // all passed until ctest's time-out; under load about one run in ten. Leave without it.
+        config.remove();
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
+    return result;
 }

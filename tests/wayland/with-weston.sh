@@ -22,6 +22,13 @@ weston_pid=""
 stop() {
   if [ -n "$weston_pid" ]; then
     kill "$weston_pid" 2>/dev/null
+    # A compositor that does not end within five seconds of being asked is killed: a test that
+    # passed must not hang in its clean-up.
+    for _ in $(seq 1 50); do
+      kill -0 "$weston_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$weston_pid" 2>/dev/null
     wait "$weston_pid" 2>/dev/null
   fi
   rm -rf "$run"
