@@ -279,9 +279,10 @@ class PipeWireServer:
                         "rate=16000", "channels=1"]):
             if not self.pactl("load-module", *module):
                 raise Failure(f"PipeWire did not load {module[0]}")
-        # The session manager takes a while to see the new nodes before they can be the defaults.
+        # The session manager takes a while to see the new nodes before they can be the defaults. After
+        # a restart under load it was seen to wait out its own 20 s activation timeout first.
         wait_until(lambda: self.pactl("set-default-sink", "speaker") and self.pactl("set-default-source", "microphone")
-                   and "Default Source: microphone" in self.info(), 10, 0.1, "the defaults on PipeWire")
+                   and "Default Source: microphone" in self.info(), 45, 0.1, "the defaults on PipeWire")
 
     def pactl(self, *args):
         return subprocess.run(["pactl", *args], env=self.env, stdout=subprocess.DEVNULL,
