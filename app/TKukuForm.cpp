@@ -328,12 +328,8 @@ void TKukuForm::showVoiceEnrolment() {
 }
 
 void TKukuForm::beforeVoiceRun() {
-    // The offer to learn the voice first is not made from the main window yet: with the real
-    // recogniser the spoken skip (テストはじめ) was not heard while the offer listened, and every
-    // spoken run stalled at it. The enrolment stays on the menu until that is mended.
-    constexpr bool kOfferBeforeFirstRun = false;
-    if (kOfferBeforeFirstRun)
-        m_voiceOffer.beforeVoiceRun(*m_services.reco, m_speaker, m_state.studentName, this);
+    // Before a learner's first spoken run of the session, while the master does not know the voice.
+    m_voiceOffer.beforeVoiceRun(*m_services.reco, m_speaker, m_state.studentName, this);
 }
 
 void TKukuForm::showProgress() {

@@ -61,7 +61,15 @@ bool MicrophoneInput::start(QString* error, QString* note) {
         return false;
     }
     m_open = device.id();
-    connect(m_input, &QIODevice::readyRead, this, &MicrophoneInput::read);
+    // The audio is taken from the device after its readyRead() has returned, never inside it: a
+    // phrase heard may open a window that waits for the next phrase (the offer to learn the voice
+    // waits for the spoken skip), and the device does not tell of new audio again while its own
+    // readyRead() is still under way, so everything said to that window went unheard.
+    connect(m_input, &QIODevice::readyRead, this, [this] {
+        if (m_readPending) return;
+        m_readPending = true;
+        QMetaObject::invokeMethod(this, &MicrophoneInput::read, Qt::QueuedConnection);
+    });
     // The sound server going away (restarted, or the user's session changing) stops the source
     // with an error; nothing else would ever open it again.
     connect(m_source, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
@@ -91,6 +99,7 @@ void MicrophoneInput::stop() {
 }
 
 void MicrophoneInput::read() {
+    m_readPending = false;
     if (!m_input) return;
     const QByteArray data = m_input->readAll();
     const int channels = std::max(1, m_format.channelCount());

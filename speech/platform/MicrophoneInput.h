@@ -60,6 +60,7 @@ private:
     QAudioFormat m_format;
     QByteArray m_wanted;
     QByteArray m_open;
+    bool m_readPending = false;  // a read() is queued for the audio the device told of
 };
 
 // One level per 100 ms of audio, as a meter would show it: 0 at -60 dBFS, 100 at full scale.

@@ -272,6 +272,7 @@ void PocketSphinxContext::setInputMuted(bool muted) {
 void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t count) {
     for (int level : m_meter.push(samples, count)) Q_EMIT AudioLevel(0, m_position, level);
     m_position += qint64(count) * 2;
+    const qint64 fedTo = m_position;
     if (inputMuted()) return;
     // The echo of the program's last words may still be in the room (or in the sound buffers):
     // it is not listened to at all. Heard as digital silence instead, it taught the speech
@@ -292,6 +293,9 @@ void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t c
     for (std::size_t off = 0; off < count; off += kChunk) {
         if (auto phrase = d->listen(samples + off, std::min(kChunk, count - off))) hear(*d, *phrase);
         if (d != listeningDecoder() || inputMuted()) return;
+        // A phrase heard may have waited for newer audio (a window asking for the next phrase):
+        // the rest of this older piece would come after it, out of order.
+        if (m_position != fedTo) return;
     }
 }
 

@@ -38,6 +38,9 @@ def settings(RENTABO=None, **jouken):
     }
 
 
+OFFER_TITLE = "声をおぼえてもらう"
+
+
 class Run:
     def __init__(self, rig):
         self.rig = rig
@@ -94,8 +97,18 @@ class Run:
         return None
 
     def start_test(self, start_command=70, question="<◆qnum="):
+        """Chooses the row and starts the test by voice. The master does not know this learner's
+        voice yet, so before the first spoken run he offers to learn it; the child says
+        「テストはじめ」 again, as the offer asks, and the test starts."""
         self.command(60 + ROW, f"<◆cV={60 + ROW}>")
-        return self.command(start_command, question)
+        asked = time.monotonic()
+        self.command(start_command, f"<◆cV={start_command}>")
+        offer = self.p.wait_window(OFFER_TITLE, 15)
+        self.c.wait_master_done(asked, 0.6)  # the offer, spoken
+        end = self.command(70, question)
+        if offer in self.p.windows(OFFER_TITLE):
+            raise Failure("the offer to learn the voice stayed open after the test started")
+        return end
 
     def next_question(self, start, pattern, timeout=40):
         """The fact of the next question asked after memo position `start`."""
