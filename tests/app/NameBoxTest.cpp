@@ -104,7 +104,9 @@ TEST(NameBox, ANameTheSettingsFileCannotHoldIsRefusedOrChangedWithAgreementBefor
             EXPECT_TRUE(fitQuestions[0].contains(c.asked)) << fitQuestions[0].toStdString();
         }
         EXPECT_EQ(form.state().studentName, c.taken);
-        if (c.taken == oldName) EXPECT_EQ(form.state().indivNum, oldNumber);
+        if (c.taken == oldName) {
+            EXPECT_EQ(form.state().indivNum, oldNumber);
+        }
         form.close();
         KukuState reread;
         LoadSettings(reread, dir.filePath(QString::fromLatin1(kSettingsFileName)));
