@@ -38,16 +38,9 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? "offscreen:configfile=" + file : platform);
     // A settings file the user's own runs left in the fallback folder must not reach the tests
-    // (a test that runs a child of its own passes it a folder of its own).
-    if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
-        qputenv("XDG_CONFIG_HOME", config.filePath(QStringLiteral("config")).toLocal8Bit());
-    // Without a runtime folder the sound library makes a /tmp/pulse-* folder for every new
-    // settings folder, and leaves it behind.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        qputenv("XDG_RUNTIME_DIR",
-                rentabo::testing::makeRuntimeFolder(config.filePath(QStringLiteral("run"))).toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("RENTABO_MODEL_DIR"))
-        qputenv("RENTABO_MODEL_DIR", RENTABO_BINARY_DIR "/app/model");
+    // (a test that runs a child of its own passes it a folder of its own); without a runtime
+    // folder the sound library makes a /tmp/pulse-* folder for every new settings folder.
+    rentabo::testing::useOwnFolders(config.path(), RENTABO_BINARY_DIR "/app/model");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -1,8 +1,21 @@
 # cmake -DSOURCE_DIR= -DWORK_DIR= -DOUTPUT= -DCHMCMD= -DICONV= -P BuildChm.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
-file(GLOB pages ${SOURCE_DIR}/*.html ${SOURCE_DIR}/*.css)
-file(COPY ${pages} DESTINATION ${WORK_DIR})
+file(COPY ${SOURCE_DIR}/style.css DESTINATION ${WORK_DIR})
+# Each page holds its body alone, from its <h1> heading on; the head every page shares (the
+# character set, the style sheet, the title: the heading's text) comes from page.html.in.
+file(READ ${SOURCE_DIR}/page.html.in page_template)
+file(GLOB pages ${SOURCE_DIR}/*.html)
+foreach(page ${pages})
+  get_filename_component(name ${page} NAME)
+  file(READ ${page} BODY)
+  if(NOT BODY MATCHES "^<h1>([^<\n]*)</h1>\n")
+    message(FATAL_ERROR "${name} must begin with its heading, <h1>TITLE</h1>, on a line of its own")
+  endif()
+  set(TITLE "${CMAKE_MATCH_1}")
+  string(CONFIGURE "${page_template}" text @ONLY)
+  file(WRITE ${WORK_DIR}/${name} "${text}")
+endforeach()
 foreach(name kuku_V24.hhp toc.hhc index.hhk)
   execute_process(COMMAND ${ICONV} -f UTF-8 -t CP932 ${SOURCE_DIR}/${name}
     OUTPUT_FILE ${WORK_DIR}/${name} RESULT_VARIABLE rc)

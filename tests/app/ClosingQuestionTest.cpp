@@ -2,8 +2,7 @@
 // box's window as the desktop sends them: Esc (キャンセル) leaves everything as it was, Return
 // (OK) closes and writes the settings file.
 #include "app/TKukuForm.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
+#include "tests/support/SilentServices.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -39,9 +38,7 @@ void answerNextBox(Qt::Key key, QString& seen) {
 
 TEST(ClosingQuestion, CancelKeepsTheWindowAndOkClosesAndSaves) {
     QTemporaryDir dir;
-    KukuServices services;
-    services.voice = std::make_unique<SilentVoice>();
-    services.reco = std::make_unique<TypedPhraseContext>();
+    KukuServices services = rentabo::testing::silentServices();
     TKukuForm form(std::move(services), dir.path() + u'/');
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

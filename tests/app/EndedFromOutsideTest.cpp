@@ -5,9 +5,8 @@
 #include "app/TKukuForm.h"
 #include "app/TerminationSignals.h"
 #include "settings/SettingsFile.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/RuntimeFolder.h"
+#include "tests/support/SilentServices.h"
 #include "ui_KukuForm.h"
 
 #include <QApplication>
@@ -136,9 +135,7 @@ TEST(EndedFromOutsideChild, RunsUntilEndedFromOutside) {
     const QString exeDir = qEnvironmentVariable("RENTABO_OUTSIDE_DIR");
     if (exeDir.isEmpty()) GTEST_SKIP() << "run by EndedFromOutside in a child process";
     const QString run = qEnvironmentVariable("RENTABO_OUTSIDE_RUN");
-    KukuServices services;
-    services.voice = std::make_unique<SilentVoice>();
-    services.reco = std::make_unique<TypedPhraseContext>();
+    KukuServices services = rentabo::testing::silentServices();
     TKukuForm form(std::move(services), exeDir);
     form.show();
     TerminationSignals termination;

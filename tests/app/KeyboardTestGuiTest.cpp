@@ -2,9 +2,8 @@
 // key events, the run stopped with Esc, result table I opened.
 #include "app/TKukuForm.h"
 #include "core/KukuTables.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "ui_KukuForm.h"
 
 #include <QDialog>
@@ -19,9 +18,7 @@ using namespace rentabo;
 
 TEST(KeyboardTestWindow, StartButtonAndTypedAnswersFillTheRecord) {
     QTemporaryDir dir;
-    KukuServices services;
-    services.voice = std::make_unique<SilentVoice>();
-    services.reco = std::make_unique<TypedPhraseContext>();
+    KukuServices services = rentabo::testing::silentServices();
     TKukuForm form(std::move(services), dir.path() + u'/');
     rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
     form.setPrompts(&prompts);

@@ -5,9 +5,8 @@
 // window: window <TAB> "grab" <TAB> pixel width height <TAB> device pixel ratio.
 #include "app/TKukuForm.h"
 #include "records/GanbariForm.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "ui_KukuForm.h"
 
 #include <QAbstractButton>
@@ -54,9 +53,7 @@ void dump(const char* name, QWidget* window) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    KukuServices services;
-    services.voice = std::make_unique<SilentVoice>();
-    services.reco = std::make_unique<TypedPhraseContext>();
+    KukuServices services = rentabo::testing::silentServices();
     TKukuForm form(std::move(services), dir.path() + u'/');
     rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
     prompts.close = [] { return true; };

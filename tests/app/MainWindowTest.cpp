@@ -5,10 +5,9 @@
 #include "core/WindowPlacement.h"
 #include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
-#include "speech/platform/SilentVoice.h"
 #include "speech/platform/SpeechFailure.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "tests/support/Text.h"
 #include "tests/support/VirtualPacer.h"
 #include "ui_KukuForm.h"
@@ -55,9 +54,7 @@ struct MainWindowRig {
             f.open(QIODevice::WriteOnly);
             f.write(ini);
         }
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
         prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
         prompts->close = [] { return true; };
@@ -493,9 +490,7 @@ TEST(MainWindowHistory, ABrokenHistoryFileIsToldOnceAndTheProgramStartsAsEver) {
         ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
         broken.write(QByteArray("not a database\n").repeated(200));
     }
-    KukuServices services;
-    services.voice = std::make_unique<SilentVoice>();
-    services.reco = std::make_unique<TypedPhraseContext>();
+    KukuServices services = rentabo::testing::silentServices();
     // The window tells while it is being made, before any hook can be set: the box is read and
     // closed as a learner would.
     QStringList messages;

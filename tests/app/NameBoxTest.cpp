@@ -3,9 +3,8 @@
 // is stored, so the name read back after a restart is the name taken.
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "ui_KukuForm.h"
 
 #include <QFile>
@@ -70,9 +69,7 @@ TEST(NameBox, ANameTheSettingsFileCannotHoldIsRefusedOrChangedWithAgreementBefor
         QTemporaryDir dir;
         ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
                                 dir.filePath(QStringLiteral("KukuGrammar.xml"))));
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         TKukuForm form(std::move(services), dir.path() + u'/');
         rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
         QStringList boxes;
@@ -107,7 +104,9 @@ TEST(NameBox, ANameTheSettingsFileCannotHoldIsRefusedOrChangedWithAgreementBefor
             EXPECT_TRUE(fitQuestions[0].contains(c.asked)) << fitQuestions[0].toStdString();
         }
         EXPECT_EQ(form.state().studentName, c.taken);
-        if (c.taken == oldName) EXPECT_EQ(form.state().indivNum, oldNumber);
+        if (c.taken == oldName) {
+            EXPECT_EQ(form.state().indivNum, oldNumber);
+        }
         form.close();
         KukuState reread;
         LoadSettings(reread, dir.filePath(QString::fromLatin1(kSettingsFileName)));

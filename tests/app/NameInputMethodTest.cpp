@@ -3,9 +3,8 @@
 // as the name once it is confirmed; a composition not yet committed changes nothing.
 #include "app/TKukuForm.h"
 #include "settings/Cp932.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -32,9 +31,7 @@ struct NameRig {
     QStringList asked;
 
     NameRig() {
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
         prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
         prompts->close = [] { return true; };

@@ -10,10 +10,9 @@
 #include "records/ResultDspForms.h"
 #include "records/SikakuCheckForm.h"
 #include "speech/TypedPhraseForm.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/records/HistoryRig.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -69,9 +68,7 @@ struct Rig {
     Rig() {
         QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
                     dir.filePath(QStringLiteral("KukuGrammar.xml")));
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
         prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
         form->setPrompts(prompts.get());

@@ -7,12 +7,11 @@
 #include "app/TSplashFForm.h"
 #include "core/KukuTables.h"
 #include "records/GanbariForm.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/TestOutput.h"
 #include "tests/records/HistoryRig.h"
 #include "tests/records/RecordingHost.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -70,9 +69,7 @@ TEST(ScreenFit, TheMainWindowOpensWhollyOnTheScreen) {
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[POSITION]\r\nLEFT=" + xy[0] + "\r\nTOP=" + xy[1] + "\r\n");
         ini.close();
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         TKukuForm form(std::move(services), dir.path() + u'/');
         ScriptedPrompts prompts(form.boxPrompts());
         prompts.close = [] { return true; };

@@ -1,9 +1,8 @@
 // Siblings sharing the program: each keeps their own qualification table and weak list while the
 // other uses it, across name changes and a restart.
 #include "app/TKukuForm.h"
-#include "speech/platform/SilentVoice.h"
-#include "speech/platform/TypedPhraseContext.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/SilentServices.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -27,9 +26,7 @@ struct Window {
     QStringList messages;
 
     explicit Window(const QString& dir) {
-        KukuServices services;
-        services.voice = std::make_unique<SilentVoice>();
-        services.reco = std::make_unique<TypedPhraseContext>();
+        KukuServices services = rentabo::testing::silentServices();
         form = std::make_unique<TKukuForm>(std::move(services), dir + u'/');
         prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
         prompts->close = [] { return true; };

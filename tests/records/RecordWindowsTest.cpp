@@ -12,6 +12,7 @@
 
 #include "tests/TestOutput.h"
 #include "tests/records/PdfTools.h"
+#include "tests/records/RecordingHost.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,16 +39,8 @@ using namespace rentabo::testing;
 
 // The main window for the record windows: it keeps what was asked of it and runs each modal
 // window through the next script instead of a nested event loop.
-class ScriptedHost final : public RecordWindowsHost {
+class ScriptedHost final : public RecordingHostOf<RecordWindowsHost> {
 public:
-    QString nameBoxText() const override { return nameBox; }
-    void focusNameBox() override { ++nameFocused; }
-    void ShowInfoPanel(int on) override { infoPanel.push_back(on); }
-    void message(const QString& text, const QString& caption) override { messages << caption + u'|' + text; }
-    bool openDocument(const QString& path) override {
-        opened << path;
-        return true;
-    }
     void runModal(QDialog& dialog) override {
         modals << dialog.windowTitle();
         dialog.show();
@@ -63,11 +56,6 @@ public:
     }
     QDate today() const override { return QDate(2019, 1, 1); }
 
-    QString nameBox = q(u"くく はじめ");
-    int nameFocused = 0;
-    std::vector<int> infoPanel;
-    QStringList messages;
-    QStringList opened;
     QStringList modals;
     std::vector<bool> stillOpen;
     std::deque<std::function<void(QDialog&)>> scripts;
@@ -79,6 +67,15 @@ struct Fixture {
     VirtualPacer pacer;
     ScriptedHost host;
 };
+
+// Prints the certificate on an A4 sheet into the PDF file `pdf`.
+bool printOnA4(TCertForm2& form, const QString& pdf) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return form.printTo(printer);
+}
 
 void saveGrab(QWidget& w, const QString& name) {
     w.grab().save(testOutputPath(name + QStringLiteral(".png")));
@@ -347,11 +344,7 @@ TEST(CertWindow, PrintsTheWholeCertificateSharpInTheMiddleOfOnePage) {
         form.show();
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        ASSERT_TRUE(form.printTo(printer));
+        ASSERT_TRUE(printOnA4(form, pdf));
         const QImage shown = form.certificateImage();
         QFile::copy(pdf, testOutputPath(QString::fromLatin1(c.file) + QStringLiteral(".pdf")));
         EXPECT_EQ(pdfPages(pdf), 1);
@@ -538,11 +531,7 @@ TEST(CertWindow, PrintsItsTextsAsTextsAtThePrintersResolution) {
     form.show();
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("cert.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    ASSERT_TRUE(form.printTo(printer));
+    ASSERT_TRUE(printOnA4(form, pdf));
     QProcess fonts;
     fonts.start(QStringLiteral("pdffonts"), {pdf});
     ASSERT_TRUE(fonts.waitForFinished(30000));

@@ -6,8 +6,10 @@
 
 namespace rentabo {
 
-// A main window as the record windows see it, keeping what they asked of it.
-class RecordingHost : public RecordsHost {
+// A main window as the record windows see it, keeping what they asked of it. Base is the host
+// interface the windows under test take (RecordsHost or one derived from it).
+template <typename Base>
+class RecordingHostOf : public Base {
 public:
     QString nameBoxText() const override { return nameBox; }
     void focusNameBox() override { ++nameFocused; }
@@ -25,5 +27,7 @@ public:
     QStringList opened;
     bool openWorks = true;
 };
+
+using RecordingHost = RecordingHostOf<RecordsHost>;
 
 }  // namespace rentabo

@@ -136,95 +136,88 @@ bool adaptFrom(PocketSphinxContext& context, const QString& manifest, const QStr
     return true;
 }
 
-}  // namespace
+// The command line: option name, help text and the name of its value (none for a switch).
+struct OptionText {
+    const char* name;
+    const char* help;
+    const char* value;
+};
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser cli;
+constexpr OptionText kOptions[] = {
+    {"grammar", "Grammar file (default: KukuGrammar.xml).", "file"},
+    {"warps", "Frequency warps, comma separated (default 0.92 to 1.76).", "list"},
+    {"speaker-warp",
+     "Judge over the files, as one speaker's phrases, whether the voice is a child's (yes) or choose the "
+     "warp per file from all (no).",
+     "yes|no"},
+    {"child-margin", "With --speaker-warp: how much better per frame the high warps must be.", "x"},
+    {"pip", "Phone insertion penalty.", "x"},
+    {"wip", "Word insertion penalty.", "x"},
+    {"rules", "Rule IDs to listen with, comma separated (default: every rule).", "list"},
+    {"min-confidence", "Reject phrases below this confidence (default: the program's).", "x"},
+    {"min-confidence-expected",
+     "With --expect-from: the confidence the expected answer needs when it is the phrase heard (default: "
+     "the program's).",
+     "x"},
+    {"decoder-arg", "A further decoder setting, name=value (-beam=1e-60); may repeat.", "setting"},
+    {"min-lead",
+     "With --expect-from: reject a phrase that is not the expected answer unless it leads it by this much "
+     "per frame (default: the program's).",
+     "x"},
+    {"min-margin", "Reject phrases nearly tied with another (default: the program's).", "x"},
+    {"min-margin-short", "The margin phrases of two morae or fewer need (default: the program's).", "x"},
+    {"min-coverage",
+     "With --stream: the share of the detected speech the phrase's words need (default: the program's).",
+     "x"},
+    {"floor-ms",
+     "With --stream: the room heard without speech before speech counts (default: the program's).", "ms"},
+    {"stream", "Decode as the microphone does: in pieces, cut at the end of speech.", nullptr},
+    {"model", "Acoustic model folder (default: the one the build adapted, else the English one).", "dir"},
+    {"dictionary",
+     "Print the first pronunciation of each line \"id<TAB>kana\" of the file as a dictionary line \"id "
+     "PHONES\" (for training the acoustic model) and end.",
+     "file"},
+    {"adapt-from",
+     "Adapt to one speaker from the phrases the file lists (lines \"file<TAB>command number\", paths "
+     "relative to its folder), then decode with the adapted model.",
+     "manifest"},
+    {"speaker-dir",
+     "With --adapt-from: where the speaker's model is kept; one made there before from the same phrases "
+     "is used again.",
+     "dir"},
+    {"expect-from",
+     "Hear each file as the answer to a question whose right answer is the command number the file lists "
+     "for the file's name (lines \"file<TAB>command number\").",
+     "manifest"},
+};
+
+void defineOptions(QCommandLineParser& cli) {
     cli.setApplicationDescription(
         QStringLiteral("Decodes WAV files with the program's grammar in command listening."));
     cli.addHelpOption();
-    cli.addOption({QStringLiteral("grammar"), QStringLiteral("Grammar file (default: KukuGrammar.xml)."),
-                   QStringLiteral("file")});
-    cli.addOption({QStringLiteral("warps"),
-                   QStringLiteral("Frequency warps, comma separated (default 0.92 to 1.76)."),
-                   QStringLiteral("list")});
-    cli.addOption({QStringLiteral("speaker-warp"),
-                   QStringLiteral("Judge over the files, as one speaker's phrases, whether the voice is a "
-                                  "child's (yes) or choose the warp per file from all (no)."),
-                   QStringLiteral("yes|no")});
-    cli.addOption({QStringLiteral("child-margin"),
-                   QStringLiteral("With --speaker-warp: how much better per frame the high warps must be."),
-                   QStringLiteral("x")});
-    cli.addOption({QStringLiteral("pip"), QStringLiteral("Phone insertion penalty."), QStringLiteral("x")});
-    cli.addOption({QStringLiteral("wip"), QStringLiteral("Word insertion penalty."), QStringLiteral("x")});
-    cli.addOption({QStringLiteral("rules"),
-                   QStringLiteral("Rule IDs to listen with, comma separated (default: every rule)."),
-                   QStringLiteral("list")});
-    cli.addOption({QStringLiteral("min-confidence"),
-                   QStringLiteral("Reject phrases below this confidence (default: the program's)."),
-                   QStringLiteral("x")});
-    cli.addOption(
-        {QStringLiteral("min-confidence-expected"),
-         QStringLiteral("With --expect-from: the confidence the expected answer needs when it is the "
-                        "phrase heard (default: the program's)."),
-         QStringLiteral("x")});
-    cli.addOption({QStringLiteral("decoder-arg"),
-                   QStringLiteral("A further decoder setting, name=value (-beam=1e-60); may repeat."),
-                   QStringLiteral("setting")});
-    cli.addOption(
-        {QStringLiteral("min-lead"),
-         QStringLiteral("With --expect-from: reject a phrase that is not the expected answer unless it "
-                        "leads it by this much per frame (default: the program's)."),
-         QStringLiteral("x")});
-    cli.addOption({QStringLiteral("min-margin"),
-                   QStringLiteral("Reject phrases nearly tied with another (default: the program's)."),
-                   QStringLiteral("x")});
-    cli.addOption({QStringLiteral("min-margin-short"),
-                   QStringLiteral("The margin phrases of two morae or fewer need (default: the program's)."),
-                   QStringLiteral("x")});
-    cli.addOption({QStringLiteral("min-coverage"),
-                   QStringLiteral("With --stream: the share of the detected speech the phrase's words need "
-                                  "(default: the program's)."),
-                   QStringLiteral("x")});
-    cli.addOption({QStringLiteral("floor-ms"),
-                   QStringLiteral("With --stream: the room heard without speech before speech counts "
-                                  "(default: the program's)."),
-                   QStringLiteral("ms")});
-    cli.addOption({QStringLiteral("stream"),
-                   QStringLiteral("Decode as the microphone does: in pieces, cut at the end of speech.")});
-    cli.addOption(
-        {QStringLiteral("model"),
-         QStringLiteral("Acoustic model folder (default: the one the build adapted, else the English one)."),
-         QStringLiteral("dir")});
-    cli.addOption(
-        {QStringLiteral("dictionary"),
-         QStringLiteral("Print the first pronunciation of each line \"id<TAB>kana\" of the file as a "
-                        "dictionary line \"id PHONES\" (for training the acoustic model) and end."),
-         QStringLiteral("file")});
-    cli.addOption(
-        {QStringLiteral("adapt-from"),
-         QStringLiteral("Adapt to one speaker from the phrases the file lists (lines \"file<TAB>command "
-                        "number\", paths relative to its folder), then decode with the adapted model."),
-         QStringLiteral("manifest")});
-    cli.addOption(
-        {QStringLiteral("speaker-dir"),
-         QStringLiteral("With --adapt-from: where the speaker's model is kept; one made there before "
-                        "from the same phrases is used again."),
-         QStringLiteral("dir")});
-    cli.addOption(
-        {QStringLiteral("expect-from"),
-         QStringLiteral("Hear each file as the answer to a question whose right answer is the command number "
-                        "the file lists for the file's name (lines \"file<TAB>command number\")."),
-         QStringLiteral("manifest")});
+    for (const OptionText& o : kOptions) {
+        if (o.value)
+            cli.addOption({QString::fromUtf8(o.name), QString::fromUtf8(o.help), QString::fromUtf8(o.value)});
+        else
+            cli.addOption({QString::fromUtf8(o.name), QString::fromUtf8(o.help)});
+    }
     cli.addPositionalArgument(QStringLiteral("files"), QStringLiteral("WAV files"),
                               QStringLiteral("FILE.wav..."));
-    cli.process(app);
-    if (cli.isSet(QStringLiteral("dictionary")))
-        return printDictionary(cli.value(QStringLiteral("dictionary")));
-    const QStringList files = cli.positionalArguments();
-    if (files.isEmpty()) cli.showHelp(2);
+}
 
+// A figure of the decoder set from the command line, when the option is given.
+void setFrom(const QCommandLineParser& cli, const char* option, double& field) {
+    if (cli.isSet(QString::fromUtf8(option))) field = cli.value(QString::fromUtf8(option)).toDouble();
+}
+void setFrom(const QCommandLineParser& cli, const char* option, std::optional<double>& field) {
+    if (cli.isSet(QString::fromUtf8(option))) field = cli.value(QString::fromUtf8(option)).toDouble();
+}
+void setFrom(const QCommandLineParser& cli, const char* option, int& field) {
+    if (cli.isSet(QString::fromUtf8(option))) field = cli.value(QString::fromUtf8(option)).toInt();
+}
+
+// The program's decoder settings with the command line's changes; none when a setting is malformed.
+std::optional<DecoderConfig> configFrom(const QCommandLineParser& cli) {
     DecoderConfig config = PocketSphinxContext::defaultConfig();
     if (cli.isSet(QStringLiteral("model")))
         config.modelDir = cli.value(QStringLiteral("model"));
@@ -238,87 +231,180 @@ int main(int argc, char** argv) {
     }
     if (cli.isSet(QStringLiteral("speaker-warp")))
         config.perSpeakerWarp = cli.value(QStringLiteral("speaker-warp")) != QStringLiteral("no");
-    if (cli.isSet(QStringLiteral("child-margin")))
-        config.childMargin = cli.value(QStringLiteral("child-margin")).toDouble();
-    if (cli.isSet(QStringLiteral("pip")))
-        config.phoneInsertionPenalty = cli.value(QStringLiteral("pip")).toDouble();
-    if (cli.isSet(QStringLiteral("wip")))
-        config.wordInsertionPenalty = cli.value(QStringLiteral("wip")).toDouble();
+    setFrom(cli, "child-margin", config.childMargin);
+    setFrom(cli, "pip", config.phoneInsertionPenalty);
+    setFrom(cli, "wip", config.wordInsertionPenalty);
     for (const QString& a : cli.values(QStringLiteral("decoder-arg"))) {
         const qsizetype eq = a.indexOf(u'=');
         if (eq <= 0) {
             print(stderr, QStringLiteral("kuku-recognize: --decoder-arg needs name=value: %1\n").arg(a));
-            return 2;
+            return std::nullopt;
         }
         config.extraArgs.emplace_back(a.left(eq).toUtf8(), a.mid(eq + 1).toUtf8());
     }
-    if (cli.isSet(QStringLiteral("min-lead")))
-        config.minLeadOverExpected = cli.value(QStringLiteral("min-lead")).toDouble();
-    if (cli.isSet(QStringLiteral("min-margin")))
-        config.minMargin = cli.value(QStringLiteral("min-margin")).toDouble();
-    if (cli.isSet(QStringLiteral("min-margin-short")))
-        config.minMarginShort = cli.value(QStringLiteral("min-margin-short")).toDouble();
-    if (cli.isSet(QStringLiteral("min-coverage")))
-        config.minCoverage = cli.value(QStringLiteral("min-coverage")).toDouble();
-    if (cli.isSet(QStringLiteral("floor-ms")))
-        config.floorBeforeSpeechMs = cli.value(QStringLiteral("floor-ms")).toInt();
-    if (cli.isSet(QStringLiteral("min-confidence")))
-        config.minConfidence = cli.value(QStringLiteral("min-confidence")).toDouble();
-    if (cli.isSet(QStringLiteral("min-confidence-expected")))
-        config.minConfidenceForExpected = cli.value(QStringLiteral("min-confidence-expected")).toDouble();
+    setFrom(cli, "min-lead", config.minLeadOverExpected);
+    setFrom(cli, "min-margin", config.minMargin);
+    setFrom(cli, "min-margin-short", config.minMarginShort);
+    setFrom(cli, "min-coverage", config.minCoverage);
+    setFrom(cli, "floor-ms", config.floorBeforeSpeechMs);
+    setFrom(cli, "min-confidence", config.minConfidence);
+    setFrom(cli, "min-confidence-expected", config.minConfidenceForExpected);
+    return config;
+}
 
-    QElapsedTimer loadTimer;
-    loadTimer.start();
-    PocketSphinxContext context(nullptr, config);
-    QString error;
-    if (!context.loadModel(&error)) {
-        print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
-        return 1;
-    }
+// Loads the model and the grammar and listens with the rules the command line names; with
+// --adapt-from, to the speaker's model made in speakerModelDir (or made there before).
+bool prepareContext(PocketSphinxContext& context, const QCommandLineParser& cli,
+                    const QString& speakerModelDir, QString* error) {
+    if (!context.loadModel(error)) return false;
     const QString grammarPath = findGrammar(cli.value(QStringLiteral("grammar")));
     if (!context.CmdLoadFromFile(grammarPath)) {
-        print(stderr, QStringLiteral("kuku-recognize: Grammar の読み込みに失敗。%1: %2\n")
-                          .arg(grammarPath, context.grammarError()));
-        return 1;
+        *error = QStringLiteral("Grammar の読み込みに失敗。%1: %2").arg(grammarPath, context.grammarError());
+        return false;
     }
     context.DictationSetState(false);
     context.CmdSetRuleIdState(0, true);
     // The speaker's phrases are heard with every rule: they may be any phrase of the grammar.
-    QTemporaryDir speakerDir;
-    const QString speakerModelDir = cli.isSet(QStringLiteral("speaker-dir"))
-                                        ? cli.value(QStringLiteral("speaker-dir"))
-                                        : speakerDir.filePath(QStringLiteral("speaker"));
     if (cli.isSet(QStringLiteral("adapt-from"))) {
         // A model adapted before from the same phrases is listened with again.
         const auto made = loadSpeakerModel(speakerModelDir, context.config().modelDir,
                                            QStringLiteral("kuku-recognize"), nullptr);
-        if (made ? !context.useSpeakerModel(made, &error)
-                 : !adaptFrom(context, cli.value(QStringLiteral("adapt-from")), speakerModelDir, &error)) {
-            print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
-            return 1;
-        }
+        if (made ? !context.useSpeakerModel(made, error)
+                 : !adaptFrom(context, cli.value(QStringLiteral("adapt-from")), speakerModelDir, error))
+            return false;
     }
     if (cli.isSet(QStringLiteral("rules"))) {
         context.CmdSetRuleIdState(0, false);
         for (const QString& id : cli.value(QStringLiteral("rules")).split(u','))
             context.CmdSetRuleIdState(id.toInt(), true);
     }
-    std::map<QString, int> expectations;
-    if (cli.isSet(QStringLiteral("expect-from"))) {
-        const auto read = readManifest(cli.value(QStringLiteral("expect-from")), &error);
-        if (!read) {
-            print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
-            return 1;
-        }
-        // By file name: the files decoded are named by their paths on the command line.
-        for (const auto& [file, command] : *read) expectations[QFileInfo(file).fileName()] = command;
-    }
-    const qint64 loadMs = loadTimer.elapsed();
+    return true;
+}
 
+// The right answer each file is heard as (--expect-from), by file name: the files decoded are
+// named by their paths on the command line.
+std::optional<std::map<QString, int>> expectationsFrom(const QCommandLineParser& cli, QString* error) {
+    std::map<QString, int> expectations;
+    if (!cli.isSet(QStringLiteral("expect-from"))) return expectations;
+    const auto read = readManifest(cli.value(QStringLiteral("expect-from")), error);
+    if (!read) return std::nullopt;
+    for (const auto& [file, command] : *read) expectations[QFileInfo(file).fileName()] = command;
+    return expectations;
+}
+
+// What one file gave: the phrase taken (index), the phrase heard before the acceptance rules
+// (heardIndex), and the measures printed after them.
+struct Measures {
+    std::optional<std::size_t> index;
+    std::optional<std::size_t> heardIndex;
+    double confidence = 0;
+    double margin = 0;
+    int agreeing = 0;
+    double warp = 0;
+    double lead = 1e9;
+    bool expecting = false;
+    bool expectedHeard = false;
+    int phrasesFound = 0;
+    int wordFrames = 0;
+    int detected = 0;
+
+    void take(const HeardPhrase& heard) {
+        confidence = heard.confidence();
+        margin = heard.margin();
+        agreeing = heard.agreeing;
+        warp = heard.warp;
+        lead = heard.leadOverExpected();
+        expecting = heard.answerExpected;
+        expectedHeard = heard.expectedHeard;
+        wordFrames = heard.frames;
+    }
+};
+
+// The file decoded as the microphone path does, in pieces: the first phrase heard, as the program
+// would hand it on.
+Measures hearStreamed(PocketSphinxContext& context, const MonoAudio& audio) {
+    Measures m;
+    std::optional<HeardPhrase> streamed;
+    auto find = [&](const RecoResult& r) -> std::optional<std::size_t> {
+        const auto& phrases = context.grammar()->phrases();
+        for (std::size_t i = 0; i < phrases.size(); ++i)
+            if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size()) return i;
+        return std::nullopt;
+    };
+    QMetaObject::Connection hit = QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
+                                                   [&](int, qint64, int, const RecoResult& r) {
+                                                       if (!m.index && !m.heardIndex) {
+                                                           m.index = m.heardIndex = find(r);
+                                                           streamed = context.lastHeard();
+                                                       }
+                                                   });
+    QMetaObject::Connection miss = QObject::connect(
+        &context, &SpSharedRecoContext::FalseRecognition, &context, [&](int, qint64, const RecoResult& r) {
+            if (!m.index && !m.heardIndex) {
+                const auto& phrases = context.grammar()->phrases();
+                for (std::size_t i = 0; i < phrases.size(); ++i)
+                    if (phrases[i].text == r.text) m.heardIndex = i;
+                streamed = context.lastHeard();
+            }
+        });
+    QMetaObject::Connection found = QObject::connect(&context, &SpSharedRecoContext::PhraseComplete, &context,
+                                                     [&](int, qint64) { ++m.phrasesFound; });
+    const MonoAudio in = resample(audio, 16000);
+    context.acceptAudio(in.samples.data(), in.samples.size());
+    context.flushAudio();
+    QObject::disconnect(hit);
+    QObject::disconnect(miss);
+    QObject::disconnect(found);
+    if (streamed) {
+        m.take(*streamed);
+        m.detected = streamed->detectedFrames;
+    }
+    return m;
+}
+
+// The file decoded as one phrase.
+Measures hearWhole(PocketSphinxContext& context, const MonoAudio& audio) {
+    Measures m;
+    if (const auto heard = context.hearUtterance(audio)) {
+        m.heardIndex = heard->phrase;
+        m.take(*heard);
+        if (context.accepted(*heard)) m.index = heard->phrase;
+    }
+    return m;
+}
+
+void printMeasures(const PocketSphinxContext& context, const QString& file, const Measures& m) {
+    auto numberOf = [&](std::optional<std::size_t> i) {
+        return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
+    };
+    const QString text = m.index ? context.grammar()->phrases()[*m.index].text : QString();
+    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\n")
+                      .arg(file)
+                      .arg(numberOf(m.index))
+                      .arg(text)
+                      .arg(m.confidence, 0, 'f', 2)
+                      .arg(numberOf(m.heardIndex))
+                      .arg(m.margin, 0, 'f', 2)
+                      .arg(m.agreeing)
+                      .arg(m.warp, 0, 'f', 2)
+                      .arg(std::min(m.lead, 999.0), 0, 'f', 2)
+                      .arg(m.expecting ? 1 : 0)
+                      .arg(m.expectedHeard ? 1 : 0)
+                      .arg(m.phrasesFound)
+                      .arg(m.wordFrames)
+                      .arg(m.detected));
+    std::fflush(stdout);
+}
+
+// Decodes and prints every file, then the time it took to standard error; 1 when a file could
+// not be read.
+int decodeFiles(PocketSphinxContext& context, const QStringList& files, bool stream,
+                const std::map<QString, int>& expectations, qint64 loadMs, const QString& modelDir) {
     double audioSeconds = 0;
     qint64 decodeNs = 0;
     int failures = 0;
     for (const QString& file : files) {
+        QString error;
         const auto audio = readWav(file, &error);
         if (!audio) {
             print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
@@ -327,108 +413,50 @@ int main(int argc, char** argv) {
         }
         QElapsedTimer t;
         t.start();
-        std::optional<std::size_t> index;
-        std::optional<std::size_t> heardIndex;
-        double confidence = 0;
-        double margin = 0;
-        int agreeing = 0;
-        double warp = 0;
-        double lead = 1e9;
-        bool expecting = false;
-        bool expectedHeard = false;
-        int phrasesFound = 0;
-        std::optional<HeardPhrase> streamed;
-        int wordFrames = 0;
-        int detected = 0;
         const auto expected = expectations.find(QFileInfo(file).fileName());
         context.expectCommand(expected == expectations.end() ? 0 : expected->second);
-        if (cli.isSet(QStringLiteral("stream"))) {
-            // The first phrase heard, as the program would hand it on.
-            auto find = [&](const RecoResult& r) -> std::optional<std::size_t> {
-                const auto& phrases = context.grammar()->phrases();
-                for (std::size_t i = 0; i < phrases.size(); ++i)
-                    if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size())
-                        return i;
-                return std::nullopt;
-            };
-            QMetaObject::Connection hit =
-                QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
-                                 [&](int, qint64, int, const RecoResult& r) {
-                                     if (!index && !heardIndex) {
-                                         index = heardIndex = find(r);
-                                         streamed = context.lastHeard();
-                                     }
-                                 });
-            QMetaObject::Connection miss =
-                QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, &context,
-                                 [&](int, qint64, const RecoResult& r) {
-                                     if (!index && !heardIndex) {
-                                         const auto& phrases = context.grammar()->phrases();
-                                         for (std::size_t i = 0; i < phrases.size(); ++i)
-                                             if (phrases[i].text == r.text) heardIndex = i;
-                                         streamed = context.lastHeard();
-                                     }
-                                 });
-            QMetaObject::Connection found = QObject::connect(&context, &SpSharedRecoContext::PhraseComplete,
-                                                             &context, [&](int, qint64) { ++phrasesFound; });
-            const MonoAudio in = resample(*audio, 16000);
-            context.acceptAudio(in.samples.data(), in.samples.size());
-            context.flushAudio();
-            QObject::disconnect(hit);
-            QObject::disconnect(miss);
-            QObject::disconnect(found);
-            if (streamed) {
-                confidence = streamed->confidence();
-                margin = streamed->margin();
-                agreeing = streamed->agreeing;
-                warp = streamed->warp;
-                lead = streamed->leadOverExpected();
-                expecting = streamed->answerExpected;
-                expectedHeard = streamed->expectedHeard;
-                wordFrames = streamed->frames;
-                detected = streamed->detectedFrames;
-            }
-        } else if (const auto heard = context.hearUtterance(*audio)) {
-            heardIndex = heard->phrase;
-            confidence = heard->confidence();
-            margin = heard->margin();
-            agreeing = heard->agreeing;
-            warp = heard->warp;
-            lead = heard->leadOverExpected();
-            expecting = heard->answerExpected;
-            expectedHeard = heard->expectedHeard;
-            wordFrames = heard->frames;
-            if (context.accepted(*heard)) index = heard->phrase;
-        }
+        const Measures m = stream ? hearStreamed(context, *audio) : hearWhole(context, *audio);
         decodeNs += t.nsecsElapsed();
         audioSeconds += audio->seconds();
-        auto numberOf = [&](std::optional<std::size_t> i) {
-            return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
-        };
-        const int number = numberOf(index);
-        const QString text = index ? context.grammar()->phrases()[*index].text : QString();
-        print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\n")
-                          .arg(file)
-                          .arg(number)
-                          .arg(text)
-                          .arg(confidence, 0, 'f', 2)
-                          .arg(numberOf(heardIndex))
-                          .arg(margin, 0, 'f', 2)
-                          .arg(agreeing)
-                          .arg(warp, 0, 'f', 2)
-                          .arg(std::min(lead, 999.0), 0, 'f', 2)
-                          .arg(expecting ? 1 : 0)
-                          .arg(expectedHeard ? 1 : 0)
-                          .arg(phrasesFound)
-                          .arg(wordFrames)
-                          .arg(detected));
-        std::fflush(stdout);
+        printMeasures(context, file, m);
     }
     print(stderr, QStringLiteral("load %1 ms; decoded %2 s of audio in %3 s (%4 of real time); model %5\n")
                       .arg(loadMs)
                       .arg(audioSeconds, 0, 'f', 1)
                       .arg(decodeNs / 1e9, 0, 'f', 2)
                       .arg(audioSeconds > 0 ? decodeNs / 1e9 / audioSeconds : 0.0, 0, 'f', 4)
-                      .arg(config.modelDir));
+                      .arg(modelDir));
     return failures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cli;
+    defineOptions(cli);
+    cli.process(app);
+    if (cli.isSet(QStringLiteral("dictionary")))
+        return printDictionary(cli.value(QStringLiteral("dictionary")));
+    const QStringList files = cli.positionalArguments();
+    if (files.isEmpty()) cli.showHelp(2);
+    const auto config = configFrom(cli);
+    if (!config) return 2;
+
+    QElapsedTimer loadTimer;
+    loadTimer.start();
+    PocketSphinxContext context(nullptr, *config);
+    QTemporaryDir speakerDir;
+    const QString speakerModelDir = cli.isSet(QStringLiteral("speaker-dir"))
+                                        ? cli.value(QStringLiteral("speaker-dir"))
+                                        : speakerDir.filePath(QStringLiteral("speaker"));
+    QString error;
+    std::optional<std::map<QString, int>> expectations;
+    if (!prepareContext(context, cli, speakerModelDir, &error) ||
+        !(expectations = expectationsFrom(cli, &error))) {
+        print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
+        return 1;
+    }
+    return decodeFiles(context, files, cli.isSet(QStringLiteral("stream")), *expectations,
+                       loadTimer.elapsed(), config->modelDir);
 }

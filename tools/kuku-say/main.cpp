@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 using namespace rentabo;
 
@@ -33,68 +34,79 @@ void print(const QString& line) {
     std::fflush(stdout);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+// What the command line asks for.
+struct SayOptions {
     VoiceChoice choice;
     int rate = 0;
     int volume = 100;
     QString output;
     QStringList words;
     bool kanaOnly = false;
+};
+
+// The options read from the arguments; none (the reason printed) when they are wrong.
+std::optional<SayOptions> parseArguments(const QStringList& args) {
+    SayOptions o;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
         if (a == QStringLiteral("--engine") && hasValue) {
-            choice.engine = args[++i];
-            if (!voiceEngineNames().contains(choice.engine)) {
-                std::fprintf(stderr, "kuku-say: unknown engine %s\n", qPrintable(choice.engine));
-                return 2;
+            o.choice.engine = args[++i];
+            if (!voiceEngineNames().contains(o.choice.engine)) {
+                std::fprintf(stderr, "kuku-say: unknown engine %s\n", qPrintable(o.choice.engine));
+                return std::nullopt;
             }
         } else if (a == QStringLiteral("--rate") && hasValue) {
-            rate = args[++i].toInt(&ok);
+            o.rate = args[++i].toInt(&ok);
         } else if (a == QStringLiteral("--volume") && hasValue) {
-            volume = args[++i].toInt(&ok);
+            o.volume = args[++i].toInt(&ok);
         } else if (a == QStringLiteral("--kana")) {
-            kanaOnly = true;
+            o.kanaOnly = true;
         } else if (a == QStringLiteral("-o") && hasValue) {
-            output = args[++i];
+            o.output = args[++i];
         } else if (a.startsWith(QStringLiteral("--")) || a == QStringLiteral("-o")) {
-            return usage();
+            usage();
+            return std::nullopt;
         } else {
-            words << a;
+            o.words << a;
         }
-        if (!ok) return usage();
-    }
-    const QString text = words.join(u' ');
-    if (kanaOnly && !words.isEmpty()) {
-        QString why;
-        auto reader = KanaReader::open(&why);
-        if (!reader) {
-            std::fprintf(stderr, "kuku-say: %s\n", qPrintable(why));
-            return 1;
+        if (!ok) {
+            usage();
+            return std::nullopt;
         }
-        print(reader->toKana(text));
-        return 0;
     }
-    if (output.isEmpty() || words.isEmpty()) return usage();
+    return o;
+}
 
+// Prints the kana that espeak-ng would be given for the text.
+int printKana(const QString& text) {
+    QString why;
+    auto reader = KanaReader::open(&why);
+    if (!reader) {
+        std::fprintf(stderr, "kuku-say: %s\n", qPrintable(why));
+        return 1;
+    }
+    print(reader->toKana(text));
+    return 0;
+}
+
+// Speaks the words through the program's voice into the output file.
+int speakToFile(SayOptions o) {
+    const QString text = o.words.join(u' ');
     CaptureSink* capture = nullptr;
-    choice.makeSink = [&capture](int sampleRate) {
+    o.choice.makeSink = [&capture](int sampleRate) {
         auto sink = std::make_unique<CaptureSink>(sampleRate, false);
         capture = sink.get();
         return sink;
     };
     QStringList notes;
-    auto voice = createVoice(QCoreApplication::applicationDirPath(), nullptr, choice, &notes);
+    auto voice = createVoice(QCoreApplication::applicationDirPath(), nullptr, o.choice, &notes);
     for (const QString& n : notes) std::fprintf(stderr, "kuku-say: %s\n", qPrintable(n));
     print(QStringLiteral("engine: %1").arg(voice->engineName()));
     voice->setEventInterests(SVEAllEvents);
-    voice->setRate(rate);
-    voice->setVolume(volume);
+    voice->setRate(o.rate);
+    voice->setVolume(o.volume);
     QObject::connect(voice.get(), &SpVoice::Sentence, voice.get(), [&text](int stream, int pos, int len) {
         print(QStringLiteral("sentence %1 %2+%3: %4").arg(stream).arg(pos).arg(len).arg(text.mid(pos, len)));
     });
@@ -103,17 +115,29 @@ int main(int argc, char** argv) {
     // The silent voice plays nothing: its file holds silence of the time it took.
     const int sampleRate = capture ? capture->sampleRate() : 16000;
     const std::vector<std::int16_t> samples =
-        capture ? capture->captured()
-                : std::vector<std::int16_t>(std::size_t(estimateSpeechMs(text, rate) * sampleRate / 1000), 0);
+        capture
+            ? capture->captured()
+            : std::vector<std::int16_t>(std::size_t(estimateSpeechMs(text, o.rate) * sampleRate / 1000), 0);
     QString error;
-    if (!writeWavFile(output, samples, sampleRate, &error)) {
-        std::fprintf(stderr, "kuku-say: %s: %s\n", qPrintable(output), qPrintable(error));
+    if (!writeWavFile(o.output, samples, sampleRate, &error)) {
+        std::fprintf(stderr, "kuku-say: %s: %s\n", qPrintable(o.output), qPrintable(error));
         return 1;
     }
     print(QStringLiteral("wrote %1: %2 samples at %3 Hz (%4 s)")
-              .arg(output)
+              .arg(o.output)
               .arg(samples.size())
               .arg(sampleRate)
               .arg(double(samples.size()) / sampleRate, 0, 'f', 2));
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const auto options = parseArguments(app.arguments().mid(1));
+    if (!options) return 2;
+    if (options->kanaOnly && !options->words.isEmpty()) return printKana(options->words.join(u' '));
+    if (options->output.isEmpty() || options->words.isEmpty()) return usage();
+    return speakToFile(*options);
 }
