@@ -91,6 +91,30 @@ TEST(LessonMenu, RowChoiceSetsDanAndTheResultMenus) {
     }
 }
 
+// The choice kept from the last run, opened at start-up, enables the same result table as choosing
+// it: rows 0 to 8 the row table, the levels 9 to 12 the level table.
+TEST(LessonMenu, TheLoadedChoiceSetsDanAndTheResultMenus) {
+    struct Case {
+        int mokuji_n;
+        int dan;
+        bool table1;
+        bool table2;
+    };
+    const Case cases[] = {
+        {0, 1, true, false}, {8, 9, true, false}, {9, 10, false, true}, {12, 0, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mokuji_n);
+        LessonRig rig;
+        rig.state.mokuji_n = c.mokuji_n;
+        rig.state.qnum = 5;
+        rig.engine.openOnLoadedChoice();
+        EXPECT_EQ(rig.state.dan, c.dan);
+        EXPECT_EQ(rig.state.qnum, 0);
+        EXPECT_EQ(rig.host.table1Enabled, c.table1);
+        EXPECT_EQ(rig.host.table2Enabled, c.table2);
+    }
+}
+
 TEST(LessonMenu, AllRowsAreRefusedForSpokenTests) {
     LessonRig rig;
     rig.choose(3, 5);
