@@ -55,12 +55,13 @@ lock=(flock /tmp/rentabo-build.lock)
 
 # The test executables that cover a product file: those of its folder and of the folders that
 # test it through their own; "name:filter" runs the named tests alone (the chart's tests without
-# the voice enrolment, which makes speech and takes two minutes). The main window's tests (a
-# minute and a half) are left out.
+# the voice enrolment, which makes speech and takes two minutes; the review's run is tested with
+# the history it writes). The main window's tests (a minute and a half) are left out.
 testsFor() {
   case "$1" in
     records/*) echo "test_records test_history test_record_windows" ;;
     lessons/EffectSounds.cpp) echo "test_voice" ;;
+    lessons/LessonEngineReview.cpp) echo "test_lessons test_history" ;;
     lessons/*) echo "test_lessons test_chart:ChartWindow.*:TypedPhraseForm.*" ;;
     core/*) echo "test_core test_lessons test_records test_history test_speech" ;;
     speech/platform/AcceptancePolicy.cpp | speech/platform/VoiceJudge.cpp) echo "test_recognition_rules" ;;
