@@ -19,9 +19,10 @@
 #
 # Time: with the build lock free, 2-15 s a fault on two busy cores (a rebuild of one file at -O1
 # and the links of its test programs, then its tests; the recogniser's rules 2 s, the records'
-# windows and history 12 s); the waits for the lock come on top. Forty faults over records,
-# lessons, core and the recogniser's rules took 25 minutes, 19 of them spent by three faults
-# waiting behind other builds; the first run builds the folder first (some seven minutes).
+# windows and history 12 s, the effect sounds 90 s as their tests speak), so forty faults over
+# records, lessons, core and the recogniser's rules take four to five minutes; the waits for the
+# lock come on top (one such run took 25 minutes, 19 of them three faults waiting behind other
+# builds). The first run builds the folder first (some seven minutes).
 # Reading the output: one line a fault, "[n/total] verdict file:line 'old' -> 'new' (seconds)";
 # "caught by test_x (Suite.Case)" names the first test that failed (or "exit N" for a crash,
 # "time-out" for a hang); "survived" is a fault every test
