@@ -80,7 +80,7 @@ COSMETIC = re.compile(
     r"adjusted\(|setAlignment|setFrame|setWidth|setHeight|setPalette|setBold|setItalic|setStyleSheet|"
     r"setToolTip|\bsave\(\)|\brestore\(\)|addWidget|addLayout|kMincho|kGothic|"
     r"setFont|gothic\(|mincho\(|boldFont|setColor|setAutoFillBackground|setBackground|setForeground|"
-    r"paintEvent|activateWindow|raise\(|setSelectionMode|setWindowFlag|Px\b")
+    r"paintEvent|activateWindow|raise\(|setSelectionMode|setWindowFlag|Px\b|moveTo\(|lineTo\(|quadTo\(|cubicTo\(|arcTo\(")
 COMPARISONS = {" < ": [" <= ", " >= "], " <= ": [" < ", " > "], " > ": [" >= ", " <= "],
                " >= ": [" > ", " < "], " == ": [" != "], " != ": [" == "]}
 LOGIC = {" && ": " || ", " || ": " && "}

@@ -42,6 +42,25 @@ TEST(Board, ExpressionDropsWideSpacesAndReadingCanBeCut) {
     EXPECT_EQ(board.boardText(BoardText::Reading), q(u"　さぶ・ろく　　・"));
 }
 
+// Clearing the expression takes its answer with it and leaves the reading; clearing the reading
+// leaves the expression and the answer.
+TEST(Board, ClearingTheExpressionOrTheReadingEmptiesOnlyItsOwnFields) {
+    const struct {
+        void (*clear)(QuestionBoard&);
+        bool expressionLeft, answerLeft, readingLeft;
+    } cases[] = {{ClearExpression, false, false, true}, {ClearReading, true, true, false}};
+    for (const auto& c : cases) {
+        RecordingBoard board;
+        ShowExpression(board, q(u"３×６＝"));
+        ShowAnswer(board, q(u"１８"), 0);
+        ShowReading(board, kukuTables().yomiFull[23], 0);
+        c.clear(board);
+        EXPECT_EQ(board.boardText(BoardText::Expression).isEmpty(), !c.expressionLeft);
+        EXPECT_EQ(board.boardText(BoardText::Answer).isEmpty(), !c.answerLeft);
+        EXPECT_EQ(board.boardText(BoardText::Reading).isEmpty(), !c.readingLeft);
+    }
+}
+
 TEST(Board, MarkPlaysTheMatchingSoundOnlyWhenAsked) {
     RecordingBoard board;
     CountingEffects fx;

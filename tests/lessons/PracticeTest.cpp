@@ -20,7 +20,9 @@ TEST(Practice, RowInOrderRunsOneRoundMoreThanTheRepetitions) {
     LessonRig rig;
     rig.state.kaisuuMax = 2;
     rig.choose(kRowSan, 1);
+    rig.host.groupShown = true;  // the answer way of a test, still on show
     rig.engine.startLesson();
+    EXPECT_FALSE(rig.host.groupShown) << "practice is not answered: the answer way is hidden";
 
     QStringList row;
     for (int b = 1; b <= 9; ++b) row << expr(3, b);

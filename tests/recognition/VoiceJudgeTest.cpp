@@ -84,6 +84,8 @@ TEST(VoiceJudge, TheFirstLookDecodesWithTheGroupsBestWarpsAsManyAsCores) {
     VoiceJudge judge = programJudge();
     // Grown-up voice; warps 1.08 and 1.16 explained it best.
     for (int phrase = 0; phrase < 4; ++phrase) {
+        // While the voice is being judged, every warp decodes at the first look as well.
+        EXPECT_EQ(judge.decodersForFirstLook(2), all(10)) << "phrase " << phrase;
         std::vector<std::optional<int>> scores{-300, -200, 0, -10, -250, -400, -600, -600, -600, -600};
         judge.hear(all(10), scores, kFrames);
     }

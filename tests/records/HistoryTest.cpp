@@ -352,6 +352,9 @@ TEST(Review, AtTheKeyboardAsksExactlyTheDueFactsAndLeavesTheTestRecordAlone) {
     Learner learner(rig, [](int k) { return k == 23 ? typed(18, 300) : typed(55, 300); });
     EXPECT_EQ(rig.engine.RunReviewTest({23, 61}), 0);
     EXPECT_EQ(rig.expressions(), (QStringList{q(u"３×６"), q(u"７×８")}));
+    // Answered by keys: the keyboard's answer way is shown, whatever the mode left on.
+    EXPECT_TRUE(rig.host.groupShown);
+    EXPECT_TRUE(rig.host.keyboardShown);
     // Two questions of two: the bar at its end, the count 2.
     EXPECT_EQ(rig.board.progress, kProgressBarEnd);
     EXPECT_EQ(rig.board.history(BoardText::Progress).back(), QStringLiteral("2"));

@@ -5,11 +5,14 @@
 #include "tests/records/PdfTools.h"
 #include "tests/records/RecordingHost.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +116,29 @@ TEST(ProgressWindow, ExportsTheLearnersAnswersAsCsvASpreadsheetReadsAsJapanese) 
     EXPECT_EQ(host.messages.back(), QStringLiteral(u"お知らせ|1問の答えを書き出しました。\n") + path);
 }
 
+// The file is offered in the learner's documents folder, or in the home folder when there is none.
+TEST(ProgressWindow, TheCsvIsOfferedInTheDocumentsFolderOrElseTheHomeFolder) {
+    HistoryFolder h;
+    RecordingHost host;
+    QTemporaryDir home;
+    const QByteArray homeBefore = qgetenv("HOME"), configBefore = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    QStringList offered;
+    for (bool documents : {false, true}) {
+        if (documents) QDir(home.path()).mkdir(QStringLiteral("Documents"));
+        TGanbariForm form(h.store(), kTaro, kToday, host, false);
+        form.chooseCsvPath = [&](const QString& suggested) {
+            offered << QFileInfo(suggested).path();
+            return QString();
+        };
+        EXPECT_FALSE(form.exportCsv()) << "cancelled";
+    }
+    qputenv("HOME", homeBefore);
+    qputenv("XDG_CONFIG_HOME", configBefore);
+    EXPECT_EQ(offered, (QStringList{home.path(), home.filePath(QStringLiteral("Documents"))}));
+}
+
 // The printed page, as a family's printer gets it.
 struct PrintedPage {
     QString pdf;
@@ -182,6 +208,16 @@ TEST(ProgressWindow, PrintsAPageForPaperWhateverTheWindowsSize) {
             EXPECT_TRUE(printable.contains(box)) << text.toStdString() << " outside the printable area";
         }
         EXPECT_FALSE(page.find(u"毎日の答えた数（ぼう）と正かいの割合（線）"_s).isEmpty());
+        // The day chart's count scale runs from 0 in round steps up to its top (three answers a
+        // day: 0, 5, 10), each mark level with the share's 0 %, 50 % and 100 % on the right.
+        for (const auto& [count, share] :
+             {std::pair{u"0"_s, u"0%"_s}, {u"5"_s, u"50%"_s}, {u"10"_s, u"100%"_s}}) {
+            const QRectF right = page.find(share);
+            ASSERT_FALSE(right.isEmpty()) << share.toStdString();
+            const QRectF level(0, right.top(), right.left() - 1, right.height());
+            EXPECT_FALSE(page.find(count, level).isEmpty())
+                << count.toStdString() << " beside " << share.toStdString();
+        }
     }
 }
 

@@ -138,8 +138,8 @@ TEST(ResultDsp1Window, WrongAnswersShowRedCrossesAndNoRegistration) {
     EXPECT_FALSE(form.registerButton()->isEnabled());
     EXPECT_FALSE(form.registerAction()->isEnabled());
     saveGrab(form, QStringLiteral("result-table-1-wrong"));
-    // Not perfect: closing asks nothing.
-    form.close();
+    // Not perfect: its close button closes it and asks nothing.
+    form.closeButton()->click();
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(f.pacer.questions.empty());
 }
@@ -275,6 +275,23 @@ TEST(SikakuWindow, ClearAndWriteBackOnClosing) {
     f.pacer.answers = {true};
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
+}
+
+// The heads (row 0) and the row labels (column 0) are aqua and cannot be selected; every record
+// cell, the first column of ways included, is yellow and can.
+TEST(SikakuWindow, OnlyTheRecordCellsCanBeSelectedNotTheHeadsAndLabels) {
+    Fixture f;
+    TSikakuCheckForm form(f.state, f.host, f.pacer);
+    form.show();
+    const QTableWidget* g = form.grid();
+    for (int r = 0; r < 15; ++r)
+        for (int c = 0; c < 8; ++c) {
+            const bool fixed = r == 0 || c == 0;
+            EXPECT_EQ(bool(g->item(r, c)->flags() & Qt::ItemIsSelectable), !fixed) << r << "/" << c;
+            EXPECT_EQ(g->item(r, c)->background().color(),
+                      fixed ? QColor(0x00, 0xFF, 0xFF) : QColor(0xFF, 0xFF, 0x80))
+                << r << "/" << c;
+        }
 }
 
 TEST(SikakuWindow, MissingHelpFileIsReported) {

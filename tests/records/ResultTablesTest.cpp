@@ -154,8 +154,13 @@ TEST(ResultTable2, HeadsTitleAndLevelTexts) {
         const ResultTable t = BuildResultTable2(s);
         EXPECT_EQ(t.title, c.title);
         EXPECT_EQ(t.cells[0][0], q(u"[段]→"));
-        EXPECT_EQ(t.cells[0][7], q(u"七"));
-        EXPECT_EQ(t.cells[3][0], q(u"×３"));
+        // A column for each row of the table, a line for each multiplier, all nine of each.
+        const QString rows = q(u"一二三四五六七八九");
+        const QString multipliers = q(u"１２３４５６７８９");
+        for (int i = 1; i <= 9; ++i) {
+            EXPECT_EQ(t.cells[0][i], rows.mid(i - 1, 1)) << i;
+            EXPECT_EQ(t.cells[i][0], u'×' + multipliers.mid(i - 1, 1)) << i;
+        }
         EXPECT_EQ(t.cells[10][0], q(u"合・否"));
     }
 }
