@@ -20,7 +20,7 @@ struct PhraseLevel {
 
 PhraseLevel measureLevel(const std::int16_t* samples, std::size_t count);
 
-// The gain for a phrase of this level: 1 when its peak is near full scale already, or when its
+// The gain for a phrase of this level: 1 when its peak is above -15 dBFS already, or when its
 // loud frames do not stand above its quiet ones by kSpeechOverFloorDb (noise, the floor alone);
 // otherwise the gain that brings the peak to kTargetPeak, at most kMaxGain.
 double phraseGain(const PhraseLevel& level);

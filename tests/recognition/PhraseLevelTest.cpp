@@ -60,7 +60,8 @@ double gainOf(const std::vector<std::int16_t>& heard) {
 
 }  // namespace
 
-// A quiet voice is raised to peaks of -3 dBFS, by at most 24 dB; a voice near full scale and
+// A quiet voice (peaks under -15 dBFS) is raised to peaks of -3 dBFS, by at most 24 dB; a louder
+// voice and
 // the room's floor alone (any colour, any level, a silent microphone) are decoded as they come.
 TEST(PhraseSegmentLevel, AQuietVoiceIsRaisedAndTheFloorAloneNever) {
     struct Row {
@@ -72,8 +73,9 @@ TEST(PhraseSegmentLevel, AQuietVoiceIsRaisedAndTheFloorAloneNever) {
     };
     const Row rows[] = {
         {"a child at the phrase set's level", -3, Floor::White, -55, 0},
-        {"a voice 6 dB below the target: not worth raising", -8.5, Floor::White, -55, 0},
-        {"a voice 10 dB below", -13, Floor::White, -55, 10},
+        {"a voice at -9 dBFS (the spoken tests' samples)", -9, Floor::White, -55, 0},
+        {"a television 10 dB below a child: not raised", -13, Floor::White, -55, 0},
+        {"a voice 14 dB below", -17, Floor::White, -55, 14},
         {"a child 20 dB quieter over the same floor", -23, Floor::White, -55, 20},
         {"a child 20 dB quieter over a brown floor", -23, Floor::Brown, -50, 20},
         {"a child 20 dB quieter on a silent microphone", -23, Floor::None, 0, 20},
