@@ -55,6 +55,8 @@ void PhraseSegmenter::end() {
     m_waitForQuiet = false;
     m_history.clear();
     m_segment.clear();
+    m_historyRaw.clear();
+    m_segmentRaw.clear();
     m_uttSamples = 0;
 }
 
@@ -70,15 +72,19 @@ void PhraseSegmenter::dropPhrase() {
     m_waitForQuiet = true;
     m_history.clear();
     m_segment.clear();
+    m_historyRaw.clear();
+    m_segmentRaw.clear();
 }
 
-std::vector<std::int16_t> PhraseSegmenter::takePhrase() {
+std::vector<std::int16_t> PhraseSegmenter::takePhrase(std::vector<std::int16_t>* raw) {
     std::vector<std::int16_t> phrase = std::move(m_segment);
+    if (raw) *raw = std::move(m_segmentRaw);
     end();
     return phrase;
 }
 
-PhraseSegmenter::Step PhraseSegmenter::feed(const std::int16_t* samples, std::size_t count) {
+PhraseSegmenter::Step PhraseSegmenter::feed(const std::int16_t* samples, const std::int16_t* raw,
+                                            std::size_t count) {
     if (!m_started) restart();
     ps_process_raw(m_detector, samples, count, FALSE, FALSE);
     ps_process_raw(m_glance, samples, count, FALSE, FALSE);
@@ -96,20 +102,29 @@ PhraseSegmenter::Step PhraseSegmenter::feed(const std::int16_t* samples, std::si
     if (speech && !m_inSpeech) {
         m_inSpeech = true;
         m_segment.assign(m_history.begin(), m_history.end());
+        m_segmentRaw.assign(m_historyRaw.begin(), m_historyRaw.end());
         m_speechStart = m_segment.size();
         m_segment.insert(m_segment.end(), samples, samples + count);
+        m_segmentRaw.insert(m_segmentRaw.end(), raw, raw + count);
         m_history.clear();
+        m_historyRaw.clear();
     } else if (m_inSpeech) {
         m_segment.insert(m_segment.end(), samples, samples + count);
+        m_segmentRaw.insert(m_segmentRaw.end(), raw, raw + count);
     } else {
         m_history.insert(m_history.end(), samples, samples + count);
-        if (m_history.size() > kLeadSamples)
+        m_historyRaw.insert(m_historyRaw.end(), raw, raw + count);
+        if (m_history.size() > kLeadSamples) {
             m_history.erase(m_history.begin(), m_history.end() - kLeadSamples);
+            m_historyRaw.erase(m_historyRaw.begin(), m_historyRaw.end() - kLeadSamples);
+        }
         // A long stretch without speech: start afresh so the detector's utterance stays short.
         if (m_uttSamples > kMaxUtteranceSamples) {
             auto keep = std::move(m_history);
+            auto keepRaw = std::move(m_historyRaw);
             restart();
             m_history = std::move(keep);
+            m_historyRaw = std::move(keepRaw);
         }
         return Step::Nothing;
     }

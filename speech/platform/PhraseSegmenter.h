@@ -35,12 +35,15 @@ public:
         ShortQuiet,  // a phrase followed by the short quiet: time for a first look at phrase()
         Ended,       // the full quiet (or the longest phrase): takePhrase() holds it
     };
-    Step feed(const std::int16_t* samples, std::size_t count);
-    // The phrase so far, and the whole phrase once it ended (the segmenter then starts afresh).
+    // `samples` dithered (what the detectors hear), `raw` the same audio before the dither.
+    Step feed(const std::int16_t* samples, const std::int16_t* raw, std::size_t count);
+    // The phrase so far, and the whole phrase once it ended (the segmenter then starts afresh);
+    // rawPhrase() is the same audio before the dither.
     const std::vector<std::int16_t>& phrase() const { return m_segment; }
+    const std::vector<std::int16_t>& rawPhrase() const { return m_segmentRaw; }
     // Where in phrase() the detector's speech began (the audio kept from before it comes first).
     std::size_t speechStart() const { return m_speechStart; }
-    std::vector<std::int16_t> takePhrase();
+    std::vector<std::int16_t> takePhrase(std::vector<std::int16_t>* raw);
 
     bool started() const { return m_started; }
     bool inSpeech() const { return m_inSpeech; }
@@ -55,10 +58,11 @@ public:
 private:
     PhraseSegmenter() = default;
 
-    ps_decoder_t* m_detector = nullptr;   // ends a phrase after the full quiet
-    ps_decoder_t* m_glance = nullptr;     // calls speech over after the short quiet
-    std::vector<std::int16_t> m_history;  // the latest audio before speech began
-    std::vector<std::int16_t> m_segment;  // the phrase being spoken
+    ps_decoder_t* m_detector = nullptr;                    // ends a phrase after the full quiet
+    ps_decoder_t* m_glance = nullptr;                      // calls speech over after the short quiet
+    std::vector<std::int16_t> m_history;                   // the latest audio before speech began
+    std::vector<std::int16_t> m_segment;                   // the phrase being spoken
+    std::vector<std::int16_t> m_historyRaw, m_segmentRaw;  // the same before the dither
     std::size_t m_speechStart = 0;
     bool m_started = false;
     bool m_inSpeech = false;

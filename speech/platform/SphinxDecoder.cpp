@@ -1,5 +1,6 @@
 #include "speech/platform/SphinxDecoder.h"
 
+#include "speech/platform/PhraseLevel.h"
 #include "speech/platform/PhraseSegmenter.h"
 #include "speech/platform/SphinxHandles.h"
 #include "speech/platform/WarpDecoderBank.h"
@@ -135,10 +136,17 @@ HeardPhrase SphinxDecoder::decodeWith(const std::vector<std::size_t>& used, cons
     return best(used, samples, count);
 }
 
+std::vector<std::int16_t> SphinxDecoder::atSpeechLevel(const std::vector<std::int16_t>& heard,
+                                                       const std::vector<std::int16_t>& raw) {
+    return raisedPhrase(heard, raw, phraseGain(measureLevel(heard.data(), heard.size())));
+}
+
 HeardPhrase SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {
     endStream();
-    m_buffer.assign(samples, samples + count);
+    const std::vector<std::int16_t> raw(samples, samples + count);
+    m_buffer = raw;
     m_dither.apply(m_buffer.data(), count);
+    m_buffer = atSpeechLevel(m_buffer, raw);
     return decodeWith(m_judge.decodersToUse(), m_buffer.data(), count);
 }
 
@@ -173,7 +181,7 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
     }
     std::vector<std::int16_t> chunk(samples, samples + count);
     m_dither.apply(chunk.data(), count);
-    switch (m_segmenter->feed(chunk.data(), count)) {
+    switch (m_segmenter->feed(chunk.data(), samples, count)) {
         case PhraseSegmenter::Step::Nothing:
             return std::nullopt;
         case PhraseSegmenter::Step::Speaking:
@@ -183,14 +191,16 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
         case PhraseSegmenter::Step::ShortQuiet:
             if (m_firstLook) return std::nullopt;
             return PendingPhrase{PendingPhrase::Kind::FirstLook, m_segmenter->phrase(),
-                                 detectedSpeechFrames(kFirstLookQuietMs)};
+                                 m_segmenter->rawPhrase(), detectedSpeechFrames(kFirstLookQuietMs)};
         case PhraseSegmenter::Step::Ended: {
             // The full quiet: the phrase is decoded whole, as if never looked at (the quiet after
             // it weighs in the normalisation, and a first look without it heard some phrases
             // otherwise).
             dropFirstLook();
             const int frames = detectedSpeechFrames(kPhraseEndQuietMs);
-            return PendingPhrase{PendingPhrase::Kind::Ended, m_segmenter->takePhrase(), frames};
+            PendingPhrase phrase{PendingPhrase::Kind::Ended, {}, {}, frames};
+            phrase.audio = m_segmenter->takePhrase(&phrase.raw);
+            return phrase;
         }
     }
     return std::nullopt;
@@ -202,8 +212,8 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
 std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase) {
     m_beforeFirstLook = m_judge.state();
     m_bank->keepMeans();
-    HeardPhrase h =
-        decodeWith(m_judge.decodersForFirstLook(decodingCores()), phrase.audio.data(), phrase.audio.size());
+    const std::vector<std::int16_t> audio = atSpeechLevel(phrase.audio, phrase.raw);
+    HeardPhrase h = decodeWith(m_judge.decodersForFirstLook(decodingCores()), audio.data(), audio.size());
     h.detectedFrames = phrase.speechFrames;
     const FirstLook look{int(h.words.size()),
                          h.words.size() == 1 && m_rescorer.expected().contains(h.words.first()),
@@ -221,7 +231,8 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
 
 std::optional<HeardPhrase> SphinxDecoder::decode(const PendingPhrase& phrase) {
     if (phrase.kind == PendingPhrase::Kind::FirstLook) return lookFirst(phrase);
-    HeardPhrase h = decodeWith(m_judge.decodersToUse(), phrase.audio.data(), phrase.audio.size());
+    const std::vector<std::int16_t> audio = atSpeechLevel(phrase.audio, phrase.raw);
+    HeardPhrase h = decodeWith(m_judge.decodersToUse(), audio.data(), audio.size());
     h.detectedFrames = phrase.speechFrames;
     if (phrase.kind == PendingPhrase::Kind::Ended) {
         endStream();
@@ -239,7 +250,8 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::flush() {
     if (!m_segmenter->started()) return std::nullopt;
     const bool hadSpeech = m_segmenter->inSpeech();
     const int frames = detectedSpeechFrames(0);
-    PendingPhrase phrase{PendingPhrase::Kind::Flushed, m_segmenter->takePhrase(), frames};
+    PendingPhrase phrase{PendingPhrase::Kind::Flushed, {}, {}, frames};
+    phrase.audio = m_segmenter->takePhrase(&phrase.raw);
     dropFirstLook();
     if (!hadSpeech) return std::nullopt;
     return phrase;

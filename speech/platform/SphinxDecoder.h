@@ -50,7 +50,7 @@ struct DecoderConfig : AcceptanceThresholds {
 
 // PocketSphinx decoders over one dictionary, searching finite-state grammars given as JSGF: the
 // stages of docs/RECOGNITION.md put together. Audio is 16 kHz mono 16-bit; a faint dither is
-// added to everything fed in.
+// added to everything fed in, and a quiet voice is raised before the dither (PhraseLevel).
 class SphinxDecoder final {
 public:
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
@@ -102,6 +102,7 @@ public:
     struct PendingPhrase {
         enum class Kind { FirstLook, Ended, Flushed } kind = Kind::Ended;
         std::vector<std::int16_t> audio;  // dithered
+        std::vector<std::int16_t> raw;    // the same before the dither (for the level, PhraseLevel)
         // Frames of 10 ms the speech detector called speech (without the audio kept before it
         // and the quiet that ended it); 0 when not known.
         int speechFrames = 0;
@@ -122,6 +123,9 @@ private:
     HeardPhrase decodeWith(const std::vector<std::size_t>& used, const std::int16_t* samples,
                            std::size_t count);
     HeardPhrase best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
+    // The phrase raised to a speech level the decoders hear well (PhraseLevel).
+    static std::vector<std::int16_t> atSpeechLevel(const std::vector<std::int16_t>& heard,
+                                                   const std::vector<std::int16_t>& raw);
     std::optional<HeardPhrase> lookFirst(const PendingPhrase& phrase);
     void dropFirstLook();
     void endStream();

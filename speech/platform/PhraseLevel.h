@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace rentabo {
+
+// How much a phrase is raised before it is decoded, from the phrase as the detector heard it
+// (the room's floor and the faint dither in it). A child far from the microphone speaks 20 dB
+// lower over the same floor; the dither the program adds stays where it is, so under a quiet voice
+// it weighs as much as the room and the decoders hear another phrase. Raising the phrase's own
+// audio (the room with it) before the dither gives the quiet voice the dither of a near one.
+// Only speech that stands clearly above the floor is raised: the floor alone never is.
+struct PhraseLevel {
+    double floorRms = 0;   // the quiet frames (10 ms) of the phrase: its tenth percentile
+    double speechRms = 0;  // the loud frames: the 95th percentile
+    int peak = 0;          // the largest sample
+};
+
+PhraseLevel measureLevel(const std::int16_t* samples, std::size_t count);
+
+// The gain for a phrase of this level: 1 when its peak is above -15 dBFS already, or when its
+// loud frames do not stand above its quiet ones by kSpeechOverFloorDb (noise, the floor alone);
+// otherwise the gain that brings the peak to kTargetPeak, at most kMaxGain.
+double phraseGain(const PhraseLevel& level);
+
+// The audio to decode: `heard` (the phrase with the dither) plus (gain - 1) times `raw` (the same
+// phrase before the dither), that is the raw phrase raised and the dither as it was. `heard` is
+// returned unchanged for a gain of 1.
+std::vector<std::int16_t> raisedPhrase(const std::vector<std::int16_t>& heard,
+                                       const std::vector<std::int16_t>& raw, double gain);
+
+}  // namespace rentabo

@@ -1,0 +1,111 @@
+// The level a phrase is raised to before it is decoded, with synthetic phrases: no audio files,
+// no model. Speech is a tone in syllables, the room a white or brown floor, the dither the
+// program's own.
+#include "speech/platform/PhraseLevel.h"
+#include "speech/platform/WavAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+using namespace rentabo;
+
+namespace {
+
+constexpr std::size_t kRate = 16000;
+
+double dbfs(double db) {
+    return 32768.0 * std::pow(10.0, db / 20.0);
+}
+
+enum class Floor { None, White, Brown };
+
+// 1.5 s: 0.4 s of the room, 0.6 s of syllables (a tone with peaks at `peakDb` dBFS; none when
+// `peakDb` is below -200), 0.5 s of the room, over a floor of `floorDb` dBFS RMS.
+std::vector<std::int16_t> phrase(double peakDb, Floor floor, double floorDb) {
+    std::vector<std::int16_t> out(kRate * 3 / 2);
+    std::uint32_t state = 0xC0FFEEu;
+    double brown = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        const double white = (double(state >> 8) / double(1u << 24) - 0.5) * std::sqrt(12.0);  // RMS 1
+        double room = 0;
+        if (floor == Floor::White) room = white;
+        if (floor == Floor::Brown) {
+            brown = 0.995 * brown + white * 0.1;  // RMS about 1
+            room = brown;
+        }
+        double voice = 0;
+        const double t = double(i) / kRate;
+        if (peakDb > -200 && t >= 0.4 && t < 1.0) {
+            const double syllable = std::sin(M_PI * std::fmod(t - 0.4, 0.2) / 0.2);  // three syllables
+            voice = dbfs(peakDb) * syllable * std::sin(2 * M_PI * 330 * t);
+        }
+        out[i] = std::int16_t(std::lround(voice + dbfs(floorDb) * room));
+    }
+    return out;
+}
+
+std::vector<std::int16_t> dithered(std::vector<std::int16_t> raw) {
+    Dither d;
+    d.apply(raw.data(), raw.size());
+    return raw;
+}
+
+double gainOf(const std::vector<std::int16_t>& heard) {
+    return phraseGain(measureLevel(heard.data(), heard.size()));
+}
+
+}  // namespace
+
+// A quiet voice (peaks under -15 dBFS) is raised to peaks of -3 dBFS, by at most 24 dB; a louder
+// voice and
+// the room's floor alone (any colour, any level, a silent microphone) are decoded as they come.
+TEST(PhraseSegmentLevel, AQuietVoiceIsRaisedAndTheFloorAloneNever) {
+    struct Row {
+        const char* what;
+        double peakDb;
+        Floor floor;
+        double floorDb;
+        double gainDb;  // expected, within 1 dB; 0: not raised
+    };
+    const Row rows[] = {
+        {"a child at the phrase set's level", -3, Floor::White, -55, 0},
+        {"a voice at -9 dBFS (the spoken tests' samples)", -9, Floor::White, -55, 0},
+        {"a television 10 dB below a child: not raised", -13, Floor::White, -55, 0},
+        {"a voice 14 dB below", -17, Floor::White, -55, 14},
+        {"a child 20 dB quieter over the same floor", -23, Floor::White, -55, 20},
+        {"a child 20 dB quieter over a brown floor", -23, Floor::Brown, -50, 20},
+        {"a child 20 dB quieter on a silent microphone", -23, Floor::None, 0, 20},
+        {"farther still: at most 24 dB", -35, Floor::White, -70, 24},
+        {"white floor -60 dBFS alone", -999, Floor::White, -60, 0},
+        {"white floor -50 dBFS alone", -999, Floor::White, -50, 0},
+        {"brown floor -40 dBFS alone", -999, Floor::Brown, -40, 0},
+        {"a silent microphone", -999, Floor::None, 0, 0},
+        {"a voice drowned in the floor (6 dB above it)", -38, Floor::White, -47, 0},
+    };
+    for (const Row& r : rows) {
+        const double gain = gainOf(dithered(phrase(r.peakDb, r.floor, r.floorDb)));
+        EXPECT_NEAR(20 * std::log10(gain), r.gainDb, 1.0) << r.what;
+    }
+}
+
+// The raised phrase is the raw phrase raised with the dither as it was, so the dither does not
+// grow with the voice; a gain of 1 leaves the phrase as heard, sample for sample.
+TEST(PhraseSegmentLevel, TheRawPhraseIsRaisedAndTheDitherStays) {
+    const std::vector<std::int16_t> raw = phrase(-23, Floor::White, -55);
+    const std::vector<std::int16_t> heard = dithered(raw);
+    const double gain = gainOf(heard);
+    ASSERT_GT(gain, 5.0);
+    const std::vector<std::int16_t> raised = raisedPhrase(heard, raw, gain);
+    ASSERT_EQ(raised.size(), heard.size());
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        ASSERT_NEAR(raised[i] - gain * raw[i], heard[i] - raw[i], 1.0) << "sample " << i;
+    EXPECT_EQ(raisedPhrase(heard, raw, 1.0), heard);
+
+    // Full scale is the limit, not a wrap-around.
+    const std::vector<std::int16_t> loud{30000, -30000, 100};
+    EXPECT_EQ(raisedPhrase(loud, loud, 4.0), (std::vector<std::int16_t>{32767, -32768, 400}));
+}
