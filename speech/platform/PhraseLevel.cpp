@@ -51,10 +51,15 @@ PhraseLevel measureLevel(const std::int16_t* samples, std::size_t count) {
     return level;
 }
 
-double phraseGain(const PhraseLevel& level) {
+double phraseGain(const PhraseLevel& level, bool answerAwaited) {
+    if (!answerAwaited) return 1.0;
     if (level.peak <= 0 || level.speechRms < level.floorRms * fromDb(kSpeechOverFloorDb)) return 1.0;
     const double gain = std::min(kMaxGain, kTargetPeak / level.peak);
     return gain >= kLeastGain ? gain : 1.0;
+}
+
+bool raisedHearingStands(bool awaitedAnswerHeard) {
+    return awaitedAnswerHeard;
 }
 
 std::vector<std::int16_t> raisedPhrase(const std::vector<std::int16_t>& heard,

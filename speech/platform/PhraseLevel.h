@@ -20,10 +20,17 @@ struct PhraseLevel {
 
 PhraseLevel measureLevel(const std::int16_t* samples, std::size_t count);
 
-// The gain for a phrase of this level: 1 when its peak is above -15 dBFS already, or when its
-// loud frames do not stand above its quiet ones by kSpeechOverFloorDb (noise, the floor alone);
-// otherwise the gain that brings the peak to kTargetPeak, at most kMaxGain.
-double phraseGain(const PhraseLevel& level);
+// The gain for a phrase of this level: 1 when nothing is awaited (neither an answer nor a reading:
+// idle listening, whose commands change what is stored), when its peak is above -15 dBFS already,
+// or when its loud frames do not stand above its quiet ones by kSpeechOverFloorDb (noise, the
+// floor alone); otherwise the gain that brings the peak to kTargetPeak, at most kMaxGain.
+double phraseGain(const PhraseLevel& level, bool answerAwaited);
+
+// Whether what the decoders heard in a raised phrase stands. The raise is there to hear a quiet
+// child's awaited answer; any other phrase heard in the raised audio is decoded again as it came,
+// since the master's own voice leaking 20 dB below a child is a quiet voice too, and raised it gave
+// commands the audio as it came never did.
+bool raisedHearingStands(bool awaitedAnswerHeard);
 
 // The audio to decode: `heard` (the phrase with the dither) plus (gain - 1) times `raw` (the same
 // phrase before the dither), that is the raw phrase raised and the dither as it was. `heard` is

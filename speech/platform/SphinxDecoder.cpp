@@ -136,9 +136,29 @@ HeardPhrase SphinxDecoder::decodeWith(const std::vector<std::size_t>& used, cons
     return best(used, samples, count);
 }
 
-std::vector<std::int16_t> SphinxDecoder::atSpeechLevel(const std::vector<std::int16_t>& heard,
-                                                       const std::vector<std::int16_t>& raw) {
-    return raisedPhrase(heard, raw, phraseGain(measureLevel(heard.data(), heard.size())));
+double SphinxDecoder::gainFor(const std::vector<std::int16_t>& heard) const {
+    return phraseGain(measureLevel(heard.data(), heard.size()), !m_rescorer.expected().isEmpty());
+}
+
+// A quiet phrase is decoded raised (PhraseLevel); what that gives stands only when it is the
+// awaited answer, anything else is decoded again as the phrase came, the running means and the
+// voice judged as they were before the raised decoding.
+HeardPhrase SphinxDecoder::decodeAtLevel(const std::vector<std::size_t>& used,
+                                         const std::vector<std::int16_t>& heard,
+                                         const std::vector<std::int16_t>& raw) {
+    const double gain = gainFor(heard);
+    if (gain == 1.0) return decodeWith(used, heard.data(), heard.size());
+    const SpeakerState before = m_judge.state();
+    m_bank->keepMeans();
+    const std::vector<std::int16_t> raised = raisedPhrase(heard, raw, gain);
+    HeardPhrase h = decodeWith(used, raised.data(), raised.size());
+    if (raisedHearingStands(h.expectedHeard)) {
+        m_bank->forgetMeans();
+        return h;
+    }
+    m_bank->restoreMeans();
+    m_judge.restore(before);
+    return decodeWith(used, heard.data(), heard.size());
 }
 
 HeardPhrase SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::size_t count) {
@@ -146,8 +166,7 @@ HeardPhrase SphinxDecoder::decodeUtterance(const std::int16_t* samples, std::siz
     const std::vector<std::int16_t> raw(samples, samples + count);
     m_buffer = raw;
     m_dither.apply(m_buffer.data(), count);
-    m_buffer = atSpeechLevel(m_buffer, raw);
-    return decodeWith(m_judge.decodersToUse(), m_buffer.data(), count);
+    return decodeAtLevel(m_judge.decodersToUse(), m_buffer, raw);
 }
 
 void SphinxDecoder::dropPhrase() {
@@ -212,7 +231,8 @@ std::optional<SphinxDecoder::PendingPhrase> SphinxDecoder::listen(const std::int
 std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase) {
     m_beforeFirstLook = m_judge.state();
     m_bank->keepMeans();
-    const std::vector<std::int16_t> audio = atSpeechLevel(phrase.audio, phrase.raw);
+    // Raised or not, the first look takes nothing but the awaited answer (takenAtFirstLook).
+    const std::vector<std::int16_t> audio = raisedPhrase(phrase.audio, phrase.raw, gainFor(phrase.audio));
     HeardPhrase h = decodeWith(m_judge.decodersForFirstLook(decodingCores()), audio.data(), audio.size());
     h.detectedFrames = phrase.speechFrames;
     const FirstLook look{int(h.words.size()),
@@ -231,8 +251,7 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
 
 std::optional<HeardPhrase> SphinxDecoder::decode(const PendingPhrase& phrase) {
     if (phrase.kind == PendingPhrase::Kind::FirstLook) return lookFirst(phrase);
-    const std::vector<std::int16_t> audio = atSpeechLevel(phrase.audio, phrase.raw);
-    HeardPhrase h = decodeWith(m_judge.decodersToUse(), audio.data(), audio.size());
+    HeardPhrase h = decodeAtLevel(m_judge.decodersToUse(), phrase.audio, phrase.raw);
     h.detectedFrames = phrase.speechFrames;
     if (phrase.kind == PendingPhrase::Kind::Ended) {
         endStream();

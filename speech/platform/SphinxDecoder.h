@@ -123,9 +123,10 @@ private:
     HeardPhrase decodeWith(const std::vector<std::size_t>& used, const std::int16_t* samples,
                            std::size_t count);
     HeardPhrase best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
-    // The phrase raised to a speech level the decoders hear well (PhraseLevel).
-    static std::vector<std::int16_t> atSpeechLevel(const std::vector<std::int16_t>& heard,
-                                                   const std::vector<std::int16_t>& raw);
+    // How much a phrase is raised before it is decoded (PhraseLevel): only with an answer awaited.
+    double gainFor(const std::vector<std::int16_t>& heard) const;
+    HeardPhrase decodeAtLevel(const std::vector<std::size_t>& used, const std::vector<std::int16_t>& heard,
+                              const std::vector<std::int16_t>& raw);
     std::optional<HeardPhrase> lookFirst(const PendingPhrase& phrase);
     void dropFirstLook();
     void endStream();
