@@ -24,6 +24,7 @@ struct PhraseMeasures {
     bool answerExpected = false;  // the moment expected an answer (a spoken test's right answer)
     bool expectedHeard = false;   // the phrase heard is that answer
     // The morae of the phrase heard (あお: 2, くのだん: 4); 0 when not known, taken as long.
+    // (For the rules of short phrases; measures() leaves it 0, the context sets it.)
     int morae = 0;
     // The frames of the phrase's words over the frames the speech detector called speech: near 1
     // (or above: the detector starts late) when the phrase was all that was said, far below when
@@ -54,6 +55,12 @@ struct AcceptanceThresholds {
     int floorBeforeSpeechMs = 0;
     // The least coverage a phrase needs (see PhraseMeasures::coverage).
     double minCoverage = -1e9;
+    // The awaited answer heard counts only when it is clear of the best other phrase (the margin)
+    // by this much if it is short (kShortPhraseMorae morae or fewer: じゅう, きゅう, ご) ...
+    double minMarginShortAnswer = -1e9;
+    // ... and, when its confidence is under minConfidence, by this much whatever its length: a
+    // wrong answer is heard as the right one in a near tie with another phrase.
+    double minMarginUnsureAnswer = -1e9;
 };
 
 // Phrases of this many morae or fewer are short (AcceptanceThresholds::minMarginShort).

@@ -97,7 +97,8 @@ bool PocketSphinxContext::grammarLoaded() {
         auto prons = phrasePronunciations(phrases[i].text);
         if (prons.empty()) continue;  // typed only: nothing the model can say
         m_pronounceable[i] = true;
-        words.push_back({phraseWord(i), std::move(prons)});
+        words.push_back({phraseWord(i), std::move(prons),
+                         moraeOf(readingOf(phrases[i].text.normalized(QString::NormalizationForm_KC)))});
     }
     QString error;
     m_commands.reset();

@@ -13,15 +13,16 @@ void Rescorer::setExpected(QStringList words) {
 void Rescorer::measure(WarpDecoderBank& bank, std::size_t winner, const std::int16_t* samples,
                        std::size_t count, HeardPhrase& h) const {
     const QByteArray& search = bank.search();
-    // While an answer is awaited the near tie that counts is the one with that answer (below),
-    // and the runner-up among all phrases is not asked (phraseAccepted): not decoded either.
-    if (m_runnerUp && !search.isEmpty() && m_expected.isEmpty()) {
+    h.answerExpected = !m_expected.isEmpty();
+    h.expectedHeard = h.answerExpected && m_expected.contains(h.words.join(u' '));
+    // While an answer is awaited the near tie that counts for another phrase is the one with that
+    // answer (below); the runner-up among all phrases is decoded only for the answer itself, whose
+    // near tie with a wrong answer decides a "○" (phraseAccepted).
+    if (m_runnerUp && !search.isEmpty() && (!h.answerExpected || h.expectedHeard)) {
         const QString word = h.words.first();
         h.runnerUpScore = bank.rescoreKept(
             winner, "ru:" + search + ':' + word.toUtf8(), [&] { return m_runnerUp(word); }, samples, count);
     }
-    h.answerExpected = !m_expected.isEmpty();
-    h.expectedHeard = h.answerExpected && m_expected.contains(h.words.join(u' '));
     if (h.answerExpected && !h.expectedHeard)
         h.expectedScore = bank.rescoreKept(
             winner, "ex:" + m_expected.join(u',').toUtf8(),

@@ -67,6 +67,8 @@ std::unique_ptr<SphinxDecoder> SphinxDecoder::create(const DecoderConfig& config
     auto decoder =
         std::unique_ptr<SphinxDecoder>(new SphinxDecoder(config, std::move(bank), std::move(segmenter)));
     decoder->m_continued = continuedWords(words);
+    for (const DecoderWord& w : words)
+        if (w.morae > 0) decoder->m_morae.insert(w.name, w.morae);
     return decoder;
 }
 
@@ -238,7 +240,9 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
     const FirstLook look{int(h.words.size()),
                          h.words.size() == 1 && m_rescorer.expected().contains(h.words.first()),
                          h.words.size() == 1 && m_continued.contains(h.words.first()), h.quietAfter};
-    if (takenAtFirstLook(m_thresholds, h.measures(), look)) {
+    PhraseMeasures measures = h.measures();
+    if (h.words.size() == 1) measures.morae = m_morae.value(h.words.first());
+    if (takenAtFirstLook(m_thresholds, measures, look)) {
         m_beforeFirstLook = {};
         m_bank->forgetMeans();
         endStream();

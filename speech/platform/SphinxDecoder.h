@@ -7,6 +7,7 @@
 #include "speech/platform/VoiceJudge.h"
 #include "speech/platform/WavAudio.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,7 @@ class WarpDecoderBank;
 struct DecoderWord {
     QString name;
     std::vector<QStringList> pronunciations;
+    int morae = 0;  // of the phrase's reading (PhraseMeasures::morae); 0 when not known
 };
 
 // The decoder's settings, with the thresholds a phrase must pass (AcceptanceThresholds).
@@ -142,6 +144,8 @@ private:
     // Phrases with a pronunciation that another phrase goes on from (さん: さんじゅう): never
     // taken before the full quiet.
     QSet<QString> m_continued;
+    // The morae of each phrase word, for the rules of short phrases at the first look.
+    QHash<QString, int> m_morae;
     // The phrase as heard at the first look, kept while the quiet lasts, and what was learnt of
     // the speaker before it (given back when the phrase goes on).
     std::optional<HeardPhrase> m_firstLook;

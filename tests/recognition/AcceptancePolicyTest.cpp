@@ -97,6 +97,34 @@ TEST(AcceptancePolicy, ShortPhrasesNeedALargerMarginThanLongOnes) {
     for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
 }
 
+// A wrong answer is taken for the right one in a near tie with another phrase: a short answer
+// (きゅう heard as じゅう through a laptop's microphone, margin 4.3) needs a margin of 5 over the
+// best other phrase, and an answer under the confidence every other phrase needs (しごにじゅう
+// heard as しろくにじゅうよん in a reverberant room, -8.4, margin -0.03) must not be beaten by one.
+TEST(AcceptancePolicy, TheAwaitedAnswerInANearTieIsNoAnswer) {
+    // confidence, margin, lead, answer expected, expected heard, morae
+    const Row rows[] = {
+        {"short answer, at the margin", {18.0, 5.0, kNone, true, true, 2}, true},
+        {"short answer, just below it (じゅう for きゅう)", {18.3, 4.99, kNone, true, true, 2}, false},
+        {"one mora (ご), just below it", {10.0, 4.99, kNone, true, true, 1}, false},
+        {"three morae: no margin asked while confident", {18.0, 0.5, kNone, true, true, 3}, true},
+        {"morae not known: taken as long", {18.0, 0.5, kNone, true, true, 0}, true},
+        {"unsure long answer, no phrase better", {-8.4, 0.0, kNone, true, true, 7}, true},
+        {"unsure long answer, another phrase a little better", {-8.4, -0.03, kNone, true, true, 7}, false},
+        {"at the confidence any phrase needs, another phrase better",
+         {-6.0, -0.5, kNone, true, true, 7},
+         true},
+        {"just under it, another phrase better", {-6.01, -0.5, kNone, true, true, 7}, false},
+        {"the same short phrase not awaited: the lead decides", {18.0, 0.5, 3.0, true, false, 2}, true},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
+
+    // The first look asks the same: a short answer in a near tie waits for the whole phrase.
+    EXPECT_TRUE(takenAtFirstLook(program, {18.0, 5.0, kNone, true, true, 2}, {1, true, false, 10}));
+    EXPECT_FALSE(takenAtFirstLook(program, {18.0, 4.99, kNone, true, true, 2}, {1, true, false, 10}));
+}
+
 TEST(AcceptancePolicy, MoraeAreCountedAsTheySoundNotAsTheyAreWritten) {
     const std::pair<const char16_t*, int> rows[] = {
         {u"あお", 2},     {u"く", 1},           {u"くろ", 2},         {u"しゃ", 1},   {u"きゅうのだん", 5},
