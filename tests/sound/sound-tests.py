@@ -393,8 +393,8 @@ def account(rig):
         return
     repeats = [len(takes) - 1 for _, takes in rig.attempts if takes and takes[-1][1]]
     lost = [(c, takes) for c, takes in rig.attempts if takes and not takes[-1][1]]
-    print(f"child: {len(rig.attempts)} phrases, {len(repeats)} heard: "
-          + ", ".join(f"{repeats.count(n)} at take {n + 1}" for n in range(4) if repeats.count(n))
+    takes = ", ".join(f"{repeats.count(n)} at take {n + 1}" for n in range(4) if repeats.count(n))
+    print(f"child: {len(rig.attempts)} phrases, {len(repeats)} heard" + (f" ({takes})" if takes else "")
           + (f"; {len(lost)} not heard at all" if lost else ""))
     for command, takes in rig.attempts:
         for take, heard, astr in takes:
