@@ -23,4 +23,6 @@ supp=$here/tests/sanitizers
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=0:strict_string_checks=0
 export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp
-ctest --test-dir "$build" --output-on-failure -j 2
+# Not the scenarios with a child the recogniser never heard (label sound-unheard): they adapt a
+# model of their own and are not part of CI yet (tests/sound/README.md).
+ctest --test-dir "$build" --output-on-failure -j 2 -LE sound-unheard

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Spoken tests of the real program through a real sound server, answered by a simulated child.
 
-Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR [SERVER]
+Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR [SERVER] [--unheard=MODELS]
+       sound-tests.py unheard-model PATH/TO/kuku-recognize SOURCE_DIR MODELS
 Scenarios: oral, leak, silent, restart, recitation, microphone; `phrases` only makes the child's
-phrases.
+phrases. With --unheard the program listens with the acoustic model adapted without the child's
+engine (made once into the folder MODELS by `unheard-model`), and the child speaks with that
+engine's voice, pitched like a child, in a room, quieter.
 SERVER: pulseaudio (the default) or pipewire (with its PulseAudio server, as Debian's desktop runs
 it). Exit code 77 when something the rig needs is missing (CTest counts it as skipped)."""
 
@@ -15,7 +18,7 @@ import subprocess
 import sys
 import time
 
-from soundrig import Failure, Program, Rig, Skip, child_phrases, wait_until
+from soundrig import Failure, Program, Rig, Skip, child_phrases, unheard_model, wait_until
 
 ROW = 3  # 三の段
 FACTS = range((ROW - 1) * 9, ROW * 9)  # fact indices 18..26: 3x1 .. 3x9
@@ -47,14 +50,22 @@ class Run:
         self.p = rig.program
         self.c = rig.child
 
+    def took(self, takes, start, heard):
+        """Notes a take said from memo position `start` and what the memo heard meanwhile."""
+        astr = re.findall(r"<◆astr=([^>]*)>", self.p.memo()[start:])
+        takes.append((self.c.phrases.last, heard, astr))
+
     def command(self, number, heard, tries=3):
         """Says a command once the master is quiet, again when it is not heard (a child does)."""
+        takes = []
+        self.rig.attempts.append((number, takes))
         for _ in range(tries):
             start = len(self.p.memo())
             wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
             self.c.say(number)
             try:
                 end = self.p.wait_memo(heard, start, 8)
+                self.took(takes, start, True)
                 # The master answers a command; the next one waits until he has.
                 try:
                     self.c.wait_master_done(time.monotonic() - 0.1, 0.6, 5)
@@ -62,7 +73,7 @@ class Run:
                     pass
                 return end
             except Failure:
-                pass
+                self.took(takes, start, False)
         raise Failure(f"command {number} was not heard ({heard!r}): " + self.p.tail())
 
     def answer(self, command, pos, judged_now, tries=3):
@@ -76,6 +87,8 @@ class Run:
         # for speech begun after the question was *found* missed it whenever he had already
         # spoken by then: the child then waited through the whole answer time.
         asked_at = (self.p.shown_at(pos - 1) or time.monotonic()) - 0.05
+        takes = []
+        self.rig.attempts.append((command, takes))
         for attempt in range(tries):
             if attempt == 0:
                 self.c.wait_master_done(asked_at)
@@ -87,13 +100,15 @@ class Run:
             if next_question():
                 return None
             before = judged_now()
+            start = len(self.p.memo())
             said = self.c.say(command)
             try:
                 wait_until(lambda: judged_now() > before or next_question(),
                            6, 0.01, "the answer to be judged")
+                self.took(takes, start, judged_now() > before)
                 return said if judged_now() > before else None
             except Failure:
-                pass
+                self.took(takes, start, False)
         return None
 
     def start_test(self, start_command=70, question="<◆qnum="):
@@ -121,6 +136,17 @@ class Run:
             return m
         m = wait_until(asked, timeout, 0.01, f"a question after {start}")
         return int(m.group(1)), m.end()
+
+
+# How long the master listens idle before the child's first phrase in the quiet scenarios; the
+# colour commands (red to teal, 50, the default colour 88) and the colour of the settings file.
+IDLE_SECONDS = 20
+COLOURS = set(range(1, 15)) | {50, 88}
+ORGCOLOR = 61680
+
+
+def commands_taken(memo):
+    return [int(c) for c in re.findall(r"<◆cV=(\d+)>", memo)]
 
 
 def judged(memo):
@@ -219,6 +245,16 @@ def quiet_questions(rig, leak_db):
     """A child who says nothing: the questions time out one after another and nothing is judged,
     even with the master's voice leaking into the microphone."""
     run = Run(rig)
+    # Before the child says anything, the master listens idle (and, with the leak, hears whatever
+    # he says himself): nothing he hears meanwhile is a command.
+    run.c.set_leak(leak_db)
+    time.sleep(IDLE_SECONDS)
+    run.c.set_leak(None)
+    idle = run.p.memo()
+    taken = commands_taken(idle)
+    if taken:
+        raise Failure(f"commands taken before the child spoke: {taken}; heard: "
+                      f"{re.findall(r'<◆astr=([^>]*)>', idle)}")
     run.start_test()
     if leak_db is not None:
         run.c.set_leak(leak_db)
@@ -237,7 +273,16 @@ def quiet_questions(rig, leak_db):
     heard = re.findall(r"<◆astr=([^>]*)>", memo)
     # Stopping by voice still works afterwards.
     run.command(71, "<◆cV=71>")
-    print("3 time-outs in order, nothing judged; heard meanwhile:", heard)
+    # The child chose a row, started and stopped: no colour and no other row was taken, and the
+    # colour saved is the one the file had.
+    others = [c for c in commands_taken(run.p.memo()) if c in COLOURS or (61 <= c <= 69 and c != 60 + ROW)]
+    if others:
+        raise Failure(f"commands the child did not say were taken: {others}")
+    colour = run.p.settings().get(("JOUKEN", "ORGCOLOR"))
+    if colour != str(ORGCOLOR):
+        raise Failure(f"the colour saved changed from {ORGCOLOR} to {colour}")
+    print(f"nothing taken in {IDLE_SECONDS} s idle; 3 time-outs in order, nothing judged; heard meanwhile:",
+          heard)
 
 
 def restart(rig):
@@ -331,8 +376,8 @@ def chosen_microphone(rig):
 COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS] + [201 + k for k in FACTS]
 SCENARIOS = {
     "oral": (oral, {}),
-    "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3}),
-    "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3}),
+    "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3, "ORGCOLOR": ORGCOLOR}),
+    "silent": (lambda rig: quiet_questions(rig, None), {"PROCFLAG": 3, "ORGCOLOR": ORGCOLOR}),
     "restart": (restart, {"PROCFLAG": 3}),
     "recitation": (recitation, {"MENUN": 7}),
     "microphone": (chosen_microphone, {"RENTABO": {"MICROPHONE": "headset"}}),
@@ -341,20 +386,49 @@ SCENARIOS = {
 PREPARE = {"microphone": (add_headset, "headset")}
 
 
+def account(rig):
+    """What the child said and how often it was heard: the phrases that needed a repeat, and each
+    take not heard with what the memo heard instead."""
+    if not rig.attempts:
+        return
+    repeats = [len(takes) - 1 for _, takes in rig.attempts if takes and takes[-1][1]]
+    lost = [(c, takes) for c, takes in rig.attempts if takes and not takes[-1][1]]
+    takes = ", ".join(f"{repeats.count(n)} at take {n + 1}" for n in range(4) if repeats.count(n))
+    print(f"child: {len(rig.attempts)} phrases, {len(repeats)} heard" + (f" ({takes})" if takes else "")
+          + (f"; {len(lost)} not heard at all" if lost else ""))
+    for command, takes in rig.attempts:
+        for take, heard, astr in takes:
+            if not heard:
+                print(f"  not heard: {command} take {take}; the memo heard {astr or 'nothing'}")
+
+
 def main():
-    name, program, source_dir, cache_dir = sys.argv[1:5]
-    server = sys.argv[5] if len(sys.argv) > 5 else "pulseaudio"
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    flags = dict(a[2:].split("=", 1) for a in sys.argv[1:] if a.startswith("--") and "=" in a)
+    name, program, source_dir, cache_dir = args[:4]
+    server = args[4] if len(args) > 4 else "pulseaudio"
     if name == "phrases":
         try:
             print("phrases in", child_phrases(source_dir, cache_dir, COMMANDS) or "(none: the tests skip)")
         except Exception as why:  # a missing synthesiser: the scenarios say so and skip
             print("no phrases made:", why)
         return 0
+    if name == "unheard-model":  # here `program` is kuku-recognize and cache_dir the models' folder
+        print("model in", unheard_model(source_dir, cache_dir, program))
+        return 0
     scenario, jouken = SCENARIOS[name]
     commands = COMMANDS
+    models = flags.get("unheard")  # the folder of the models made by `unheard-model`
+    if models:
+        model = unheard_model(source_dir, models)
+        if not model:
+            print("FAIL: no model adapted without the child's engine in", models)
+            return 1
+        os.environ["RENTABO_MODEL_DIR"] = model
     try:
         prepare, listening_on = PREPARE.get(name, (None, "microphone"))
-        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands, server, prepare, listening_on)
+        rig = Rig(program, source_dir, cache_dir, settings(**jouken), commands, server, prepare, listening_on,
+                  unheard=bool(models))
     except Skip as why:
         print("SKIP:", why)
         return 77
@@ -365,6 +439,7 @@ def main():
     except Failure as why:
         print("FAIL:", why)
     finally:
+        account(rig)
         rig.close(keep=not ok)
         if not ok:
             print("files kept in", rig.work)
