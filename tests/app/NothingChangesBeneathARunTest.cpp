@@ -11,8 +11,7 @@
 #include "records/SikakuCheckForm.h"
 #include "speech/TypedPhraseForm.h"
 #include "tests/records/HistoryRig.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -23,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -57,30 +55,15 @@ QString phraseOf(int value) {
 }
 
 // The main window with the command grammar beside it, silent speech and typed phrases.
-struct Rig {
-    QTemporaryDir dir;
-    std::unique_ptr<TKukuForm> form;
-    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
-    QStringList messages;
+struct Rig : rentabo::testing::MainWindowRig {
     std::vector<KukuState> tables;  // the state as each result table opened
     std::function<void(QDialog&)> onModal;
 
     Rig() {
-        QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
-                    dir.filePath(QStringLiteral("KukuGrammar.xml")));
-        KukuServices services = rentabo::testing::silentServices();
-        form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
-        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
-        form->setPrompts(prompts.get());
-        prompts->close = [] { return true; };
-        prompts->messages = [this](const QString& text, const QString& caption) {
-            messages << caption + u'|' + text;
-        };
         prompts->modal = [this](QDialog& d) {
             if (qobject_cast<ResultDspWindow*>(&d)) tables.push_back(form->state());
             if (onModal) onModal(d);
         };
-        form->show();
         state().errorsStr.clear();
     }
     KukuState& state() { return form->state(); }
