@@ -5,6 +5,7 @@
 #include "app/TKukuForm.h"
 #include "app/TerminationSignals.h"
 #include "settings/SettingsFile.h"
+#include "tests/support/MainWindowRig.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/SilentServices.h"
 #include "ui_KukuForm.h"
@@ -65,14 +66,10 @@ TEST(EndedFromOutside, ARunStopsAsWithEscTheRecordsAreSavedAndTheProgramEndsAtOn
     for (const Ending& e : endings) {
         SCOPED_TRACE(std::string(e.run) + ", signal " + std::to_string(e.signalNumber));
         QTemporaryDir dir;
-        ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
-                                dir.filePath(QStringLiteral("KukuGrammar.xml"))));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        ASSERT_TRUE(rentabo::testing::copyGrammar(dir.path()));
+        QProcessEnvironment env = rentabo::testing::childEnvironment(dir.path());
         env.insert(QStringLiteral("RENTABO_OUTSIDE_DIR"), dir.path() + u'/');
         env.insert(QStringLiteral("RENTABO_OUTSIDE_RUN"), QString::fromLatin1(e.run));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                   rentabo::testing::makeRuntimeFolder(dir.filePath(QStringLiteral("run"))));
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(),

@@ -2,13 +2,11 @@
 // key events, the run stopped with Esc, result table I opened.
 #include "app/TKukuForm.h"
 #include "core/KukuTables.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 #include "ui_KukuForm.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -17,20 +15,14 @@
 using namespace rentabo;
 
 TEST(KeyboardTestWindow, StartButtonAndTypedAnswersFillTheRecord) {
-    QTemporaryDir dir;
-    KukuServices services = rentabo::testing::silentServices();
-    TKukuForm form(std::move(services), dir.path() + u'/');
-    rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
-    form.setPrompts(&prompts);
-    prompts.close = [] { return true; };
-    prompts.messages = [](const QString&, const QString&) {};
+    rentabo::testing::MainWindowRig rig(rentabo::testing::MainWindowRig::Grammar::None);
+    TKukuForm& form = *rig.form;
     int tables = 0;
     KukuState atTable;
-    prompts.modal = [&](QDialog&) {
+    rig.prompts->modal = [&](QDialog&) {
         ++tables;
         atTable = form.state();
     };
-    form.show();
 
     // 二の段 (the default row), "４.テスト[キー答・順]".
     form.ui().ComboBox2->setCurrentIndex(3);

@@ -6,8 +6,7 @@
 #include "settings/Cp932.h"
 #include "settings/SettingsFile.h"
 #include "speech/platform/SpeechFailure.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 #include "tests/support/Text.h"
 #include "tests/support/VirtualPacer.h"
 #include "ui_KukuForm.h"
@@ -36,43 +35,11 @@ namespace {
 
 using rentabo::testing::q;
 
-// A main window on a silent voice and typed phrases, in a folder of its own: with the grammar
-// file beside it (so typed phrases are understood) and a settings file when a test gives one.
-// Its boxes are collected in `messages`; closing is never asked.
-struct MainWindowRig {
-    QTemporaryDir dir;
-    std::unique_ptr<TKukuForm> form;
-    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
-    QStringList messages;
-
-    explicit MainWindowRig(bool withGrammar = true, const QByteArray& ini = {}) {
-        if (withGrammar)
-            QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
-                        dir.filePath(QStringLiteral("KukuGrammar.xml")));
-        if (!ini.isEmpty()) {
-            QFile f(dir.filePath(QStringLiteral("RentaboV24.ini")));
-            f.open(QIODevice::WriteOnly);
-            f.write(ini);
-        }
-        KukuServices services = rentabo::testing::silentServices();
-        form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
-        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
-        prompts->close = [] { return true; };
-        prompts->messages = [this](const QString& text, const QString& caption) {
-            messages << caption + u'|' + text;
-        };
-        form->setPrompts(prompts.get());
-        form->show();
-    }
-    QByteArray iniFile() const {
-        QFile f(dir.filePath(QStringLiteral("RentaboV24.ini")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
+using rentabo::testing::MainWindowRig;
 
 // The main window without the grammar file.
 struct MainWindowFixture : ::testing::Test, MainWindowRig {
-    MainWindowFixture() : MainWindowRig(false) {}
+    MainWindowFixture() : MainWindowRig(Grammar::None) {}
 };
 
 }  // namespace
@@ -291,7 +258,6 @@ TEST(MainWindowListeningModes, ChatListeningHasAWayBackAndIsRefusedDuringATest) 
 TEST(MainWindowRecords, ANewNameAndChangedRecordsReachTheFileWithoutClosing) {
     MainWindowRig w;
     TKukuForm& form = *w.form;
-    w.prompts->nameChange = [](const QString&) { return true; };
     form.ui().Edit2->setText(q(u"たろう"));
     form.changeLearnerName();
     EXPECT_TRUE(w.iniFile().contains("STUDENTNAME=" + toCp932(q(u"たろう"))));
@@ -328,7 +294,8 @@ TEST(MainWindowRecords, AStoredPositionOffEveryScreenOpensOnAScreen) {
                           {"300", "100", false},
                           {"2000", "50", false}};
     for (const Case& c : cases) {
-        MainWindowRig w(true, QByteArray("[POSITION]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top + "\r\n");
+        MainWindowRig w(MainWindowRig::Grammar::Beside,
+                        QByteArray("[POSITION]\r\nLEFT=") + c.left + "\r\nTOP=" + c.top + "\r\n");
         const QRect frame = w.form->frameGeometry();
         bool onAScreen = false;
         for (const QScreen* s : QGuiApplication::screens())
@@ -474,7 +441,6 @@ TEST_F(MainWindowFixture, TheProgressWindowShowsTheHistoryOfTheLearnerOfTheMomen
     };
     form->ui().Ganbari->trigger();
     // A brother's name: his own, empty history; the sister's answers are kept for her.
-    prompts->nameChange = [](const QString&) { return true; };
     form->ui().Edit2->setText(q(u"くく じろう"));
     form->changeLearnerName();
     form->ui().Ganbari->trigger();

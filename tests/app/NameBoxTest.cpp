@@ -3,113 +3,73 @@
 // is stored, so the name read back after a restart is the name taken.
 #include "app/TKukuForm.h"
 #include "settings/SettingsFile.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
+#include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace rentabo;
+using rentabo::testing::q;
 
 TEST(NameBox, ANameTheSettingsFileCannotHoldIsRefusedOrChangedWithAgreementBeforeAnythingIsStored) {
-    const QString oldName = QStringLiteral(u"くく はじめ");
+    const QString oldName = q(u"くく はじめ");
     const struct {
         const char* what;
-        QString typed;
-        bool agree;     // the answer to a question about changing characters
-        QString told;   // what the refusal names; empty: nothing refused
-        QString asked;  // what the question about changing characters names; empty: not asked
-        QString taken;  // the learner's name afterwards, read back from the file after a restart
+        const char16_t* typed;
+        bool agree;             // the answer to a question about changing characters
+        const char16_t* told;   // what the refusal names; empty: nothing refused
+        const char16_t* asked;  // what the question about changing characters names; empty: not asked
+        const char16_t* taken;  // the learner's name afterwards, read back after a restart; null: the old
     } cases[] = {
-        {"a kanji code page 932 lacks",
-         QStringLiteral(u"もり 鷗子"),
-         true,
-         QStringLiteral(u"「鷗」"),
-         {},
-         oldName},
-        {"an emoji", QStringLiteral(u"にこ😀ちゃん"), true, QStringLiteral(u"「😀」"), {}, oldName},
-        {"a refused one among changeable ones",
-         QStringLiteral(u"鷗〜"),
-         true,
-         QStringLiteral(u"「鷗」"),
-         {},
-         oldName},
-        {"a wave dash, changed with agreement",
-         QStringLiteral(u"ゆう〜"),
-         true,
-         {},
-         QStringLiteral(u"「〜」→「～」"),
-         QStringLiteral(u"ゆう～")},
-        {"a yen sign, changed with agreement",
-         QStringLiteral(u"¥たろう"),
-         true,
-         {},
-         QStringLiteral(u"「¥」→「\\」"),
-         QStringLiteral(u"\\たろう")},
-        {"a wave dash, change declined",
-         QStringLiteral(u"ゆう〜"),
-         false,
-         {},
-         QStringLiteral(u"「〜」"),
-         oldName},
-        {"kanji of the vendor rows, held as they are",
-         QStringLiteral(u"髙橋 﨑子"),
-         true,
-         {},
-         {},
-         QStringLiteral(u"髙橋 﨑子")},
+        {"a kanji code page 932 lacks", u"もり 鷗子", true, u"「鷗」", u"", nullptr},
+        {"an emoji", u"にこ😀ちゃん", true, u"「😀」", u"", nullptr},
+        {"a refused one among changeable ones", u"鷗〜", true, u"「鷗」", u"", nullptr},
+        {"a wave dash, changed with agreement", u"ゆう〜", true, u"", u"「〜」→「～」", u"ゆう～"},
+        {"a yen sign, changed with agreement", u"¥たろう", true, u"", u"「¥」→「\\」", u"\\たろう"},
+        {"a wave dash, change declined", u"ゆう〜", false, u"", u"「〜」", nullptr},
+        {"kanji of the vendor rows, held as they are", u"髙橋 﨑子", true, u"", u"", u"髙橋 﨑子"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        QTemporaryDir dir;
-        ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
-                                dir.filePath(QStringLiteral("KukuGrammar.xml"))));
-        KukuServices services = rentabo::testing::silentServices();
-        TKukuForm form(std::move(services), dir.path() + u'/');
-        rentabo::testing::ScriptedPrompts prompts(form.boxPrompts());
-        QStringList boxes;
+        rentabo::testing::MainWindowRig rig;
+        TKukuForm& form = *rig.form;
+        const QStringList& boxes = rig.messages;
         QStringList fitQuestions;
-        prompts.messages = [&](const QString& text, const QString& caption) {
-            boxes << caption + u'|' + text;
-        };
-        prompts.nameChange = [&](const QString& question) {
+        rig.prompts->nameChange = [&](const QString& question) {
             // The question of the name change itself is answered OK.
             if (question.contains(QStringLiteral(u"変えようとしています"))) return true;
             fitQuestions << question;
             return c.agree;
         };
-        prompts.close = [] { return true; };
-        form.setPrompts(&prompts);
-        form.show();
         const int oldNumber = form.state().indivNum;
 
-        form.ui().Edit2->setText(c.typed);
+        form.ui().Edit2->setText(q(c.typed));
         QTest::mouseClick(form.ui().SpeedButton1, Qt::LeftButton);
 
-        if (c.told.isEmpty()) {
+        if (*c.told == 0) {
             EXPECT_EQ(boxes, QStringList{});
         } else {
             ASSERT_EQ(boxes.size(), 1);
-            EXPECT_TRUE(boxes[0].startsWith(QStringLiteral(u"ご確認|") + c.told)) << boxes[0].toStdString();
+            EXPECT_TRUE(boxes[0].startsWith(q(u"ご確認|") + q(c.told))) << boxes[0].toStdString();
         }
-        if (c.asked.isEmpty()) {
+        if (*c.asked == 0) {
             EXPECT_EQ(fitQuestions, QStringList{});
         } else {
             ASSERT_EQ(fitQuestions.size(), 1);
-            EXPECT_TRUE(fitQuestions[0].contains(c.asked)) << fitQuestions[0].toStdString();
+            EXPECT_TRUE(fitQuestions[0].contains(q(c.asked))) << fitQuestions[0].toStdString();
         }
-        EXPECT_EQ(form.state().studentName, c.taken);
-        if (c.taken == oldName) {
+        const QString taken = c.taken ? q(c.taken) : oldName;
+        EXPECT_EQ(form.state().studentName, taken);
+        if (!c.taken) {
             EXPECT_EQ(form.state().indivNum, oldNumber);
         }
         form.close();
         KukuState reread;
-        LoadSettings(reread, dir.filePath(QString::fromLatin1(kSettingsFileName)));
-        EXPECT_EQ(reread.studentName, c.taken);
+        LoadSettings(reread, rig.dir.filePath(QString::fromLatin1(kSettingsFileName)));
+        EXPECT_EQ(reread.studentName, taken);
     }
 }

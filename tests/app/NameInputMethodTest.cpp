@@ -3,18 +3,15 @@
 // as the name once it is confirmed; a composition not yet committed changes nothing.
 #include "app/TKukuForm.h"
 #include "settings/Cp932.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,24 +21,8 @@ using rentabo::testing::q;
 
 namespace {
 
-struct NameRig {
-    QTemporaryDir dir;
-    std::unique_ptr<TKukuForm> form;
-    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
-    QStringList asked;
-
-    NameRig() {
-        KukuServices services = rentabo::testing::silentServices();
-        form = std::make_unique<TKukuForm>(std::move(services), dir.path() + u'/');
-        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
-        prompts->close = [] { return true; };
-        prompts->messages = [](const QString&, const QString&) {};
-        prompts->nameChange = [this](const QString& question) {
-            asked << question;
-            return true;
-        };
-        form->setPrompts(prompts.get());
-        form->show();
+struct NameRig : rentabo::testing::MainWindowRig {
+    NameRig() : MainWindowRig(Grammar::None) {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         // The desktop gives the window the keyboard when the parent clicks it; a compositor
         // without a seat (Weston's headless one) never does, so the click is made here.
@@ -73,10 +54,6 @@ struct NameRig {
         QInputMethodEvent event;
         event.setCommitString(text);
         send(event);
-    }
-    QByteArray iniFile() const {
-        QFile f(dir.filePath(QStringLiteral("RentaboV24.ini")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -133,5 +110,5 @@ TEST(NameInputMethod, ACompositionGivenUpLeavesTheNameAsItWas) {
     EXPECT_EQ(rig.form->ui().Edit2->text(), q(u"くく はじめ"));
     rig.form->ui().SpeedButton1->click();
     EXPECT_EQ(rig.form->state().studentName, q(u"くく はじめ"));
-    EXPECT_TRUE(rig.asked.isEmpty());
+    EXPECT_TRUE(rig.questions.isEmpty());
 }

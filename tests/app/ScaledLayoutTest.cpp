@@ -38,12 +38,9 @@ Layout layoutAt(const QString& scale) {
                 .arg(std::lround(1200 * scale.toDouble()))
                 .toUtf8());
     f.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = rentabo::testing::childEnvironment(dir.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + config);
     env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-               rentabo::testing::makeRuntimeFolder(dir.filePath(QStringLiteral("run"))));
     QProcess dump;
     dump.setProcessEnvironment(env);
     dump.start(QStringLiteral(RENTABO_BINARY_DIR "/tests/app/layout-dump"), {});

@@ -10,19 +10,16 @@
 #include "tests/TestOutput.h"
 #include "tests/records/HistoryRig.h"
 #include "tests/records/RecordingHost.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -64,18 +61,9 @@ TEST(ScreenFit, TheMainWindowOpensWhollyOnTheScreen) {
     // Where it stood last time on a larger screen, as the settings file keeps it.
     for (const char* place : {"200,200", "0,0", "-300,900", "1500,100"}) {
         const QList<QByteArray> xy = QByteArray(place).split(',');
-        QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("RentaboV24.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[POSITION]\r\nLEFT=" + xy[0] + "\r\nTOP=" + xy[1] + "\r\n");
-        ini.close();
-        KukuServices services = rentabo::testing::silentServices();
-        TKukuForm form(std::move(services), dir.path() + u'/');
-        ScriptedPrompts prompts(form.boxPrompts());
-        prompts.close = [] { return true; };
-        prompts.messages = [](const QString&, const QString&) {};
-        form.setPrompts(&prompts);
-        form.show();
+        MainWindowRig rig(MainWindowRig::Grammar::None,
+                          "[POSITION]\r\nLEFT=" + xy[0] + "\r\nTOP=" + xy[1] + "\r\n");
+        TKukuForm& form = *rig.form;
         QApplication::processEvents();
         const QScreen* screen = form.screen();
         const QRect avail = screen->availableGeometry();

@@ -1,8 +1,7 @@
 // Siblings sharing the program: each keeps their own qualification table and weak list while the
 // other uses it, across name changes and a restart.
 #include "app/TKukuForm.h"
-#include "tests/support/ScriptedPrompts.h"
-#include "tests/support/SilentServices.h"
+#include "tests/support/MainWindowRig.h"
 #include "tests/support/Text.h"
 #include "ui_KukuForm.h"
 
@@ -19,26 +18,8 @@ using rentabo::testing::q;
 namespace {
 
 // The main window on a silent voice in `dir`; every name change is agreed to, its question kept.
-struct Window {
-    std::unique_ptr<TKukuForm> form;
-    std::unique_ptr<rentabo::testing::ScriptedPrompts> prompts;
-    QStringList questions;
-    QStringList messages;
-
-    explicit Window(const QString& dir) {
-        KukuServices services = rentabo::testing::silentServices();
-        form = std::make_unique<TKukuForm>(std::move(services), dir + u'/');
-        prompts = std::make_unique<rentabo::testing::ScriptedPrompts>(form->boxPrompts());
-        prompts->close = [] { return true; };
-        prompts->messages = [this](const QString& text, const QString& caption) {
-            messages << caption + u'|' + text;
-        };
-        prompts->nameChange = [this](const QString& question) {
-            questions << question;
-            return true;
-        };
-        form->setPrompts(prompts.get());
-    }
+struct Window : rentabo::testing::MainWindowRig {
+    explicit Window(const QString& dir) : MainWindowRig(Grammar::None, {}, dir, false) {}
     ~Window() { form->close(); }
     void typeName(const QString& name) {
         form->ui().Edit2->setText(name);

@@ -8,7 +8,7 @@
 #include "speech/platform/SilentVoice.h"
 #include "speech/platform/VoiceFactory.h"
 #include "speech/platform/WavAudio.h"
-#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/MainWindowRig.h"
 #include "ui_KukuForm.h"
 
 #include <QDialog>
@@ -79,8 +79,7 @@ TEST(SpokenTestEndToEnd, AnswersSaidByTheProgramsVoiceFillTableOneWithCircles) {
     PocketSphinxContext* ears = reco.get();
 
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_SOURCE_DIR "/resources/KukuGrammar.xml"),
-                            dir.filePath(QStringLiteral("KukuGrammar.xml"))));
+    ASSERT_TRUE(rentabo::testing::copyGrammar(dir.path()));
     KukuServices services;
     services.voice = std::make_unique<SilentVoice>();
     services.reco = std::move(reco);

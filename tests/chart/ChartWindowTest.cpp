@@ -3,6 +3,8 @@
 #include "core/QuestionBoard.h"
 #include "lessons/TDanCalcForm.h"
 #include "speech/Speaker.h"
+#include "tests/support/RecordingBoard.h"
+#include "tests/support/Text.h"
 #include "tests/support/VirtualPacer.h"
 #include "tests/support/VirtualVoice.h"
 
@@ -21,12 +23,7 @@
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <set>
-
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 using namespace rentabo;
 
@@ -37,11 +34,6 @@ const QColor kYellow(255, 255, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kBlack(0, 0, 0);
-
-struct FakeEffects final : EffectPlayer {
-    void PlayEffect(int kind) override { played.push_back(kind); }
-    std::vector<int> played;
-};
 
 // The main window as the chart sees it: its state, its voice on the virtual clock and the
 // callbacks, counted.
@@ -83,7 +75,7 @@ struct ChartRig {
     VirtualPacer pacer;
     VirtualVoice voice{pacer};
     Speaker speaker{state, voice, pacer};
-    FakeEffects effects;
+    RecordingEffects effects;
     int settingsOpened = 0;
     int screenCleared = 0;
     int weakPointsOpened = 0;

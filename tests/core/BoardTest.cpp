@@ -9,11 +9,6 @@ using namespace rentabo;
 
 namespace {
 using rentabo::testing::q;
-
-struct CountingEffects : EffectPlayer {
-    std::vector<int> played;
-    void PlayEffect(int kind) override { played.push_back(kind); }
-};
 }  // namespace
 
 TEST(Board, AnswerDigitsBecomeFullWidthInTheRightColour) {
@@ -63,7 +58,7 @@ TEST(Board, ClearingTheExpressionOrTheReadingEmptiesOnlyItsOwnFields) {
 
 TEST(Board, MarkPlaysTheMatchingSoundOnlyWhenAsked) {
     RecordingBoard board;
-    CountingEffects fx;
+    RecordingEffects fx;
     ShowMark(board, &fx, 1, 1);
     ShowMark(board, &fx, 0, 1);
     ShowMark(board, &fx, 0, 0);

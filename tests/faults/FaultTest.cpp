@@ -328,13 +328,12 @@ TEST_P(DamagedFiles, TheProgramStartsSaysOnceWhatIsWrongAndKeepsTheRestWorking) 
     QTemporaryDir dir;
     ASSERT_TRUE(makeFullProgramFolder(dir.path()));
     ASSERT_TRUE(damage(dir.path() + u'/' + file, how, random));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = testing::childEnvironment(dir.path());
     env.insert(QStringLiteral("RENTABO_FAULT_DIR"), dir.path() + u'/');
     env.insert(QStringLiteral("RENTABO_FAULT_TOLD"), QString::fromUtf16(f.toldAbout));
     env.insert(QStringLiteral("RENTABO_FAULT_MENTIONS"),
                how == Damage::Truncated && f.halfStillWorks ? QStringLiteral("0") : QStringLiteral("1"));
     env.insert(QStringLiteral("RENTABO_MODEL_DIR"), dir.path() + QStringLiteral("/model"));
-    ownFolders(env, dir.path() + QStringLiteral("/config"), dir.path() + QStringLiteral("/run"));
     const Outcome r = runChild(QStringLiteral("DamagedFileChild.*"), env);
     EXPECT_NE(r.code, -1) << "the program " << r.ending.toStdString() << " with " << name << ":\n"
                           << r.output.toStdString();

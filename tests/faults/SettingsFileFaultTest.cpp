@@ -37,29 +37,19 @@ TEST(BesideTheSettingsFile, ASaveRemovesOnlyItsOwnTemporaryFilesAndNeverTheFamil
     const QString file = dir.filePath(QString::fromLatin1(kSettingsFileName));
     ASSERT_TRUE(writeAll(file, writeSettings(faultState(0), {})));
     // Names a parent gives copies (and names close to the program's own): all must survive.
-    const QStringList theirs = {
-        QStringLiteral("RentaboV24.ini.backup"),
-        QStringLiteral("RentaboV24.ini.201612"),
-        QStringLiteral("RentaboV24.ini.memo_1"),
-        QStringLiteral("RentaboV24.ini.bak"),
-        QStringLiteral("RentaboV24.ini.backup2"),
-        QStringLiteral(u"RentaboV24.ini.コピー1"),
-        QStringLiteral("RentaboV24.ini.Ab12Cd"),
-        QStringLiteral("RentaboV24.ini~"),
-        QStringLiteral(".RentaboV24.ini.swp01"),
-        QStringLiteral("RentaboV24.ini.damaged"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-abc"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-abcdefg"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-ab.cde"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-Ab12Cd.bak"),
-        QStringLiteral("OtherV24.ini.rentabo-saving-Ab12Cd"),
+    const auto names = [](const char* spaced) {
+        return QString::fromUtf8(spaced).split(u' ', Qt::SkipEmptyParts);
     };
+    const QStringList theirs = names(
+        "RentaboV24.ini.backup RentaboV24.ini.201612 RentaboV24.ini.memo_1 RentaboV24.ini.bak "
+        "RentaboV24.ini.backup2 RentaboV24.ini.コピー1 RentaboV24.ini.Ab12Cd RentaboV24.ini~ "
+        ".RentaboV24.ini.swp01 RentaboV24.ini.damaged RentaboV24.ini.rentabo-saving- "
+        "RentaboV24.ini.rentabo-saving-abc RentaboV24.ini.rentabo-saving-abcdefg "
+        "RentaboV24.ini.rentabo-saving-ab.cde RentaboV24.ini.rentabo-saving-Ab12Cd.bak "
+        "OtherV24.ini.rentabo-saving-Ab12Cd");
     // What saves cut short by a kill leave: removed by the next save.
-    const QStringList ours = {
-        QStringLiteral("RentaboV24.ini.rentabo-saving-Ab12Cd"),
-        QStringLiteral("RentaboV24.ini.rentabo-saving-zz9900"),
-    };
+    const QStringList ours =
+        names("RentaboV24.ini.rentabo-saving-Ab12Cd RentaboV24.ini.rentabo-saving-zz9900");
     for (const QString& name : theirs + ours)
         ASSERT_TRUE(writeAll(dir.filePath(name), "copy of " + name.toUtf8())) << name.toStdString();
 
@@ -145,12 +135,9 @@ TEST(WhereTheSettingsFileShouldBe, TheProgramStartsAtOnceSaysWhatItFoundAndWrite
         ASSERT_TRUE(QFile::copy(QStringLiteral(RENTABO_BINARY_DIR "/app/KukuGrammar.xml"),
                                 exeDir + QStringLiteral("KukuGrammar.xml")));
         ASSERT_TRUE(makeThing(exeDir, c.thing));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env = rentabo::testing::childEnvironment(dir.path());
         env.insert(QStringLiteral("RENTABO_FAULT_DIR"), exeDir);
         env.insert(QStringLiteral("RENTABO_FAULT_CASE"), QString::fromLatin1(c.what));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                   testing::makeRuntimeFolder(dir.filePath(QStringLiteral("run"))));
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.setProcessEnvironment(env);

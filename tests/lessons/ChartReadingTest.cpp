@@ -29,7 +29,7 @@ struct ChartRig {
     VirtualVoice voice{pacer};
     Speaker speaker{state, voice, pacer};
     RecordingView view;
-    FakeEffects effects;
+    RecordingEffects effects;
     ChartReader reader{speaker, pacer, view, &effects};
 };
 

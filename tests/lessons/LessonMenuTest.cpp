@@ -67,8 +67,10 @@ TEST(LessonMenu, TheTenthItemKeepsTheAnswerWayAndTheMessage) {
     EXPECT_EQ(rig.board.boardText(BoardText::MessageLine), before);
 }
 
-// A row is tested in three rounds, a level in two.
-TEST(LessonMenu, RowChoiceSetsDanTheRoundsAndTheResultMenus) {
+// A row is tested in three rounds, a level in two. The choice kept from the last run, opened at
+// start-up, sets the row and enables the same result table as choosing it: rows 0 to 8 the row
+// table, the levels 9 to 12 the level table.
+TEST(LessonMenu, RowChoiceSetsDanTheRoundsAndTheResultMenusAsTheLoadedChoiceDoes) {
     struct Case {
         int mokuji_n;
         int dan;
@@ -80,41 +82,21 @@ TEST(LessonMenu, RowChoiceSetsDanTheRoundsAndTheResultMenus) {
                           {9, 10, false, true, 2}, {11, 12, false, true, 2}, {12, 0, false, true, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mokuji_n);
-        LessonRig rig;
-        rig.state.qnum = 5;
-        rig.engine.chooseRowOrLevel(c.mokuji_n);
-        EXPECT_EQ(rig.state.mokuji_n, c.mokuji_n);
-        EXPECT_EQ(rig.state.dan, c.dan);
-        EXPECT_EQ(rig.state.kyuuSet, c.mokuji_n - 9);
-        EXPECT_EQ(rig.state.qnum, 0);
-        EXPECT_EQ(rig.state.testKaisuuMax, c.rounds);
-        EXPECT_EQ(rig.host.table1Enabled, c.table1);
-        EXPECT_EQ(rig.host.table2Enabled, c.table2);
-        EXPECT_EQ(rig.host.startFocus, 1);
-    }
-}
-
-// The choice kept from the last run, opened at start-up, enables the same result table as choosing
-// it: rows 0 to 8 the row table, the levels 9 to 12 the level table.
-TEST(LessonMenu, TheLoadedChoiceSetsDanAndTheResultMenus) {
-    struct Case {
-        int mokuji_n;
-        int dan;
-        bool table1;
-        bool table2;
-    };
-    const Case cases[] = {
-        {0, 1, true, false}, {8, 9, true, false}, {9, 10, false, true}, {12, 0, false, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mokuji_n);
-        LessonRig rig;
-        rig.state.mokuji_n = c.mokuji_n;
-        rig.state.qnum = 5;
-        rig.engine.openOnLoadedChoice();
-        EXPECT_EQ(rig.state.dan, c.dan);
-        EXPECT_EQ(rig.state.qnum, 0);
-        EXPECT_EQ(rig.host.table1Enabled, c.table1);
-        EXPECT_EQ(rig.host.table2Enabled, c.table2);
+        LessonRig chosen, loaded;
+        for (LessonRig* rig : {&chosen, &loaded}) rig->state.qnum = 5;
+        chosen.engine.chooseRowOrLevel(c.mokuji_n);
+        loaded.state.mokuji_n = c.mokuji_n;
+        loaded.engine.openOnLoadedChoice();
+        for (LessonRig* rig : {&chosen, &loaded}) {
+            EXPECT_EQ(rig->state.dan, c.dan);
+            EXPECT_EQ(rig->state.qnum, 0);
+            EXPECT_EQ(rig->host.table1Enabled, c.table1);
+            EXPECT_EQ(rig->host.table2Enabled, c.table2);
+        }
+        EXPECT_EQ(chosen.state.mokuji_n, c.mokuji_n);
+        EXPECT_EQ(chosen.state.kyuuSet, c.mokuji_n - 9);
+        EXPECT_EQ(chosen.state.testKaisuuMax, c.rounds);
+        EXPECT_EQ(chosen.host.startFocus, 1);
     }
 }
 

@@ -10,13 +10,7 @@
 #include <QStringList>
 
 #include <memory>
-#include <ostream>
 #include <vector>
-
-// Readable Japanese in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace rentabo::testing {
 
@@ -67,11 +61,6 @@ struct FakeHost final : LessonHost {
     int fontRestores = 0;
 };
 
-struct FakeEffects final : EffectPlayer {
-    void PlayEffect(int kind) override { played.push_back(kind); }
-    std::vector<int> played;
-};
-
 // Everything a run needs, on the virtual clock.
 struct LessonRig {
     LessonRig() {
@@ -105,7 +94,7 @@ struct LessonRig {
     VirtualVoice voice{pacer};
     Speaker speaker{state, voice, pacer};
     FakeHost host;
-    FakeEffects effects;
+    RecordingEffects effects;
     LessonEngine engine{state, board, pacer, speaker, &effects, host};
 };
 

@@ -234,28 +234,23 @@ TEST(HistoryStore, AVersion1FileIsMigratedWithItsAnswersAndTheirReviewCards) {
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        for (const char* sql : {
-                 "CREATE TABLE answers (id INTEGER PRIMARY KEY, answered_at TEXT NOT NULL, learner_name TEXT "
-                 "NOT "
-                 "NULL, learner_number INTEGER NOT NULL, mode TEXT NOT NULL, fact INTEGER NOT NULL CHECK "
-                 "(fact "
-                 "BETWEEN 0 AND 80), multiplicand INTEGER NOT NULL, multiplier INTEGER NOT NULL, answer "
-                 "INTEGER, "
-                 "outcome TEXT NOT NULL CHECK (outcome IN ('right', 'wrong', 'timeout')), answer_ms INTEGER "
-                 "NOT "
-                 "NULL, channel TEXT NOT NULL CHECK (channel IN ('keyboard', 'voice')), confidence REAL)",
-                 "CREATE INDEX answers_by_day ON answers (learner_name, learner_number, answered_at, "
-                 "outcome)",
-                 "CREATE INDEX answers_by_fact ON answers (learner_name, learner_number, fact, id)",
-                 "INSERT INTO answers VALUES (1, '2026-03-02 16:00:01.000', 'たろう', 1234, 'key-ordered', "
-                 "20, 3, "
-                 "3, 9, 'right', 1000, 'keyboard', NULL)",
-                 "INSERT INTO answers VALUES (2, '2026-03-02 16:00:05.000', 'たろう', 1234, 'oral-ordered', "
-                 "21, 3, "
-                 "4, 13, 'wrong', 2000, 'voice', -2.5)",
-                 "PRAGMA user_version = 1",
-             })
-            ASSERT_TRUE(q.exec(QString::fromUtf8(sql))) << q.lastError().text().toStdString();
+        const char* layout = R"(
+            CREATE TABLE answers (id INTEGER PRIMARY KEY, answered_at TEXT NOT NULL,
+                learner_name TEXT NOT NULL, learner_number INTEGER NOT NULL, mode TEXT NOT NULL,
+                fact INTEGER NOT NULL CHECK (fact BETWEEN 0 AND 80), multiplicand INTEGER NOT NULL,
+                multiplier INTEGER NOT NULL, answer INTEGER,
+                outcome TEXT NOT NULL CHECK (outcome IN ('right', 'wrong', 'timeout')),
+                answer_ms INTEGER NOT NULL, channel TEXT NOT NULL CHECK (channel IN ('keyboard', 'voice')),
+                confidence REAL);
+            CREATE INDEX answers_by_day ON answers (learner_name, learner_number, answered_at, outcome);
+            CREATE INDEX answers_by_fact ON answers (learner_name, learner_number, fact, id);
+            INSERT INTO answers VALUES (1, '2026-03-02 16:00:01.000', 'たろう', 1234, 'key-ordered', 20, 3, 3, 9,
+                'right', 1000, 'keyboard', NULL);
+            INSERT INTO answers VALUES (2, '2026-03-02 16:00:05.000', 'たろう', 1234, 'oral-ordered', 21, 3, 4, 13,
+                'wrong', 2000, 'voice', -2.5);
+            PRAGMA user_version = 1)";
+        for (const QString& sql : QString::fromUtf8(layout).split(u';'))
+            ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("v1"));
 

@@ -8,53 +8,39 @@
 
 using namespace rentabo;
 
-namespace {
-
-struct ListCase {
-    const char* before;
-    int fact;
-    const char* after;
-};
-
-}  // namespace
-
-TEST(Nigate, AddingRecordsEachFactOnceByWholeEntry) {
-    const ListCase cases[] = {
-        {"13:14:", 3, "13:14:3:"},     // 3 is not in "13:"
-        {"13:14:3:", 13, "13:14:3:"},  // already there
-        {"", 40, "40:"},               // from an empty list
-        {"13:14:", -1, "13:14:"},      // outside the facts
-        {"13:14:", 81, "13:14:"},
-        {"1:", 11, "1:11:"},
-        {"11:", 1, "11:1:"},
-        {"13", 3, "13:3:"},  // a list that lost its last colon
-        {"0:", 0, "0:"},
-        {"", 80, "80:"},
+// A fact is added to and taken from the list by its whole entry, never by a part of another.
+TEST(Nigate, AddingAndRemovingTakeTheWholeEntryOnce) {
+    const struct {
+        const char* before;
+        char op;  // '+' ErrRec, '-' ErrDel
+        int fact;
+        const char* after;
+    } cases[] = {
+        {"13:14:", '+', 3, "13:14:3:"},     // 3 is not in "13:"
+        {"13:14:3:", '+', 13, "13:14:3:"},  // already there
+        {"", '+', 40, "40:"},               // from an empty list
+        {"13:14:", '+', -1, "13:14:"},      // outside the facts
+        {"13:14:", '+', 81, "13:14:"},
+        {"1:", '+', 11, "1:11:"},
+        {"11:", '+', 1, "11:1:"},
+        {"13", '+', 3, "13:3:"},  // a list that lost its last colon
+        {"0:", '+', 0, "0:"},
+        {"", '+', 80, "80:"},
+        {"13:3:14:", '-', 3, "13:14:"},
+        {"13:14:", '-', 3, "13:14:"},  // only "13" holds a 3
+        {"40:", '-', 40, ""},          // the only entry
+        {"1:11:", '-', 1, "11:"},      // deleting 1 must not touch 11
+        {"11:1:", '-', 1, "11:"},
+        {"11:21:1:", '-', 1, "11:21:"},
+        {"11:", '-', 1, "11:"},
+        {"13:14:15:16:", '-', 13, "14:15:16:"},
+        {"13:14:15:16:", '-', 16, "13:14:15:"},
+        {"", '-', 5, ""},
     };
     for (const auto& c : cases) {
         QString list = QString::fromLatin1(c.before);
-        ErrRec(list, c.fact);
-        EXPECT_EQ(list, QString::fromLatin1(c.after)) << c.before << " + " << c.fact;
-    }
-}
-
-TEST(Nigate, RemovingTakesOnlyTheWholeEntry) {
-    const ListCase cases[] = {
-        {"13:3:14:", 3, "13:14:"},
-        {"13:14:", 3, "13:14:"},  // only "13" holds a 3
-        {"40:", 40, ""},          // the only entry
-        {"1:11:", 1, "11:"},      // deleting 1 must not touch 11
-        {"11:1:", 1, "11:"},
-        {"11:21:1:", 1, "11:21:"},
-        {"11:", 1, "11:"},
-        {"13:14:15:16:", 13, "14:15:16:"},
-        {"13:14:15:16:", 16, "13:14:15:"},
-        {"", 5, ""},
-    };
-    for (const auto& c : cases) {
-        QString list = QString::fromLatin1(c.before);
-        ErrDel(list, c.fact);
-        EXPECT_EQ(list, QString::fromLatin1(c.after)) << c.before << " - " << c.fact;
+        c.op == '+' ? ErrRec(list, c.fact) : ErrDel(list, c.fact);
+        EXPECT_EQ(list, QString::fromLatin1(c.after)) << c.before << ' ' << c.op << ' ' << c.fact;
     }
 }
 

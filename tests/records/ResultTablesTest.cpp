@@ -61,11 +61,9 @@ TEST(ResultTable1, HeadsTitleAndRowLabelsFollowTheRow) {
 }
 
 TEST(ResultTable1, VerdictRegistrationAndPruning) {
-    // round r, multiplier m (1-based) → value; the rest of rounds 1..3 filled with `fill`.
     struct Case {
         const char* name;
-        int fill;
-        std::vector<std::array<int, 3>> cells;  // {round, m, value}
+        const char* marks;  // rounds 1 to 3, nine facts each: 1 right, 0 wrong, 2 not asked
         int aborted;
         QString verdict;
         bool canRegister;
@@ -73,58 +71,32 @@ TEST(ResultTable1, VerdictRegistrationAndPruning) {
         int wrong;
         int asked;
     };
+    const QString unchanged = QStringLiteral("13:14:15:16:");
     const Case cases[] = {
         // Stopped in round 2: round 3 holds "not asked", so nothing leaves the list.
-        {"stopped in round 2",
-         1,
-         {{2, 5, 2},
-          {2, 6, 2},
-          {2, 7, 2},
-          {2, 8, 2},
-          {2, 9, 2},
-          {3, 1, 2},
-          {3, 2, 2},
-          {3, 3, 2},
-          {3, 4, 2},
-          {3, 5, 2},
-          {3, 6, 2},
-          {3, 7, 2},
-          {3, 8, 2},
-          {3, 9, 2}},
-         1,
-         kAborted,
-         false,
-         QStringLiteral("13:14:15:16:"),
-         0,
-         13},
+        {"stopped in round 2", "111111111 111122222 222222222", 1, kAborted, false, unchanged, 0, 13},
         // One wrong answer in round 3 only: the other eight facts are pruned.
-        {"wrong in round 3", 1, {{3, 5, 0}}, 0, kWrong1, false, QStringLiteral("13:"), 1, 27},
-        {"perfect", 1, {}, 0, kPerfect1, true, QString(), 0, 27},
-        {"nothing asked",
-         2,
-         {},
-         0,
-         q(u"まだ１つもやってないよ。テストしよう!!"),
-         false,
-         QStringLiteral("13:14:15:16:"),
-         0,
-         0},
+        {"wrong in round 3", "111111111 111111111 111101111", 0, kWrong1, false, QStringLiteral("13:"), 1,
+         27},
+        {"perfect", "111111111 111111111 111111111", 0, kPerfect1, true, QString(), 0, 27},
+        {"nothing asked", "222222222 222222222 222222222", 0, q(u"まだ１つもやってないよ。テストしよう!!"),
+         false, unchanged, 0, 0},
         // A perfect record after a stop still reads as stopped, but prunes.
-        {"perfect but stopped", 1, {}, 1, kAborted, false, QString(), 0, 27},
-        {"passed over counts wrong", 1, {{1, 1, 0}}, 0, kWrong1, false, QString(), 1, 27},
+        {"perfect but stopped", "111111111 111111111 111111111", 1, kAborted, false, QString(), 0, 27},
+        {"passed over counts wrong", "011111111 111111111 111111111", 0, kWrong1, false, QString(), 1, 27},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         KukuState s = rowTest(2, 3);
-        for (int i = 0; i < 27; ++i) s.testRec[i] = c.fill;
-        for (const auto& cell : c.cells) s.testRec[(cell[0] - 1) * 9 + cell[1] - 1] = cell[2];
+        for (int i = 0; i < 27; ++i) s.testRec[i] = c.marks[i + i / 9] - '0';
         s.testAborted = c.aborted;
         const ResultTable t = BuildResultTable1(s);
-        EXPECT_EQ(t.verdict, c.verdict) << c.name;
-        EXPECT_EQ(t.registrationEnabled, c.canRegister) << c.name;
-        EXPECT_EQ(t.perfect, c.canRegister) << c.name;
-        EXPECT_EQ(s.errorsStr, c.errorsAfter) << c.name;
-        EXPECT_EQ(t.wrongCount, c.wrong) << c.name;
-        EXPECT_EQ(t.askedCount, c.asked) << c.name;
+        EXPECT_EQ(t.verdict, c.verdict);
+        EXPECT_EQ(t.registrationEnabled, c.canRegister);
+        EXPECT_EQ(t.perfect, c.canRegister);
+        EXPECT_EQ(s.errorsStr, c.errorsAfter);
+        EXPECT_EQ(t.wrongCount, c.wrong);
+        EXPECT_EQ(t.askedCount, c.asked);
     }
 }
 

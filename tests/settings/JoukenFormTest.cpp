@@ -3,6 +3,7 @@
 #include "core/Timing.h"
 #include "settings/ArrowSpinBox.h"
 #include "settings/TJoukenSetForm.h"
+#include "tests/support/RecordingBoard.h"
 #include "tests/support/VirtualPacer.h"
 #include "tests/support/VirtualVoice.h"
 
@@ -26,12 +27,6 @@
 namespace rentabo {
 namespace {
 
-class CountingEffects final : public EffectPlayer {
-public:
-    void PlayEffect(int kind) override { played.push_back(kind); }
-    std::vector<int> played;
-};
-
 struct FormRig {
     explicit FormRig(KukuState initial) : state(std::move(initial)) {}
     std::unique_ptr<TJoukenSetForm> make() {
@@ -41,7 +36,7 @@ struct FormRig {
     KukuState state;
     VirtualPacer pacer;
     VirtualVoice voice{pacer};
-    CountingEffects effects;
+    RecordingEffects effects;
     std::vector<int> reloads;
     int helps = 0;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace rentabo {
 
@@ -48,6 +49,12 @@ public:
 
 private:
     std::map<BoardText, QString> m_texts;
+};
+
+// Effect sounds that keep the kinds played, in order.
+struct RecordingEffects final : EffectPlayer {
+    void PlayEffect(int kind) override { played.push_back(kind); }
+    std::vector<int> played;
 };
 
 }  // namespace rentabo

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace rentabo::testing {
@@ -12,6 +13,16 @@ inline QString makeRuntimeFolder(const QString& path) {
     QDir().mkpath(path);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
+}
+
+// The environment of a child process started by a test: this one's, with a settings fallback
+// folder and a runtime folder of its own below `own` (the sound library otherwise leaves a
+// /tmp/pulse-* folder behind for every new settings folder it is started with).
+inline QProcessEnvironment childEnvironment(const QString& own) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), own + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), makeRuntimeFolder(own + QStringLiteral("/run")));
+    return env;
 }
 
 // Gives the test process folders of its own below `own`, where the environment names none: a

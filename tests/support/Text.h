@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <ostream>
+
 namespace rentabo::testing {
 
 // Japanese text in a test: q(u"３×６＝").
@@ -10,3 +12,8 @@ inline QString q(const char16_t* s) {
 }
 
 }  // namespace rentabo::testing
+
+// Readable Japanese in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
