@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -267,4 +269,57 @@ TEST(ProgressWindow, EachFactIsDrawnWhereItsRowAndColumnHeadingsMeet) {
     }
     // Too few answers: the count instead of a grade.
     EXPECT_FALSE(page.find(u"2回"_s).isEmpty());
+}
+
+// Each day with answers has its bar, as tall as its answers, in its own slot; a day without
+// answers leaves its slot empty; the share right is marked inside its day's bar.
+TEST(ProgressWindow, TheDayChartDrawsABarForEachDayWithAnswersInItsSlot) {
+    ProgressReport report;
+    const std::vector<std::pair<int, int>> answersRight{{10, 5}, {0, 0}, {6, 6}, {8, 2}};
+    for (std::size_t i = 0; i < answersRight.size(); ++i)
+        report.days.push_back(
+            {kToday.addDays(int(i) - 3), answersRight[i].first, answersRight[i].second});
+    QImage image(800, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        paintDayChart(p, QRectF(image.rect()), report);
+    }
+    const QRgb bar = qRgb(0x64, 0x96, 0xE6), mark = qRgb(0xC8, 0x32, 0x32);
+    struct Bar {
+        int left, right, top, bottom;
+    };
+    std::vector<Bar> bars;
+    for (int x = 0; x < image.width(); ++x) {
+        int top = -1, bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) == bar) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        if (top < 0) continue;
+        if (!bars.empty() && bars.back().right == x - 1) {
+            Bar& b = bars.back();
+            b.right = x, b.top = std::min(b.top, top), b.bottom = std::max(b.bottom, bottom);
+        } else {
+            bars.push_back({x, x, top, bottom});
+        }
+    }
+    ASSERT_EQ(bars.size(), 3u) << "three days with answers, three bars";
+    const auto centre = [](const Bar& b) { return (b.left + b.right) / 2.0; };
+    const auto height = [](const Bar& b) { return double(b.bottom - b.top); };
+    // Slots 0, 2 and 3: the empty day keeps its room between the first two.
+    EXPECT_NEAR(centre(bars[1]) - centre(bars[0]), 2 * (centre(bars[2]) - centre(bars[1])), 3);
+    EXPECT_NEAR(height(bars[1]) / height(bars[0]), 6.0 / 10, 0.03);
+    EXPECT_NEAR(height(bars[2]) / height(bars[0]), 8.0 / 10, 0.03);
+    // The share right marked over each bar's centre, at its height on the plot (the first bar,
+    // ten answers, reaches the top of the scale).
+    const std::vector<double> shares{0.5, 1.0, 0.25};
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        const int y = int(std::lround(bars[i].bottom - height(bars[0]) * shares[i]));
+        bool marked = false;
+        for (int dy = -2; dy <= 2 && !marked; ++dy)
+            marked = image.pixel(int(centre(bars[i])), y + dy) == mark;
+        EXPECT_TRUE(marked) << "day " << i << ": no share marked at y " << y;
+    }
 }
