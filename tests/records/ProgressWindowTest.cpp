@@ -277,8 +277,7 @@ TEST(ProgressWindow, TheDayChartDrawsABarForEachDayWithAnswersInItsSlot) {
     ProgressReport report;
     const std::vector<std::pair<int, int>> answersRight{{10, 5}, {0, 0}, {6, 6}, {8, 2}};
     for (std::size_t i = 0; i < answersRight.size(); ++i)
-        report.days.push_back(
-            {kToday.addDays(int(i) - 3), answersRight[i].first, answersRight[i].second});
+        report.days.push_back({kToday.addDays(int(i) - 3), answersRight[i].first, answersRight[i].second});
     QImage image(800, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
