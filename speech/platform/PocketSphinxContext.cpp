@@ -245,8 +245,11 @@ void PocketSphinxContext::handle(const HeardPhrase& h) {
         const auto i = wordIndex(h.words.first());
         if (!i || !grammar() || *i >= grammar()->phrases().size()) return;
         m_learning.keepPhrase(m_commands->lastPhrase(), *i, h.confidence(), h.warp);
+        // The rules read the phrase's morae from the grammar: the phrase heard, not the first.
+        HeardPhrase heard = h;
+        heard.phrase = *i;
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
-        if (!accepted(h))
+        if (!accepted(heard))
             deliverNothing(grammar()->phrases()[*i].text);
         else
             deliverPhrase(*i, h.loopScore ? std::optional<double>(h.confidence()) : std::nullopt);
