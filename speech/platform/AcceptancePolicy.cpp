@@ -77,7 +77,11 @@ AcceptanceThresholds programThresholds() {
     // margin of 4.5 costs the same, 6 one more; a confidence of -8 instead of -6 two fewer, but
     // fitted to the one case). The third stands out by no measure the decoder gives
     // (bench/recognition/README.md, "Wrong answers given a ○").
-    t.minMarginShortAnswer = 5.0;
+    // The short answers' margin (5 removed the laptop's じゅう for きゅう above) is left off: in
+    // the spoken-test scenario through a real sound server it refused ろく in every take of the
+    // build's own voices, so a row could not end with every answer right. Kept to be measured
+    // again with more short answers said.
+    t.minMarginShortAnswer = -1e9;
     t.minMarginUnsureAnswer = 0.0;
     return t;
 }
