@@ -87,19 +87,24 @@ AcceptanceThresholds programThresholds() {
 }
 
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m) {
+    return *refusingRule(t, m) == '\0';
+}
+
+const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m) {
     const double least =
         m.expectedHeard && t.minConfidenceForExpected ? *t.minConfidenceForExpected : t.minConfidence;
-    if (m.confidence < least) return false;
+    if (m.confidence < least) return "confidence";
     // The awaited answer heard is exempt: under a steady noise the detector finds speech in all of
     // it, and the answer's own thresholds already keep other phrases from becoming it.
-    if (!m.expectedHeard && m.coverage < t.minCoverage) return false;
+    if (!m.expectedHeard && m.coverage < t.minCoverage) return "coverage";
     const bool isShort = m.morae > 0 && m.morae <= kShortPhraseMorae;
     if (m.expectedHeard) {
-        if (isShort && m.margin < t.minMarginShortAnswer) return false;
-        if (m.confidence < t.minConfidence && m.margin < t.minMarginUnsureAnswer) return false;
+        if (isShort && m.margin < t.minMarginShortAnswer) return "short answer's margin";
+        if (m.confidence < t.minConfidence && m.margin < t.minMarginUnsureAnswer)
+            return "unsure answer's margin";
     }
-    if (m.answerExpected) return m.lead >= t.minLeadOverExpected;
-    return m.margin >= (isShort ? std::max(t.minMargin, t.minMarginShort) : t.minMargin);
+    if (m.answerExpected) return m.lead >= t.minLeadOverExpected ? "" : "lead over the awaited answer";
+    return m.margin >= (isShort ? std::max(t.minMargin, t.minMarginShort) : t.minMargin) ? "" : "margin";
 }
 
 int moraeOf(QStringView kana) {

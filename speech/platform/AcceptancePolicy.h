@@ -24,7 +24,7 @@ struct PhraseMeasures {
     bool answerExpected = false;  // the moment expected an answer (a spoken test's right answer)
     bool expectedHeard = false;   // the phrase heard is that answer
     // The morae of the phrase heard (あお: 2, くのだん: 4); 0 when not known, taken as long.
-    // (For the rules of short phrases; measures() leaves it 0, the context sets it.)
+    // (For the rules of short phrases; the decoder gives it with the phrase heard.)
     int morae = 0;
     // The frames of the phrase's words over the frames the speech detector called speech: near 1
     // (or above: the detector starts late) when the phrase was all that was said, far below when
@@ -81,6 +81,8 @@ AcceptanceThresholds programThresholds();
 // the near tie that matters is the one with that answer, measured exactly (its phrases alone
 // decoded again); the runner-up among all phrases is only as good as a search over many.
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m);
+// The rule that refuses such a phrase, in a few words for the listening log; empty when it counts.
+const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m);
 
 // The quiet after speech at which a phrase is first looked at, and the quiet that ends it.
 constexpr int kFirstLookQuietMs = 200;

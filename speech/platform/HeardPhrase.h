@@ -31,6 +31,8 @@ struct HeardPhrase {
     // Whether a phrase was expected when this one was heard, and whether this one is one of them.
     bool answerExpected = false;
     bool expectedHeard = false;
+    // The morae of the phrase heard (its first word's reading); 0 when not known.
+    int morae = 0;
 
     // The measures per frame of speech the acceptance policy judges (see PhraseMeasures).
     double confidence() const { return perFrame(loopScore, 0.0); }
@@ -39,7 +41,7 @@ struct HeardPhrase {
     // How much of the speech the detector found the phrase's words take (1e9 when not known).
     double coverage() const { return detectedFrames > 0 ? double(frames) / detectedFrames : 1e9; }
     PhraseMeasures measures() const {
-        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, 0, coverage()};
+        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, morae, coverage()};
     }
 
 private:

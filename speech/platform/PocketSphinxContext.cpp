@@ -6,10 +6,29 @@
 #include "speech/platform/KanaPhones.h"
 #include "speech/platform/TypedPhraseContext.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
 #include <utility>
 
 namespace rentabo {
+
+namespace {
+// Every phrase the microphone gave and what became of it, one line each: switched on with
+// QT_LOGGING_RULES="rentabo.listening.debug=true" (the sound scenarios keep it with the program's
+// output, so a phrase not heard there says why).
+Q_LOGGING_CATEGORY(lcListening, "rentabo.listening", QtWarningMsg)
+
+void logPhrase(const char* what, const HeardPhrase& h, const QString& text, const char* rule) {
+    const PhraseMeasures m = h.measures();
+    qCDebug(lcListening).noquote().nospace()
+        << what << ' ' << (text.isEmpty() ? h.words.join(u' ') : text) << (*rule ? " refused: " : "") << rule
+        << " (confidence " << m.confidence << ", margin " << m.margin << ", lead " << m.lead << ", morae "
+        << m.morae << ", coverage " << m.coverage << ", warp " << h.warp << ", frames " << h.frames
+        << (m.answerExpected ? (m.expectedHeard ? ", the awaited answer" : ", an answer awaited") : "")
+        << ')';
+}
+}  // namespace
 
 PocketSphinxContext::PocketSphinxContext(QObject* parent, DecoderConfig config)
     : GrammarRecoContext(parent),
@@ -47,11 +66,7 @@ DecoderConfig PocketSphinxContext::defaultConfig() {
 }
 
 bool PocketSphinxContext::accepted(const HeardPhrase& h) const {
-    PhraseMeasures m = h.measures();
-    if (grammar() && h.phrase < grammar()->phrases().size())
-        m.morae =
-            moraeOf(readingOf(grammar()->phrases()[h.phrase].text.normalized(QString::NormalizationForm_KC)));
-    return phraseAccepted(m_config, m);
+    return phraseAccepted(m_config, h.measures());
 }
 
 std::vector<QStringList> PocketSphinxContext::phrasePronunciations(const QString& text) {
@@ -239,17 +254,22 @@ void PocketSphinxContext::hear(SphinxDecoder& decoder, const SphinxDecoder::Pend
 
 void PocketSphinxContext::handle(const HeardPhrase& h) {
     m_learning.forgetPhrase();
-    if (h.words.isEmpty()) return;
+    if (h.words.isEmpty()) {
+        qCDebug(lcListening) << "speech of" << h.detectedFrames * 10 << "ms: no phrase";
+        return;
+    }
     m_lastHeard = h;
     if (m_listening == Listening::Commands) {
         const auto i = wordIndex(h.words.first());
-        if (!i || !grammar() || *i >= grammar()->phrases().size()) return;
+        if (!i || !grammar() || *i >= grammar()->phrases().size()) {
+            logPhrase("heard", h, {}, "not a phrase");
+            return;
+        }
         m_learning.keepPhrase(m_commands->lastPhrase(), *i, h.confidence(), h.warp);
-        // The rules read the phrase's morae from the grammar: the phrase heard, not the first.
-        HeardPhrase heard = h;
-        heard.phrase = *i;
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
-        if (!accepted(heard))
+        const char* rule = refusingRule(m_config, h.measures());
+        logPhrase("heard", h, grammar()->phrases()[*i].text, rule);
+        if (*rule)
             deliverNothing(grammar()->phrases()[*i].text);
         else
             deliverPhrase(*i, h.loopScore ? std::optional<double>(h.confidence()) : std::nullopt);
@@ -258,6 +278,7 @@ void PocketSphinxContext::handle(const HeardPhrase& h) {
         for (const QString& w : h.words)
             if (const auto i = wordIndex(w); i && *i < std::size_t(m_dictationTexts.size()))
                 text += m_dictationTexts[qsizetype(*i)];
+        qCDebug(lcListening).noquote() << "chat" << text;
         if (!text.isEmpty()) deliverDictation(text);
     }
 }

@@ -135,7 +135,9 @@ HeardPhrase SphinxDecoder::decodeWith(const std::vector<std::size_t>& used, cons
                                       std::size_t count) {
     m_last.assign(samples, samples + count);
     m_bank->decode(used, samples, count);
-    return best(used, samples, count);
+    HeardPhrase h = best(used, samples, count);
+    if (!h.words.isEmpty()) h.morae = m_morae.value(h.words.first());
+    return h;
 }
 
 double SphinxDecoder::gainFor(const std::vector<std::int16_t>& heard) const {
@@ -240,9 +242,7 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
     const FirstLook look{int(h.words.size()),
                          h.words.size() == 1 && m_rescorer.expected().contains(h.words.first()),
                          h.words.size() == 1 && m_continued.contains(h.words.first()), h.quietAfter};
-    PhraseMeasures measures = h.measures();
-    if (h.words.size() == 1) measures.morae = m_morae.value(h.words.first());
-    if (takenAtFirstLook(m_thresholds, measures, look)) {
+    if (takenAtFirstLook(m_thresholds, h.measures(), look)) {
         m_beforeFirstLook = {};
         m_bank->forgetMeans();
         endStream();

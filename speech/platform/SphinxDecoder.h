@@ -144,7 +144,7 @@ private:
     // Phrases with a pronunciation that another phrase goes on from (さん: さんじゅう): never
     // taken before the full quiet.
     QSet<QString> m_continued;
-    // The morae of each phrase word, for the rules of short phrases at the first look.
+    // The morae of each phrase word, for the rules of short phrases.
     QHash<QString, int> m_morae;
     // The phrase as heard at the first look, kept while the quiet lasts, and what was learnt of
     // the speaker before it (given back when the phrase goes on).

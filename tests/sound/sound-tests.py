@@ -50,22 +50,23 @@ class Run:
         self.p = rig.program
         self.c = rig.child
 
-    def took(self, takes, start, heard):
-        """Notes a take said from memo position `start` and what the memo heard meanwhile."""
+    def took(self, takes, start, heard, listened_from):
+        """Notes a take said from memo position `start` and what the memo heard meanwhile, with
+        what the recogniser made of it (the listening log's lines from `listened_from` on)."""
         astr = re.findall(r"<◆astr=([^>]*)>", self.p.memo()[start:])
-        takes.append((self.c.phrases.last, heard, astr))
+        takes.append((self.c.phrases.last, heard, astr, self.p.listening()[listened_from:]))
 
     def command(self, number, heard, tries=3):
         """Says a command once the master is quiet, again when it is not heard (a child does)."""
         takes = []
         self.rig.attempts.append((number, takes))
         for _ in range(tries):
-            start = len(self.p.memo())
+            start, listened = len(self.p.memo()), len(self.p.listening())
             wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
             self.c.say(number)
             try:
                 end = self.p.wait_memo(heard, start, 8)
-                self.took(takes, start, True)
+                self.took(takes, start, True, listened)
                 # The master answers a command; the next one waits until he has.
                 try:
                     self.c.wait_master_done(time.monotonic() - 0.1, 0.6, 5)
@@ -73,7 +74,7 @@ class Run:
                     pass
                 return end
             except Failure:
-                self.took(takes, start, False)
+                self.took(takes, start, False, listened)
         raise Failure(f"command {number} was not heard ({heard!r}): " + self.p.tail())
 
     def answer(self, command, pos, judged_now, tries=3):
@@ -100,15 +101,15 @@ class Run:
             if next_question():
                 return None
             before = judged_now()
-            start = len(self.p.memo())
+            start, listened = len(self.p.memo()), len(self.p.listening())
             said = self.c.say(command)
             try:
                 wait_until(lambda: judged_now() > before or next_question(),
                            6, 0.01, "the answer to be judged")
-                self.took(takes, start, judged_now() > before)
+                self.took(takes, start, judged_now() > before, listened)
                 return said if judged_now() > before else None
             except Failure:
-                self.took(takes, start, False)
+                self.took(takes, start, False, listened)
         return None
 
     def start_test(self, start_command=70, question="<◆qnum="):
@@ -397,9 +398,11 @@ def account(rig):
     print(f"child: {len(rig.attempts)} phrases, {len(repeats)} heard" + (f" ({takes})" if takes else "")
           + (f"; {len(lost)} not heard at all" if lost else ""))
     for command, takes in rig.attempts:
-        for take, heard, astr in takes:
+        for take, heard, astr, listened in takes:
             if not heard:
                 print(f"  not heard: {command} take {take}; the memo heard {astr or 'nothing'}")
+                for line in listened:
+                    print("    the recogniser", line)
 
 
 def main():
@@ -440,8 +443,10 @@ def main():
         print("FAIL:", why)
     finally:
         account(rig)
-        rig.close(keep=not ok)
-        if not ok:
+        # RENTABO_SOUND_KEEP=1 keeps the files of a scenario that passed as well.
+        keep = not ok or bool(os.environ.get("RENTABO_SOUND_KEEP"))
+        rig.close(keep=keep)
+        if keep:
             print("files kept in", rig.work)
     return 0 if ok else 1
 

@@ -224,6 +224,11 @@ def trailing_quiet(samples):
     return 0
 
 
+def engine_of(name):
+    """The engine a recording's voice is of: "oj" for oj2_002_106.wav and t1_oj2_002_106.wav."""
+    return name.split("_")[-3].rstrip("0123456789")
+
+
 class Phrases:
     """manifest.tsv: file <TAB> command number [<TAB> text]. Several recordings of one command are
     said in turn, so a phrase said again sounds a little different, as a child's does."""
@@ -236,9 +241,13 @@ class Phrases:
                 cols = line.rstrip("\n").split("\t")
                 if len(cols) >= 2 and cols[1].isdigit():
                     self.by_command.setdefault(int(cols[1]), []).append(cols[0])
-        for files in self.by_command.values():
-            # Open JTalk's voice first: it is the nearest to a person of the four.
+        for command, files in self.by_command.items():
+            # Open JTalk's voice first: it is the nearest to a person of the four. The child is one
+            # person, so the takes are of that engine's voice alone (its speeds and pitches): once
+            # the program has learnt the child's voice, it listens for that voice, and espeak-ng's
+            # ろく said after a model learnt from Open JTalk's was heard as ごじゅう.
             files.sort(key=lambda n: (not n.startswith("oj1"), not n.startswith("oj"), n))
+            self.by_command[command] = [n for n in files if engine_of(n) == engine_of(files[0])]
         self.turn = {}
 
     def has(self, command):
@@ -578,7 +587,9 @@ class Program:
         self.memo_path = os.path.join(work, "memo.log")
         self.voice_log = os.path.join(work, "voice.log")
         self.env = dict(server.env, XDG_CONFIG_HOME=os.path.join(work, "config"),
-                        RENTABO_MEMO_LOG=self.memo_path, RENTABO_VOICE_LOG=self.voice_log)
+                        RENTABO_MEMO_LOG=self.memo_path, RENTABO_VOICE_LOG=self.voice_log,
+                        # Each phrase heard and the rule that refused it, in program.log.
+                        QT_LOGGING_RULES="rentabo.listening.debug=true")
         # When the memo grew: (monotonic time, length), for the latency figures.
         self.growth = [(time.monotonic(), 0)]
         self.watching = True
@@ -642,6 +653,16 @@ class Program:
         """Whether the master is in the middle of an utterance."""
         events = self.voice_events()
         return bool(events) and events[-1][1] == "start"
+
+    def listening(self):
+        """The listening log's lines so far: each phrase the recogniser heard and what became of
+        it ("heard ろく (confidence …)", "heard ごじゅう refused: lead over the awaited answer …")."""
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                prefix = "rentabo.listening: "
+                return [line[len(prefix):].rstrip("\n") for line in f if line.startswith(prefix)]
+        except FileNotFoundError:
+            return []
 
     def memo(self):
         try:
