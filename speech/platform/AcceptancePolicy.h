@@ -61,10 +61,20 @@ struct AcceptanceThresholds {
     // ... and, when its confidence is under minConfidence, by this much whatever its length: a
     // wrong answer is heard as the right one in a near tie with another phrase.
     double minMarginUnsureAnswer = -1e9;
+    // With nothing awaited, a long phrase (kLongPhraseMorae morae or more: テストはじめ,
+    // おはなしモード) clear of the best other phrase by minMarginLong and taking nearly all the
+    // speech found (minCoverageLong) counts from this confidence (unset: minConfidence, as any
+    // phrase): said in a room or by a quiet child, a long command explains the audio worse than
+    // the free loop of sounds does, yet nothing else comes near it.
+    std::optional<double> minConfidenceLong;
+    double minMarginLong = 1e9;
+    double minCoverageLong = 1e9;
 };
 
 // Phrases of this many morae or fewer are short (AcceptanceThresholds::minMarginShort).
 constexpr int kShortPhraseMorae = 2;
+// Phrases of this many morae or more are long (AcceptanceThresholds::minConfidenceLong).
+constexpr int kLongPhraseMorae = 6;
 
 // The morae of a reading in kana: every kana but the small ゃゅょぁぃぅぇぉ (and their katakana),
 // which join the one before; ん, っ and ー are morae of their own.

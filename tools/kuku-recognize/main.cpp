@@ -166,6 +166,13 @@ constexpr OptionText kOptions[] = {
      "x"},
     {"min-margin", "Reject phrases nearly tied with another (default: the program's).", "x"},
     {"min-margin-short", "The margin phrases of two morae or fewer need (default: the program's).", "x"},
+    {"min-confidence-long",
+     "With nothing awaited: the confidence a phrase of six morae or more needs when clear of every other "
+     "phrase by --min-margin-long and, with --stream, taking --min-coverage-long of the speech (default: the "
+     "program's).",
+     "x"},
+    {"min-margin-long", "The margin of --min-confidence-long (default: the program's).", "x"},
+    {"min-coverage-long", "The coverage of --min-confidence-long (default: the program's).", "x"},
     {"min-coverage",
      "With --stream: the share of the detected speech the phrase's words need (default: the program's).",
      "x"},
@@ -245,6 +252,9 @@ std::optional<DecoderConfig> configFrom(const QCommandLineParser& cli) {
     setFrom(cli, "min-lead", config.minLeadOverExpected);
     setFrom(cli, "min-margin", config.minMargin);
     setFrom(cli, "min-margin-short", config.minMarginShort);
+    setFrom(cli, "min-confidence-long", config.minConfidenceLong);
+    setFrom(cli, "min-margin-long", config.minMarginLong);
+    setFrom(cli, "min-coverage-long", config.minCoverageLong);
     setFrom(cli, "min-coverage", config.minCoverage);
     setFrom(cli, "floor-ms", config.floorBeforeSpeechMs);
     setFrom(cli, "min-confidence", config.minConfidence);
