@@ -10,10 +10,9 @@ namespace {
 constexpr int kQuietAfterWordFrames = kFirstLookQuietMs / 20;
 // See teachesVoice().
 constexpr double kConfirmConfidence = -6.0;
-}  // namespace
 
-AcceptanceThresholds programThresholds() {
-    AcceptanceThresholds t;
+// The rules every phrase meets: how sure, how clear of the others, how much of the speech.
+void setPhraseRules(AcceptanceThresholds& t) {
     // A wrong number teaches the wrong thing, a rejection only asks the child to say it again.
     // Both thresholds come from a sweep over 4224 utterances (six conditions) and 144 sentences
     // of chat, both measured per frame of speech: 139 of the chat sentences fall below -10
@@ -25,23 +24,6 @@ AcceptanceThresholds programThresholds() {
     // answer has its own threshold (below). (bench/recognition/README.md, CHAT=1 UNHEARD=1.)
     t.minConfidence = -6.0;
     t.minMargin = 2.0;
-    // While an answer is awaited, a phrase other than the right answer must explain the audio
-    // better than the right answer by 3 per frame. On voices the acoustic model never heard
-    // (each engine's voices with a model adapted without that engine; clean, noise at 15 dB,
-    // pitched +500 cents) right answers heard as a wrong number fell from 10.3 % to 1.3 %, and
-    // right answers heard right rose from 73.8 % to 79.0 % (the margin rule is not needed then);
-    // with the model adapted on means and variances over wider voices, 86.3 % right, 0.4 %
-    // wrong. A child's wrong answers count as nothing heard more often (about a third of them),
-    // so the child says them again or the answer time runs out. (bench/recognition/README.md,
-    // ANSWERS=right and ANSWERS=wrong.)
-    t.minLeadOverExpected = 3.0;
-    // The right answer itself, when it is the phrase heard, counts from a confidence of -16: a
-    // wrong answer is hardly ever heard as the right one, whatever its confidence, so the lower
-    // threshold only gives back right answers said unclearly. On voices the acoustic model never
-    // heard (six conditions, every second phrase) 89.5 -> 90.8 % right (90.6 % with -6 above),
-    // wrong numbers 0.4 % either way, pitched speech 83.0 -> 85.5 % (84.7 %); wrong answers heard
-    // as the right one 1 of 2112 either way, chat heard as the right answer 0 of 672.
-    t.minConfidenceForExpected = -16.0;
     // Short phrases with nothing awaited: the short colours said (あか, あお, くろ; 18
     // utterances, four voices of the phrase set and espeak-ng's Andy and Annie) all have margins
     // of 6.3 or more with the program's model; the one short colour taken from the room in an
@@ -64,25 +46,6 @@ AcceptanceThresholds programThresholds() {
     // heard: Open JTalk's answers under white noise at 15 dB cover less than half of the noisy
     // stretch and were lost (the test SpokenPhrases.AnswersUnderNoiseDecodeRight).
     t.minCoverage = 0.5;
-    // A wrong answer taken for the right one (a "○" the child never earned). On voices the
-    // acoustic model never heard (each voice with the model adapted without its engine; clean,
-    // pitched +500 cents, a reverberant room, a second voice 12 dB below, a laptop's microphone, a
-    // child 20 dB quieter; every fourth phrase, 1056 wrong answers said, ANSWERS=wrong) three were:
-    // きゅう heard as じゅう through the laptop (confidence 18.3, margin 4.3: short, one mora
-    // apart), しごにじゅう as しろくにじゅうよん in the room (confidence -8.4, margin -0.03: a tie
-    // under the confidence any other phrase needs), ごはしじゅう as ごっくしじゅうご beside the
-    // second voice (confidence -1.1, margin 7.4). The two rules below remove the first two and
-    // cost 9 of the 608 right answers heard right over the same six conditions (ANSWERS=right:
-    // clean 1 of 157, きゅう at margin 1.4; pitched 3, reverberant room 3, quiet child 2; a short
-    // margin of 4.5 costs the same, 6 one more; a confidence of -8 instead of -6 two fewer, but
-    // fitted to the one case). The third stands out by no measure the decoder gives
-    // (bench/recognition/README.md, "Wrong answers given a ○").
-    // The short answers' margin (5 removed the laptop's じゅう for きゅう above) is left off: in
-    // the spoken-test scenario through a real sound server it refused ろく in every take of the
-    // build's own voices, so a row could not end with every answer right. Kept to be measured
-    // again with more short answers said.
-    t.minMarginShortAnswer = -1e9;
-    t.minMarginUnsureAnswer = 0.0;
     // Long commands said in a room or by a quiet child (テストはじめ, テストおわり, おはなしモード)
     // were heard right but under the confidence, with margins of 10-29 over the best other phrase:
     // in the spoken-test scenario with an unheard child, 「テストはじめ」 at -6.3, -12.0 and -9.7
@@ -98,6 +61,54 @@ AcceptanceThresholds programThresholds() {
     t.minConfidenceLong = -12.0;
     t.minMarginLong = 12.0;
     t.minCoverageLong = 0.9;
+}
+
+// The rules while an answer is awaited: other phrases against the answer, and the answer itself.
+void setAnswerRules(AcceptanceThresholds& t) {
+    // While an answer is awaited, a phrase other than the right answer must explain the audio
+    // better than the right answer by 3 per frame. On voices the acoustic model never heard
+    // (each engine's voices with a model adapted without that engine; clean, noise at 15 dB,
+    // pitched +500 cents) right answers heard as a wrong number fell from 10.3 % to 1.3 %, and
+    // right answers heard right rose from 73.8 % to 79.0 % (the margin rule is not needed then);
+    // with the model adapted on means and variances over wider voices, 86.3 % right, 0.4 %
+    // wrong. A child's wrong answers count as nothing heard more often (about a third of them),
+    // so the child says them again or the answer time runs out. (bench/recognition/README.md,
+    // ANSWERS=right and ANSWERS=wrong.)
+    t.minLeadOverExpected = 3.0;
+    // The right answer itself, when it is the phrase heard, counts from a confidence of -16: a
+    // wrong answer is hardly ever heard as the right one, whatever its confidence, so the lower
+    // threshold only gives back right answers said unclearly. On voices the acoustic model never
+    // heard (six conditions, every second phrase) 89.5 -> 90.8 % right (90.6 % with -6 above),
+    // wrong numbers 0.4 % either way, pitched speech 83.0 -> 85.5 % (84.7 %); wrong answers heard
+    // as the right one 1 of 2112 either way, chat heard as the right answer 0 of 672.
+    t.minConfidenceForExpected = -16.0;
+    // A wrong answer taken for the right one (a "○" the child never earned). On voices the
+    // acoustic model never heard (each voice with the model adapted without its engine; clean,
+    // pitched +500 cents, a reverberant room, a second voice 12 dB below, a laptop's microphone, a
+    // child 20 dB quieter; every fourth phrase, 1056 wrong answers said, ANSWERS=wrong) three were:
+    // きゅう heard as じゅう through the laptop (confidence 18.3, margin 4.3: short, one mora
+    // apart), しごにじゅう as しろくにじゅうよん in the room (confidence -8.4, margin -0.03: a tie
+    // under the confidence any other phrase needs), ごはしじゅう as ごっくしじゅうご beside the
+    // second voice (confidence -1.1, margin 7.4). The two rules below remove the first two and
+    // cost 9 of the 608 right answers heard right over the same six conditions (ANSWERS=right:
+    // clean 1 of 157, きゅう at margin 1.4; pitched 3, reverberant room 3, quiet child 2; a short
+    // margin of 4.5 costs the same, 6 one more; a confidence of -8 instead of -6 two fewer, but
+    // fitted to the one case). The third stands out by no measure the decoder gives
+    // (bench/recognition/README.md, "Wrong answers given a ○").
+    // The short answers' margin was switched off once, when the spoken-test scenario through a
+    // real sound server lost ろく in its third round. The cause was the scenario's child, who
+    // changed voice after the master had learnt the first one (espeak-ng's ろく was heard as
+    // ごじゅう, no near tie); with a child of one voice the scenario passes with the margin on.
+    t.minMarginShortAnswer = 5.0;
+    t.minMarginUnsureAnswer = 0.0;
+}
+
+}  // namespace
+
+AcceptanceThresholds programThresholds() {
+    AcceptanceThresholds t;
+    setPhraseRules(t);
+    setAnswerRules(t);
     return t;
 }
 

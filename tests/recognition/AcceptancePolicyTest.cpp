@@ -144,9 +144,7 @@ TEST(AcceptancePolicy, TheAwaitedAnswerInANearTieIsNoAnswer) {
         {"just under it, another phrase better", {-6.01, -0.5, kNone, true, true, 7}, false},
         {"the same short phrase not awaited: the lead decides", {18.0, 0.5, 3.0, true, false, 2}, true},
     };
-    // The short answers' margin as measured (5); the program leaves it off for now.
-    AcceptanceThresholds program = programThresholds();
-    program.minMarginShortAnswer = 5.0;
+    const AcceptanceThresholds program = programThresholds();
     for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
 
     // The first look asks the same: a short answer in a near tie waits for the whole phrase.
