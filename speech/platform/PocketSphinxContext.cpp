@@ -109,11 +109,11 @@ bool PocketSphinxContext::grammarLoaded() {
     m_pronounceable.assign(phrases.size(), false);
     m_searchNames.clear();
     for (std::size_t i = 0; i < phrases.size(); ++i) {
-        auto prons = phrasePronunciations(phrases[i].text);
+        const QString reading = readingOf(phrases[i].text.normalized(QString::NormalizationForm_KC));
+        auto prons = pronunciationsOf(reading);
         if (prons.empty()) continue;  // typed only: nothing the model can say
         m_pronounceable[i] = true;
-        words.push_back({phraseWord(i), std::move(prons),
-                         moraeOf(readingOf(phrases[i].text.normalized(QString::NormalizationForm_KC)))});
+        words.push_back({phraseWord(i), std::move(prons), moraeOf(reading)});
     }
     QString error;
     m_commands.reset();
