@@ -258,8 +258,7 @@ void TKukuForm::enterCcMode() {
 
 void TKukuForm::enterDicMode() {
     // Chat listening would leave a running test without its answers.
-    if (m_state.AnsV_wait != VoiceTest::None || m_voiceExams->voiceTestKind() != VoiceTest::None ||
-        m_pacer.runActive()) {
+    if (m_state.AnsV_wait != VoiceTest::None || m_state.voiceRun != VoiceTest::None || m_pacer.runActive()) {
         const QString text = QStringLiteral(u"テストのとちゅうなので、おはなしモードにはなれません。");
         ShowMessageLine(*m_board, text);
         m_speaker.SpeakAsync(text);

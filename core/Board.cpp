@@ -117,6 +117,7 @@ QString stopVoiceTest(KukuState& state, QuestionBoard& board) {
     ShowMessageLine(board, stopped);
     board.CBoxDsp(1);
     state.AnsV_wait = VoiceTest::None;
+    state.voiceRun = VoiceTest::None;
     state.testAborted = 1;
     state.testUnderway = false;
     return stopped;

@@ -17,8 +17,9 @@ QString dicModeLabel() {
 }
 
 std::vector<int> momentRules(const KukuState& state) {
-    if (state.AnsV_wait == VoiceTest::Oral) return {kRuleRows, kRuleCommands, kRuleNumbers};
-    if (state.AnsV_wait == VoiceTest::Recitation || state.AnsV_wait == VoiceTest::FullRecitation)
+    const VoiceTest test = state.AnsV_wait != VoiceTest::None ? state.AnsV_wait : state.voiceRun;
+    if (test == VoiceTest::Oral) return {kRuleRows, kRuleCommands, kRuleNumbers};
+    if (test == VoiceTest::Recitation || test == VoiceTest::FullRecitation)
         return {kRuleRows, kRuleCommands, kRuleReadings};
     return {kRuleColours, kRuleRows, kRuleCommands, kRuleChart};
 }

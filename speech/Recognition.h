@@ -49,11 +49,12 @@ inline constexpr int kRuleNumbers = 4;
 inline constexpr int kRuleReadings = 5;
 inline constexpr int kRuleChart = 6;
 
-// The rules that listen in command listening at the present moment of a lesson: while a spoken
-// answer is awaited the numbers, during a recitation the readings, otherwise the colours and the
-// chart; the rows and the commands (start, stop, mode change) always. A recogniser that chooses
-// among fewer phrases confuses fewer of them (にじゅうに with みどり, しちにじゅうし with
-// きゅうじゅうし).
+// The rules that listen in command listening at the present moment of a lesson: during a spoken
+// test the numbers, during a recitation the readings, otherwise the colours and the chart; the
+// rows and the commands (start, stop, mode change) always. A test keeps its rules between its
+// questions too: a scrap of the child's stop command cut by the question's end was heard there
+// as a colour (きいろ) and changed the colour saved. A recogniser that chooses among fewer phrases
+// confuses fewer of them (にじゅうに with みどり, しちにじゅうし with きゅうじゅうし).
 std::vector<int> momentRules(const KukuState& state);
 // The command the present moment expects as the right answer: the product of the fact asked
 // (100 + n) while a spoken answer is awaited, the fact's reading (201 + fact) during a

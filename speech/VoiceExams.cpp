@@ -150,7 +150,7 @@ void VoiceExams::startCommon(VoiceTest kind, int orderedMenu, const QString& sho
     m_pacer.beep();
     m_state.testAborted = 0;
     m_state.testUnderway = true;
-    m_kind = kind;
+    m_state.voiceRun = kind;
     if (kind == VoiceTest::Oral)
         AskOralQuestion(m_state.kuku_n);
     else
@@ -189,7 +189,7 @@ void VoiceExams::StartReview(const std::vector<int>& facts) {
     ClearExpression(m_board);
     ClearReading(m_board);
     m_pacer.beep();
-    m_kind = VoiceTest::Oral;
+    m_state.voiceRun = VoiceTest::Oral;
     m_state.kuku_n = factOf(0);
     AskOralQuestion(m_state.kuku_n);
     m_answerWaitMs = 0;
@@ -199,7 +199,7 @@ void VoiceExams::endReview() {
     const int asked = static_cast<int>(m_review.size());
     m_review.clear();
     m_state.AnsV_wait = VoiceTest::None;
-    m_kind = VoiceTest::None;
+    m_state.voiceRun = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     const QString done =
         m_reviewRight == asked
@@ -216,7 +216,7 @@ void VoiceExams::stopReview() {
     ShowMessageLine(m_board, text);
     m_review.clear();
     m_state.AnsV_wait = VoiceTest::None;
-    m_kind = VoiceTest::None;
+    m_state.voiceRun = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     m_board.CBoxDsp(1);
 }
@@ -248,7 +248,7 @@ void VoiceExams::StartFullRecitation() {
     ResetResults(m_state);
     m_state.testAborted = 0;
     m_state.testUnderway = true;
-    m_kind = VoiceTest::FullRecitation;
+    m_state.voiceRun = VoiceTest::FullRecitation;
     m_state.kuku_n = BuildSetList()[m_state.setStart];
     AskFullRecitation(m_state.kuku_n);
     m_answerWaitMs = 0;
@@ -298,7 +298,7 @@ void VoiceExams::AskFullRecitation(int k) {
 }
 
 void VoiceExams::askByKind(int k) {
-    switch (m_kind) {
+    switch (m_state.voiceRun) {
         case VoiceTest::Oral:
             AskOralQuestion(k);
             break;
@@ -377,7 +377,7 @@ void VoiceExams::JudgeRecitation(int c) {
 void VoiceExams::endTest(bool showListsFirst) {
     m_state.AnsV_wait = VoiceTest::None;
     m_state.testUnderway = false;
-    m_kind = VoiceTest::None;
+    m_state.voiceRun = VoiceTest::None;
     m_host.setSettingsChoicesEnabled(true);
     if (rowTest()) {
         if (showListsFirst) m_board.CBoxDsp(1);
@@ -495,8 +495,9 @@ bool VoiceExams::VoiceTestTick() {
     if (m_answerWaitMs < pacingOf(m_state.procFlag).speedTimerWait + extra) return false;
 
     const auto& t = kukuTables();
-    if (m_kind == VoiceTest::Oral || m_kind == VoiceTest::Recitation) logAnswer(AnswerOutcome::TimedOut, 0);
-    switch (m_kind) {
+    if (m_state.voiceRun == VoiceTest::Oral || m_state.voiceRun == VoiceTest::Recitation)
+        logAnswer(AnswerOutcome::TimedOut, 0);
+    switch (m_state.voiceRun) {
         case VoiceTest::Oral:
             ShowAnswer(m_board, QStringLiteral("--"), 0);
             m_pacer.sleep(200);

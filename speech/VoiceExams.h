@@ -49,7 +49,6 @@ public:
     // time ran out on this tick.
     bool VoiceTestTick();
 
-    VoiceTest voiceTestKind() const { return m_kind; }
     std::int64_t answerWaitMs() const { return m_answerWaitMs; }
     int recitedDan() const { return m_recitedDan; }
     // Counts the questions asked so far, each from the moment it awaits its answer: a phrase
@@ -97,7 +96,6 @@ private:
     LessonHost& m_lesson;
     VoiceHost& m_host;
     std::mt19937 m_rng;
-    VoiceTest m_kind = VoiceTest::None;
     std::int64_t m_answerWaitMs = 0;
     int m_recitedDan = 1;
     int m_questionsAsked = 0;

@@ -584,6 +584,27 @@ TEST(NothingChangesBeneathARun, EveryDisturbingPhraseIsRefusedDuringEachVoiceTes
     }
 }
 
+// A voice test stopped by its spoken stop or by Esc leaves no test behind: chat listening, which
+// is refused during a test, may start.
+TEST(NothingChangesBeneathARun, AStoppedVoiceTestLeavesNoTestBehind) {
+    for (const bool byVoice : {true, false}) {
+        SCOPED_TRACE(byVoice ? "spoken stop" : "Esc");
+        Rig rig;
+        rig.choose(3, 5);
+        rig.startVoiceTest();
+        ASSERT_EQ(rig.state().AnsV_wait, VoiceTest::Oral);
+        if (byVoice) {
+            rig.say(kStopTest);
+        } else {
+            rig.pressEsc();
+            QTest::qWait(400);  // the lesson timer's tick reads Esc too
+        }
+        ASSERT_EQ(rig.state().AnsV_wait, VoiceTest::None);
+        rig.form->enterDicMode();
+        EXPECT_EQ(rig.state().cc_mode, Listening::Chat);
+    }
+}
+
 // Esc during today's review by voice stops the review, as its spoken stop does: the test
 // finished before it keeps its record and its verdict, and is not called stopped.
 TEST(NothingChangesBeneathARun, EscDuringTheVoiceReviewStopsOnlyTheReview) {

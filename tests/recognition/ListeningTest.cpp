@@ -40,6 +40,9 @@ TEST(ListeningMoments, EachMomentListensForWhatItExpectsAndTheAlwaysOnCommands) 
         int ansVWait;
         QString typed;
         QString call;  // empty: the phrase is not listened for and changes nothing
+        // The voice test running: between its questions (AnsV_wait 0) it keeps its rules, and a
+        // scrap of speech is not heard as a colour that would change the colour saved.
+        VoiceTest running = VoiceTest::None;
     };
     const Case cases[] = {
         {1, u"じゅうはち"_qs, u"number:118"_qs},
@@ -58,6 +61,11 @@ TEST(ListeningMoments, EachMomentListensForWhatItExpectsAndTheAlwaysOnCommands) 
         {0, u"テストはじめ"_qs, u"command:70"_qs},
         {0, u"じゅうはち"_qs, {}},
         {0, u"さぶろくじゅうはち"_qs, {}},
+        {0, u"みどり"_qs, {}, VoiceTest::Oral},
+        {0, u"テストおわり"_qs, u"command:71"_qs, VoiceTest::Oral},
+        {0, u"じゅうはち"_qs, u"number:118"_qs, VoiceTest::Oral},
+        {0, u"みどり"_qs, {}, VoiceTest::Recitation},
+        {0, u"さぶろくじゅうはち"_qs, u"reading:224"_qs, VoiceTest::FullRecitation},
     };
     TypedPhraseContext context;
     RecognitionRig rig(context);
@@ -65,9 +73,11 @@ TEST(ListeningMoments, EachMomentListensForWhatItExpectsAndTheAlwaysOnCommands) 
     int falseRecognitions = 0;
     QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, [&] { ++falseRecognitions; });
     for (const auto& k : cases) {
-        SCOPED_TRACE(k.typed.toStdString() + " at AnsV_wait " + std::to_string(k.ansVWait));
+        SCOPED_TRACE(k.typed.toStdString() + " at AnsV_wait " + std::to_string(k.ansVWait) + ", test " +
+                     std::to_string(static_cast<int>(k.running)));
         // The lesson changes the moment without telling the recogniser.
         rig.state.AnsV_wait = static_cast<VoiceTest>(k.ansVWait);
+        rig.state.voiceRun = k.ansVWait != 0 ? static_cast<VoiceTest>(k.ansVWait) : k.running;
         rig.sink.calls.clear();
         const int before = falseRecognitions;
         context.acceptTypedPhrase(k.typed);
