@@ -182,7 +182,7 @@ Outcome onAFullDisk(const QString& dir, const KukuState& learner, const QString&
     QDir().mkpath(dir);
     QDir().mkpath(dir + QStringLiteral(".prog"));
     if (!makeProgramFolder(dir + QStringLiteral(".prog"), learner))
-        return {91, QStringLiteral("no program folder")};
+        return {91, QStringLiteral("no program folder"), {}};
     env.insert(QStringLiteral("RENTABO_FAULT_DIR"), dir);
     ownFolders(env, dir + QStringLiteral("/config"), dir + QStringLiteral(".run"));
     return runChild(filter, env,

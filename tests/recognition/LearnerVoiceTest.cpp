@@ -286,6 +286,8 @@ TEST(LearnerVoice, ABrokenForeignOrOtherLearnersModelIsNeverListenedWith) {
             EXPECT_EQ(QDir(home.filePath(a)).entryList(QDir::Files).size(),
                       QDir(l->folder).entryList(QDir::Files).size());
         // Listening goes on: with the program's own model, hearing what it always heard.
-        if (!context->speakerModel()) EXPECT_EQ(context->recognizeUtterance(sample.audio), programHears);
+        if (!context->speakerModel()) {
+            EXPECT_EQ(context->recognizeUtterance(sample.audio), programHears);
+        }
     }
 }
