@@ -47,7 +47,9 @@
 #                   right answer it is (a child answering right); ANSWERS=wrong: as the answer to
 #                   a question whose right answer is another number or reading (the next product,
 #                   the next fact), a child answering wrong. The program asks again when another
-#                   phrase is not clearly better than the right answer.
+#                   phrase is not clearly better than the right answer. ANSWERS=during: only the
+#                   rows and commands, heard with the rules of a spoken answer while 12 is awaited
+#                   (a child stopping a spoken test).
 #   SWEEP="-12 -10/2 -8/1 -10/2/3/-14"  also print correct / false accepts / rejections at each
 #                   confidence threshold (then margin, lead over the expected answer and the
 #                   confidence the expected answer needs, after slashes), from the scores the tool
@@ -64,7 +66,9 @@ tool=${KUKU_RECOGNIZE:-$here/../../build/tools/kuku-recognize/kuku-recognize}
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 subset=${SUBSET:-1}
 models=${MODELS:-$dir/models}
-awk -F'\t' -v n="$subset" 'int((NR - 1) / 4) % n == 0' "$dir/manifest.tsv" >"$work/manifest.tsv"
+# ANSWERS=during decodes the rows and commands alone.
+awk -F'\t' -v n="$subset" -v during="$([[ ${ANSWERS:-} == during ]] && echo 1 || echo 0)" \
+  'int((NR - 1) / 4) % n == 0 && (!during || ($2 >= 60 && $2 <= 99))' "$dir/manifest.tsv" >"$work/manifest.tsv"
 
 # The second voice of the room (babble12): sentences of chat and of a television programme in
 # espeak-ng's variants Andy and Annie and Open JTalk's voice pitched down, none of them ever used
@@ -155,10 +159,17 @@ case ${ANSWERS:-} in
                          for (p = 1; p <= 81; p++) if (is[p]) list[n++] = p }
       $2 >= 101 && $2 <= 181 { for (i = 0; i < n; i++) if (list[i] == $2 - 100) print $1 "\t" 100 + list[(i + 1) % n] }
       $2 >= 201 && $2 <= 281 { print $1 "\t" 201 + ($2 - 200) % 81 }' "$work/manifest.tsv" >"$work/expect.tsv" ;;
+  # The rows and commands said while the answer 12 is awaited (a child stopping a spoken test).
+  during) awk -F'\t' '$2 >= 60 && $2 <= 99 { print $1 "\t112" }' "$work/manifest.tsv" >"$work/expect.tsv" ;;
   "") ;;
-  *) echo "ANSWERS is right or wrong" >&2; exit 1 ;;
+  *) echo "ANSWERS is right, wrong or during" >&2; exit 1 ;;
 esac
 [[ -n ${ANSWERS:-} ]] && expect_args=(--expect-from "$work/expect.tsv")
+
+# With MOMENTS, the rules each range of commands is heard with: rules, lowest, highest.
+idle_rules=1,2,3,6
+[[ ${ANSWERS:-} == during ]] && idle_rules=2,3,4
+moments=("2,3,4 100 199" "2,3,5 201 281" "$idle_rules 0 99" "$idle_rules 282 999")
 
 voices=all
 if [[ ${SESSIONS:-0} == 1 ]]; then voices=$(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); fi
@@ -180,7 +191,7 @@ decode() {
   : >"$to"
   if [[ ${MOMENTS:-0} == 1 ]]; then
     local rules lo hi
-    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+    for moment in "${moments[@]}"; do
       read -r rules lo hi <<<"$moment"
       for voice in $voices; do
         mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" -v o="$only" \
@@ -263,7 +274,7 @@ decode_adapted() {
   for voice in $(cut -f1 "$work/manifest.tsv" | sed 's/_.*//' | sort -u); do
     awk -F'\t' -v v="$voice" -v d="$from/" 'index($1, v "_") == 1 && n++ % 6 == 0 { print d $1 "\t" $2 }' \
       "$work/manifest.tsv" >"$work/adapt-$voice.tsv"
-    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+    for moment in "${moments[@]}"; do
       read -r rules lo hi <<<"$moment"
       mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" '
         FNR == NR { asked[$1] = 1; next }
@@ -302,7 +313,7 @@ decode_enrolled() {
     fi
     local adapt=()
     if ((n > 0)); then adapt=(--adapt-from "$work/enrol-$voice.tsv" --speaker-dir "$to.$voice"); fi
-    for moment in "2,3,4 100 199" "2,3,5 201 281" "1,2,3,6 0 99" "1,2,3,6 282 999"; do
+    for moment in "${moments[@]}"; do
       read -r rules lo hi <<<"$moment"
       mapfile -t files < <(awk -F'\t' -v lo="$lo" -v hi="$hi" -v d="$from/" -v v="$voice" '
         FNR == NR { used[$1] = 1; next }

@@ -61,11 +61,12 @@ struct AcceptanceThresholds {
     // ... and, when its confidence is under minConfidence, by this much whatever its length: a
     // wrong answer is heard as the right one in a near tie with another phrase.
     double minMarginUnsureAnswer = -1e9;
-    // With nothing awaited, a long phrase (kLongPhraseMorae morae or more: テストはじめ,
-    // おはなしモード) clear of the best other phrase by minMarginLong and taking nearly all the
-    // speech found (minCoverageLong) counts from this confidence (unset: minConfidence, as any
-    // phrase): said in a room or by a quiet child, a long command explains the audio worse than
-    // the free loop of sounds does, yet nothing else comes near it.
+    // A long phrase (kLongPhraseMorae morae or more: テストはじめ, おはなしモード) clear of the
+    // phrase nearest to it by minMarginLong (with nothing awaited the best other phrase, the
+    // margin; while an answer is awaited that answer, the lead) and taking nearly all the speech
+    // found (minCoverageLong) counts from this confidence (unset: minConfidence, as any phrase):
+    // said in a room or by a quiet child, a long command explains the audio worse than the free
+    // loop of sounds does, yet nothing else comes near it.
     std::optional<double> minConfidenceLong;
     double minMarginLong = 1e9;
     double minCoverageLong = 1e9;

@@ -98,10 +98,9 @@ TEST(AcceptancePolicy, ShortPhrasesNeedALargerMarginThanLongOnes) {
 }
 
 // A long command said in a room or by a quiet child (テストはじめ at -9.7, margin 10 and more)
-// explains the audio worse than the free loop of sounds, yet clear of every other phrase and
-// taking all the speech found: with nothing awaited it counts from a lower confidence. Rows (five
-// morae at most) change what is stored and are left out, and so is every phrase while an answer
-// is awaited.
+// explains the audio worse than the free loop of sounds, yet clear of every other phrase (while
+// an answer is awaited, of that answer) and taking all the speech found: it counts from a lower
+// confidence. Rows (five morae at most) change what is stored and are left out.
 TEST(AcceptancePolicy, ALongPhraseClearOfEveryOtherCountsFromALowerConfidence) {
     // confidence, margin, lead, answer expected, expected heard, morae
     const Row rows[] = {
@@ -116,8 +115,14 @@ TEST(AcceptancePolicy, ALongPhraseClearOfEveryOtherCountsFromALowerConfidence) {
         {"decoded whole: coverage not known", {-11.0, 30.0, kNone, false, false, 6, kNone}, true},
         {"five morae (a row), clear", {-11.0, 30.0, kNone, false, false, 5, 1.0}, false},
         {"morae not known", {-11.0, 30.0, kNone, false, false, 0, 1.0}, false},
-        {"six morae while an answer is awaited, far ahead of it",
-         {-11.0, kNone, 30.0, true, false, 6, 1.0},
+        {"six morae while an answer is awaited, clear of it",
+         {-12.0, kNone, 12.0, true, false, 6, 0.9},
+         true},
+        {"six morae while an answer is awaited, just short of clear",
+         {-11.0, kNone, 11.99, true, false, 6, 1.0},
+         false},
+        {"while an answer is awaited, the margin does not stand for the lead",
+         {-11.0, 30.0, 3.0, true, false, 6, 1.0},
          false},
     };
     const AcceptanceThresholds program = programThresholds();

@@ -94,9 +94,10 @@ TEST(SpeakerWarp, TheVoiceIsJudgedOverTheFirstPhrasesOfASession) {
             const auto h = decoder->decodeUtterance(in.samples.data(), in.samples.size());
             if (i >= 4 && h.words == QStringList{phraseWord(std::size_t(i))}) ++right;
         }
-        if (k.child)
+        if (k.child) {
             EXPECT_EQ(decoder->childVoice(), *k.child)
                 << label.toStdString() << " lead " << decoder->voiceLead();
+        }
         EXPECT_GE(right, k.atLeastRight) << label.toStdString();
         decoder->resetSpeaker();
         EXPECT_FALSE(decoder->childVoice());

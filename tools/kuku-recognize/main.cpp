@@ -167,11 +167,11 @@ constexpr OptionText kOptions[] = {
     {"min-margin", "Reject phrases nearly tied with another (default: the program's).", "x"},
     {"min-margin-short", "The margin phrases of two morae or fewer need (default: the program's).", "x"},
     {"min-confidence-long",
-     "With nothing awaited: the confidence a phrase of six morae or more needs when clear of every other "
-     "phrase by --min-margin-long and, with --stream, taking --min-coverage-long of the speech (default: the "
-     "program's).",
+     "The confidence a phrase of six morae or more needs when clear of every other phrase (with an answer "
+     "expected, of that answer) by --min-margin-long and, with --stream, taking --min-coverage-long of the "
+     "speech (default: the program's).",
      "x"},
-    {"min-margin-long", "The margin of --min-confidence-long (default: the program's).", "x"},
+    {"min-margin-long", "The margin (or lead) of --min-confidence-long (default: the program's).", "x"},
     {"min-coverage-long", "The coverage of --min-confidence-long (default: the program's).", "x"},
     {"min-coverage",
      "With --stream: the share of the detected speech the phrase's words need (default: the program's).",
