@@ -88,8 +88,8 @@ struct KukuState {
 
     // Voice tests and listening.
     VoiceTest AnsV_wait = VoiceTest::None;  // what a spoken answer is awaited as now
-    // The voice test (or today's review by voice) that is running, between its questions too,
-    // while AnsV_wait is None; None once it has ended or been stopped.
+    // The voice test (or today's review by voice) that is running. It stays set between the
+    // questions, while AnsV_wait is None, and is None once the test has ended or been stopped.
     VoiceTest voiceRun = VoiceTest::None;
     int cValue = 0;  // the command number being handled
     // How sure the recogniser was of the phrase being handled; none for a typed phrase.
