@@ -28,6 +28,11 @@ void logPhrase(const char* what, const HeardPhrase& h, const QString& text, cons
         << (m.answerExpected ? (m.expectedHeard ? ", the awaited answer" : ", an answer awaited") : "")
         << ')';
 }
+
+// A grammar phrase's reading in kana, from which its pronunciations and its morae both come.
+QString phraseReading(const QString& text) {
+    return readingOf(text.normalized(QString::NormalizationForm_KC));
+}
 }  // namespace
 
 PocketSphinxContext::PocketSphinxContext(QObject* parent, DecoderConfig config)
@@ -70,7 +75,7 @@ bool PocketSphinxContext::accepted(const HeardPhrase& h) const {
 }
 
 std::vector<QStringList> PocketSphinxContext::phrasePronunciations(const QString& text) {
-    return pronunciationsOf(readingOf(text.normalized(QString::NormalizationForm_KC)));
+    return pronunciationsOf(phraseReading(text));
 }
 
 bool PocketSphinxContext::loadModel(QString* error) {
@@ -109,7 +114,7 @@ bool PocketSphinxContext::grammarLoaded() {
     m_pronounceable.assign(phrases.size(), false);
     m_searchNames.clear();
     for (std::size_t i = 0; i < phrases.size(); ++i) {
-        const QString reading = readingOf(phrases[i].text.normalized(QString::NormalizationForm_KC));
+        const QString reading = phraseReading(phrases[i].text);
         auto prons = pronunciationsOf(reading);
         if (prons.empty()) continue;  // typed only: nothing the model can say
         m_pronounceable[i] = true;
