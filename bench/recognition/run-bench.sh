@@ -134,7 +134,8 @@ make_condition() {
         vol=$(awk 'BEGIN { printf "%.6f", 10 ^ (-12 / 20) }')
         sox -V1 -m -v 1 "$dir/$f" -v "$vol" "$work/t.wav" "$out/$f" ;;
       laptop)
-        # A laptop's microphone: 300-3400 Hz, overdriven, with mains hum (50 Hz and harmonics).
+        # A laptop's microphone: 300-3400 Hz, overdriven (12 dB of gain, then 20 dB more into sox's
+        # clipper: nearly a square wave), with mains hum (50 Hz and harmonics).
         sox -V1 "$dir/$f" "$work/l.wav" sinc 300-3400 gain 12 overdrive 20 0 gain -n -3
         sox -V1 -n -r 16000 -c 1 -b 16 "$work/h.wav" synth "$(soxi -D "$work/l.wav")" sine 50 sine 150 sine 250 \
           remix 1-3 vol 0.01

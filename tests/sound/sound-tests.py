@@ -3,7 +3,7 @@
 
 Usage: sound-tests.py SCENARIO PATH/TO/rentabo SOURCE_DIR CACHE_DIR [SERVER] [--unheard=MODELS]
        sound-tests.py unheard-model PATH/TO/kuku-recognize SOURCE_DIR MODELS
-Scenarios: oral, leak, silent, restart, recitation, microphone; `phrases` only makes the child's
+Scenarios: oral, leak, silent, restart, recitation, microphone, enrolment; `phrases` only makes the child's
 phrases. With --unheard the program listens with the acoustic model adapted without the child's
 engine (made once into the folder MODELS by `unheard-model`), and the child speaks with that
 engine's voice, pitched like a child, in a room, quieter.
@@ -41,7 +41,11 @@ def settings(RENTABO=None, **jouken):
     }
 
 
-OFFER_TITLE = "声をおぼえてもらう"
+OFFER_TITLE = "声をおぼえてもらう"  # the offer and the enrolment window alike
+# The phrases the master learns a voice from, in the order he shows them: じゅうはち にじゅうよん
+# さんじゅうろく よんじゅうきゅう ななじゅうに はちじゅういち いんいちがいち さぶろくじゅうはち
+# はっくしちじゅうに ごのだん テストおわり ストップ.
+ENROLMENT = [118, 124, 136, 149, 172, 181, 201, 224, 272, 65, 71, 86]
 
 
 class Run:
@@ -112,19 +116,52 @@ class Run:
                 self.took(takes, start, False, listened)
         return None
 
-    def start_test(self, start_command=70, question="<◆qnum="):
+    def start_test(self, start_command=70, question="<◆qnum=", enrol=False):
         """Chooses the row and starts the test by voice. The master does not know this learner's
         voice yet, so before the first spoken run he offers to learn it; the child says
-        「テストはじめ」 again, as the offer asks, and the test starts."""
+        「テストはじめ」 again, as the offer asks, and the test starts. With `enrol` (and always
+        for the child he never heard) the child takes the offer instead."""
         self.command(60 + ROW, f"<◆cV={60 + ROW}>")
         asked = time.monotonic()
         self.command(start_command, f"<◆cV={start_command}>")
         offer = self.p.wait_window(OFFER_TITLE, 15)
         self.c.wait_master_done(asked, 0.6)  # the offer, spoken
+        if enrol or self.rig.unheard:
+            # A child the master never heard takes the offer, as a new child does.
+            start = len(self.p.memo())
+            self.enrol(offer)
+            return self.p.wait_memo(question, start, 30)
         end = self.command(70, question)
         if offer in self.p.windows(OFFER_TITLE):
             raise Failure("the offer to learn the voice stayed open after the test started")
         return end
+
+    def enrol(self, offer, tries=4):
+        """Takes the offer to learn the voice (its default button) and says each phrase the
+        enrolment window shows, again while the master does not take it."""
+        self.p.key(offer, "Return")
+        form = wait_until(lambda: next((w for w in self.p.windows(OFFER_TITLE) if w != offer), None),
+                          10, 0.1, "the enrolment window")
+        for number in ENROLMENT:
+            takes = []
+            self.rig.attempts.append((number, takes))
+            for _ in range(tries):
+                start, listened = len(self.p.memo()), len(self.p.listening())
+                wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
+                self.c.say(number)
+                lines = lambda: [l for l in self.p.listening()[listened:] if l.startswith("heard ")]
+                try:
+                    wait_until(lines, 6, 0.05, "the phrase to be heard")
+                    time.sleep(0.3)  # a first look may come before the phrase's end
+                except Failure:
+                    pass
+                taken = any(" refused:" not in l for l in lines())
+                self.took(takes, start, taken, listened)
+                if taken:
+                    break
+            else:
+                raise Failure(f"the enrolment did not take {number} in {tries} takes: " + self.p.tail())
+        wait_until(lambda: form not in self.p.windows(), 10, 0.1, "the enrolment window to close")
 
     def next_question(self, start, pattern, timeout=40):
         """The fact of the next question asked after memo position `start`."""
@@ -200,6 +237,31 @@ def oral(rig):
         raise Failure(f"{len(unheard)} of {len(drawn)} marks drawn without their sound "
                       "before the master spoke again")
     latency(rig, phrase_ends)
+
+
+def enrolment(rig):
+    """A new child takes the offer to learn its voice before its first spoken test and says the
+    twelve phrases the window shows. None of them is taken for a command (ごのだん, テストおわり
+    and ストップ among them), the master learns the voice from them, and the test starts and hears
+    a round of answers with the voice learnt."""
+    run = Run(rig)
+    run.start_test(enrol=True)
+    pos = run.p.memo().rfind("<◆qnum=")
+    stray = [c for c in commands_taken(run.p.memo()) if c not in (60 + ROW, 70)]
+    if stray:
+        raise Failure(f"phrases said to the enrolment were taken for commands: {stray}")
+    run.p.wait_memo("<声をおぼえました (12 のことばから)>", 0, 60)
+    with open(os.path.join(run.p.dir, "RentaboVoice", "speaker.txt"), encoding="utf-8") as f:
+        if "phrases 12" not in f.read().split("\n"):
+            raise Failure("the voice model kept is not the one learnt from the twelve phrases")
+    while len(judged(run.p.memo())) < 9:
+        k, pos = run.next_question(pos, r"<◆qnum=(\d+)>")
+        run.answer(100 + product(k), pos, lambda: len(judged(run.p.memo())))
+    marks = judged(run.p.memo())
+    if [c - 100 for c, _ in marks] != [a for _, a in marks]:
+        raise Failure(f"answers judged wrong with the voice learnt: {marks}")
+    run.command(71, "<◆cV=71>")
+    print("the offer taken, twelve phrases learnt, a round of answers heard with the voice learnt")
 
 
 def spread(values):
@@ -374,7 +436,8 @@ def chosen_microphone(rig):
 
 
 # Every phrase a scenario says, made once for all of them.
-COMMANDS = [60 + ROW, 70, 71] + [100 + product(k) for k in FACTS] + [201 + k for k in FACTS]
+COMMANDS = sorted({60 + ROW, 70, 71, *[100 + product(k) for k in FACTS], *[201 + k for k in FACTS],
+                   *ENROLMENT})
 SCENARIOS = {
     "oral": (oral, {}),
     "leak": (lambda rig: quiet_questions(rig, -20), {"PROCFLAG": 3, "ORGCOLOR": ORGCOLOR}),
@@ -382,6 +445,7 @@ SCENARIOS = {
     "restart": (restart, {"PROCFLAG": 3}),
     "recitation": (recitation, {"MENUN": 7}),
     "microphone": (chosen_microphone, {"RENTABO": {"MICROPHONE": "headset"}}),
+    "enrolment": (enrolment, {}),
 }
 # What a scenario needs on the server before the program starts, and the source it listens to.
 PREPARE = {"microphone": (add_headset, "headset")}

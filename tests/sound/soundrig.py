@@ -61,6 +61,10 @@ def phrase_script(source_dir):
     return None
 
 
+# Phrases the scenarios say that the shared list has not: the enrolment's stop command.
+EXTRA_PHRASES = {"86": "ストップ\tcommand 86"}
+
+
 def child_phrases(source_dir, cache_dir, commands):
     """The folder of the child's recorded phrases: $RENTABO_CHILD_PHRASES when set, else the
     phrases make-phrases.sh makes for the given command numbers, made once into cache_dir (a build
@@ -78,14 +82,20 @@ def child_phrases(source_dir, cache_dir, commands):
         out = os.path.join(cache_dir, "%d-%08x" % (len(wanted), zlib.crc32(" ".join(wanted).encode())))
         if os.path.isfile(os.path.join(out, "manifest.tsv")):
             return out
-        # make-phrases.sh reads phrases.tsv beside itself: a copy with only the needed lines.
+        # make-phrases.sh reads phrases.tsv beside itself: a copy with only the needed lines, and
+        # the phrases the shared list lacks.
         with tempfile.TemporaryDirectory() as tmp:
             shutil.copy(script, os.path.join(tmp, "make-phrases.sh"))
             with open(os.path.join(os.path.dirname(script), "phrases.tsv"), encoding="utf-8") as src, \
                     open(os.path.join(tmp, "phrases.tsv"), "w", encoding="utf-8") as dst:
+                found = set()
                 for line in src:
                     if line.split("\t")[0] in wanted:
                         dst.write(line)
+                        found.add(line.split("\t")[0])
+                for command in wanted:
+                    if command not in found and command in EXTRA_PHRASES:
+                        dst.write(f"{command}\t{EXTRA_PHRASES[command]}\n")
             part = out + ".part"
             shutil.rmtree(part, ignore_errors=True)
             subprocess.run(["bash", os.path.join(tmp, "make-phrases.sh"), part], check=True,
@@ -759,6 +769,7 @@ class Rig:
             raise Skip("no child phrases: set RENTABO_CHILD_PHRASES or put the shared folder beside the clone")
         if unheard:
             folder = unheard_phrases(folder)
+        self.unheard = unheard  # the child takes the offer to learn its voice
         # Every phrase the child said: (command, take, heard, what the memo heard meanwhile).
         self.attempts = []
         self.work = tempfile.mkdtemp(prefix="rentabo-sound-")
