@@ -43,7 +43,8 @@ SphinxDecoder::SphinxDecoder(const DecoderConfig& config, std::unique_ptr<WarpDe
     : m_bank(std::move(bank)),
       m_segmenter(std::move(segmenter)),
       m_judge(m_bank->warps(), config.perSpeakerWarp, config.childWarpFrom, config.childMargin),
-      m_thresholds(config) {}
+      m_thresholds(config),
+      m_cutTail(config.cutReverberantTail) {}
 
 SphinxDecoder::~SphinxDecoder() = default;
 
@@ -144,12 +145,17 @@ double SphinxDecoder::gainFor(const std::vector<std::int16_t>& heard) const {
     return phraseGain(measureLevel(heard.data(), heard.size()), !m_rescorer.expected().isEmpty());
 }
 
-// A quiet phrase is decoded raised (PhraseLevel); what that gives stands only when it is the
-// awaited answer, anything else is decoded again as the phrase came, the running means and the
-// voice judged as they were before the raised decoding.
+// A phrase with a reverberant tail is decoded without it. A quiet phrase is decoded raised
+// (PhraseLevel); what that gives stands only when it is the awaited answer, anything else is
+// decoded again as the phrase came, the running means and the voice judged as they were before
+// the raised decoding.
 HeardPhrase SphinxDecoder::decodeAtLevel(const std::vector<std::size_t>& used,
                                          const std::vector<std::int16_t>& heard,
                                          const std::vector<std::int16_t>& raw) {
+    if (m_cutTail && raw.size() == heard.size()) {
+        if (const std::size_t end = reverberantEnd(raw.data(), raw.size()); end < raw.size())
+            return decodeAtLevel(used, withoutTail(heard, end), withoutTail(raw, end));
+    }
     const double gain = gainFor(heard);
     if (gain == 1.0) return decodeWith(used, heard.data(), heard.size());
     const SpeakerState before = m_judge.state();

@@ -44,6 +44,8 @@ struct DecoderConfig : AcceptanceThresholds {
     // Measured leads: grown-up voices -1.8 to 0.8, voices pitched +500 cents 0.4 to 3.3; a
     // grown-up voice taken for a child's loses more than the other way round.
     double childMargin = 1.0;
+    // A phrase with a reverberant room's tail is decoded without it (reverberantEnd).
+    bool cutReverberantTail = true;
     double phoneInsertionPenalty = 3.0;
     double wordInsertionPenalty = 0.65;
     // Further decoder settings as name and value ("-beam", "1e-60"), after the ones above.
@@ -52,7 +54,8 @@ struct DecoderConfig : AcceptanceThresholds {
 
 // PocketSphinx decoders over one dictionary, searching finite-state grammars given as JSGF: the
 // stages of docs/RECOGNITION.md put together. Audio is 16 kHz mono 16-bit; a faint dither is
-// added to everything fed in, and a quiet voice is raised before the dither (PhraseLevel).
+// added to everything fed in, a reverberant tail is cut off and a quiet voice is raised before the
+// dither (PhraseLevel).
 class SphinxDecoder final {
 public:
     static std::unique_ptr<SphinxDecoder> create(const DecoderConfig& config,
@@ -141,6 +144,7 @@ private:
     std::vector<std::int16_t> m_buffer;
     std::vector<std::int16_t> m_last;
     AcceptanceThresholds m_thresholds;  // those a phrase taken at the first look must pass
+    bool m_cutTail;                     // DecoderConfig::cutReverberantTail
     // Phrases with a pronunciation that another phrase goes on from (さん: さんじゅう): never
     // taken before the full quiet.
     QSet<QString> m_continued;

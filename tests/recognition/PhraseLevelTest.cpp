@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -117,4 +118,75 @@ TEST(PhraseSegmentLevel, TheRawPhraseIsRaisedAndTheDitherStays) {
     // Full scale is the limit, not a wrap-around.
     const std::vector<std::int16_t> loud{30000, -30000, 100};
     EXPECT_EQ(raisedPhrase(loud, loud, 4.0), (std::vector<std::int16_t>{32767, -32768, 400}));
+}
+
+namespace {
+
+// 0.4 s of a white floor at `floorDb` dBFS, a steady tone peaking at `peakDb` until `voiceEnd`,
+// then the room's tail: the tone falling 60 dB in `rt60` seconds (0: none), or lingering
+// `lingerDb` under its peak for 0.5 s as a voice's last sounds do; 1.9 s in all.
+std::vector<std::int16_t> roomPhrase(double peakDb, double rt60, double voiceEnd = 1.0, double floorDb = -55,
+                                     double lingerDb = -999) {
+    std::vector<std::int16_t> out(kRate * 19 / 10);
+    std::uint32_t state = 0xBEEFu;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        const double white = (double(state >> 8) / double(1u << 24) - 0.5) * std::sqrt(12.0);
+        const double t = double(i) / kRate;
+        double envelope = 0;
+        if (t >= 0.4 && t < voiceEnd) envelope = 1;
+        if (t >= voiceEnd && rt60 > 0) envelope = std::pow(10.0, -3.0 * (t - voiceEnd) / rt60);
+        if (t >= voiceEnd && t < voiceEnd + 0.5) envelope = std::max(envelope, std::pow(10.0, lingerDb / 20));
+        out[i] = std::int16_t(
+            std::lround(dbfs(peakDb) * envelope * std::sin(2 * M_PI * 330 * t) + dbfs(floorDb) * white));
+    }
+    return out;
+}
+
+}  // namespace
+
+// A phrase with a reverberant room's tail is cut just after the voice, where the tail begins; a
+// voice in a dry room, a quiet child's (its tail is under the floor at once), a voice that goes on
+// to the end and the floor alone are decoded whole.
+TEST(PhraseSegmentLevel, OnlyAReverberantTailIsCutAndTheVoiceIsKept) {
+    struct Row {
+        const char* what;
+        double peakDb, rt60, voiceEnd;
+        double cutFrom, cutTo;  // seconds; both 0: not cut
+        double floorDb = -55, lingerDb = -999;
+    };
+    const Row rows[] = {
+        {"a dry room", -3, 0.05, 1.0, 0, 0},
+        {"a small room (0.3 s): falls to the floor within 0.15 s", -3, 0.3, 1.0, 0, 0},
+        {"a reverberant room (0.6 s)", -3, 0.6, 1.0, 1.05, 1.15},
+        {"a hall (1.2 s)", -3, 1.2, 1.0, 1.15, 1.30},
+        {"a quiet child in the reverberant room", -23, 0.6, 1.0, 0, 0},
+        {"a voice that goes on to the end", -3, 0.6, 1.9, 0, 0},
+        {"the floor alone", -999, 0, 1.0, 0, 0},
+        {"a silent room: a dry voice's last sounds linger 50 dB down", -3, 0.05, 1.0, 0, 0, -100, -50},
+    };
+    for (const Row& r : rows) {
+        const std::vector<std::int16_t> audio =
+            roomPhrase(r.peakDb, r.rt60, r.voiceEnd, r.floorDb, r.lingerDb);
+        const double end = double(reverberantEnd(audio.data(), audio.size())) / kRate;
+        if (r.cutTo == 0)
+            EXPECT_EQ(end, double(audio.size()) / kRate) << r.what;
+        else
+            EXPECT_TRUE(end >= r.cutFrom && end <= r.cutTo) << r.what << ": cut at " << end << " s";
+    }
+}
+
+// After the cut come 0.3 s of the phrase's quietest stretch, the room's floor, never its voice.
+TEST(PhraseSegmentLevel, TheCutPhraseEndsInItsOwnFloor) {
+    const std::vector<std::int16_t> audio = roomPhrase(-3, 0.6);
+    const std::size_t end = reverberantEnd(audio.data(), audio.size());
+    ASSERT_LT(end, audio.size());
+    const std::vector<std::int16_t> cut = withoutTail(audio, end);
+    ASSERT_EQ(cut.size(), end + kRate * 3 / 10);
+    EXPECT_TRUE(std::equal(audio.begin(), audio.begin() + std::ptrdiff_t(end), cut.begin()));
+    double sum = 0;
+    for (std::size_t i = end; i < cut.size(); ++i) sum += double(cut[i]) * cut[i];
+    EXPECT_LT(std::sqrt(sum / double(cut.size() - end)), dbfs(-52)) << "the appended 0.3 s is not the floor";
+    // A cut at the very start keeps nothing and appends nothing.
+    EXPECT_TRUE(withoutTail(audio, 0).empty());
 }

@@ -179,6 +179,8 @@ constexpr OptionText kOptions[] = {
     {"floor-ms",
      "With --stream: the room heard without speech before speech counts (default: the program's).", "ms"},
     {"stream", "Decode as the microphone does: in pieces, cut at the end of speech.", nullptr},
+    {"keep-tail", "Decode a phrase with a reverberant room's tail as it came (the program cuts the tail).",
+     nullptr},
     {"model", "Acoustic model folder (default: the one the build adapted, else the English one).", "dir"},
     {"dictionary",
      "Print the first pronunciation of each line \"id<TAB>kana\" of the file as a dictionary line \"id "
@@ -257,6 +259,7 @@ std::optional<DecoderConfig> configFrom(const QCommandLineParser& cli) {
     setFrom(cli, "min-coverage-long", config.minCoverageLong);
     setFrom(cli, "min-coverage", config.minCoverage);
     setFrom(cli, "floor-ms", config.floorBeforeSpeechMs);
+    if (cli.isSet(QStringLiteral("keep-tail"))) config.cutReverberantTail = false;
     setFrom(cli, "min-confidence", config.minConfidence);
     setFrom(cli, "min-confidence-expected", config.minConfidenceForExpected);
     return config;
