@@ -145,17 +145,24 @@ double SphinxDecoder::gainFor(const std::vector<std::int16_t>& heard) const {
     return phraseGain(measureLevel(heard.data(), heard.size()), !m_rescorer.expected().isEmpty());
 }
 
-// A phrase with a reverberant tail is decoded without it. A quiet phrase is decoded raised
-// (PhraseLevel); what that gives stands only when it is the awaited answer, anything else is
-// decoded again as the phrase came, the running means and the voice judged as they were before
-// the raised decoding.
+// A phrase with a reverberant tail is decoded without it, once: what is left may still look like
+// a tail (a second voice that never pauses), and cut again it would be cut at the same place.
 HeardPhrase SphinxDecoder::decodeAtLevel(const std::vector<std::size_t>& used,
                                          const std::vector<std::int16_t>& heard,
                                          const std::vector<std::int16_t>& raw) {
     if (m_cutTail && raw.size() == heard.size()) {
         if (const std::size_t end = reverberantEnd(raw.data(), raw.size()); end < raw.size())
-            return decodeAtLevel(used, withoutTail(heard, end), withoutTail(raw, end));
+            return decodeRaised(used, withoutTail(heard, end), withoutTail(raw, end));
     }
+    return decodeRaised(used, heard, raw);
+}
+
+// A quiet phrase is decoded raised (PhraseLevel); what that gives stands only when it is the
+// awaited answer, anything else is decoded again as the phrase came, the running means and the
+// voice judged as they were before the raised decoding.
+HeardPhrase SphinxDecoder::decodeRaised(const std::vector<std::size_t>& used,
+                                        const std::vector<std::int16_t>& heard,
+                                        const std::vector<std::int16_t>& raw) {
     const double gain = gainFor(heard);
     if (gain == 1.0) return decodeWith(used, heard.data(), heard.size());
     const SpeakerState before = m_judge.state();

@@ -132,6 +132,8 @@ private:
     double gainFor(const std::vector<std::int16_t>& heard) const;
     HeardPhrase decodeAtLevel(const std::vector<std::size_t>& used, const std::vector<std::int16_t>& heard,
                               const std::vector<std::int16_t>& raw);
+    HeardPhrase decodeRaised(const std::vector<std::size_t>& used, const std::vector<std::int16_t>& heard,
+                             const std::vector<std::int16_t>& raw);
     std::optional<HeardPhrase> lookFirst(const PendingPhrase& phrase);
     void dropFirstLook();
     void endStream();
