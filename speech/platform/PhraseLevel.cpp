@@ -47,13 +47,20 @@ constexpr double kFloorMarginDb = 6.0;
 constexpr double kFloorUnderLoudestDb = 40.0;
 constexpr std::size_t kFloorAfter = 4800;  // 0.3 s of floor after the cut
 
-std::vector<double> frameDb(const std::int16_t* samples, std::size_t count) {
-    std::vector<double> db;
+// The mean square of each whole frame (10 ms) of the phrase.
+std::vector<double> frameMeanSquares(const std::int16_t* samples, std::size_t count) {
+    std::vector<double> frames;
     for (std::size_t at = 0; at + kFrame <= count; at += kFrame) {
         double sum = 0;
         for (std::size_t i = at; i < at + kFrame; ++i) sum += double(samples[i]) * samples[i];
-        db.push_back(10.0 * std::log10(sum / kFrame + 1e-3));
+        frames.push_back(sum / kFrame);
     }
+    return frames;
+}
+
+std::vector<double> frameDb(const std::int16_t* samples, std::size_t count) {
+    std::vector<double> db = frameMeanSquares(samples, count);
+    for (double& d : db) d = 10.0 * std::log10(d + 1e-3);
     return db;
 }
 
@@ -106,12 +113,8 @@ std::vector<std::int16_t> withoutTail(const std::vector<std::int16_t>& audio, st
 
 PhraseLevel measureLevel(const std::int16_t* samples, std::size_t count) {
     PhraseLevel level;
-    std::vector<double> frames;
-    for (std::size_t at = 0; at + kFrame <= count; at += kFrame) {
-        double sum = 0;
-        for (std::size_t i = at; i < at + kFrame; ++i) sum += double(samples[i]) * samples[i];
-        frames.push_back(std::sqrt(sum / kFrame));
-    }
+    std::vector<double> frames = frameMeanSquares(samples, count);
+    for (double& f : frames) f = std::sqrt(f);
     for (std::size_t i = 0; i < count; ++i) level.peak = std::max(level.peak, std::abs(int(samples[i])));
     if (frames.empty()) return level;
     auto percentile = [&](double q) {

@@ -60,26 +60,39 @@ class Run:
         astr = re.findall(r"<◆astr=([^>]*)>", self.p.memo()[start:])
         takes.append((self.c.phrases.last, heard, astr, self.p.listening()[listened_from:]))
 
-    def command(self, number, heard, tries=3):
-        """Says a command once the master is quiet, again when it is not heard (a child does)."""
+    def repeat(self, number, tries, heard):
+        """Says a phrase once the master is quiet, again while it is not heard (a child does).
+        `heard(start, listened)` waits for it from memo position `start` and listening-log line
+        `listened` on and returns what showed it was heard, or None; the result of the take that
+        was heard is returned, or None after `tries` takes."""
         takes = []
         self.rig.attempts.append((number, takes))
         for _ in range(tries):
             start, listened = len(self.p.memo()), len(self.p.listening())
             wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
             self.c.say(number)
+            got = heard(start, listened)
+            self.took(takes, start, got is not None, listened)
+            if got is not None:
+                return got
+        return None
+
+    def command(self, number, heard, tries=3):
+        """Says a command once the master is quiet, again when it is not heard (a child does)."""
+        def in_memo(start, _):
             try:
-                end = self.p.wait_memo(heard, start, 8)
-                self.took(takes, start, True, listened)
-                # The master answers a command; the next one waits until he has.
-                try:
-                    self.c.wait_master_done(time.monotonic() - 0.1, 0.6, 5)
-                except Failure:
-                    pass
-                return end
+                return self.p.wait_memo(heard, start, 8)
             except Failure:
-                self.took(takes, start, False, listened)
-        raise Failure(f"command {number} was not heard ({heard!r}): " + self.p.tail())
+                return None
+        end = self.repeat(number, tries, in_memo)
+        if end is None:
+            raise Failure(f"command {number} was not heard ({heard!r}): " + self.p.tail())
+        # The master answers a command; the next one waits until he has.
+        try:
+            self.c.wait_master_done(time.monotonic() - 0.1, 0.6, 5)
+        except Failure:
+            pass
+        return end
 
     def answer(self, command, pos, judged_now, tries=3):
         """Answers the question shown at memo position `pos` once the master has asked it (and
@@ -142,24 +155,16 @@ class Run:
         self.p.key(offer, "Return")
         form = wait_until(lambda: next((w for w in self.p.windows(OFFER_TITLE) if w != offer), None),
                           10, 0.1, "the enrolment window")
+        def taken(_, listened):
+            lines = lambda: [l for l in self.p.listening()[listened:] if l.startswith("heard ")]
+            try:
+                wait_until(lines, 6, 0.05, "the phrase to be heard")
+                time.sleep(0.3)  # a first look may come before the phrase's end
+            except Failure:
+                pass
+            return True if any(" refused:" not in l for l in lines()) else None
         for number in ENROLMENT:
-            takes = []
-            self.rig.attempts.append((number, takes))
-            for _ in range(tries):
-                start, listened = len(self.p.memo()), len(self.p.listening())
-                wait_until(lambda: self.c.master_quiet_for(0.6), 30, 0.02, "quiet")
-                self.c.say(number)
-                lines = lambda: [l for l in self.p.listening()[listened:] if l.startswith("heard ")]
-                try:
-                    wait_until(lines, 6, 0.05, "the phrase to be heard")
-                    time.sleep(0.3)  # a first look may come before the phrase's end
-                except Failure:
-                    pass
-                taken = any(" refused:" not in l for l in lines())
-                self.took(takes, start, taken, listened)
-                if taken:
-                    break
-            else:
+            if self.repeat(number, tries, taken) is None:
                 raise Failure(f"the enrolment did not take {number} in {tries} takes: " + self.p.tail())
         wait_until(lambda: form not in self.p.windows(), 10, 0.1, "the enrolment window to close")
 
