@@ -40,10 +40,11 @@ std::vector<std::int16_t> raisedPhrase(const std::vector<std::int16_t>& heard,
 
 // A phrase said in a reverberant room goes on after the voice has stopped: the room's tail, which
 // the decoders heard as a mora more (じゅうに as じゅうよん, いち as にじゅうし). A tail is there when
-// the phrase takes more than kTailMs to fall from 20 dB under its loudest 10 ms to its floor; a
-// voice in a dry room falls at once, apart from a few quiet endings (く, し). The phrase is then
-// cut 30 ms after its last frame within 10 dB of its loudest, where the tail has begun. Returns
-// the samples to keep: `count` when there is no tail.
+// the phrase takes more than kTailMs to fall from 20 dB under its loudest 10 ms to its floor, or
+// ends before it gets there (the microphone's phrases: the speech detector ends them inside the
+// tail); a voice in a dry room falls at once, apart from a few quiet endings (く, し). The phrase
+// is then cut 30 ms after its last frame within 10 dB of its loudest, where the tail has begun.
+// Returns the samples to keep: `count` when there is no tail.
 std::size_t reverberantEnd(const std::int16_t* samples, std::size_t count);
 
 // `audio` up to `end`, followed by 0.3 s of the phrase's own floor (its quietest 0.3 s before

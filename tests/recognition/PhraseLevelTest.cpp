@@ -145,29 +145,34 @@ std::vector<std::int16_t> roomPhrase(double peakDb, double rt60, double voiceEnd
 
 }  // namespace
 
-// A phrase with a reverberant room's tail is cut just after the voice, where the tail begins; a
-// voice in a dry room, a quiet child's (its tail is under the floor at once), a voice that goes on
-// to the end and the floor alone are decoded whole.
+// A phrase with a reverberant room's tail is cut just after the voice, where the tail begins, also
+// when the speech detector ended it inside the tail (the microphone's phrases); a voice in a dry
+// room, a quiet child's (its tail is under the floor at once), a voice that goes on to the end and
+// the floor alone are decoded whole.
 TEST(PhraseSegmentLevel, OnlyAReverberantTailIsCutAndTheVoiceIsKept) {
     struct Row {
         const char* what;
         double peakDb, rt60, voiceEnd;
         double cutFrom, cutTo;  // seconds; both 0: not cut
         double floorDb = -55, lingerDb = -999;
+        double length = 1.9;  // seconds: shorter, the phrase ends as the speech detector ended it
     };
     const Row rows[] = {
         {"a dry room", -3, 0.05, 1.0, 0, 0},
         {"a small room (0.3 s): falls to the floor within 0.15 s", -3, 0.3, 1.0, 0, 0},
         {"a reverberant room (0.6 s)", -3, 0.6, 1.0, 1.05, 1.15},
         {"a hall (1.2 s)", -3, 1.2, 1.0, 1.15, 1.30},
+        {"the reverberant room, ended by the detector 18 dB down the tail", -3, 0.6, 1.0, 1.05, 1.15, -55,
+         -999, 1.18},
+        {"a dry room, ended by the detector in the floor", -3, 0.05, 1.0, 0, 0, -55, -999, 1.5},
         {"a quiet child in the reverberant room", -23, 0.6, 1.0, 0, 0},
         {"a voice that goes on to the end", -3, 0.6, 1.9, 0, 0},
         {"the floor alone", -999, 0, 1.0, 0, 0},
         {"a silent room: a dry voice's last sounds linger 50 dB down", -3, 0.05, 1.0, 0, 0, -100, -50},
     };
     for (const Row& r : rows) {
-        const std::vector<std::int16_t> audio =
-            roomPhrase(r.peakDb, r.rt60, r.voiceEnd, r.floorDb, r.lingerDb);
+        std::vector<std::int16_t> audio = roomPhrase(r.peakDb, r.rt60, r.voiceEnd, r.floorDb, r.lingerDb);
+        audio.resize(std::size_t(r.length * kRate));
         const double end = double(reverberantEnd(audio.data(), audio.size())) / kRate;
         if (r.cutTo == 0)
             EXPECT_EQ(end, double(audio.size()) / kRate) << r.what;
