@@ -23,6 +23,12 @@ supp=$here/tests/sanitizers
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=0:strict_string_checks=0
 export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp
+# No EGL driver for the windows: Qt's Wayland plugin loads Mesa's software driver, which now and
+# then leaks a block (128 bytes) and is unloaded before the leak check, so the report cannot name it
+# and no suppression can match it. The program's windows draw in memory and need no EGL; without a
+# vendor Qt says "EGL not available" and goes on.
+mkdir -p "$build/no-egl-vendors"
+export __EGL_VENDOR_LIBRARY_DIRS=$build/no-egl-vendors
 # Not the scenarios with a child the recogniser never heard (label sound-unheard): they adapt a
 # model of their own and are not part of CI yet (tests/sound/README.md).
 ctest --test-dir "$build" --output-on-failure -j 2 -LE sound-unheard
