@@ -31,6 +31,8 @@ struct PhraseMeasures {
     // a long sentence was heard as a short phrase and the rest as noise. Large (1e9) when not
     // known (a recording decoded whole).
     double coverage = 1e9;
+    // The frames of the phrase's words; 0 when not known.
+    int frames = 0;
 };
 
 // The thresholds a phrase must pass. Unset (-1e9): everything passes (the tools' default).
@@ -55,6 +57,9 @@ struct AcceptanceThresholds {
     int floorBeforeSpeechMs = 0;
     // The least coverage a phrase needs (see PhraseMeasures::coverage).
     double minCoverage = -1e9;
+    // The fewest frames a phrase's words may take: a scrap of sound shorter than anyone says a
+    // word (a click, the last of the master's voice) gives scores per frame that mean nothing.
+    int minFrames = 0;
     // The awaited answer heard counts only when it is clear of the best other phrase (the margin)
     // by this much if it is short (kShortPhraseMorae morae or fewer: じゅう, きゅう, ご) ...
     double minMarginShortAnswer = -1e9;

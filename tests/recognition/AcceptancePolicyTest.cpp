@@ -198,3 +198,18 @@ TEST(AcceptancePolicy, APhraseMustTakeHalfOfTheSpeechTheDetectorFound) {
     const AcceptanceThresholds program = programThresholds();
     for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
 }
+
+TEST(AcceptancePolicy, AScrapShorterThanAnyWordIsNoPhrase) {
+    // confidence, margin, lead, answer expected, expected heard, morae, coverage, frames
+    const Row rows[] = {
+        {"a short answer of 120 ms", {20.0, kNone, kNone, true, true, 1, 1.0, 12}, true},
+        {"the awaited answer in a scrap of 110 ms", {80.0, kNone, kNone, true, true, 1, 1.0, 11}, false},
+        {"another number in a scrap of 60 ms, far ahead of the answer",
+         {80.0, kNone, 49.0, true, false, 1, 0.6, 6},
+         false},
+        {"a colour in a scrap, nothing awaited", {20.0, 30.0, kNone, false, false, 2, 1.0, 11}, false},
+        {"length not known", {20.0, 30.0, kNone, false, false, 2, 1.0, 0}, true},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
+}
