@@ -41,8 +41,8 @@ struct HeardPhrase {
     // How much of the speech the detector found the phrase's words take (1e9 when not known).
     double coverage() const { return detectedFrames > 0 ? double(frames) / detectedFrames : 1e9; }
     PhraseMeasures measures() const {
-        return {confidence(),  margin(), leadOverExpected(), answerExpected, expectedHeard, morae,
-                coverage(),    frames};
+        return {confidence(),  margin(), leadOverExpected(), answerExpected,
+                expectedHeard, morae,    coverage(),         frames};
     }
 
 private:
