@@ -209,7 +209,7 @@ void SpokenPhrases::expectAnswersHeard(SampleVoice voice, Condition condition,
 
 // Answers under white noise at 15 dB in Open JTalk's voice, which noise hurts most (the English
 // model took such answers for other numbers or for ストップ); the adapted model hears them right.
-// One may go unheard: with the rooms in the adaptation, さんじゅうに loses its に under the noise and
+// One may go unheard: with a model adapted with rooms, さんじゅうに loses its に under the noise and
 // is heard as さんじゅう, which is refused (not the answer awaited, and not clear of it).
 TEST_F(SpokenPhrases, AnswersUnderNoiseDecodeRight) {
     expectAnswersHeard(SampleVoice::Oj1, Condition::Noise15,
