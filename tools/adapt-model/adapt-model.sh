@@ -37,7 +37,7 @@ mkdir -p "$work/wav" "$work/mfc" "$work/acc" "$work/base" "$work/model"
 python3 "$here/make-texts.py" "$count" 1 "${ENGINES:-oj,es}" >"$work/texts.tsv"
 cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
 "$tool" --dictionary "$work/kana.tsv" >"$work/words.dict"
-# The second voice of the rooms: chat in voices of the engines adapted on, one sentence after
+# The second voice of the rooms (ROOMS=1): chat in voices of the engines adapted on, one sentence after
 # another without pauses. Not the voices the recognition benchmark talks over its phrases with
 # (espeak-ng's Andy and Annie, Open JTalk's voice pitched down): espeak-ng's Alicia, Auntie,
 # Edward, Michael, f2 and m3, Open JTalk's voice pitched up 2 and 6 semitones.

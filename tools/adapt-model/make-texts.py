@@ -18,12 +18,12 @@ Each word gets a voice setting, drawn so that every voice, speed, pitch and cond
           a woman's or a child's); es: -p 20-99, and for three in four of its words one of
           espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
-  room    with ROOMS=1 in the environment (not the build's model), for two in five words, drawn apart (its own
-          random stream, so the words and voices stay those of a model adapted without rooms):
-          a reverberant room (rv=reverberance,damping,room scale for sox's reverb), a second
-          voice (bb=dB below the word,offset into the babble track), a laptop's microphone
-          (lp=low,high Hz,gain,overdrive,hum volume) or a child farther away (q=dB quieter over
-          the same noise floor)
+  room    with ROOMS=1 in the environment (not the build's model: see README.md), for two in
+          five words, drawn apart (its own random stream, so the words and voices
+          stay those of a model adapted without rooms): a reverberant room (rv=reverberance,
+          damping,room scale for sox's reverb), a second voice (bb=dB below the word,offset into
+          the babble track), a laptop's microphone (lp=low,high Hz,gain,overdrive,hum volume) or
+          a child farther away (q=dB quieter over the same noise floor)
 """
 import os
 import random
