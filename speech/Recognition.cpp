@@ -54,6 +54,7 @@ Recognition::Recognition(KukuState& state, QuestionBoard& board, RecognitionView
 }
 
 void Recognition::followVoice(bool speaking) {
+    if (!speaking) m_context.rememberOwnWords(m_speaker.voice().lastWords());
     m_context.setInputMuted(speaking);
 }
 

@@ -9,7 +9,10 @@
 #   white60, pink50, brown40   the noise floor alone: white at -60, pink at -50, brown at -40 dBFS
 #   leak      the master's own voice (the program's voice path, tools/kuku-say, or Open JTalk's NIT
 #             voice as the program sets it) saying the program's messages and questions 20 dB
-#             below a child at the microphone, over a -50 dBFS pink floor
+#             below a child at the microphone, over a -50 dBFS pink floor; each piece has beside it
+#             the words as the master's voice played them (NNNN.own.wav), which the program keeps
+#             to tell his echo from a child (the piece is heard as if he had just stopped: his
+#             whole words come 0.5-1.5 s late, past the tail the program skips after him)
 #   tv        a television-like second voice 10 dB below a child, over a -50 dBFS brown floor
 #   children  children's chat at a child's level, pitched +300 to +700 cents, over the same floor
 # The television and the children speak in espeak-ng's variants Andy and Annie, which no
@@ -23,7 +26,8 @@
 # a session gives is the start of listening, shown apart and not counted per hour.
 #
 # Environment: MINUTES (of audio per condition, default 5), CONDITIONS (default all of the
-# above), MOMENTS (default "idle answer recite"), KUKU_RECOGNIZE, KUKU_SAY.
+# above), MOMENTS (default "idle answer recite"), OWN_WORDS (default 1; 0 listens without the
+# master's words, as before the program kept them), KUKU_RECOGNIZE, KUKU_SAY.
 # Usage: room-hour.sh OUT [kuku-recognize options]     (run it with nice on a shared machine)
 set -eu
 out=${1:?usage: room-hour.sh OUT [kuku-recognize options]}
@@ -35,6 +39,7 @@ say=${KUKU_SAY:-$here/../../build/tools/kuku-say/kuku-say}
 minutes=${MINUTES:-5}
 conditions=${CONDITIONS:-white60 pink50 brown40 leak tv children}
 moments=${MOMENTS:-idle answer recite}
+own=(); [[ ${OWN_WORDS:-1} == 0 ]] || own=(--own-words)
 dic=/var/lib/mecab/dic/open-jtalk/naist-jdic
 nit=/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
@@ -92,7 +97,7 @@ master_say() {
 # Pieces of CONDITION until MINUTES of audio, made once.
 make_audio() {
   local cond=$1 dir=$out/audio/$1-${minutes}min secs=0 k=0 text cents
-  [[ -f $dir/files.txt ]] && return 0
+  [[ -f $dir/files.txt && ($cond != leak || -f $dir/0001.own.wav) ]] && return 0
   rm -rf "$dir"; mkdir -p "$dir"
   RANDOM=$(cksum <<<"$cond" | cut -d' ' -f1)
   : >"$dir/files.new"
@@ -105,6 +110,7 @@ make_audio() {
       brown40) floor brown -40 6 "$f" ;;
       leak)
         master_say "${master_texts[$((k % ${#master_texts[@]}))]}"
+        cp "$work/raw.wav" "${f%.wav}.own.wav"
         place -23 pink -50 "$f" ;;
       tv)
         text=${tv_texts[$((k % ${#tv_texts[@]}))]}
@@ -160,19 +166,19 @@ for cond in $conditions; do
       *) echo "unknown moment $moment" >&2; exit 1 ;;
     esac
     raw=$out/$cond.$moment.out
-    "$tool" --stream "${args[@]}" "$@" "${files[@]}" >"$raw" 2>>"$out/err.txt" || true
+    "$tool" --stream "${own[@]}" "${args[@]}" "$@" "${files[@]}" >"$raw" 2>>"$out/err.txt" || true
     # The pieces where a phrase was taken, decoded whole for its confidence, margin and lead.
     mapfile -t hits < <(awk -F'\t' '$2 != 0 || $5 != 0 { print $1 }' "$raw")
     : >"$out/$cond.$moment.whole"
     if ((${#hits[@]})); then
-      "$tool" "${args[@]}" "$@" "${hits[@]}" >"$out/$cond.$moment.whole" 2>>"$out/err.txt" || true
+      "$tool" "${own[@]}" "${args[@]}" "$@" "${hits[@]}" >"$out/$cond.$moment.whole" 2>>"$out/err.txt" || true
     fi
     awk -F'\t' -v cond="$cond" -v moment="$moment" -v secs="$audio" "$kind"'
       FILENAME == ARGV[1] { whole[$1] = sprintf("whole: %s %s, confidence %s, margin %s, lead %s", $5, $3, $4, $6, $9); next }
       { n++; if ($2 == 0) next
         # The first piece of a session is the start of listening (counted apart, not per hour).
         if (n == 1) { first = $2 " " $3; where = "start" } else { c++; k[kind($2)]++; where = kind($2) }
-        printf "%s\t%s\t%s\t%s %s\t%s\tstream: confidence %s, margin %s, lead %s, words %s of %s frames of speech\t%s\n", cond, moment, where, $2, $3, $1, $4, $6, $9, $13, $14, whole[$1] >> "'"$out/taken.txt"'" }
+        printf "%s\t%s\t%s\t%s %s\t%s\tstream: confidence %s, margin %s, lead %s, words %s of %s frames of speech, like his words %s\t%s\n", cond, moment, where, $2, $3, $1, $4, $6, $9, $13, $14, $15, whole[$1] >> "'"$out/taken.txt"'" }
       END { h = 3600 / secs
             printf "%-9s %-7s %6d %7.1f %9d %10.1f %10.1f %10.1f  %s\n", cond, moment, n, secs / 60, c, c * h, k["stored"] * h, k["answer"] * h, first }' \
       "$out/$cond.$moment.whole" "$raw" >>"$out/table.txt"

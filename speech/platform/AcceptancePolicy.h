@@ -33,6 +33,9 @@ struct PhraseMeasures {
     double coverage = 1e9;
     // The frames of the phrase's words; 0 when not known.
     int frames = 0;
+    // How alike the phrase's audio is to the master's own words just before it (OwnVoiceEcho):
+    // near 1 for their echo, 0 when he had not just spoken.
+    double ownVoice = 0;
 };
 
 // The thresholds a phrase must pass. Unset (-1e9): everything passes (the tools' default).
@@ -60,6 +63,8 @@ struct AcceptanceThresholds {
     // The fewest frames a phrase's words may take: a scrap of sound shorter than anyone says a
     // word (a click, the last of the master's voice) gives scores per frame that mean nothing.
     int minFrames = 0;
+    // A phrase more like the master's words just before it than this is their echo.
+    double maxOwnVoice = 1e9;
     // The awaited answer heard counts only when it is clear of the best other phrase (the margin)
     // by this much if it is short (kShortPhraseMorae morae or fewer: じゅう, きゅう, ご) ...
     double minMarginShortAnswer = -1e9;

@@ -143,6 +143,7 @@ void EngineVoice::pump() {
         if (heard >= size && !u.synthesized) break;  // the next sentence is still being made
         if (heard >= size) {
             const int stream = u.stream;
+            keepLastWords(u.samples);
             m_queue.pop_front();
             if (wants(SVEEndInputStream)) Q_EMIT EndStream(stream);
             if (m_queue.empty() && wants(SVEAudioLevel)) Q_EMIT AudioLevel(stream, 0);
@@ -160,6 +161,15 @@ void EngineVoice::pump() {
         m_tick.stop();
         Q_EMIT drained();
     }
+}
+
+void EngineVoice::keepLastWords(const std::vector<std::int16_t>& samples) {
+    constexpr int kSeconds = 5;
+    std::vector<std::int16_t>& kept = m_lastWords.samples;
+    m_lastWords.rate = m_sink->sampleRate();
+    kept.insert(kept.end(), samples.begin(), samples.end());
+    const std::size_t most = std::size_t(kSeconds * m_lastWords.rate);
+    if (kept.size() > most) kept.erase(kept.begin(), kept.end() - std::ptrdiff_t(most));
 }
 
 void EngineVoice::WaitUntilDone() {

@@ -46,6 +46,7 @@ public:
     bool isSpeaking() const override { return !m_queue.empty(); }
     qint64 remainingMs() const override;
     QString engineName() const override { return m_engine; }
+    MonoAudio lastWords() const override { return m_lastWords; }
 
     PcmSink& sink() { return *m_sink; }
     int sampleRate() const { return m_sink->sampleRate(); }
@@ -76,6 +77,7 @@ private:
     void accept(int stream, std::vector<std::int16_t> samples, std::optional<Mark> mark, bool complete,
                 const QString& error);
     void pump();
+    void keepLastWords(const std::vector<std::int16_t>& samples);
     bool wants(int bit) const { return (eventInterests() & bit) != 0; }
 
     friend class SynthWorker;
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<SynthWorker> m_worker;
     std::deque<Utterance> m_queue;
     QTimer m_tick;
+    MonoAudio m_lastWords;
     int m_rate = 0;
     int m_volume = 100;
     int m_nextStream = 1;

@@ -33,6 +33,8 @@ struct HeardPhrase {
     bool expectedHeard = false;
     // The morae of the phrase heard (its first word's reading); 0 when not known.
     int morae = 0;
+    // How alike its audio is to the master's words just before it (0: he had not just spoken).
+    double ownVoice = 0;
 
     // The measures per frame of speech the acceptance policy judges (see PhraseMeasures).
     double confidence() const { return perFrame(loopScore, 0.0); }
@@ -41,8 +43,8 @@ struct HeardPhrase {
     // How much of the speech the detector found the phrase's words take (1e9 when not known).
     double coverage() const { return detectedFrames > 0 ? double(frames) / detectedFrames : 1e9; }
     PhraseMeasures measures() const {
-        return {confidence(),  margin(), leadOverExpected(), answerExpected,
-                expectedHeard, morae,    coverage(),         frames};
+        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, morae, coverage(),
+                frames,       ownVoice};
     }
 
 private:

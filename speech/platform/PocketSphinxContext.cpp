@@ -25,6 +25,8 @@ void logPhrase(const char* what, const HeardPhrase& h, const QString& text, cons
         << what << ' ' << (text.isEmpty() ? h.words.join(u' ') : text) << (*rule ? " refused: " : "") << rule
         << " (confidence " << m.confidence << ", margin " << m.margin << ", lead " << m.lead << ", morae "
         << m.morae << ", coverage " << m.coverage << ", warp " << h.warp << ", frames " << h.frames
+        << (m.ownVoice > 0 ? QStringLiteral(", like the master's words %1").arg(m.ownVoice, 0, 'f', 2)
+                           : QString())
         << (m.answerExpected ? (m.expectedHeard ? ", the awaited answer" : ", an answer awaited") : "")
         << ')';
 }
@@ -254,7 +256,12 @@ void PocketSphinxContext::askMoment() {
 
 void PocketSphinxContext::hear(SphinxDecoder& decoder, const SphinxDecoder::PendingPhrase& phrase) {
     if (&decoder == m_commands.get()) askMoment();
-    if (auto h = decoder.decode(phrase)) handle(*h);
+    auto h = decoder.decode(phrase);
+    if (!h) return;
+    // The phrase began soon after the master's words: it may be their echo.
+    const qint64 began = m_position - qint64(phrase.raw.size()) * 2;
+    if (!h->words.isEmpty() && began < m_ownWordsUntil) h->ownVoice = m_ownWords.likeness(phrase.raw);
+    handle(*h);
 }
 
 void PocketSphinxContext::handle(const HeardPhrase& h) {
@@ -283,8 +290,9 @@ void PocketSphinxContext::handle(const HeardPhrase& h) {
         for (const QString& w : h.words)
             if (const auto i = wordIndex(w); i && *i < std::size_t(m_dictationTexts.size()))
                 text += m_dictationTexts[qsizetype(*i)];
-        qCDebug(lcListening).noquote() << "chat" << text;
-        if (!text.isEmpty()) deliverDictation(text);
+        const bool own = h.ownVoice > m_config.maxOwnVoice;
+        qCDebug(lcListening).noquote() << "chat" << text << (own ? "refused: the master's own voice" : "");
+        if (!text.isEmpty() && !own) deliverDictation(text);
     }
 }
 
@@ -297,6 +305,11 @@ void PocketSphinxContext::setInputMuted(bool muted) {
     } else {
         m_tailToSkip = kMuteTailSamples;
     }
+}
+
+void PocketSphinxContext::rememberOwnWords(const MonoAudio& words) {
+    m_ownWords.remember(words);
+    m_ownWordsUntil = m_position + kOwnWordsSamples * 2;
 }
 
 void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t count) {
@@ -341,6 +354,7 @@ std::optional<HeardPhrase> PocketSphinxContext::hearUtterance(const MonoAudio& a
     useExpectation();
     const MonoAudio in = audio.rate == 16000 ? audio : resample(audio, 16000);
     HeardPhrase h = m_commands->decodeUtterance(in.samples.data(), in.samples.size());
+    if (!h.words.isEmpty() && !m_ownWords.empty()) h.ownVoice = m_ownWords.likeness(in.samples);
     const auto i = h.words.isEmpty() ? std::nullopt : wordIndex(h.words.first());
     if (!i || *i >= grammar()->phrases().size()) return std::nullopt;
     h.phrase = *i;

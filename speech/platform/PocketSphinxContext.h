@@ -2,6 +2,7 @@
 
 #include "speech/platform/GrammarRecoContext.h"
 #include "speech/platform/MicrophoneInput.h"
+#include "speech/platform/OwnVoiceEcho.h"
 #include "speech/platform/SpeakerModel.h"
 #include "speech/platform/SphinxDecoder.h"
 #include "speech/platform/VoiceLearning.h"
@@ -49,7 +50,8 @@ public:
     // with too little confidence. No event is raised.
     std::optional<std::size_t> recognizeUtterance(const MonoAudio& audio);
     // The best phrase (HeardPhrase::phrase) with its measures, before they are judged (for
-    // measurements); nullopt when no phrase was heard.
+    // measurements; compared with the master's words remembered last, as if said just after
+    // them); nullopt when no phrase was heard.
     std::optional<HeardPhrase> hearUtterance(const MonoAudio& audio);
     double minConfidence() const { return m_config.minConfidence; }
     bool accepted(const HeardPhrase& h) const;
@@ -57,9 +59,14 @@ public:
     const std::optional<HeardPhrase>& lastHeard() const { return m_lastHeard; }
 
     void setInputMuted(bool muted) override;
+    void rememberOwnWords(const MonoAudio& words) override;
     void expectCommand(int command) override { m_expectedCommand = command; }
     // Audio ignored after unmuting, in 16 kHz samples.
     static constexpr std::size_t kMuteTailSamples = 16000 * 3 / 10;
+    // How long after the master's words a phrase beginning is compared with them
+    // (rememberOwnWords): as long as the words kept last, which is far longer than any echo takes
+    // to come back; a child's phrase compared is not refused for it (see maxOwnVoice).
+    static constexpr qint64 kOwnWordsSamples = qint64(OwnVoiceEcho::kKeptSeconds * 16000);
 
     // The pronunciations given to the decoder for a phrase (empty when it has none).
     static std::vector<QStringList> phrasePronunciations(const QString& text);
@@ -115,6 +122,8 @@ private:
     QStringList m_listeningWords;           // the words of the search in use
     int m_expectedCommand = 0;
     std::size_t m_tailToSkip = 0;
+    OwnVoiceEcho m_ownWords;
+    qint64 m_ownWordsUntil = 0;  // in bytes of m_position: phrases beginning before it are compared
     MicrophoneInput m_microphone;
     bool m_microphoneLost = false;  // told once in the memo
     LevelMeter m_meter;

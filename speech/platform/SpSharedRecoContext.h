@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/platform/WavAudio.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -62,6 +64,10 @@ public:
     // for the child's answer); a phrase being heard is dropped. Unmuting ignores a short tail
     // of audio still to come, the echo of the last words. Typed phrases are always accepted.
     virtual void setInputMuted(bool muted) { m_inputMuted = muted; }
+    // The master's words just played, as played, given as the microphone is unmuted after them:
+    // for a few seconds a phrase that is their echo (longer than the tail skipped) carries no
+    // command.
+    virtual void rememberOwnWords(const MonoAudio& words) { Q_UNUSED(words); }
     bool inputMuted() const { return m_inputMuted; }
 
     // The command number the moment expects as the right answer (0: none), set at the latest

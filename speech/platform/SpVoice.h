@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/platform/WavAudio.h"
+
 #include <QObject>
 #include <QString>
 
@@ -41,6 +43,9 @@ public:
     virtual qint64 remainingMs() const = 0;
     // The engine behind the voice, for the information memo and the tools.
     virtual QString engineName() const = 0;
+    // The last few seconds of what the voice has played, ending with its last sample (empty when
+    // it plays nothing): his words may come back into the microphone after he stops.
+    virtual MonoAudio lastWords() const { return {}; }
 
 Q_SIGNALS:
     // 0..100 from the samples as they play.

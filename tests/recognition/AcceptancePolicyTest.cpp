@@ -213,3 +213,25 @@ TEST(AcceptancePolicy, AScrapShorterThanAnyWordIsNoPhrase) {
     const AcceptanceThresholds program = programThresholds();
     for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
 }
+
+TEST(AcceptancePolicy, TheMastersOwnWordsAreNoPhraseHoweverClearlyHeard) {
+    PhraseMeasures answer{20.0, 30.0, kNone, true, true, 4, 1.0, 60};
+    PhraseMeasures colour{20.0, 30.0, kNone, false, false, 2, 1.0, 40};
+    struct OwnRow {
+        const char* what;
+        PhraseMeasures measures;
+        double ownVoice;
+        bool accepted;
+    };
+    const OwnRow rows[] = {
+        {"the awaited answer, his echo in a reverberant room", answer, 0.7, false},
+        {"the awaited answer, a child's voice as like his as any", answer, 0.5, true},
+        {"a colour, his echo through a laptop's microphone", colour, 0.65, false},
+        {"a colour, he had not just spoken", colour, 0.0, true},
+    };
+    const AcceptanceThresholds program = programThresholds();
+    for (OwnRow r : rows) {
+        r.measures.ownVoice = r.ownVoice;
+        EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
+    }
+}

@@ -36,6 +36,7 @@ public:
     bool isSpeaking() const override { return remainingMs() > 0; }
     qint64 remainingMs() const override;
     QString engineName() const override { return QStringLiteral("virtual"); }
+    MonoAudio lastWords() const override { return playedWords; }
 
     // Every text spoken, in call order.
     QStringList texts() const;
@@ -43,6 +44,8 @@ public:
     std::vector<Utterance> spoken;
     // Fixed length of every utterance in ms when positive; otherwise estimated from the text.
     int fixedDurationMs = 0;
+    // What the voice says it has played last (lastWords), as the test sets it.
+    MonoAudio playedWords;
     int pauses = 0;
     int resumes = 0;
 

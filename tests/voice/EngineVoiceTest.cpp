@@ -248,3 +248,27 @@ TEST(EngineVoice, DestroyingTheVoiceWithSpeechQueuedIsSafe) {
     QCoreApplication::processEvents();
     SUCCEED();
 }
+
+// What may come back into the microphone once the master stops: at each end of an utterance the
+// samples just played, after those of the utterances before, and never more than five seconds.
+TEST(EngineVoice, TheWordsJustPlayedAreKeptForTheirEcho) {
+    Rig rig(false);
+    std::vector<MonoAudio> atEnd;
+    QObject::connect(rig.voice.get(), &SpVoice::EndStream, rig.voice.get(),
+                     [&](int) { atEnd.push_back(rig.voice->lastWords()); });
+    const QString first = QStringLiteral(u"いんいちがいち。"), second = QStringLiteral(u"ににんがし。");
+    rig.voice->Speak(first, SVSFlagsAsync);
+    rig.voice->Speak(second, SVSFDefault);
+    ASSERT_EQ(atEnd.size(), 2u);
+    EXPECT_EQ(atEnd[0].rate, kRate);
+    EXPECT_EQ(atEnd[0].samples, coded(first));
+    std::vector<std::int16_t> both = coded(first);
+    const auto c = coded(second);
+    both.insert(both.end(), c.begin(), c.end());
+    EXPECT_EQ(atEnd[1].samples, both);
+
+    const QString speech = QString(700, u'あ') + QStringLiteral(u"。");  // 7 s
+    rig.voice->Speak(speech, SVSFDefault);
+    const auto all = coded(speech);
+    EXPECT_EQ(atEnd.back().samples, std::vector<std::int16_t>(all.end() - 5 * kRate, all.end()));
+}

@@ -11,7 +11,9 @@
 // answer was expected, an eleventh 1 when the phrase heard is that answer. A twelfth column gives
 // how many phrases the speech detector handed on in the file, a thirteenth the frames of the
 // phrase's words and a fourteenth the frames the detector called speech (--stream only; 0
-// otherwise). With --stream the measures are those of the first phrase heard.
+// otherwise). With --stream the measures are those of the first phrase heard. With --own-words
+// the master's words played just before a file are remembered as the program remembers them
+// when he stops speaking, and a fifteenth column gives how alike the phrase heard was to them.
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -179,6 +181,11 @@ constexpr OptionText kOptions[] = {
     {"floor-ms",
      "With --stream: the room heard without speech before speech counts (default: the program's).", "ms"},
     {"stream", "Decode as the microphone does: in pieces, cut at the end of speech.", nullptr},
+    {"own-words",
+     "Before each FILE.wav, remember FILE.own.wav (when there is one) as the master's words just played, as "
+     "the program does when he stops speaking.",
+     nullptr},
+    {"max-own-voice", "Reject phrases more alike to those words than this (default: the program's).", "x"},
     {"keep-tail", "Decode a phrase with a reverberant room's tail as it came (the program cuts the tail).",
      nullptr},
     {"model", "Acoustic model folder (default: the one the build adapted, else the English one).", "dir"},
@@ -259,6 +266,7 @@ std::optional<DecoderConfig> configFrom(const QCommandLineParser& cli) {
     setFrom(cli, "min-coverage-long", config.minCoverageLong);
     setFrom(cli, "min-coverage", config.minCoverage);
     setFrom(cli, "floor-ms", config.floorBeforeSpeechMs);
+    setFrom(cli, "max-own-voice", config.maxOwnVoice);
     if (cli.isSet(QStringLiteral("keep-tail"))) config.cutReverberantTail = false;
     setFrom(cli, "min-confidence", config.minConfidence);
     setFrom(cli, "min-confidence-expected", config.minConfidenceForExpected);
@@ -320,6 +328,7 @@ struct Measures {
     int phrasesFound = 0;
     int wordFrames = 0;
     int detected = 0;
+    double ownVoice = 0;
 
     void take(const HeardPhrase& heard) {
         confidence = heard.confidence();
@@ -330,6 +339,7 @@ struct Measures {
         expecting = heard.answerExpected;
         expectedHeard = heard.expectedHeard;
         wordFrames = heard.frames;
+        ownVoice = heard.ownVoice;
     }
 };
 
@@ -391,7 +401,7 @@ void printMeasures(const PocketSphinxContext& context, const QString& file, cons
         return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
     };
     const QString text = m.index ? context.grammar()->phrases()[*m.index].text : QString();
-    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\n")
+    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\t%15\n")
                       .arg(file)
                       .arg(numberOf(m.index))
                       .arg(text)
@@ -405,13 +415,14 @@ void printMeasures(const PocketSphinxContext& context, const QString& file, cons
                       .arg(m.expectedHeard ? 1 : 0)
                       .arg(m.phrasesFound)
                       .arg(m.wordFrames)
-                      .arg(m.detected));
+                      .arg(m.detected)
+                      .arg(m.ownVoice, 0, 'f', 2));
     std::fflush(stdout);
 }
 
 // Decodes and prints every file, then the time it took to standard error; 1 when a file could
 // not be read.
-int decodeFiles(PocketSphinxContext& context, const QStringList& files, bool stream,
+int decodeFiles(PocketSphinxContext& context, const QStringList& files, bool stream, bool ownWords,
                 const std::map<QString, int>& expectations, qint64 loadMs, const QString& modelDir) {
     double audioSeconds = 0;
     qint64 decodeNs = 0;
@@ -423,6 +434,17 @@ int decodeFiles(PocketSphinxContext& context, const QStringList& files, bool str
             print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
             ++failures;
             continue;
+        }
+        if (ownWords) {
+            const QString wordsFile = file.left(file.size() - 4) + QStringLiteral(".own.wav");
+            std::optional<MonoAudio> words;
+            if (file.endsWith(QStringLiteral(".wav")) && QFile::exists(wordsFile) &&
+                !(words = readWav(wordsFile, &error))) {
+                print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
+                ++failures;
+                continue;
+            }
+            context.rememberOwnWords(words ? *words : MonoAudio{});
         }
         QElapsedTimer t;
         t.start();
@@ -470,6 +492,7 @@ int main(int argc, char** argv) {
         print(stderr, QStringLiteral("kuku-recognize: %1\n").arg(error));
         return 1;
     }
-    return decodeFiles(context, files, cli.isSet(QStringLiteral("stream")), *expectations,
-                       loadTimer.elapsed(), config->modelDir);
+    return decodeFiles(context, files, cli.isSet(QStringLiteral("stream")),
+                       cli.isSet(QStringLiteral("own-words")), *expectations, loadTimer.elapsed(),
+                       config->modelDir);
 }
