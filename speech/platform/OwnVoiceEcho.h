@@ -19,9 +19,9 @@ public:
     // Of the master's words, the last this many seconds are kept: an echo comes from their end.
     static constexpr double kKeptSeconds = 4.0;
 
-    // Keeps the last kKeptSeconds of `words` (at any rate) as what an echo may come from.
+    // Keeps the last kKeptSeconds of `words` (at any rate) as what an echo may come from; no
+    // words, nothing.
     void remember(const MonoAudio& words);
-    void forget() { m_spectrum.clear(); }
     bool empty() const { return m_spectrum.empty(); }
 
     // How alike 16 kHz `audio` (its first two seconds) is to the words kept, at the lag where

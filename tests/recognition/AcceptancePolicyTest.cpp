@@ -224,9 +224,9 @@ TEST(AcceptancePolicy, TheMastersOwnWordsAreNoPhraseHoweverClearlyHeard) {
         bool accepted;
     };
     const OwnRow rows[] = {
-        {"the awaited answer, his echo in a reverberant room", answer, 0.7, false},
-        {"the awaited answer, a child's voice as like his as any", answer, 0.5, true},
-        {"a colour, his echo through a laptop's microphone", colour, 0.65, false},
+        {"the awaited answer, his echo's tail in a reverberant room", answer, 0.72, false},
+        {"the awaited answer said in his own synthesiser's voice", answer, 0.53, true},
+        {"a colour, his echo through a laptop's microphone", colour, 0.72, false},
         {"a colour, he had not just spoken", colour, 0.0, true},
     };
     const AcceptanceThresholds program = programThresholds();
