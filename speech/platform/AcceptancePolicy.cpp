@@ -48,7 +48,7 @@ void setPhraseRules(AcceptanceThresholds& t) {
     // The master's own words come back into the microphone after he has stopped: the room's echo,
     // a loudspeaker or a sound server slower than the tail skipped after him. His words at -20 dB
     // over a noise floor are alike to what he said by 0.78-1.0 (in a reverberant room, through a
-    // laptop's band, or only the last 0.3 s of them: 0.79 and more). Phrases of the benchmark's
+    // laptop's band, or only the last 0.3 s of them: 0.72 and more). Phrases of the benchmark's
     // four voices, clean, pitched and in a room (2112), each heard after his 「正解は，…です。」
     // with the very words they say, are at most 0.44 alike; the sound scenarios' child, his own
     // synthesiser, said さん after his さんいちが at 0.53. Before this rule his leaking words
