@@ -60,7 +60,8 @@ std::vector<float> comparedBand(const std::int16_t* samples, std::size_t count) 
 
 // The words at 16 kHz. The band compared ends at 4 kHz, so two low-pass sections at the words'
 // rate and a linear interpolation keep it well enough; the program's windowed-sinc resampler
-// took 0.3 s for 4 s of 48 kHz speech, too long on the window's thread each time he stops.
+// takes tenths of a second for a few seconds of 48 kHz speech, too long on the window's thread
+// each time he stops.
 std::vector<std::int16_t> at16k(const MonoAudio& words) {
     if (words.rate == kRate || words.rate <= 0) return words.samples;
     Biquad first(4000, false, words.rate), second(4000, false, words.rate);
