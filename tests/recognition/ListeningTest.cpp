@@ -347,8 +347,8 @@ TEST_F(SpokenPhrases, TheMastersEchoIsNoAnswerButAChildSayingHisWordsIs) {
     rig->state.kuku_n = int(std::find(products.begin(), products.end(), 21) - products.begin());
     rig->voice.fixedDurationMs = 1000;
     // He asks; as he stops, the voice tells what it played. Then the microphone hears `said`.
-    auto heardAfterHim = [&](const MonoAudio& played, const MonoAudio& said) {
-        rig->voice.playedWords = played;
+    auto heardAfterHim = [&](const MonoAudio& words, const MonoAudio& said) {
+        rig->voice.playedWords = words;
         rig->speaker.SpeakAsync(u"さんしちは"_qs);
         rig->pacer.sleep(1100);
         EXPECT_FALSE(context->inputMuted());
