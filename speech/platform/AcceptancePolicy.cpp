@@ -139,8 +139,12 @@ bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m) {
     return *refusingRule(t, m) == '\0';
 }
 
+bool isOwnVoice(const AcceptanceThresholds& t, double likeness) {
+    return likeness > t.maxOwnVoice;
+}
+
 const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m) {
-    if (m.ownVoice > t.maxOwnVoice) return "the master's own voice";
+    if (isOwnVoice(t, m.ownVoice)) return "the master's own voice";
     if (m.frames > 0 && m.frames < t.minFrames) return "length";
     double least =
         m.expectedHeard && t.minConfidenceForExpected ? *t.minConfidenceForExpected : t.minConfidence;

@@ -102,6 +102,10 @@ AcceptanceThresholds programThresholds();
 // the near tie that matters is the one with that answer, measured exactly (its phrases alone
 // decoded again); the runner-up among all phrases is only as good as a search over many.
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m);
+
+// Whether a phrase this alike to the master's words just before it is their echo (chat, which
+// no other rule judges, drops such a phrase too).
+bool isOwnVoice(const AcceptanceThresholds& t, double likeness);
 // The rule that refuses such a phrase, in a few words for the listening log; empty when it counts.
 const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m);
 

@@ -290,7 +290,7 @@ void PocketSphinxContext::handle(const HeardPhrase& h) {
         for (const QString& w : h.words)
             if (const auto i = wordIndex(w); i && *i < std::size_t(m_dictationTexts.size()))
                 text += m_dictationTexts[qsizetype(*i)];
-        const bool own = h.ownVoice > m_config.maxOwnVoice;
+        const bool own = isOwnVoice(m_config, h.ownVoice);
         qCDebug(lcListening).noquote() << "chat" << text << (own ? "refused: the master's own voice" : "");
         if (!text.isEmpty() && !own) deliverDictation(text);
     }
