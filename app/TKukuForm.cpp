@@ -82,6 +82,10 @@ TKukuForm::TKukuForm(KukuServices services, const QString& exeDir, QWidget* pare
         std::make_unique<VoiceCommands>(m_state, *m_board, m_speaker, m_pacer, *m_voiceExams, *this, *this);
     m_recognition = std::make_unique<Recognition>(m_state, *m_board, *m_board, m_speaker, m_pacer,
                                                   *m_services.reco, *m_commands);
+    // The effect sounds come back into the microphone as the master's words do.
+    if (m_services.effects)
+        m_services.effects->setPlayedListener(
+            [reco = m_services.reco.get()](const MonoAudio& sound) { reco->rememberOwnSound(sound); });
 
     connectMenu();
     m_ui->Label5->installEventFilter(this);

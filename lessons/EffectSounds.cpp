@@ -97,6 +97,7 @@ void EffectSounds::PlayEffect(int kind) {
     for (auto& [r, sink] : m_sinks)
         if (sink) sink->discard();
     it->second->write(samples);
+    if (m_played) m_played(MonoAudio{rate, samples});
 }
 
 }  // namespace rentabo

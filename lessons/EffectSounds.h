@@ -2,11 +2,13 @@
 
 #include "core/QuestionBoard.h"
 #include "speech/platform/PcmSink.h"
+#include "speech/platform/WavAudio.h"
 
 #include <QByteArray>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -34,6 +36,8 @@ public:
     // that could not be loaded, for the main window to show; that file's buffer keeps what it had.
     QStringList LoadSounds(int volume);
     void PlayEffect(int kind) override;
+    // Told each sound as it starts to play (the recogniser keeps it, to know its echo).
+    void setPlayedListener(std::function<void(const MonoAudio&)> listener) { m_played = std::move(listener); }
 
     const QByteArray& buffer(int kind) const { return m_buffers.at(std::size_t(kind)); }
     // Where a file would be loaded from.
@@ -44,6 +48,7 @@ private:
     SinkFactory m_makeSink;
     std::array<QByteArray, 3> m_buffers;
     std::map<int, std::unique_ptr<PcmSink>> m_sinks;  // one per sample rate, made when first needed
+    std::function<void(const MonoAudio&)> m_played;
 };
 
 }  // namespace rentabo

@@ -104,17 +104,35 @@ void fft(std::vector<Complex>& data, bool inverse) {
     }
 }
 
+// The last `seconds` of `audio` at 16 kHz; a little more is resampled, so that the filters have
+// settled where the part kept begins.
+std::vector<std::int16_t> lastAt16k(const MonoAudio& audio, double seconds) {
+    const std::size_t most = std::size_t((seconds + 0.1) * std::max(audio.rate, 1));
+    const std::size_t from = audio.samples.size() > most ? audio.samples.size() - most : 0;
+    std::vector<std::int16_t> in =
+        at16k(MonoAudio{audio.rate, std::vector<std::int16_t>(audio.samples.begin() + std::ptrdiff_t(from),
+                                                              audio.samples.end())});
+    const std::size_t keep = std::min(in.size(), std::size_t(seconds * kRate));
+    in.erase(in.begin(), in.end() - std::ptrdiff_t(keep));
+    return in;
+}
 }  // namespace
 
 void OwnVoiceEcho::remember(const MonoAudio& words) {
-    // A little more than is kept, so that the filters have settled where the words kept begin.
-    const std::size_t most = std::size_t((kKeptSeconds + 0.1) * std::max(words.rate, 1));
-    const std::size_t from = words.samples.size() > most ? words.samples.size() - most : 0;
-    const std::vector<std::int16_t> in =
-        at16k(MonoAudio{words.rate, std::vector<std::int16_t>(words.samples.begin() + std::ptrdiff_t(from),
-                                                              words.samples.end())});
-    const std::size_t keep = std::min(in.size(), std::size_t(kKeptSeconds * kRate));
-    const std::vector<float> band = comparedBand(in.data() + in.size() - keep, keep);
+    m_kept = lastAt16k(words, kKeptSeconds);
+    prepare();
+}
+
+void OwnVoiceEcho::add(const MonoAudio& sound) {
+    const std::vector<std::int16_t> more = lastAt16k(sound, kKeptSeconds);
+    m_kept.insert(m_kept.end(), more.begin(), more.end());
+    const std::size_t keep = std::size_t(kKeptSeconds * kRate);
+    if (m_kept.size() > keep) m_kept.erase(m_kept.begin(), m_kept.end() - std::ptrdiff_t(keep));
+    prepare();
+}
+
+void OwnVoiceEcho::prepare() {
+    const std::vector<float> band = comparedBand(m_kept.data(), m_kept.size());
     m_spectrum.clear();
     m_energyBefore.clear();
     if (band.empty()) return;

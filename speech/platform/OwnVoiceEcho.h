@@ -22,6 +22,9 @@ public:
     // Keeps the last kKeptSeconds of `words` (at any rate) as what an echo may come from; no
     // words, nothing.
     void remember(const MonoAudio& words);
+    // Adds a sound the program played after the words (an effect sound) to what is kept, as if
+    // it had followed them at once.
+    void add(const MonoAudio& sound);
     bool empty() const { return m_spectrum.empty(); }
 
     // How alike 16 kHz `audio` (its first two seconds) is to the words kept, at the lag where
@@ -39,6 +42,10 @@ private:
     static constexpr std::size_t kTransformSize = 65536;
     static_assert(kTransformSize >= std::size_t(kKeptSeconds * 8000) + 2 * kLongestPhrase);
 
+    // Makes the spectrum and energies of m_kept.
+    void prepare();
+
+    std::vector<std::int16_t> m_kept;              // at 16 kHz, the last kKeptSeconds at most
     std::vector<std::complex<double>> m_spectrum;  // of the words so padded (empty: none kept)
     std::vector<double> m_energyBefore;            // their energy before each sample, padded alike
 };

@@ -312,6 +312,11 @@ void PocketSphinxContext::rememberOwnWords(const MonoAudio& words) {
     m_ownWordsUntil = m_position + kOwnWordsSamples * 2;
 }
 
+void PocketSphinxContext::rememberOwnSound(const MonoAudio& sound) {
+    m_ownWords.add(sound);
+    m_ownWordsUntil = m_position + kOwnWordsSamples * 2;
+}
+
 void PocketSphinxContext::acceptAudio(const std::int16_t* samples, std::size_t count) {
     for (int level : m_meter.push(samples, count)) Q_EMIT AudioLevel(0, m_position, level);
     m_position += qint64(count) * 2;

@@ -60,6 +60,7 @@ public:
 
     void setInputMuted(bool muted) override;
     void rememberOwnWords(const MonoAudio& words) override;
+    void rememberOwnSound(const MonoAudio& sound) override;
     void expectCommand(int command) override { m_expectedCommand = command; }
     // Audio ignored after unmuting, in 16 kHz samples.
     static constexpr std::size_t kMuteTailSamples = 16000 * 3 / 10;

@@ -68,6 +68,9 @@ public:
     // for a few seconds a phrase that is their echo (longer than the tail skipped) carries no
     // command.
     virtual void rememberOwnWords(const MonoAudio& words) { Q_UNUSED(words); }
+    // A sound the program played while listening (an effect sound), which comes back into the
+    // microphone as his words do: added to them.
+    virtual void rememberOwnSound(const MonoAudio& sound) { Q_UNUSED(sound); }
     bool inputMuted() const { return m_inputMuted; }
 
     // The command number the moment expects as the right answer (0: none), set at the latest

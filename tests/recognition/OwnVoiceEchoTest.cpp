@@ -29,6 +29,19 @@ std::vector<std::int16_t> buzz(double pitch, double seconds, int rate, unsigned 
     return out;
 }
 
+// A chime of 0.3 s: two tones, each dying away.
+std::vector<std::int16_t> chime(int rate) {
+    std::vector<std::int16_t> out(std::size_t(0.3 * rate));
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const double t = double(i) / rate;
+        const double second =
+            t < 0.12 ? 0 : std::sin(2 * std::numbers::pi * 1318.5 * t) * std::exp(-(t - 0.12) * 12);
+        out[i] = std::int16_t(
+            std::lround(8000 * (std::sin(2 * std::numbers::pi * 1046.5 * t) * std::exp(-t * 12) + second)));
+    }
+    return out;
+}
+
 // `words` at 16 kHz as the microphone hears them: `gain`, `delay` ms late, over a faint noise.
 std::vector<std::int16_t> heard(const std::vector<std::int16_t>& words, double gain, int delayMs) {
     std::vector<std::int16_t> out(std::size_t(delayMs) * 16 + words.size());
@@ -48,13 +61,14 @@ std::vector<std::int16_t> tail(const std::vector<std::int16_t>& s, double second
 
 }  // namespace
 
-// Whatever part of his words comes back, at whatever level and delay, it is like them; another
-// sound is not, nor are his words once forgotten.
+// Whatever part of his words or of the sound played after them comes back, at whatever level and
+// delay, it is like them; another sound is not, nor are his words once forgotten.
 TEST(OwnVoiceEcho, AnyPartOfHisWordsIsLikeThemAndNothingElseIs) {
     const std::vector<std::int16_t> words = buzz(120, 3.0, 16000, 1);
     OwnVoiceEcho echo;
-    // Played at 48 kHz, as Open JTalk's voice plays.
+    // Played at 48 kHz, as Open JTalk's voice plays, then the chime at the effect sounds' rate.
     echo.remember(MonoAudio{48000, buzz(120, 3.0, 48000, 1)});
+    echo.add(MonoAudio{22050, chime(22050)});
     struct Row {
         const char* what;
         std::vector<std::int16_t> audio;
@@ -64,6 +78,7 @@ TEST(OwnVoiceEcho, AnyPartOfHisWordsIsLikeThemAndNothingElseIs) {
         {"all of them 20 dB down and 0.5 s late", heard(words, 0.1, 500), true},
         {"their last 0.3 s, then quiet", heard(tail(words, 0.3), 0.1, 0), true},
         {"their last 0.5 s after 0.2 s of the room", heard(tail(words, 0.5), 0.1, 200), true},
+        {"the chime 0.2 s late", heard(chime(16000), 0.1, 200), true},
         {"another voice higher", heard(buzz(190, 1.0, 16000, 2), 0.1, 0), false},
         {"another voice at his pitch", heard(buzz(121, 1.0, 16000, 3), 0.1, 0), false},
     };

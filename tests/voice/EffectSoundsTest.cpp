@@ -124,6 +124,10 @@ TEST_F(EffectFiles, AMissingOrBrokenFileIsReportedOnceAndKeepsItsBuffer) {
 TEST_F(EffectFiles, EachKindPlaysItsSoundAndANewOneCutsOffTheLast) {
     auto fx = make();
     ASSERT_TRUE(fx->LoadSounds(100).isEmpty());
+    std::vector<std::int16_t> told;  // what the listener was told was played, one after another
+    fx->setPlayedListener([&](const MonoAudio& sound) {
+        if (sound.rate == 22050) told.insert(told.end(), sound.samples.begin(), sound.samples.end());
+    });
     fx->PlayEffect(1);
     fx->PlayEffect(0);
     fx->PlayEffect(7);
@@ -131,6 +135,7 @@ TEST_F(EffectFiles, EachKindPlaysItsSoundAndANewOneCutsOffTheLast) {
     ASSERT_EQ(sinks.size(), 1u) << "the two 22050 Hz sounds share one output";
     EXPECT_EQ(sinks[0]->captured(), (std::vector<std::int16_t>{-4, 4, 100, 2000, -2000, 32767, -32768}));
     EXPECT_EQ(sinks[0]->discards(), 2);
+    EXPECT_EQ(told, sinks[0]->captured()) << "the listener hears what was played, and only that";
     fx->PlayEffect(2);
     ASSERT_EQ(sinks.size(), 2u);
     EXPECT_EQ(sinks[1]->captured(), (std::vector<std::int16_t>{7, 7}));
@@ -142,8 +147,11 @@ TEST(EffectSounds, WithoutASoundDevicePlayingDoesNothing) {
     writeFile(dir.filePath(QStringLiteral("Seikai00.wav")), wavOf({1, 2, 3}));
     EffectSounds fx(dir.path(), [](int) { return std::unique_ptr<PcmSink>(); });
     fx.LoadSounds(100);
+    int told = 0;
+    fx.setPlayedListener([&](const MonoAudio&) { ++told; });
     fx.PlayEffect(0);
     fx.PlayEffect(0);
+    EXPECT_EQ(told, 0) << "a sound not played has no echo";
 }
 
 TEST(EffectSounds, TheProjectsSoundsAreShortSmallCanonicalAndDistinct) {
