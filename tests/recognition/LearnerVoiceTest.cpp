@@ -188,12 +188,13 @@ TEST(LearnerVoice, AnUnheardChildsRightAnswerIsNeverMarkedWrong) {
     // right answers said unclearly, and never makes a wrong answer the right one.
     EXPECT_GE(right.said, unasked.said + 3);
     EXPECT_EQ(wrong.asAsked, 0);
-    // Measured: 17 heard, 3 as another number, 16 as nothing without the question; 24 / 2 / 10
-    // as right answers; 12 / 1 / 23 as wrong answers, none as the answer asked for (nothing
-    // heard: the child says it again, or the answer time runs out, "--"). With one threshold of
-    // -10 for every phrase: 18 / 6 / 12, 22 / 2 / 12 and 12 / 2 / 22. A model adapted with
-    // rooms (ROOMS=1) hears 17 / 5 / 14, 20 / 1 / 15 (17 without the lower confidence) and
-    // 13 / 2 / 21: three more is what the rule must give with either.
+    // Measured with the build's model (adapted with rooms): 17 heard, 5 as another number, 14 as
+    // nothing without the question; 20 / 1 / 15 as right answers (17 without the lower
+    // confidence); 13 / 2 / 21 as wrong answers, none as the answer asked for (nothing heard: the
+    // child says it again, or the answer time runs out, "--"). The model without rooms
+    // (ROOMS=0) hears 17 / 3 / 16, 24 / 2 / 10 and 12 / 1 / 23; with one threshold of -10 for
+    // every phrase 18 / 6 / 12, 22 / 2 / 12 and 12 / 2 / 22: three more is what the rule must
+    // give with either.
     EXPECT_GE(wrong.said, unasked.said / 2);
     EXPECT_LE(wrong.other + wrong.asAsked, unasked.other);
 }

@@ -13,9 +13,9 @@
 # ENGINES=oj or ENGINES=es adapts on one engine's speech only (default both): the recognition
 # benchmark measures such a model on the other engine, a voice it never heard.
 # PARAMETERS=all also re-estimates the mixture weights and transitions (the earlier model).
-# ROOMS=1 also says two in five words in a room (reverberation, a second voice, a laptop's
-# microphone, a child farther away); not the build's model: the master's leaking voice was taken
-# for answers more often with it (see README.md).
+# Two in five words are also said in a room (reverberation, a second voice, a laptop's
+# microphone, a child farther away); ROOMS=0 leaves the rooms out (the model before them, see
+# README.md).
 # Needs: open_jtalk with naist-jdic and the NIT voice, espeak-ng, sox, sphinx_fe,
 # pocketsphinx_mdef_convert and SphinxTrain (bw, map_adapt, mk_s2sendump), python3.
 set -euo pipefail
@@ -37,12 +37,12 @@ mkdir -p "$work/wav" "$work/mfc" "$work/acc" "$work/base" "$work/model"
 python3 "$here/make-texts.py" "$count" 1 "${ENGINES:-oj,es}" >"$work/texts.tsv"
 cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
 "$tool" --dictionary "$work/kana.tsv" >"$work/words.dict"
-# The second voice of the rooms (ROOMS=1): chat in voices of the engines adapted on, one sentence after
+# The second voice of the rooms: chat in voices of the engines adapted on, one sentence after
 # another without pauses. Not the voices the recognition benchmark talks over its phrases with
 # (espeak-ng's Andy and Annie, Open JTalk's voice pitched down): espeak-ng's Alicia, Auntie,
 # Edward, Michael, f2 and m3, Open JTalk's voice pitched up 2 and 6 semitones.
 nit=${NIT_VOICE:-/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice}
-if [[ ${ROOMS:-0} == 1 ]]; then
+if [[ ${ROOMS:-1} != 0 ]]; then
   k=0 parts=()
   for text in ごごからあめがふるかもしれません でんしゃがおくれてすみません このほんはとてもおもしろいよ \
     らいしゅうのにちようびにこうえんへいこう ゆうびんきょくはみぎにまがってすぐです \

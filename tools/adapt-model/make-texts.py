@@ -18,7 +18,7 @@ Each word gets a voice setting, drawn so that every voice, speed, pitch and cond
           a woman's or a child's); es: -p 20-99, and for three in four of its words one of
           espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
-  room    with ROOMS=1 in the environment (not the build's model: see README.md), for two in
+  room    unless ROOMS=0 in the environment (the model before the rooms: see README.md), for two in
           five words, drawn apart (its own random stream, so the words and voices
           stay those of a model adapted without rooms): a reverberant room (rv=reverberance,
           damping,room scale for sox's reverb), a second voice (bb=dB below the word,offset into
@@ -108,7 +108,7 @@ def main():
         sys.exit("make-texts.py: ENGINES is oj, es or oj,es")
     rng = random.Random(seed)
     room_rng = random.Random(seed + 1000)
-    rooms = os.environ.get("ROOMS") == "1"
+    rooms = os.environ.get("ROOMS", "1") != "0"
     seen = set()
     i = 0
     while i < count:
