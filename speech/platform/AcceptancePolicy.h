@@ -103,11 +103,12 @@ AcceptanceThresholds programThresholds();
 // decoded again); the runner-up among all phrases is only as good as a search over many.
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m);
 
+// The rule that refuses such a phrase, in a few words for the listening log; empty when it counts.
+const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m);
+
 // Whether a phrase this alike to the master's words just before it is their echo (chat, which
 // no other rule judges, drops such a phrase too).
 bool isOwnVoice(const AcceptanceThresholds& t, double likeness);
-// The rule that refuses such a phrase, in a few words for the listening log; empty when it counts.
-const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m);
 
 // The quiet after speech at which a phrase is first looked at, and the quiet that ends it.
 constexpr int kFirstLookQuietMs = 200;
