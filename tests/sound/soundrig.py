@@ -393,11 +393,15 @@ class PipeWireServer:
                     "PipeWire")
         self._spawn("pipewire-pulse", ["pipewire-pulse"], self.answers, "PipeWire's PulseAudio server")
         self._spawn("wireplumber", ["wireplumber"], lambda: True, "WirePlumber")
-        for module in (["module-null-sink", "sink_name=speaker", "rate=48000", "channels=2"],
-                       ["module-pipe-source", "source_name=microphone", "file=" + self.fifo, "format=s16le",
-                        "rate=16000", "channels=1"]):
-            if not self.pactl("load-module", *module):
-                raise Failure(f"PipeWire did not load {module[0]}")
+        # Right after a restart the PulseAudio server was once seen to answer but refuse a module for
+        # a moment: a refused module is asked for again, unless it is there after all.
+        for kind, name, module in (("sinks", "speaker", ["module-null-sink", "sink_name=speaker", "rate=48000",
+                                                         "channels=2"]),
+                                   ("sources", "microphone", ["module-pipe-source", "source_name=microphone",
+                                                              "file=" + self.fifo, "format=s16le", "rate=16000",
+                                                              "channels=1"])):
+            wait_until(lambda: self.has(kind, name) or self.pactl("load-module", *module), 20, 0.5,
+                       f"PipeWire to load {module[0]}")
         # The session manager takes a while to see the new nodes before they can be the defaults. After
         # a restart under load it was seen to wait out its own 20 s activation timeout first.
         wait_until(lambda: self.pactl("set-default-sink", "speaker") and self.pactl("set-default-source", "microphone")
@@ -409,6 +413,11 @@ class PipeWireServer:
 
     def info(self):
         return subprocess.run(["pactl", "info"], env=self.env, capture_output=True, text=True).stdout
+
+    def has(self, kind, name):
+        listed = subprocess.run(["pactl", "list", "short", kind], env=self.env, capture_output=True,
+                                text=True).stdout
+        return any(line.split("\t")[1:2] == [name] for line in listed.splitlines())
 
     def answers(self):
         return self.pactl("info")
