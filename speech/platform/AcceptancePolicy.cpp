@@ -151,7 +151,7 @@ const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m)
     // Clear of the phrase nearest to it: with nothing awaited the best other one (the margin),
     // while an answer is awaited that answer (the lead).
     const double clearBy = m.answerExpected ? m.lead : m.margin;
-    if (t.minConfidenceLong && m.morae >= kLongPhraseMorae && clearBy >= t.minMarginLong &&
+    if (t.minConfidenceLong && !m.otherAnswer && m.morae >= kLongPhraseMorae && clearBy >= t.minMarginLong &&
         m.coverage >= t.minCoverageLong)
         least = std::min(least, *t.minConfidenceLong);
     if (m.confidence < least) return "confidence";

@@ -36,6 +36,9 @@ struct PhraseMeasures {
     // How alike the phrase's audio is to the master's own words just before it (OwnVoiceEcho):
     // near 1 for their echo, 0 when he had not just spoken.
     double ownVoice = 0;
+    // While an answer is awaited: the phrase is another answer of its kind (a wrong number,
+    // another fact of the table), not a command.
+    bool otherAnswer = false;
 };
 
 // The thresholds a phrase must pass. Unset (-1e9): everything passes (the tools' default).
@@ -76,7 +79,8 @@ struct AcceptanceThresholds {
     // margin; while an answer is awaited that answer, the lead) and taking nearly all the speech
     // found (minCoverageLong) counts from this confidence (unset: minConfidence, as any phrase):
     // said in a room or by a quiet child, a long command explains the audio worse than the free
-    // loop of sounds does, yet nothing else comes near it.
+    // loop of sounds does, yet nothing else comes near it. Not another answer than the awaited
+    // one: a wrong answer is better asked again than taken unsure.
     std::optional<double> minConfidenceLong;
     double minMarginLong = 1e9;
     double minCoverageLong = 1e9;

@@ -31,6 +31,8 @@ struct HeardPhrase {
     // Whether a phrase was expected when this one was heard, and whether this one is one of them.
     bool answerExpected = false;
     bool expectedHeard = false;
+    // Whether it is another answer of the awaited one's kind (set by the context).
+    bool otherAnswer = false;
     // The morae of the phrase heard (its first word's reading); 0 when not known.
     int morae = 0;
     // How alike its audio is to the master's words just before it (0: he had not just spoken).
@@ -43,8 +45,8 @@ struct HeardPhrase {
     // How much of the speech the detector found the phrase's words take (1e9 when not known).
     double coverage() const { return detectedFrames > 0 ? double(frames) / detectedFrames : 1e9; }
     PhraseMeasures measures() const {
-        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, morae, coverage(),
-                frames,       ownVoice};
+        return {confidence(), margin(), leadOverExpected(), answerExpected, expectedHeard, morae,
+                coverage(),   frames,   ownVoice,           otherAnswer};
     }
 
 private:

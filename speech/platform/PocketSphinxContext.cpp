@@ -27,7 +27,10 @@ void logPhrase(const char* what, const HeardPhrase& h, const QString& text, cons
         << m.morae << ", coverage " << m.coverage << ", warp " << h.warp << ", frames " << h.frames
         << (m.ownVoice > 0 ? QStringLiteral(", like the master's words %1").arg(m.ownVoice, 0, 'f', 2)
                            : QString())
-        << (m.answerExpected ? (m.expectedHeard ? ", the awaited answer" : ", an answer awaited") : "")
+        << (m.answerExpected ? (m.expectedHeard ? ", the awaited answer"
+                                : m.otherAnswer ? ", another answer than the awaited one"
+                                                : ", an answer awaited")
+                             : "")
         << ')';
 }
 
@@ -206,12 +209,22 @@ void PocketSphinxContext::listeningChanged() {
 // The words of the answer the moment expects, for the rescorer.
 void PocketSphinxContext::useExpectation() {
     QStringList words;
+    m_expectedRule.reset();
     // A phrase the learner was asked to say is no answer to a question.
     if (m_expectedCommand != 0 && grammar() && listeningFor().isEmpty())
         for (std::size_t i = 0; i < grammar()->phrases().size(); ++i)
-            if (m_pronounceable[i] && commandNumber(grammar()->phrases()[i]) == m_expectedCommand)
+            if (m_pronounceable[i] && commandNumber(grammar()->phrases()[i]) == m_expectedCommand) {
                 words << phraseWord(i);
+                m_expectedRule = grammar()->phrases()[i].ruleIndex;
+            }
     m_commands->setExpected(std::move(words));
+}
+
+// Whether phrase `phrase`, heard while an answer is awaited, is another answer of the same kind (a
+// wrong number, another fact of the table) rather than a command.
+void PocketSphinxContext::markAnswer(HeardPhrase& h, std::size_t phrase) const {
+    h.otherAnswer = h.answerExpected && !h.expectedHeard && m_expectedRule &&
+                    grammar()->phrases()[phrase].ruleIndex == *m_expectedRule;
 }
 
 // Each distinct set of active phrases becomes a search of its own, made once and kept, so a
@@ -264,7 +277,7 @@ void PocketSphinxContext::hear(SphinxDecoder& decoder, const SphinxDecoder::Pend
     handle(*h);
 }
 
-void PocketSphinxContext::handle(const HeardPhrase& h) {
+void PocketSphinxContext::handle(HeardPhrase h) {
     m_learning.forgetPhrase();
     if (h.words.isEmpty()) {
         qCDebug(lcListening) << "speech of" << h.detectedFrames * 10 << "ms: no phrase";
@@ -277,6 +290,9 @@ void PocketSphinxContext::handle(const HeardPhrase& h) {
             logPhrase("heard", h, {}, "not a phrase");
             return;
         }
+        h.phrase = *i;
+        markAnswer(h, *i);
+        m_lastHeard = h;
         m_learning.keepPhrase(m_commands->lastPhrase(), *i, h.confidence(), h.warp);
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
         const char* rule = refusingRule(m_config, h.measures());
@@ -363,6 +379,7 @@ std::optional<HeardPhrase> PocketSphinxContext::hearUtterance(const MonoAudio& a
     const auto i = h.words.isEmpty() ? std::nullopt : wordIndex(h.words.first());
     if (!i || *i >= grammar()->phrases().size()) return std::nullopt;
     h.phrase = *i;
+    markAnswer(h, *i);
     return h;
 }
 

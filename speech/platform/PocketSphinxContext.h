@@ -106,10 +106,11 @@ private:
     void microphoneLost();
     void askMoment();
     void hear(SphinxDecoder& decoder, const SphinxDecoder::PendingPhrase& phrase);
-    void handle(const HeardPhrase& h);
+    void handle(HeardPhrase h);
     SphinxDecoder* listeningDecoder() const;
     void useActiveRules();
     void useExpectation();
+    void markAnswer(HeardPhrase& h, std::size_t phrase) const;
 
     DecoderConfig m_config;
     DecoderConfig m_programConfig;  // the configuration without the learner's model
@@ -122,6 +123,7 @@ private:
     QHash<QString, QString> m_searchNames;  // search name by grammar text
     QStringList m_listeningWords;           // the words of the search in use
     int m_expectedCommand = 0;
+    std::optional<std::size_t> m_expectedRule;  // the rule of the answer awaited (its index)
     std::size_t m_tailToSkip = 0;
     OwnVoiceEcho m_ownWords;
     qint64 m_ownWordsUntil = 0;  // in bytes of m_position: phrases beginning before it are compared

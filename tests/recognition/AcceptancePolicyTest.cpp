@@ -100,7 +100,8 @@ TEST(AcceptancePolicy, ShortPhrasesNeedALargerMarginThanLongOnes) {
 // A long command said in a room or by a quiet child (テストはじめ at -9.7, margin 10 and more)
 // explains the audio worse than the free loop of sounds, yet clear of every other phrase (while
 // an answer is awaited, of that answer) and taking all the speech found: it counts from a lower
-// confidence. Rows (five morae at most) change what is stored and are left out.
+// confidence. Rows (five morae at most) change what is stored and are left out, and so is another
+// answer than the awaited one: a wrong answer is asked again rather than taken unsure.
 TEST(AcceptancePolicy, ALongPhraseClearOfEveryOtherCountsFromALowerConfidence) {
     // confidence, margin, lead, answer expected, expected heard, morae
     const Row rows[] = {
@@ -124,6 +125,12 @@ TEST(AcceptancePolicy, ALongPhraseClearOfEveryOtherCountsFromALowerConfidence) {
         {"while an answer is awaited, the margin does not stand for the lead",
          {-11.0, 30.0, 3.0, true, false, 6, 1.0},
          false},
+        {"another fact than the awaited one, clear of it (children's chat as くろくごじゅうし)",
+         {-7.7, kNone, 13.3, true, false, 7, 0.9, 0, 0, true},
+         false},
+        {"the same fact above the confidence every phrase needs",
+         {-6.0, kNone, 13.3, true, false, 7, 0.9, 0, 0, true},
+         true},
     };
     const AcceptanceThresholds program = programThresholds();
     for (const Row& r : rows) EXPECT_EQ(phraseAccepted(program, r.measures), r.accepted) << r.what;
