@@ -34,7 +34,8 @@ done
 
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/wav" "$work/mfc" "$work/acc" "$work/base" "$work/model"
-python3 "$here/make-texts.py" "$count" 1 "${ENGINES:-oj,es}" >"$work/texts.tsv"
+rooms=(); [[ ${ROOMS:-1} == 0 ]] || rooms=(--rooms)
+python3 "$here/make-texts.py" "$count" 1 "${ENGINES:-oj,es}" "${rooms[@]}" >"$work/texts.tsv"
 cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
 "$tool" --dictionary "$work/kana.tsv" >"$work/words.dict"
 # The second voice of the rooms: chat in voices of the engines adapted on, one sentence after
@@ -42,7 +43,7 @@ cut -f1,2 "$work/texts.tsv" >"$work/kana.tsv"
 # (espeak-ng's Andy and Annie, Open JTalk's voice pitched down): espeak-ng's Alicia, Auntie,
 # Edward, Michael, f2 and m3, Open JTalk's voice pitched up 2 and 6 semitones.
 nit=${NIT_VOICE:-/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice}
-if [[ ${ROOMS:-1} != 0 ]]; then
+if ((${#rooms[@]})); then
   k=0 parts=()
   for text in ごごからあめがふるかもしれません でんしゃがおくれてすみません このほんはとてもおもしろいよ \
     らいしゅうのにちようびにこうえんへいこう ゆうびんきょくはみぎにまがってすぐです \

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the texts the acoustic model is adapted on: made-up words of Japanese morae.
 
-Usage: make-texts.py COUNT SEED [ENGINES] > texts.tsv   (lines: id <TAB> kana <TAB> voice settings)
+Usage: make-texts.py COUNT SEED [ENGINES] [--rooms] > texts.tsv
+       (lines: id <TAB> kana <TAB> voice settings)
 
 ENGINES is "oj,es" (the default), or one of them alone: a model adapted on one engine only is
 measured on the other, a voice it never heard (the recognition benchmark's unheard voices).
@@ -18,14 +19,13 @@ Each word gets a voice setting, drawn so that every voice, speed, pitch and cond
           a woman's or a child's); es: -p 20-99, and for three in four of its words one of
           espeak-ng's voice variants
   after   clean, noise at 10-25 dB SNR, or pitch raised 200-700 cents (a child's voice)
-  room    unless ROOMS=0 in the environment (the model before the rooms: see README.md), for two in
+  room    with --rooms (adapt-model.sh gives it unless ROOMS=0: see README.md), for two in
           five words, drawn apart (its own random stream, so the words and voices
           stay those of a model adapted without rooms): a reverberant room (rv=reverberance,
           damping,room scale for sox's reverb), a second voice (bb=dB below the word,offset into
           the babble track), a laptop's microphone (lp=low,high Hz,gain,overdrive,hum volume) or
           a child farther away (q=dB quieter over the same noise floor)
 """
-import os
 import random
 import sys
 
@@ -102,13 +102,14 @@ def room(rng):
 
 
 def main():
-    count, seed = int(sys.argv[1]), int(sys.argv[2])
-    engines = sys.argv[3].split(",") if len(sys.argv) > 3 else ["oj", "es"]
+    rooms = "--rooms" in sys.argv
+    args = [a for a in sys.argv[1:] if a != "--rooms"]
+    count, seed = int(args[0]), int(args[1])
+    engines = args[2].split(",") if len(args) > 2 else ["oj", "es"]
     if not engines or any(e not in ("oj", "es") for e in engines):
         sys.exit("make-texts.py: ENGINES is oj, es or oj,es")
     rng = random.Random(seed)
     room_rng = random.Random(seed + 1000)
-    rooms = os.environ.get("ROOMS", "1") != "0"
     seen = set()
     i = 0
     while i < count:
