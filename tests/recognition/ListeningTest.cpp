@@ -244,7 +244,7 @@ void SpokenPhrases::expectChatRejected(const std::vector<std::pair<QString, Samp
         rig->sink.calls.clear();
         rejected.clear();
         hear(*context, *audio);
-        EXPECT_TRUE(rig->sink.calls.isEmpty());
+        EXPECT_TRUE(rig->sink.calls.isEmpty()) << rig->sink.calls.join(u' ').toStdString();
         EXPECT_EQ(rejected.size(), 1) << "heard, and rejected for want of confidence";
     }
 }
@@ -268,9 +268,11 @@ TEST_F(SpokenPhrases, AnotherAnswerThanTheAwaitedOneIsToldFromACommand) {
         bool otherAnswer;
     };
     const Case cases[] = {
-        {VoiceTest::Oral, u"にじゅうはち"_qs, true},          {VoiceTest::Oral, u"じゅうに"_qs, false},
-        {VoiceTest::Oral, u"テストおわり"_qs, false},         {VoiceTest::Recitation, u"さざんがく"_qs, true},
-        {VoiceTest::Recitation, u"にろくじゅうに"_qs, false},
+        {VoiceTest::Oral, u"にじゅうはち"_qs, true},           // a wrong number
+        {VoiceTest::Oral, u"じゅうに"_qs, false},              // the awaited answer
+        {VoiceTest::Oral, u"テストおわり"_qs, false},          // a command
+        {VoiceTest::Recitation, u"さざんがく"_qs, true},       // another fact
+        {VoiceTest::Recitation, u"にろくじゅうに"_qs, false},  // the awaited fact
     };
     const auto& products = kukuTables().kotae;
     rig->state.kuku_n = int(std::find(products.begin(), products.end(), 12) - products.begin());
@@ -349,7 +351,7 @@ TEST_F(SpokenPhrases, DISABLED_TheRoomsNoiseFloorBetweenQuestionsIsNeverHeardAsA
                 context->acceptAudio(floor.data() + off, 1600);
         }
         context->flushAudio();
-        EXPECT_TRUE(rig->sink.calls.isEmpty());
+        EXPECT_TRUE(rig->sink.calls.isEmpty()) << rig->sink.calls.join(u' ').toStdString();
     }
 }
 
@@ -448,7 +450,7 @@ TEST_F(SpokenPhrases, APauseInsideAPhraseNeverSplitsIt) {
         rig->sink.calls.clear();
         rejected.clear();
         hear(*context, *audio);
-        EXPECT_LE(rig->sink.calls.size() + rejected.size(), 1);
+        EXPECT_LE(rig->sink.calls.size() + rejected.size(), 1) << rig->sink.calls.join(u' ').toStdString();
         EXPECT_FALSE(rig->sink.calls.contains(k.firstAlone));
     }
 }
