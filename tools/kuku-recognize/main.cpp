@@ -14,6 +14,8 @@
 // otherwise). With --stream the measures are those of the first phrase heard. With --own-words
 // the master's words played just before a file are remembered as the program remembers them
 // when he stops speaking, and a fifteenth column gives how alike the phrase heard was to them.
+// The sixteenth and seventeenth give the path scores the confidence is measured from: the
+// phrase's and the free loop's (0 when not known).
 
 #include "speech/platform/PocketSphinxContext.h"
 #include "speech/platform/WavAudio.h"
@@ -329,6 +331,8 @@ struct Measures {
     int wordFrames = 0;
     int detected = 0;
     double ownVoice = 0;
+    int score = 0;
+    int loopScore = 0;
 
     void take(const HeardPhrase& heard) {
         confidence = heard.confidence();
@@ -340,6 +344,8 @@ struct Measures {
         expectedHeard = heard.expectedHeard;
         wordFrames = heard.frames;
         ownVoice = heard.ownVoice;
+        score = heard.score;
+        loopScore = heard.loopScore.value_or(0);
     }
 };
 
@@ -401,7 +407,7 @@ void printMeasures(const PocketSphinxContext& context, const QString& file, cons
         return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
     };
     const QString text = m.index ? context.grammar()->phrases()[*m.index].text : QString();
-    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\t%15\n")
+    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\t%15\t%16\t%17\n")
                       .arg(file)
                       .arg(numberOf(m.index))
                       .arg(text)
@@ -416,7 +422,9 @@ void printMeasures(const PocketSphinxContext& context, const QString& file, cons
                       .arg(m.phrasesFound)
                       .arg(m.wordFrames)
                       .arg(m.detected)
-                      .arg(m.ownVoice, 0, 'f', 2));
+                      .arg(m.ownVoice, 0, 'f', 2)
+                      .arg(m.score)
+                      .arg(m.loopScore));
     std::fflush(stdout);
 }
 
