@@ -407,24 +407,25 @@ void printMeasures(const PocketSphinxContext& context, const QString& file, cons
         return i ? commandNumber(context.grammar()->phrases()[*i]) : 0;
     };
     const QString text = m.index ? context.grammar()->phrases()[*m.index].text : QString();
-    print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\t%15\t%16\t%17\n")
-                      .arg(file)
-                      .arg(numberOf(m.index))
-                      .arg(text)
-                      .arg(m.confidence, 0, 'f', 2)
-                      .arg(numberOf(m.heardIndex))
-                      .arg(m.margin, 0, 'f', 2)
-                      .arg(m.agreeing)
-                      .arg(m.warp, 0, 'f', 2)
-                      .arg(std::min(m.lead, 999.0), 0, 'f', 2)
-                      .arg(m.expecting ? 1 : 0)
-                      .arg(m.expectedHeard ? 1 : 0)
-                      .arg(m.phrasesFound)
-                      .arg(m.wordFrames)
-                      .arg(m.detected)
-                      .arg(m.ownVoice, 0, 'f', 2)
-                      .arg(m.score)
-                      .arg(m.loopScore));
+    print(stdout,
+          QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\t%9\t%10\t%11\t%12\t%13\t%14\t%15\t%16\t%17\n")
+              .arg(file)
+              .arg(numberOf(m.index))
+              .arg(text)
+              .arg(m.confidence, 0, 'f', 2)
+              .arg(numberOf(m.heardIndex))
+              .arg(m.margin, 0, 'f', 2)
+              .arg(m.agreeing)
+              .arg(m.warp, 0, 'f', 2)
+              .arg(std::min(m.lead, 999.0), 0, 'f', 2)
+              .arg(m.expecting ? 1 : 0)
+              .arg(m.expectedHeard ? 1 : 0)
+              .arg(m.phrasesFound)
+              .arg(m.wordFrames)
+              .arg(m.detected)
+              .arg(m.ownVoice, 0, 'f', 2)
+              .arg(m.score)
+              .arg(m.loopScore));
     std::fflush(stdout);
 }
 
