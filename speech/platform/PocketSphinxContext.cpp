@@ -220,9 +220,10 @@ void PocketSphinxContext::useExpectation() {
     m_commands->setExpected(std::move(words));
 }
 
-// Whether phrase `phrase`, heard while an answer is awaited, is another answer of the same kind (a
-// wrong number, another fact of the table) rather than a command.
-void PocketSphinxContext::markAnswer(HeardPhrase& h, std::size_t phrase) const {
+// Names the grammar phrase h is, and whether, heard while an answer is awaited, it is another
+// answer of the same kind (a wrong number, another fact of the table) rather than a command.
+void PocketSphinxContext::placePhrase(HeardPhrase& h, std::size_t phrase) const {
+    h.phrase = phrase;
     h.otherAnswer = h.answerExpected && !h.expectedHeard && m_expectedRule &&
                     grammar()->phrases()[phrase].ruleIndex == *m_expectedRule;
 }
@@ -290,8 +291,7 @@ void PocketSphinxContext::handle(HeardPhrase h) {
             logPhrase("heard", h, {}, "not a phrase");
             return;
         }
-        h.phrase = *i;
-        markAnswer(h, *i);
+        placePhrase(h, *i);
         m_lastHeard = h;
         m_learning.keepPhrase(m_commands->lastPhrase(), *i, h.confidence(), h.warp);
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
@@ -378,8 +378,7 @@ std::optional<HeardPhrase> PocketSphinxContext::hearUtterance(const MonoAudio& a
     if (!h.words.isEmpty() && !m_ownWords.empty()) h.ownVoice = m_ownWords.likeness(in.samples);
     const auto i = h.words.isEmpty() ? std::nullopt : wordIndex(h.words.first());
     if (!i || *i >= grammar()->phrases().size()) return std::nullopt;
-    h.phrase = *i;
-    markAnswer(h, *i);
+    placePhrase(h, *i);
     return h;
 }
 

@@ -110,7 +110,7 @@ private:
     SphinxDecoder* listeningDecoder() const;
     void useActiveRules();
     void useExpectation();
-    void markAnswer(HeardPhrase& h, std::size_t phrase) const;
+    void placePhrase(HeardPhrase& h, std::size_t phrase) const;
 
     DecoderConfig m_config;
     DecoderConfig m_programConfig;  // the configuration without the learner's model
