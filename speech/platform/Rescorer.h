@@ -15,6 +15,15 @@ class WarpDecoderBank;
 // Measures how clearly a phrase was heard: the decoder that heard it best decodes the same audio
 // again with other searches, and their path scores go into the phrase (HeardPhrase): the
 // runner-up (the best other phrase), the expected answer alone, and the free loop of sounds.
+//
+// The scores of two searches are not on one scale. PocketSphinx scores in each frame only the
+// sounds its search has active, against the best of them, so a smaller search scores the same
+// path higher: the expected answer alone scores above what the listening search would give it
+// (the lead leans towards the expected answer), and the loop, with every sound active, below
+// (confidence leans upwards, most for audio that fits no phrase). Every threshold was swept on
+// these scores, in the moment that uses it. Scoring every sound in every frame (-compallsen)
+// puts them on one scale, but costs two and a half times the decoding and measured no better
+// (bench/recognition/README.md, "The same phrase scores lower in a larger search").
 class Rescorer final {
 public:
     // The grammar of the other phrases for the phrase heard `word` (empty for none); asked once
