@@ -152,8 +152,9 @@ private:
     QSet<QString> m_continued;
     // The morae of each phrase word, for the rules of short phrases.
     QHash<QString, int> m_morae;
-    // The phrase as heard at the first look, kept while the quiet lasts, and what was learnt of
-    // the speaker before it (given back when the phrase goes on).
+    // The phrase as heard at the first look, kept while the quiet lasts (no words: not decoded, as
+    // nothing was awaited), and what was learnt of the speaker before it (given back when the
+    // phrase goes on).
     std::optional<HeardPhrase> m_firstLook;
     SpeakerState m_beforeFirstLook;
 };

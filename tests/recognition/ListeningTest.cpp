@@ -476,6 +476,8 @@ TEST_F(SpokenPhrases, OnlyTheExpectedAnswerIsTakenBeforeTheFullQuiet) {
         {u"にじゅうしち"_qs, VoiceTest::Oral, 26, u"number:127"_qs, true},
         {u"じゅうはち"_qs, VoiceTest::Oral, 23, u"number:118"_qs, true},
         {u"さぶろくじゅうはち"_qs, VoiceTest::Recitation, 23, u"reading:224"_qs, true},
+        // With nothing awaited there is nothing to take early: the row is heard at the full quiet.
+        {u"ななのだん"_qs, VoiceTest::None, 23, u"row:67"_qs, false},
     };
     int i = 0;
     for (const auto& k : cases) {
