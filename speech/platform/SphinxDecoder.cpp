@@ -253,7 +253,7 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
     // decoding was nearly half of idle listening's work (the hour's television and children idle:
     // 0.18-0.20 of the audio's length, now 0.10), and it is not free of traces: the whole phrase
     // decoded after it is heard a little differently (bench/recognition/README.md, "The first
-    // look").
+    // look only while an answer is awaited").
     if (m_rescorer.expected().isEmpty()) {
         m_firstLook = HeardPhrase{};
         return std::nullopt;
