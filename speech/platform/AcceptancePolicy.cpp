@@ -185,9 +185,13 @@ bool speechCounts(const AcceptanceThresholds& t, int floorHeardMs) {
     return floorHeardMs >= t.floorBeforeSpeechMs;
 }
 
+bool mayBeTakenAtFirstLook(const FirstLook& look) {
+    return look.words == 1 && look.isExpected && !look.goesOn &&
+           look.quietAfterFrames >= kQuietAfterWordFrames;
+}
+
 bool takenAtFirstLook(const AcceptanceThresholds& t, const PhraseMeasures& m, const FirstLook& look) {
-    return m.answerExpected && look.words == 1 && look.isExpected && !look.goesOn &&
-           look.quietAfterFrames >= kQuietAfterWordFrames && phraseAccepted(t, m);
+    return m.answerExpected && mayBeTakenAtFirstLook(look) && phraseAccepted(t, m);
 }
 
 bool teachesVoice(double confidence) {

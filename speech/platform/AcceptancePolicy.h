@@ -132,6 +132,9 @@ struct FirstLook {
 // one squeezed into the pause with no quiet after its last word. Anything else waits for the full
 // quiet and is decoded whole.
 bool takenAtFirstLook(const AcceptanceThresholds& t, const PhraseMeasures& m, const FirstLook& look);
+// The part of that rule the phrase's measures play no part in: a phrase that fails it is not
+// measured at the first look.
+bool mayBeTakenAtFirstLook(const FirstLook& look);
 
 // A phrase confirmed by what followed it (an answer judged right) teaches the learner's voice only
 // when it was heard with this confidence as well: a right answer can be a lucky wrong hearing.

@@ -103,10 +103,9 @@ void SphinxDecoder::setExpected(QStringList words) {
     m_rescorer.setExpected(std::move(words));
 }
 
-// The decoders' hypotheses: the voice judge hears every one and names those that may win, the
-// best of them wins, and the rescorer measures how clearly it was heard.
-HeardPhrase SphinxDecoder::best(const std::vector<std::size_t>& used, const std::int16_t* samples,
-                                std::size_t count) {
+// The decoders' hypotheses: the voice judge hears every one and names those that may win, and
+// the best of them wins.
+HeardPhrase SphinxDecoder::best(const std::vector<std::size_t>& used) {
     std::vector<std::optional<int>> scores(m_bank->warps().size());
     int frames = 0;
     for (std::size_t i : used) {
@@ -128,17 +127,25 @@ HeardPhrase SphinxDecoder::best(const std::vector<std::size_t>& used, const std:
     const QString heard = best.words.join(u' ');
     for (std::size_t i : used)
         if (m_bank->hypothesis(i) == heard) ++best.agreeing;
-    m_rescorer.measure(*m_bank, winner, samples, count, best);
+    m_winner = winner;
     return best;
 }
 
 HeardPhrase SphinxDecoder::decodeWith(const std::vector<std::size_t>& used, const std::int16_t* samples,
-                                      std::size_t count) {
+                                      std::size_t count, Measuring measuring) {
     m_last.assign(samples, samples + count);
     m_bank->decode(used, samples, count);
-    HeardPhrase h = best(used, samples, count);
+    HeardPhrase h = best(used);
     if (!h.words.isEmpty()) h.morae = m_morae.value(h.words.first());
+    if (measuring == Measuring::Now) measure(h);
     return h;
+}
+
+// The rescorer's decodings (the free loop of sounds, the awaited answer alone, the runner-up) of
+// the phrase decoded last, by the decoder that won it: they were nearly half of the work with an
+// answer awaited.
+void SphinxDecoder::measure(HeardPhrase& h) {
+    if (!h.words.isEmpty()) m_rescorer.measure(*m_bank, m_winner, m_last.data(), m_last.size(), h);
 }
 
 double SphinxDecoder::gainFor(const std::vector<std::int16_t>& heard) const {
@@ -259,12 +266,16 @@ std::optional<HeardPhrase> SphinxDecoder::lookFirst(const PendingPhrase& phrase)
         return std::nullopt;
     }
     // Raised or not, the first look takes nothing but the awaited answer (takenAtFirstLook).
+    // Only a phrase that may be taken is measured: any other waits for the full quiet whatever its
+    // measures, and the rescorer's decodings were half of the first look's work.
     const std::vector<std::int16_t> audio = raisedPhrase(phrase.audio, phrase.raw, gainFor(phrase.audio));
-    HeardPhrase h = decodeWith(m_judge.decodersForFirstLook(decodingCores()), audio.data(), audio.size());
+    HeardPhrase h = decodeWith(m_judge.decodersForFirstLook(decodingCores()), audio.data(), audio.size(),
+                               Measuring::Later);
     h.detectedFrames = phrase.speechFrames;
     const FirstLook look{int(h.words.size()),
                          h.words.size() == 1 && m_rescorer.expected().contains(h.words.first()),
                          h.words.size() == 1 && m_continued.contains(h.words.first()), h.quietAfter};
+    if (mayBeTakenAtFirstLook(look)) measure(h);
     if (takenAtFirstLook(m_thresholds, h.measures(), look)) {
         m_beforeFirstLook = {};
         m_bank->forgetMeans();

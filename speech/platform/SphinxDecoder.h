@@ -125,9 +125,13 @@ public:
 private:
     SphinxDecoder(const DecoderConfig& config, std::unique_ptr<WarpDecoderBank> bank,
                   std::unique_ptr<PhraseSegmenter> segmenter);
+    // Now: the phrase heard is measured at once (HeardPhrase's scores against the loop, the
+    // awaited answer, the runner-up); Later: by measure(), if at all.
+    enum class Measuring { Now, Later };
     HeardPhrase decodeWith(const std::vector<std::size_t>& used, const std::int16_t* samples,
-                           std::size_t count);
-    HeardPhrase best(const std::vector<std::size_t>& used, const std::int16_t* samples, std::size_t count);
+                           std::size_t count, Measuring measuring = Measuring::Now);
+    HeardPhrase best(const std::vector<std::size_t>& used);
+    void measure(HeardPhrase& h);
     // How much a phrase is raised before it is decoded (PhraseLevel): only with an answer awaited.
     double gainFor(const std::vector<std::int16_t>& heard) const;
     HeardPhrase decodeAtLevel(const std::vector<std::size_t>& used, const std::vector<std::int16_t>& heard,
@@ -156,6 +160,7 @@ private:
     // nothing was awaited), and what was learnt of the speaker before it (given back when the
     // phrase goes on).
     std::optional<HeardPhrase> m_firstLook;
+    std::size_t m_winner = 0;  // the decoder whose hypothesis won the phrase decoded last
     SpeakerState m_beforeFirstLook;
 };
 
