@@ -156,11 +156,12 @@ private:
     QSet<QString> m_continued;
     // The morae of each phrase word, for the rules of short phrases.
     QHash<QString, int> m_morae;
+    // The decoder whose hypothesis won the phrase decoded last (the one measure() rescores with).
+    std::size_t m_winner = 0;
     // The phrase as heard at the first look, kept while the quiet lasts (no words: not decoded, as
     // nothing was awaited), and what was learnt of the speaker before it (given back when the
     // phrase goes on).
     std::optional<HeardPhrase> m_firstLook;
-    std::size_t m_winner = 0;  // the decoder whose hypothesis won the phrase decoded last
     SpeakerState m_beforeFirstLook;
 };
 
