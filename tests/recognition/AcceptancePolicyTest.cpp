@@ -215,6 +215,8 @@ TEST(AcceptancePolicy, AScrapShorterThanAnyWordIsNoPhrase) {
          {80.0, kNone, 49.0, true, false, 1, 0.6, 6},
          false},
         {"a colour in a scrap, nothing awaited", {20.0, 30.0, kNone, false, false, 2, 1.0, 11}, false},
+        // The decoder gives a word it found no frames for one frame (speechFrames).
+        {"a word of one frame", {80.0, 30.0, kNone, false, false, 2, 1.0, 1}, false},
         {"length not known", {20.0, 30.0, kNone, false, false, 2, 1.0, 0}, true},
     };
     const AcceptanceThresholds program = programThresholds();

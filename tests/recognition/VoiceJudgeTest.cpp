@@ -72,6 +72,17 @@ TEST(VoiceJudge, AChildsVoiceIsTheHighWarpsLeadingByMoreThanTheMarginAfterFourPh
     }
 }
 
+// No frames decoded (nothing in the phrase): nothing learnt, and the phrase does not count
+// towards the first four that judge the voice.
+TEST(VoiceJudge, APhraseOfNoFramesTeachesNothing) {
+    VoiceJudge judge = programJudge();
+    for (int phrase = 0; phrase < 4; ++phrase)
+        EXPECT_EQ(judge.hear(all(10), scoresWithLead(3.0), 0), all(10)) << "phrase " << phrase;
+    EXPECT_EQ(judge.state().phrasesHeard, 0);
+    EXPECT_FALSE(judge.state().childVoice);
+    EXPECT_TRUE(judge.judging());
+}
+
 TEST(VoiceJudge, AWarpThatHeardNothingFallsFivePerFrameBehind) {
     VoiceJudge judge = programJudge();
     auto scores = scoresWithLead(0.0);
