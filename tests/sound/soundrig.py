@@ -393,15 +393,29 @@ class PipeWireServer:
                     "PipeWire")
         self._spawn("pipewire-pulse", ["pipewire-pulse"], self.answers, "PipeWire's PulseAudio server")
         self._spawn("wireplumber", ["wireplumber"], lambda: True, "WirePlumber")
-        # Right after a restart the PulseAudio server was once seen to answer but refuse a module for
-        # a moment: a refused module is asked for again, unless it is there after all.
+        # Right after a restart the PulseAudio server was seen to answer but refuse a module for a
+        # moment, once for over 20 s, with WirePlumber logging its own 20 s activation timeout (as
+        # for the defaults below): a refused module is asked for again, unless it is there after
+        # all, and what the server said last is told if it never loads.
         for kind, name, module in (("sinks", "speaker", ["module-null-sink", "sink_name=speaker", "rate=48000",
                                                          "channels=2"]),
                                    ("sources", "microphone", ["module-pipe-source", "source_name=microphone",
                                                               "file=" + self.fifo, "format=s16le", "rate=16000",
                                                               "channels=1"])):
-            wait_until(lambda: self.has(kind, name) or self.pactl("load-module", *module), 20, 0.5,
-                       f"PipeWire to load {module[0]}")
+            said = []
+
+            def loaded():
+                if self.has(kind, name):
+                    return True
+                r = subprocess.run(["pactl", "load-module", *module], env=self.env, capture_output=True,
+                                   text=True)
+                said.append((r.stderr or r.stdout).strip())
+                return r.returncode == 0
+
+            try:
+                wait_until(loaded, 45, 0.5, f"PipeWire to load {module[0]}")
+            except Failure as e:
+                raise Failure(f"{e} (pactl said: {said[-1] if said else 'nothing'})") from None
         # The session manager takes a while to see the new nodes before they can be the defaults. After
         # a restart under load it was seen to wait out its own 20 s activation timeout first.
         wait_until(lambda: self.pactl("set-default-sink", "speaker") and self.pactl("set-default-source", "microphone")
