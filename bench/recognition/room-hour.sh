@@ -1,9 +1,10 @@
 #!/bin/bash
 # "An hour in the room": audio with no command in it, listened to as the program listens while
 # idle and during each kind of run, streamed as the microphone path streams it (kuku-recognize
-# --stream); every phrase taken is a command the program would act on, counted per condition and
-# per listening moment and scaled to commands per hour. Commands that change something stored
-# (a colour: 1-14, うぐいすいろ, きほんのいろ; a row: いちのだん .. きゅうのだん) are counted apart.
+# --stream); every phrase taken is a command, counted per condition and per listening moment and
+# scaled to commands per hour. Apart from it: the commands the program acts on (not those it drops
+# without a word, see kind below), those that change something stored (a colour: 1-14,
+# うぐいすいろ, きほんのいろ; a row: いちのだん .. きゅうのだん, while idle) and the answers taken.
 #
 # Conditions (made once into OUT/audio/CONDITION-MINUTESmin/, pieces of a few seconds each):
 #   white60, pink50, brown40   the noise floor alone: white at -60, pink at -50, brown at -40 dBFS
@@ -21,8 +22,9 @@
 #   idle       colours, rows, commands, chart (rules 1,2,3,6)
 #   answer     a spoken answer awaited: rows, commands, numbers (2,3,4), the awaited answer a product
 #   recite     a recitation: rows, commands, readings (2,3,5), the awaited reading one of the facts
-# Each piece is one file of the stream; the tool reports the first phrase of each file, so a
-# piece holds one sentence at most (pieces of the floors alone are 6 s). What the first piece of
+# Each piece is one file of the stream; the tool reports the first phrase of each file the program
+# takes (or the first refused), so a piece holds one sentence at most (pieces of the floors alone
+# are 6 s). What the first piece of
 # a session gives is the start of listening, shown apart and not counted per hour.
 #
 # Environment: MINUTES (of audio per condition, default 5), CONDITIONS (default all of the
@@ -141,14 +143,26 @@ expectations() {
       print f "\t" (m == "answer" ? 100 + p[(NR * 7) % 81] : 201 + (NR * 7) % 81) }' "$dir/files.txt"
 }
 
-# Which kind of command a number is: stored (colour, row), answer (number, reading), other.
-kind='function kind(c) {
-  if ((c >= 1 && c <= 14) || c == 50 || c == 88 || (c >= 61 && c <= 69)) return "stored"
+# What the program does with a command taken in a moment (speech/VoiceCommands.cpp):
+#   stored   idle, a colour (1-14, 50, 88) or a row (61-69): changed and saved
+#   answer   in a run, a number or a reading: taken as the answer to the question
+#   aloud    in a run, a row: refused, and the master says to end the test first
+#   dropped  idle, a phrase of the chart (301-310), which acts only while the chart is open (here
+#            it is closed); in a run, a command that would start another run or clear the screen
+#            (70, 72, 73, 85, 98): nothing is done and nothing said
+#   other    any other command: done
+kind='function kind(c, m) {
+  if (m == "idle") {
+    if ((c >= 1 && c <= 14) || c == 50 || c == 88 || (c >= 61 && c <= 69)) return "stored"
+    if (c >= 301 && c <= 310) return "dropped"
+    return "other" }
   if (c >= 100 && c <= 281) return "answer"
+  if (c >= 61 && c <= 69) return "aloud"
+  if (c == 70 || c == 72 || c == 73 || c == 85 || c == 98 || (c >= 301 && c <= 310)) return "dropped"
   return "other" }'
 
-printf '%-9s %-7s %6s %7s %9s %10s %10s %10s  %s\n' condition moment pieces minutes commands "per hour" "stored/h" "answers/h" \
-  "at the start" \
+printf '%-9s %-7s %6s %7s %9s %10s %10s %10s %10s  %s\n' condition moment pieces minutes commands "per hour" "acted on/h" \
+  "stored/h" "answers/h" "at the start" \
   >"$out/table.txt"
 : >"$out/taken.txt"
 for cond in $conditions; do
@@ -177,10 +191,11 @@ for cond in $conditions; do
       FILENAME == ARGV[1] { whole[$1] = sprintf("whole: %s %s, confidence %s, margin %s, lead %s", $5, $3, $4, $6, $9); next }
       { n++; if ($2 == 0) next
         # The first piece of a session is the start of listening (counted apart, not per hour).
-        if (n == 1) { first = $2 " " $3; where = "start" } else { c++; k[kind($2)]++; where = kind($2) }
+        if (n == 1) { first = $2 " " $3; where = "start" } else { c++; where = kind($2, moment); k[where]++ }
         printf "%s\t%s\t%s\t%s %s\t%s\tstream: confidence %s, margin %s, lead %s, words %s of %s frames of speech, like his words %s\t%s\n", cond, moment, where, $2, $3, $1, $4, $6, $9, $13, $14, $15, whole[$1] >> "'"$out/taken.txt"'" }
       END { h = 3600 / secs
-            printf "%-9s %-7s %6d %7.1f %9d %10.1f %10.1f %10.1f  %s\n", cond, moment, n, secs / 60, c, c * h, k["stored"] * h, k["answer"] * h, first }' \
+            printf "%-9s %-7s %6d %7.1f %9d %10.1f %10.1f %10.1f %10.1f  %s\n", cond, moment, n, secs / 60, c, c * h,
+              (c - k["dropped"]) * h, k["stored"] * h, k["answer"] * h, first }' \
       "$out/$cond.$moment.whole" "$raw" >>"$out/table.txt"
     tail -n 1 "$out/table.txt"
   done

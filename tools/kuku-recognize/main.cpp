@@ -11,7 +11,8 @@
 // answer was expected, an eleventh 1 when the phrase heard is that answer. A twelfth column gives
 // how many phrases the speech detector handed on in the file, a thirteenth the frames of the
 // phrase's words and a fourteenth the frames the detector called speech (--stream only; 0
-// otherwise). With --stream the measures are those of the first phrase heard. With --own-words
+// otherwise). With --stream the measures are those of the first phrase taken (or, when none is,
+// of the first refused). With --own-words
 // the master's words played just before a file are remembered as the program remembers them
 // when he stops speaking, and a fifteenth column gives how alike the phrase heard was to them.
 // The sixteenth and seventeenth give the path scores the confidence is measured from: the
@@ -349,11 +350,13 @@ struct Measures {
     }
 };
 
-// The file decoded as the microphone path does, in pieces: the first phrase heard, as the program
-// would hand it on.
+// The file decoded as the microphone path does, in pieces: the first phrase taken, as the program
+// acts on it (a phrase refused before it changes nothing, and listening goes on); when none is
+// taken, the first phrase refused.
 Measures hearStreamed(PocketSphinxContext& context, const MonoAudio& audio) {
     Measures m;
     std::optional<HeardPhrase> streamed;
+    bool taken = false;
     auto find = [&](const RecoResult& r) -> std::optional<std::size_t> {
         const auto& phrases = context.grammar()->phrases();
         for (std::size_t i = 0; i < phrases.size(); ++i)
@@ -362,19 +365,18 @@ Measures hearStreamed(PocketSphinxContext& context, const MonoAudio& audio) {
     };
     QMetaObject::Connection hit = QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
                                                    [&](int, qint64, int, const RecoResult& r) {
-                                                       if (!m.index && !m.heardIndex) {
-                                                           m.index = m.heardIndex = find(r);
-                                                           streamed = context.lastHeard();
-                                                       }
+                                                       if (taken) return;
+                                                       taken = true;
+                                                       m.index = m.heardIndex = find(r);
+                                                       streamed = context.lastHeard();
                                                    });
     QMetaObject::Connection miss = QObject::connect(
         &context, &SpSharedRecoContext::FalseRecognition, &context, [&](int, qint64, const RecoResult& r) {
-            if (!m.index && !m.heardIndex) {
-                const auto& phrases = context.grammar()->phrases();
-                for (std::size_t i = 0; i < phrases.size(); ++i)
-                    if (phrases[i].text == r.text) m.heardIndex = i;
-                streamed = context.lastHeard();
-            }
+            if (streamed) return;
+            const auto& phrases = context.grammar()->phrases();
+            for (std::size_t i = 0; i < phrases.size(); ++i)
+                if (phrases[i].text == r.text) m.heardIndex = i;
+            streamed = context.lastHeard();
         });
     QMetaObject::Connection found = QObject::connect(&context, &SpSharedRecoContext::PhraseComplete, &context,
                                                      [&](int, qint64) { ++m.phrasesFound; });
