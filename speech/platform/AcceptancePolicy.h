@@ -61,8 +61,11 @@ struct AcceptanceThresholds {
     // of the room without speech: its picture of the room's floor starts from nothing, and the
     // first stretch of any room was taken for speech.
     int floorBeforeSpeechMs = 0;
-    // The least coverage a phrase needs (see PhraseMeasures::coverage).
+    // The least coverage a phrase needs (see PhraseMeasures::coverage) ...
     double minCoverage = -1e9;
+    // ... and another answer than the awaited one (PhraseMeasures::otherAnswer): a sentence in the
+    // room taken for one marks the child wrong.
+    double minCoverageOtherAnswer = -1e9;
     // The fewest frames a phrase's words may take: a scrap of sound shorter than anyone says a
     // word (a click, the last of the master's voice) gives scores per frame that mean nothing.
     int minFrames = 0;

@@ -187,13 +187,20 @@ TEST(AcceptancePolicy, SpeechCountsAtTheStartOfListeningOnlyOnceTheRoomWasHeard)
 
 // A long sentence heard as a short phrase: the phrase's words take a small part of the speech the
 // detector found, however clear they are; every kind of phrase is asked but the awaited answer,
-// which a steady noise around it must not take away.
+// which a steady noise around it must not take away, and another answer is asked for more.
 TEST(AcceptancePolicy, APhraseMustTakeHalfOfTheSpeechTheDetectorFound) {
-    // confidence, margin, lead, answer expected, expected heard, morae, coverage
+    // confidence, margin, lead, answer expected, expected heard, morae, coverage, frames, likeness,
+    // another answer
     const Row rows[] = {
         {"a command at half the speech", {0.0, 30.0, kNone, false, false, 5, 0.5}, true},
         {"a command just below half", {0.0, 30.0, kNone, false, false, 5, 0.49}, false},
         {"another number than the answer, just below half", {0.0, kNone, 30.0, true, false, 5, 0.49}, false},
+        // Another answer taken from a sentence in the room marks the child wrong: it must cover more.
+        {"another answer at 0.6 of the speech", {0.0, kNone, 30.0, true, false, 5, 0.6, 0, 0, true}, true},
+        {"another answer just below 0.6", {0.0, kNone, 30.0, true, false, 5, 0.59, 0, 0, true}, false},
+        {"a command while an answer is awaited, just below 0.6",
+         {0.0, kNone, 30.0, true, false, 5, 0.59},
+         true},
         {"the answer itself under a steady noise, a tenth of the speech",
          {0.0, kNone, kNone, true, true, 5, 0.1},
          true},

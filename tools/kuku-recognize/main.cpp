@@ -363,21 +363,23 @@ Measures hearStreamed(PocketSphinxContext& context, const MonoAudio& audio) {
             if (phrases[i].text == r.text && phrases[i].properties.size() == r.properties.size()) return i;
         return std::nullopt;
     };
-    QMetaObject::Connection hit = QObject::connect(&context, &SpSharedRecoContext::Recognition, &context,
-                                                   [&](int, qint64, int, const RecoResult& r) {
-                                                       if (taken) return;
-                                                       taken = true;
-                                                       m.index = m.heardIndex = find(r);
-                                                       streamed = context.lastHeard();
-                                                   });
-    QMetaObject::Connection miss = QObject::connect(
-        &context, &SpSharedRecoContext::FalseRecognition, &context, [&](int, qint64, const RecoResult& r) {
-            if (streamed) return;
-            const auto& phrases = context.grammar()->phrases();
-            for (std::size_t i = 0; i < phrases.size(); ++i)
-                if (phrases[i].text == r.text) m.heardIndex = i;
-            streamed = context.lastHeard();
-        });
+    auto onTaken = [&](int, qint64, int, const RecoResult& r) {
+        if (taken) return;
+        taken = true;
+        m.index = m.heardIndex = find(r);
+        streamed = context.lastHeard();
+    };
+    auto onRefused = [&](int, qint64, const RecoResult& r) {
+        if (streamed) return;
+        const auto& phrases = context.grammar()->phrases();
+        for (std::size_t i = 0; i < phrases.size(); ++i)
+            if (phrases[i].text == r.text) m.heardIndex = i;
+        streamed = context.lastHeard();
+    };
+    QMetaObject::Connection hit =
+        QObject::connect(&context, &SpSharedRecoContext::Recognition, &context, onTaken);
+    QMetaObject::Connection miss =
+        QObject::connect(&context, &SpSharedRecoContext::FalseRecognition, &context, onRefused);
     QMetaObject::Connection found = QObject::connect(&context, &SpSharedRecoContext::PhraseComplete, &context,
                                                      [&](int, qint64) { ++m.phrasesFound; });
     const MonoAudio in = resample(audio, 16000);
