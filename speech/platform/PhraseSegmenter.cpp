@@ -12,6 +12,10 @@ namespace {
 constexpr std::size_t kMaxUtteranceSamples = 16000 * 10;
 // The audio kept from before speech began: 0.6 s.
 constexpr std::size_t kLeadSamples = 16000 * 6 / 10;
+// The noise the detectors hear before anything else: 30 ms (fewer frames than the detector needs
+// to call speech), white, about -30 dBFS.
+constexpr std::size_t kPrimeSamples = 480;
+constexpr int kPrimePeak = 1800;
 }  // namespace
 
 std::unique_ptr<PhraseSegmenter> PhraseSegmenter::create(const DecoderConfig& config,
@@ -65,6 +69,24 @@ void PhraseSegmenter::restart() {
     ps_start_utt(m_detector);
     ps_start_utt(m_glance);
     m_started = true;
+    if (!m_primed) primeFloor();
+}
+
+// The detectors' picture of the room's floor starts at their first frame, then falls fast and
+// rises slowly. Started on the room itself (white noise at -55 dBFS, or digital silence and the
+// dither) they called its first half second speech, and a phrase said then was handed on with it,
+// twice its length. Heard first, a moment of noise above any room (the floors measured reach
+// -40 dBFS) sets the picture high, and it falls from there to the room's own floor.
+void PhraseSegmenter::primeFloor() {
+    std::vector<std::int16_t> noise(kPrimeSamples);
+    std::uint32_t state = 12345;
+    for (std::int16_t& x : noise) {
+        state = state * 1664525u + 1013904223u;
+        x = std::int16_t(int(state >> 16) % (2 * kPrimePeak + 1) - kPrimePeak);
+    }
+    ps_process_raw(m_detector, noise.data(), noise.size(), FALSE, FALSE);
+    ps_process_raw(m_glance, noise.data(), noise.size(), FALSE, FALSE);
+    m_primed = true;
 }
 
 void PhraseSegmenter::dropPhrase() {

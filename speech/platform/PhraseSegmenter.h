@@ -17,9 +17,10 @@ struct DecoderConfig;
 // detectors listen all the time: one ends a phrase after PocketSphinx's usual quiet
 // (kPhraseEndQuietMs), the other calls speech over after a short one (kFirstLookQuietMs), when the
 // phrase is first looked at. A phrase is kept from a little before its start (soft onsets: し, ひ)
-// to its end; the longest kept is about 10 seconds. At the start of listening, speech counts only
-// once the detector has heard the room without speech for a while (speechCounts): its picture of
-// the room's floor starts from nothing.
+// to its end; the longest kept is about 10 seconds. The detectors' picture of the room's floor is
+// set first by a moment of noise above any room (primeFloor), from which it falls to the room's
+// own floor; and at the start of listening speech may be asked to wait until the detector has
+// heard the room without speech for a while (speechCounts).
 class PhraseSegmenter final {
 public:
     // `word`: a word of the dictionary, the smallest search a detector can run with.
@@ -57,6 +58,7 @@ public:
 
 private:
     PhraseSegmenter() = default;
+    void primeFloor();
 
     ps_decoder_t* m_detector = nullptr;                    // ends a phrase after the full quiet
     ps_decoder_t* m_glance = nullptr;                      // calls speech over after the short quiet
@@ -72,6 +74,7 @@ private:
     // The room heard without speech since the segmenter was made (kept by restart and end: the
     // detectors keep their picture of the room's floor across utterances).
     std::size_t m_floorSamples = 0;
+    bool m_primed = false;  // the detectors have heard primeFloor()'s noise
 };
 
 }  // namespace rentabo

@@ -290,6 +290,17 @@ TEST_F(SpokenPhrases, AnotherAnswerThanTheAwaitedOneIsToldFromACommand) {
     }
 }
 
+// The speech detector's picture of the room starts with listening. A child who speaks at once
+// (a row, which must take most of the speech found) is heard, not merged with the room's first
+// half second into a phrase twice as long.
+TEST_F(SpokenPhrases, ACommandSaidAsListeningBeginsIsHeard) {
+    const auto audio = speak(u"さんのだん"_qs, SampleVoice::Oj2, QStringLiteral("atonce63"));
+    if (!audio) GTEST_SKIP() << "open_jtalk or sox not available";
+    rig->state.AnsV_wait = VoiceTest::None;
+    hear(*context, *audio);
+    EXPECT_EQ(rig->sink.calls, QStringList{u"row:63"_qs}) << "refused: " << rejected.join(u' ').toStdString();
+}
+
 TEST_F(SpokenPhrases, TheRulesOfTheMomentThePhraseEndsInDecideIt) {
     const auto audio = speak(u"じゅうはち"_qs, SampleVoice::Es1, QStringLiteral("late18"));
     if (!audio) GTEST_SKIP() << "espeak-ng or sox not available";
