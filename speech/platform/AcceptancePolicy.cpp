@@ -122,18 +122,6 @@ void setAnswerRules(AcceptanceThresholds& t) {
     // quiet child). Refused, the child says the answer again; wrong answers given a "○" are as
     // many (4 of 1056). (bench/recognition/README.md, "Another answer from the room".)
     t.minCoverageOtherAnswer = 0.6;
-    // The awaited answer heard instead of a command or うーん the search chose. A search over every
-    // phrase of the moment sometimes ends on a command while the awaited answer, decoded alone,
-    // explains the audio far better: the unheard child's じゅうに heard as うーん with the answer
-    // 19.8 per frame better and 15.0 above the free loop, three takes in a row, so the question
-    // timed out. On voices the acoustic model never heard (six conditions, every fourth phrase,
-    // streamed), right answers heard as a command or うーん with the answer ahead by 5 and 5 above
-    // the loop: 11 of 1056; wrong answers said, the same: 0 of 1056 (above the loop by 0 instead
-    // of 5: 24 and 3, the three at 0.8-3.6). Another answer heard is never replaced: that is the
-    // near tie a "○" for a wrong answer comes from. (bench/recognition/README.md, "The awaited
-    // answer heard instead of a command".)
-    t.minAwaitedLead = 5.0;
-    t.minAwaitedConfidence = 5.0;
     // A wrong answer taken for the right one (a "○" the child never earned). On voices the
     // acoustic model never heard (each voice with the model adapted without its engine; clean,
     // pitched +500 cents, a reverberant room, a second voice 12 dB below, a laptop's microphone, a
@@ -166,11 +154,6 @@ AcceptanceThresholds programThresholds() {
 
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m) {
     return *refusingRule(t, m) == '\0';
-}
-
-bool awaitedAnswerHeardInstead(const AcceptanceThresholds& t, const PhraseMeasures& m) {
-    if (!m.answerExpected || m.expectedHeard || m.otherAnswer || m.lead >= 1e9) return false;
-    return m.lead <= -t.minAwaitedLead && m.confidence - m.lead >= t.minAwaitedConfidence;
 }
 
 bool isOwnVoice(const AcceptanceThresholds& t, double likeness) {

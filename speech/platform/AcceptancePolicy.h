@@ -87,12 +87,6 @@ struct AcceptanceThresholds {
     std::optional<double> minConfidenceLong;
     double minMarginLong = 1e9;
     double minCoverageLong = 1e9;
-    // While an answer is awaited and the search heard no answer at all (a command, うーん), the
-    // awaited answer decoded alone over the same audio is the phrase heard when it explains the
-    // audio better than the search's phrase by this much (a lead of minus this or less) ...
-    double minAwaitedLead = 1e9;
-    // ... and better than the free loop of sounds by this much (its own confidence).
-    double minAwaitedConfidence = 1e9;
 };
 
 // Phrases of this many morae or fewer are short (AcceptanceThresholds::minMarginShort).
@@ -115,10 +109,6 @@ AcceptanceThresholds programThresholds();
 // the near tie that matters is the one with that answer, measured exactly (its phrases alone
 // decoded again); the runner-up among all phrases is only as good as a search over many.
 bool phraseAccepted(const AcceptanceThresholds& t, const PhraseMeasures& m);
-
-// Whether the awaited answer, decoded alone over the audio of a phrase the search heard as no
-// answer, is the phrase heard instead (AcceptanceThresholds::minAwaitedLead).
-bool awaitedAnswerHeardInstead(const AcceptanceThresholds& t, const PhraseMeasures& m);
 
 // The rule that refuses such a phrase, in a few words for the listening log; empty when it counts.
 const char* refusingRule(const AcceptanceThresholds& t, const PhraseMeasures& m);

@@ -210,14 +210,12 @@ void PocketSphinxContext::listeningChanged() {
 void PocketSphinxContext::useExpectation() {
     QStringList words;
     m_expectedRule.reset();
-    m_expectedPhrase.reset();
     // A phrase the learner was asked to say is no answer to a question.
     if (m_expectedCommand != 0 && grammar() && listeningFor().isEmpty())
         for (std::size_t i = 0; i < grammar()->phrases().size(); ++i)
             if (m_pronounceable[i] && commandNumber(grammar()->phrases()[i]) == m_expectedCommand) {
                 words << phraseWord(i);
                 m_expectedRule = grammar()->phrases()[i].ruleIndex;
-                if (!m_expectedPhrase) m_expectedPhrase = i;
             }
     m_commands->setExpected(std::move(words));
 }
@@ -228,24 +226,6 @@ void PocketSphinxContext::placePhrase(HeardPhrase& h, std::size_t phrase) const 
     h.phrase = phrase;
     h.otherAnswer = h.answerExpected && !h.expectedHeard && m_expectedRule &&
                     grammar()->phrases()[phrase].ruleIndex == *m_expectedRule;
-}
-
-// The search heard no answer (a command, うーん) where the awaited answer, decoded alone, explains
-// the audio better (awaitedAnswerHeardInstead): that answer becomes the phrase heard, and the
-// search's phrase its runner-up. Its phrases all carry the same command, so the first stands for
-// them.
-bool PocketSphinxContext::hearAwaitedInstead(HeardPhrase& h) const {
-    if (!m_expectedPhrase || !h.expectedScore || !awaitedAnswerHeardInstead(m_config, h.measures()))
-        return false;
-    h.runnerUpScore = h.score;
-    h.score = *h.expectedScore;
-    h.expectedScore.reset();
-    h.words = QStringList{phraseWord(*m_expectedPhrase)};
-    h.expectedHeard = true;
-    h.otherAnswer = false;
-    h.phrase = *m_expectedPhrase;
-    h.morae = moraeOf(phraseReading(grammar()->phrases()[*m_expectedPhrase].text));
-    return true;
 }
 
 // Each distinct set of active phrases becomes a search of its own, made once and kept, so a
@@ -312,24 +292,15 @@ void PocketSphinxContext::handle(HeardPhrase h) {
             return;
         }
         placePhrase(h, *i);
-        std::size_t heard = *i;
-        const HeardPhrase searched = h;
-        if (hearAwaitedInstead(h)) {
-            logPhrase("heard", searched, grammar()->phrases()[heard].text,
-                      "the awaited answer, decoded alone, explains it better");
-            heard = h.phrase;
-        } else {
-            // Only a phrase the search itself heard teaches the voice.
-            m_learning.keepPhrase(m_commands->lastPhrase(), heard, h.confidence(), h.warp);
-        }
         m_lastHeard = h;
+        m_learning.keepPhrase(m_commands->lastPhrase(), *i, h.confidence(), h.warp);
         // Heard without confidence: better to keep waiting than to deliver a wrong number.
         const char* rule = refusingRule(m_config, h.measures());
-        logPhrase("heard", h, grammar()->phrases()[heard].text, rule);
+        logPhrase("heard", h, grammar()->phrases()[*i].text, rule);
         if (*rule)
-            deliverNothing(grammar()->phrases()[heard].text);
+            deliverNothing(grammar()->phrases()[*i].text);
         else
-            deliverPhrase(heard, h.loopScore ? std::optional<double>(h.confidence()) : std::nullopt);
+            deliverPhrase(*i, h.loopScore ? std::optional<double>(h.confidence()) : std::nullopt);
     } else if (m_listening == Listening::Dictation) {
         QString text;
         for (const QString& w : h.words)
@@ -408,7 +379,6 @@ std::optional<HeardPhrase> PocketSphinxContext::hearUtterance(const MonoAudio& a
     const auto i = h.words.isEmpty() ? std::nullopt : wordIndex(h.words.first());
     if (!i || *i >= grammar()->phrases().size()) return std::nullopt;
     placePhrase(h, *i);
-    hearAwaitedInstead(h);
     return h;
 }
 

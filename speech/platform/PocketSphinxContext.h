@@ -111,7 +111,6 @@ private:
     void useActiveRules();
     void useExpectation();
     void placePhrase(HeardPhrase& h, std::size_t phrase) const;
-    bool hearAwaitedInstead(HeardPhrase& h) const;
 
     DecoderConfig m_config;
     DecoderConfig m_programConfig;  // the configuration without the learner's model
@@ -124,8 +123,7 @@ private:
     QHash<QString, QString> m_searchNames;  // search name by grammar text
     QStringList m_listeningWords;           // the words of the search in use
     int m_expectedCommand = 0;
-    std::optional<std::size_t> m_expectedRule;    // the rule of the answer awaited (its index)
-    std::optional<std::size_t> m_expectedPhrase;  // a phrase of the answer awaited
+    std::optional<std::size_t> m_expectedRule;  // the rule of the answer awaited (its index)
     std::size_t m_tailToSkip = 0;
     OwnVoiceEcho m_ownWords;
     qint64 m_ownWordsUntil = 0;  // in bytes of m_position: phrases beginning before it are compared

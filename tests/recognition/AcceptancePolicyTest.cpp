@@ -164,25 +164,6 @@ TEST(AcceptancePolicy, TheAwaitedAnswerInANearTieIsNoAnswer) {
     EXPECT_FALSE(takenAtFirstLook(program, {18.0, 4.99, kNone, true, true, 2}, {1, true, false, 10}));
 }
 
-// The search heard a command or うーん while the awaited answer, decoded alone, explains the audio
-// better: the answer is what was said. Never in place of another answer (a wrong one said).
-TEST(AcceptancePolicy, TheAwaitedAnswerIsHeardInsteadOfACommandThatExplainsTheAudioWorse) {
-    // confidence, margin, lead, answer expected, expected heard, morae, coverage, frames, likeness,
-    // another answer
-    const Row rows[] = {
-        {"うーん, the answer 5 better and 5 above the loop", {0.0, kNone, -5.0, true, false, 3}, true},
-        {"the answer 4.9 better", {0.1, kNone, -4.9, true, false, 3}, false},
-        {"the answer 5 better but 4.9 above the loop", {-0.1, kNone, -5.0, true, false, 3}, false},
-        {"another answer heard, the awaited one far better",
-         {0.0, kNone, -20.0, true, false, 3, 1.0, 30, 0, true},
-         false},
-        {"the awaited answer heard", {0.0, 10.0, kNone, true, true, 3}, false},
-        {"nothing awaited", {0.0, 10.0, kNone, false, false, 3}, false},
-    };
-    const AcceptanceThresholds program = programThresholds();
-    for (const Row& r : rows) EXPECT_EQ(awaitedAnswerHeardInstead(program, r.measures), r.accepted) << r.what;
-}
-
 TEST(AcceptancePolicy, MoraeAreCountedAsTheySoundNotAsTheyAreWritten) {
     const std::pair<const char16_t*, int> rows[] = {
         {u"あお", 2},     {u"く", 1},           {u"くろ", 2},         {u"しゃ", 1},   {u"きゅうのだん", 5},
