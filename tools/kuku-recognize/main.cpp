@@ -12,9 +12,9 @@
 // how many phrases the speech detector handed on in the file, a thirteenth the frames of the
 // phrase's words and a fourteenth the frames the detector called speech (--stream only; 0
 // otherwise). With --stream the measures are those of the first phrase taken (or, when none is,
-// of the first refused). With --own-words
-// the master's words played just before a file are remembered as the program remembers them
-// when he stops speaking, and a fifteenth column gives how alike the phrase heard was to them.
+// of the first refused). With --own-words the master's words played just before a file are
+// remembered as the program remembers them when he stops speaking, and a fifteenth column gives
+// how alike the phrase heard was to them.
 // The sixteenth and seventeenth give the path scores the confidence is measured from: the
 // phrase's and the free loop's (0 when not known).
 
