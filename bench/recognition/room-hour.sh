@@ -24,8 +24,8 @@
 #   recite     a recitation: rows, commands, readings (2,3,5), the awaited reading one of the facts
 # Each piece is one file of the stream; the tool reports the first phrase of each file the program
 # takes (or the first refused), so a piece holds one sentence at most (pieces of the floors alone
-# are 6 s). What the first piece of
-# a session gives is the start of listening, shown apart and not counted per hour.
+# are 6 s). What the first piece of a session gives is the start of listening, shown apart and not
+# counted per hour.
 #
 # Environment: MINUTES (of audio per condition, default 5), CONDITIONS (default all of the
 # above), MOMENTS (default "idle answer recite"), OWN_WORDS (default 1; 0 listens without the
